@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need (as root, or through sudo).
+set -euo pipefail
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libgsf-1-dev libgtest-dev)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+done
+if ((${#missing[@]})); then
+    sudo_cmd=()
+    [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

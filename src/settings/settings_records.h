@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+namespace tavrune {
+
+// Where the items of a table-definition sheet stand and which marks count.
+// Every text is kept exactly as typed; only the name is trimmed, when registered.
+struct FormatSetting
+{
+    QString Name;
+    QString TableName;  // cell of the table's physical name
+    QString TableTitle; // cell of the table's title
+    qint32 RowStart = 0;
+    QString RowTitle; // column letters of the column title
+    QString RowType;
+    QString RowLength;
+    QString RowScale;
+    QString Index;
+    QString StrIndex;
+    QString NotNull;
+    QString StrNotNull;
+    QString SetNotNull;
+    QString Default;
+    QString SetDefault;
+    QString Comment;
+    // Cells of the extra items: Etc[i - 1] gives the value of [%etc<i>], i from 1 to 4.
+    std::array<QString, 4> Etc;
+
+    bool operator==(const FormatSetting&) const = default;
+};
+
+// Templates and output options.
+struct FileSetting
+{
+    QString Name;
+    // Index 0 body, 1 header, 2 footer; each may span several CR LF separated lines.
+    std::array<QString, 3> Text;
+    qint16 OutputFile = 0; // 0: one file per table, 1: one single file
+    std::array<qint16, 2> OutputFileStrCheck{0, 0};
+    std::array<QString, 2> OutputFileStr; // put before / after the table title
+    QString OutputFileName;
+    QString OutputDir;
+    // Filled and used only during a generation run; never registered or stored.
+    QStringList BodyLines;
+    QStringList HeaderLines;
+    QStringList FooterLines;
+
+    bool operator==(const FileSetting&) const = default;
+};
+
+// The registered records in order of registration; position i of a name box is
+// record i of its list.
+using FormatSettings = QList<FormatSetting>;
+using FileSettings = QList<FileSetting>;
+
+// Position of the first record whose name equals name exactly (case-sensitive).
+std::optional<qsizetype> FindSettingByName(const FormatSettings& list, const QString& name);
+std::optional<qsizetype> FindSettingByName(const FileSettings& list, const QString& name);
+
+} // namespace tavrune

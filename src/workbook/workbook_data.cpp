@@ -1,0 +1,123 @@
+#include "workbook/workbook_data.h"
+
+#include "common/error.h"
+#include "workbook/number_text.h"
+
+#include <algorithm>
+
+namespace tavrune {
+
+SheetData::SheetData(QString name) : m_name(std::move(name)) {}
+
+void SheetData::addCell(const Cell& cell)
+{
+    if (cell.kind == CellKind::Empty) {
+        return;
+    }
+    if (!m_cells.empty()) {
+        const Cell& last = m_cells.back();
+        if (cell.row < last.row || (cell.row == last.row && cell.column <= last.column)) {
+            m_sorted = false;
+        }
+    }
+    m_cells.push_back(cell);
+    m_lastUsedRow = std::max(m_lastUsedRow, cell.row);
+}
+
+void SheetData::finish()
+{
+    if (m_sorted) {
+        return;
+    }
+    // Stable, so that of two cells at one address the later one ends up last.
+    std::stable_sort(m_cells.begin(), m_cells.end(), [](const Cell& a, const Cell& b) {
+        return a.row != b.row ? a.row < b.row : a.column < b.column;
+    });
+    std::vector<Cell> unique;
+    unique.reserve(m_cells.size());
+    for (const Cell& cell : m_cells) {
+        if (!unique.empty() && unique.back().row == cell.row &&
+            unique.back().column == cell.column) {
+            unique.back() = cell;
+        } else {
+            unique.push_back(cell);
+        }
+    }
+    m_cells = std::move(unique);
+    m_sorted = true;
+}
+
+const Cell* SheetData::find(CellAddress address) const
+{
+    Q_ASSERT(m_sorted);
+    const auto it = std::lower_bound(
+        m_cells.begin(), m_cells.end(), address, [](const Cell& cell, CellAddress wanted) {
+            return cell.row != wanted.row ? cell.row < wanted.row : cell.column < wanted.column;
+        });
+    if (it == m_cells.end() || it->row != address.row || it->column != address.column) {
+        return nullptr;
+    }
+    return &*it;
+}
+
+quint32 WorkbookData::addString(const QString& text)
+{
+    if (text.size() > kMaxTextLength) {
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("文字列が長すぎます (%1 文字、上限 %2 文字)。")
+                        .arg(text.size())
+                        .arg(kMaxTextLength));
+    }
+    m_totalTextLength += text.size();
+    if (m_totalTextLength > kMaxTotalTextLength) {
+        throw Error(
+            ErrorNumber::ApplicationDefined,
+            QStringLiteral("文字列の合計が上限 %1 文字を超えています。").arg(kMaxTotalTextLength));
+    }
+    m_strings.push_back(text);
+    return static_cast<quint32>(m_strings.size() - 1);
+}
+
+SheetData& WorkbookData::addSheet(const QString& name)
+{
+    if (static_cast<qsizetype>(m_sheets.size()) >= kMaxSheets) {
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("シートの数が上限 %1 を超えています。").arg(kMaxSheets));
+    }
+    m_sheets.emplace_back(name);
+    return m_sheets.back();
+}
+
+void WorkbookData::addCell(SheetData& sheet, const Cell& cell)
+{
+    sheet.addCell(cell);
+    if (++m_cellCount > kMaxCells) {
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("セルの数が上限 %1 を超えています。").arg(kMaxCells));
+    }
+}
+
+QString WorkbookData::cellText(const SheetData& sheet, CellAddress address) const
+{
+    const Cell* cell = sheet.find(address);
+    if (cell == nullptr) {
+        return {};
+    }
+    switch (cell->kind) {
+    case CellKind::Empty:
+        return {};
+    case CellKind::Text:
+        return m_strings.at(cell->text);
+    case CellKind::Boolean:
+        return cell->number != 0 ? QStringLiteral("True") : QStringLiteral("False");
+    case CellKind::Number:
+        return formatCellNumber(cell->number, cell->style, m_date1904);
+    case CellKind::Error:
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("シート \"%1\" のセル %2 はエラー値 %3 です。")
+                        .arg(sheet.name(), formatCellAddress(address), m_strings.at(cell->text)));
+    }
+    return {};
+}
+
+} // namespace tavrune

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "workbook/cell_address.h"
+
+#include <QString>
+#include <vector>
+
+namespace tavrune {
+
+enum class CellKind : quint8
+{
+    Empty,
+    Text,
+    Number,
+    Boolean,
+    Error,
+};
+
+// How a number cell's format makes it read.
+enum class NumberStyle : quint8
+{
+    General,
+    Date, // a format showing a date, possibly with a time
+    Time, // a format showing only a time
+};
+
+// One stored cell. Texts and error values live in the workbook's string pool, so a
+// cell stays small however long its text is.
+struct Cell
+{
+    quint32 row = 0;
+    quint16 column = 0;
+    CellKind kind = CellKind::Empty;
+    NumberStyle style = NumberStyle::General;
+    quint32 text = 0;  // pool index, for Text and Error
+    double number = 0; // for Number, and 0 or 1 for Boolean
+};
+
+// One worksheet as read from a file.
+class SheetData
+{
+public:
+    explicit SheetData(QString name = {});
+
+    const QString& name() const { return m_name; }
+    void setName(const QString& name) { m_name = name; }
+
+    // Cells may come in any order; a later cell at the same address replaces an
+    // earlier one. Empty cells are not stored.
+    void addCell(const Cell& cell);
+    // Sorts the cells for lookup; call once all cells are added.
+    void finish();
+
+    // The cell at address, or nullptr when nothing is stored there.
+    const Cell* find(CellAddress address) const;
+    // The bottom row holding a value; 1 for a sheet without values.
+    quint32 lastUsedRow() const { return m_lastUsedRow; }
+    qsizetype cellCount() const { return static_cast<qsizetype>(m_cells.size()); }
+    const std::vector<Cell>& cells() const { return m_cells; }
+
+private:
+    QString m_name;
+    std::vector<Cell> m_cells;
+    quint32 m_lastUsedRow = 1;
+    bool m_sorted = true;
+};
+
+// A whole workbook as read from a file: its worksheets in the order the
+// application lists them (chart and macro sheets left out), and their texts.
+class WorkbookData
+{
+public:
+    // Bounds on what one file may make the program hold.
+    static constexpr qsizetype kMaxCells = 5'000'000;
+    static constexpr qsizetype kMaxSheets = 10'000;
+    static constexpr qsizetype kMaxTextLength = 1'000'000;
+    static constexpr qsizetype kMaxTotalTextLength = 200'000'000;
+
+    // Adds a text to the pool and returns its index. Throws when the pool outgrows
+    // its bounds.
+    quint32 addString(const QString& text);
+    const QString& string(quint32 index) const { return m_strings.at(index); }
+    qsizetype stringCount() const { return static_cast<qsizetype>(m_strings.size()); }
+
+    // Adds an empty worksheet at the end and returns it. Throws past kMaxSheets.
+    SheetData& addSheet(const QString& name);
+    // Adds a cell to one of this workbook's sheets. Throws once the workbook holds
+    // more than kMaxCells cells.
+    void addCell(SheetData& sheet, const Cell& cell);
+
+    std::vector<SheetData>& sheets() { return m_sheets; }
+    const std::vector<SheetData>& sheets() const { return m_sheets; }
+
+    bool date1904() const { return m_date1904; }
+    void setDate1904(bool on) { m_date1904 = on; }
+
+    // The cell's value as text, as the spreadsheet application converts it: texts as
+    // stored, numbers in general form or as dates and times, booleans as True and
+    // False, empty cells as empty text. An error value throws an error naming the
+    // sheet, the cell and the value.
+    QString cellText(const SheetData& sheet, CellAddress address) const;
+
+private:
+    std::vector<QString> m_strings;
+    std::vector<SheetData> m_sheets;
+    qsizetype m_totalTextLength = 0;
+    qsizetype m_cellCount = 0;
+    bool m_date1904 = false;
+};
+
+} // namespace tavrune
