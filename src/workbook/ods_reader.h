@@ -1,0 +1,15 @@
+#pragma once
+
+#include "workbook/workbook_data.h"
+
+#include <QString>
+
+namespace tavrune {
+
+// Reads OpenDocument spreadsheets (.ods: a zip package with content.xml)
+// into memory: the worksheets in the application's order with every cell that
+// holds a value. Throws an error naming the file and the reason when the file
+// cannot be read.
+WorkbookData readOdsWorkbook(const QString& path);
+
+} // namespace tavrune
