@@ -14,7 +14,9 @@ constexpr int UserDeclined = -1; // the user chose not to go on; ends a command 
 constexpr int Overflow = 6;
 constexpr int SubscriptOutOfRange = 9;
 constexpr int FileNotFound = 53;
+constexpr int PermissionDenied = 70;
 constexpr int PathFileAccess = 75;
+constexpr int ObjectNotSet = 91;
 constexpr int ApplicationDefined = 1004;
 } // namespace ErrorNumber
 

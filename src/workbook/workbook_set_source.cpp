@@ -1,0 +1,168 @@
+#include "workbook/workbook_set_source.h"
+
+#include "common/error.h"
+#include "workbook/cell_address.h"
+
+#include <limits>
+
+namespace tavrune {
+
+namespace {
+
+[[noreturn]] void outOfRange(const QString& what)
+{
+    throw Error(ErrorNumber::SubscriptOutOfRange,
+                QStringLiteral("インデックスが有効範囲にありません: %1").arg(what));
+}
+
+void requireHandle(const WorksheetHandle& sheet)
+{
+    if (!sheet.isValid()) {
+        throw Error(ErrorNumber::ObjectNotSet, QStringLiteral("シートが指定されていません。"));
+    }
+}
+
+} // namespace
+
+WorksheetHandle::WorksheetHandle(std::shared_ptr<const WorkbookData> workbook, qsizetype index)
+    : m_workbook(std::move(workbook)), m_index(index)
+{
+}
+
+const SheetData& WorksheetHandle::sheet() const
+{
+    return m_workbook->sheets().at(static_cast<size_t>(m_index));
+}
+
+// Carries out the operations on the source's live set of workbooks.
+class WorkbookSetConnection : public WorkbookConnection
+{
+public:
+    explicit WorkbookSetConnection(WorkbookSetSource& source) : m_source(source) {}
+
+    bool IsVisible() override { return m_source.isVisible(); }
+    void OpenWorkbook(const QString& path) override { m_source.openWorkbook(path); }
+    void SetFirstWindowState() override { m_source.setFirstWindowState(); }
+
+    qint16 WorkbookCount() override
+    {
+        const qsizetype count = m_source.m_books.size();
+        if (count > std::numeric_limits<qint16>::max()) {
+            throw Error(ErrorNumber::Overflow, QStringLiteral("開いているブックが多すぎます。"));
+        }
+        return static_cast<qint16>(count);
+    }
+
+    QString WorkbookName(qint16 index) override
+    {
+        if (index < 1 || index > m_source.m_books.size()) {
+            outOfRange(QStringLiteral("ブック %1").arg(index));
+        }
+        return m_source.m_books.at(index - 1).name;
+    }
+
+    void ActivateWorkbook(const QString& name) override { m_source.m_active = bookIndex(name); }
+
+    QList<WorksheetHandle> ActiveWorkbookSheets() override
+    {
+        if (m_source.m_active < 0) {
+            throw Error(ErrorNumber::ObjectNotSet,
+                        QStringLiteral("アクティブなブックがありません。"));
+        }
+        const auto& data = m_source.m_books.at(m_source.m_active).data;
+        QList<WorksheetHandle> sheets;
+        sheets.reserve(static_cast<qsizetype>(data->sheets().size()));
+        for (size_t i = 0; i < data->sheets().size(); ++i) {
+            sheets.append(WorksheetHandle(data, static_cast<qsizetype>(i)));
+        }
+        return sheets;
+    }
+
+    QString SheetName(const WorksheetHandle& sheet) override
+    {
+        requireHandle(sheet);
+        return sheet.sheet().name();
+    }
+
+    bool HasWorkbook(const QString& name) override { return m_source.indexOfName(name) >= 0; }
+
+    WorksheetHandle WorksheetAt(const QString& name, qint16 index) override
+    {
+        const auto& data = m_source.m_books.at(bookIndex(name)).data;
+        if (index < 1 || static_cast<size_t>(index) > data->sheets().size()) {
+            outOfRange(QStringLiteral("ブック \"%1\" のシート %2").arg(name).arg(index));
+        }
+        return WorksheetHandle(data, index - 1);
+    }
+
+    QString CellValue(const WorksheetHandle& sheet, const QString& address) override
+    {
+        requireHandle(sheet);
+        m_source.cellRead(sheet, address);
+        const std::optional<CellAddress> cell = parseCellAddress(address);
+        if (!cell) {
+            throw Error(ErrorNumber::ApplicationDefined,
+                        QStringLiteral("シート \"%1\" のセル番地 \"%2\" が正しくありません。")
+                            .arg(sheet.sheet().name(), address));
+        }
+        return sheet.workbook().cellText(sheet.sheet(), *cell);
+    }
+
+    qint32 LastUsedRow(const WorksheetHandle& sheet) override
+    {
+        requireHandle(sheet);
+        return static_cast<qint32>(sheet.sheet().lastUsedRow());
+    }
+
+private:
+    qsizetype bookIndex(const QString& name) const
+    {
+        const qsizetype index = m_source.indexOfName(name);
+        if (index < 0) {
+            outOfRange(QStringLiteral("ブック \"%1\" は開いていません").arg(name));
+        }
+        return index;
+    }
+
+    WorkbookSetSource& m_source;
+};
+
+std::unique_ptr<WorkbookConnection> WorkbookSetSource::Attach()
+{
+    beforeAttach();
+    return std::make_unique<WorkbookSetConnection>(*this);
+}
+
+void WorkbookSetSource::cellRead(const WorksheetHandle&, const QString&) {}
+
+qsizetype WorkbookSetSource::indexOfName(const QString& name) const
+{
+    for (qsizetype i = 0; i < m_books.size(); ++i) {
+        if (m_books.at(i).name.compare(name, Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void WorkbookSetSource::addOrReplace(OpenBook book)
+{
+    for (qsizetype i = 0; i < m_books.size(); ++i) {
+        if (m_books.at(i).path == book.path) {
+            m_books[i] = std::move(book);
+            m_active = i;
+            return;
+        }
+    }
+    const qsizetype sameName = indexOfName(book.name);
+    if (sameName >= 0) {
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("同じ名前のブック \"%1\" が既に開いているため、\"%2\" "
+                                   "を開けません。")
+                        .arg(m_books.at(sameName).name, book.path));
+    }
+    m_books.append(std::move(book));
+    m_active = m_books.size() - 1;
+}
+
+} // namespace tavrune

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "workbook/workbook_source.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+namespace tavrune {
+
+// A workbook source whose open workbooks are held in this process: the set of
+// workbooks, the active one and every read operation. Subclasses say how a path
+// becomes a workbook and what happens at each attachment.
+class WorkbookSetSource : public WorkbookSource
+{
+public:
+    std::unique_ptr<WorkbookConnection> Attach() override;
+
+protected:
+    struct OpenBook
+    {
+        QString name; // file name with extension
+        QString path; // absolute path it was read from
+        std::shared_ptr<const WorkbookData> data;
+    };
+
+    // Called at every attachment before the connection is handed out.
+    virtual void beforeAttach() {}
+    // Adds or refreshes the workbook at path and makes it the active one.
+    virtual void openWorkbook(const QString& path) = 0;
+    // Called for every cell read, in order.
+    virtual void cellRead(const WorksheetHandle& sheet, const QString& address);
+    virtual bool isVisible() const { return true; }
+    virtual void setFirstWindowState() {}
+
+    // Adds a workbook and makes it active; replaces an open workbook with the same
+    // path in place instead. Throws when another workbook of the same name is open.
+    void addOrReplace(OpenBook book);
+    QList<OpenBook>& books() { return m_books; }
+    qsizetype indexOfName(const QString& name) const;
+
+private:
+    friend class WorkbookSetConnection;
+
+    QList<OpenBook> m_books;
+    qsizetype m_active = -1;
+};
+
+} // namespace tavrune
