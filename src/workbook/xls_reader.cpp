@@ -57,7 +57,7 @@ struct SheetEntry
 // A cell whose formula gave a text: the text comes in the STRING record after it.
 struct PendingFormulaText
 {
-    quint32 row = 0;
+    quint16 row = 0;
     quint16 column = 0;
 };
 
@@ -540,8 +540,7 @@ private:
             while (m_records.peekType() == Record::Continue) {
                 body.addContinue(m_records.next().body);
             }
-            addText(sheet, static_cast<quint16>(pending->row), pending->column,
-                    readCellString(body));
+            addText(sheet, pending->row, pending->column, readCellString(body));
             pending.reset();
             break;
         }

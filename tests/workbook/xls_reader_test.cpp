@@ -251,6 +251,9 @@ TEST(XlsReader, RecordErrors)
 {
     EXPECT_TRUE(readError("truncated_record.xls").contains(QStringLiteral("0x0203")));
     EXPECT_TRUE(readError("record_too_long.xls").contains(QStringLiteral("9000")));
+    EXPECT_TRUE(readError("sst_string_cut.xls").contains(QStringLiteral("0x00FC")));
+    const QString noEof = readError("sheet_without_eof.xls");
+    EXPECT_TRUE(noEof.contains(QStringLiteral("シート \"表\" が EOF"))) << noEof.toStdString();
     const QString sst = readError("sst_index_out_of_range.xls");
     EXPECT_TRUE(sst.contains(QStringLiteral("シート \"表\" のセル B3"))) << sst.toStdString();
     const QString column = readError("column_out_of_range.xls");

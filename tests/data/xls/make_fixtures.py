@@ -359,6 +359,10 @@ def make_handmade():
     data = workbook_stream([("表", b"", 0, 0)], default_xfs())
     struct.pack_into("<I", data, next(o for o, t, _ in records(data) if t == 0x0085) + 4, 0)
     write_compound("sheet_offset_backwards.xls", [("Workbook", data)])
+    data = workbook_stream([("表", number(0, 0, 1), 0, 0)], default_xfs())
+    write_compound("sheet_without_eof.xls", [("Workbook", data[:-len(EOF_REC)])])
+    short_sst = rec(0x00FC, struct.pack("<IIHB", 1, 1, 10, 0) + b"abc")
+    write_biff8("sst_string_cut.xls", [("表", b"", 0, 0)], default_xfs() + short_sst)
     write_compound("no_workbook_stream.xls", [("Contents", b"\x00" * 64)])
     # An encrypted .xlsx keeps its package in a compound file.
     write_compound("encrypted_package.xls", [("EncryptionInfo", b"\x04\x00\x04\x00" + bytes(60)),
