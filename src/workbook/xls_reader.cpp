@@ -76,9 +76,7 @@ QString errorText(quint8 code)
         return QStringLiteral("#NAME?");
     case 0x24:
         return QStringLiteral("#NUM!");
-    case 0x2A:
-        return QStringLiteral("#N/A");
-    default:
+    default: // 0x2A, and codes no writer uses read as "not available"
         return QStringLiteral("#N/A");
     }
 }
@@ -167,7 +165,7 @@ class XlsParser
 {
 public:
     XlsParser(const QString& path, const QByteArray& data)
-        : m_path(path), m_data(data), m_records(m_data, m_path), m_decoder(decoderForCodePage(1252))
+        : m_path(path), m_records(data, m_path), m_decoder(decoderForCodePage(1252))
     {
     }
 
@@ -568,8 +566,8 @@ private:
         }
         // A result that is not a number: its kind in the first byte.
         switch (bytes[0]) {
-        case 0: // text, in the STRING record that follows
-            makeCell(sheet, row, column);
+        case 0:                           // text, in the STRING record that follows
+            makeCell(sheet, row, column); // checks the place now
             pending = PendingFormulaText{row, column};
             break;
         case 1:
@@ -592,7 +590,6 @@ private:
     }
 
     const QString& m_path;
-    const QByteArray& m_data;
     BiffRecordStream m_records;
     QStringDecoder m_decoder;
     bool m_biff5 = false;
