@@ -1,0 +1,131 @@
+#include "workbook/compound_file.h"
+
+#include "common/error.h"
+#include "workbook/xls_read_error.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-input.h>
+#include <gsf/gsf-utils.h>
+#include <memory>
+
+namespace tavrune {
+
+namespace {
+
+struct GObjectUnref
+{
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+
+void ensureGsfInitialised()
+{
+    // A function-local static runs gsf_init() once, even with several threads.
+    static const bool initialised = [] {
+        gsf_init();
+        return true;
+    }();
+    Q_UNUSED(initialised);
+}
+
+QString takeMessage(GError* error)
+{
+    if (error == nullptr) {
+        return {};
+    }
+    QString message = QString::fromUtf8(error->message);
+    g_error_free(error);
+    return message;
+}
+
+} // namespace
+
+QByteArray readXlsWorkbookStream(const QString& path)
+{
+    ensureGsfInitialised();
+
+    GError* error = nullptr;
+    GObjectPtr<GsfInput> file(gsf_input_stdio_new(QFile::encodeName(path).constData(), &error));
+    if (!file) {
+        throwXlsReadError(path,
+                          QStringLiteral("ファイルを開けません (%1)。").arg(takeMessage(error)));
+    }
+    // Files without the compound file signature are not .xls files at all; others
+    // that libgsf refuses are damaged.
+    static constexpr guint8 kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    const guint8* head =
+        gsf_input_size(file.get()) >= 8 ? gsf_input_read(file.get(), 8, nullptr) : nullptr;
+    if (head == nullptr || std::memcmp(head, kSignature, sizeof kSignature) != 0) {
+        throwXlsReadError(path, QStringLiteral("Excel 97-2003 形式 (複合ドキュメント) "
+                                               "のファイルではありません。"));
+    }
+    gsf_input_seek(file.get(), 0, G_SEEK_SET);
+    GObjectPtr<GsfInfile> compound(gsf_infile_msole_new(file.get(), &error));
+    if (!compound) {
+        throwXlsReadError(path, QStringLiteral("複合ドキュメントの構造が壊れているか、ファイルが"
+                                               "途中で切れています (%1)。")
+                                    .arg(takeMessage(error)));
+    }
+
+    // Stream names are compared without regard to case, as some writers vary it.
+    int workbookIndex = -1;
+    int bookIndex = -1;
+    const int count = gsf_infile_num_children(compound.get());
+    for (int i = 0; i < count; ++i) {
+        const char* raw = gsf_infile_name_by_index(compound.get(), i);
+        const QString name = QString::fromUtf8(raw == nullptr ? "" : raw);
+        if (name.compare(QLatin1String("EncryptedPackage"), Qt::CaseInsensitive) == 0) {
+            throwXlsReadError(path, QStringLiteral("ファイルは暗号化されています "
+                                                   "(パスワードで保護されたブック)。"));
+        }
+        if (name.compare(QLatin1String("Workbook"), Qt::CaseInsensitive) == 0) {
+            workbookIndex = i;
+        } else if (name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0) {
+            bookIndex = i;
+        }
+    }
+    const int index = workbookIndex >= 0 ? workbookIndex : bookIndex;
+    if (index < 0) {
+        throwXlsReadError(path, QStringLiteral("ブックのストリーム (Workbook) がありません。"));
+    }
+    const QString streamName = QString::fromUtf8(gsf_infile_name_by_index(compound.get(), index));
+    GObjectPtr<GsfInput> stream(gsf_infile_child_by_index(compound.get(), index));
+    if (!stream) {
+        throwXlsReadError(path, QStringLiteral("ストリーム %1 を開けません。").arg(streamName));
+    }
+
+    const gsf_off_t size = gsf_input_size(stream.get());
+    if (size < 0 || size > kMaxXlsWorkbookStreamSize) {
+        throwXlsReadError(path, QStringLiteral("ストリーム %1 の大きさ (%2 バイト) が上限 %3 "
+                                               "バイトを超えています。")
+                                    .arg(streamName)
+                                    .arg(size)
+                                    .arg(kMaxXlsWorkbookStreamSize));
+    }
+    QByteArray data;
+    data.resize(static_cast<qsizetype>(size));
+    // Read in pieces so that a damaged sector chain fails at a clear point.
+    constexpr gsf_off_t kChunk = 1 << 20;
+    gsf_off_t done = 0;
+    while (done < size) {
+        const gsf_off_t piece = std::min(kChunk, size - done);
+        const guint8* read = gsf_input_read(stream.get(), static_cast<size_t>(piece),
+                                            reinterpret_cast<guint8*>(data.data() + done));
+        if (read == nullptr) {
+            throwXlsReadError(path,
+                              QStringLiteral("ストリーム %1 をオフセット %2 から読み取れません "
+                                             "(ファイルが壊れているか途中で切れています)。")
+                                  .arg(streamName)
+                                  .arg(done));
+        }
+        done += piece;
+    }
+    return data;
+}
+
+} // namespace tavrune

@@ -1,0 +1,13 @@
+#include "workbook/xls_read_error.h"
+
+#include "common/error.h"
+
+namespace tavrune {
+
+void throwXlsReadError(const QString& path, const QString& why)
+{
+    throw Error(ErrorNumber::ApplicationDefined,
+                QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(path, why));
+}
+
+} // namespace tavrune
