@@ -223,13 +223,16 @@ TEST(OdsReader, AnyPrefixValueRepeatsAndTheLastCell)
     // A row in a foreign namespace that only looks like a table row is skipped.
     EXPECT_EQ(text(workbook, p, "A1"), u"x  y"_qs);
     EXPECT_EQ(text(workbook, p, "B1"), u"plain"_qs); // text without a value type
+    // A covered cell's content is hidden under the merge; it still takes a column.
+    EXPECT_EQ(text(workbook, p, "C1"), QString());
+    EXPECT_EQ(text(workbook, p, "D1"), u"after"_qs);
     for (const char* address : {"A2", "B2", "A4", "B4"}) {
         EXPECT_EQ(text(workbook, p, address), u"4"_qs) << address;
     }
     EXPECT_EQ(text(workbook, p, "C3"), QString());
     EXPECT_EQ(text(workbook, p, "F4"), u"r\ns\tt"_qs);
     EXPECT_EQ(sheet(workbook, p).lastUsedRow(), 4u);
-    EXPECT_EQ(sheet(workbook, p).cellCount(), 2 + 3 * 3);
+    EXPECT_EQ(sheet(workbook, p).cellCount(), 3 + 3 * 3);
 
     EXPECT_EQ(text(workbook, u"Last"_qs, "XFD1048576"), u"True"_qs);
     EXPECT_EQ(sheet(workbook, u"Last"_qs).lastUsedRow(), 1048576u);

@@ -330,7 +330,8 @@ def make_bad_files():
             ' office:value="1"/></table:table-row></table:table>')),
     ])
     # Other prefixes, no mimetype entry, rows in table:table-rows, a decoy element
-    # in a foreign namespace, and value-holding rows and cells repeated.
+    # in a foreign namespace, a covered cell holding a value, and value-holding rows
+    # and cells repeated.
     write_zip("hand_made.ods", [
         ("content.xml",
          '<?xml version="1.0" encoding="UTF-8"?>\n'
@@ -342,7 +343,9 @@ def make_bad_files():
          '<table:table-row><table:table-cell o:value-type="string"><x:p>decoy</x:p>'
          '</table:table-cell></table:table-row>'
          '<t:table-row><t:table-cell o:value-type="string"><x:p>x<x:s x:c="2"/>y</x:p>'
-         '</t:table-cell><t:table-cell><x:p>plain</x:p></t:table-cell></t:table-row>'
+         '</t:table-cell><t:table-cell><x:p>plain</x:p></t:table-cell>'
+         '<t:covered-table-cell o:value-type="string"><x:p>hidden</x:p></t:covered-table-cell>'
+         '<t:table-cell o:value-type="string"><x:p>after</x:p></t:table-cell></t:table-row>'
          '<t:table-row t:number-rows-repeated="3"><t:table-cell t:number-columns-repeated="2"'
          ' o:value-type="float" o:value="4"/><t:table-cell t:number-columns-repeated="3"/>'
          '<t:table-cell o:value-type="string"><x:p>r<x:line-break/>s<x:tab/>t</x:p></t:table-cell>'
