@@ -536,8 +536,9 @@ WorkbookData readOdsWorkbook(const QString& path)
 {
     ZipArchive archive(path);
     // The mimetype entry is optional; when present it must name a spreadsheet.
-    if (archive.contains(QStringLiteral("mimetype"))) {
-        const QByteArray mimeType = archive.readAll(QStringLiteral("mimetype")).trimmed();
+    // Only its start is read: a longer entry cannot match anyway.
+    if (std::unique_ptr<ZipEntryDevice> entry = archive.open(QStringLiteral("mimetype"))) {
+        const QByteArray mimeType = entry->read(256).trimmed();
         if (mimeType != kSpreadsheetMimeType) {
             fail(path, QStringLiteral("OpenDocument の表計算ファイルではありません (mimetype: %1)")
                            .arg(QString::fromUtf8(mimeType.left(200))));
