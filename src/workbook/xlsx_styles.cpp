@@ -12,9 +12,14 @@ std::vector<NumberStyle> readXlsxCellStyles(ZipArchive& archive, const QString& 
     XlsxPartReader reader(archive, part);
     QHash<int, NumberStyle> customFormats; // numFmtId -> style of its format code
     std::vector<int> formatIds;            // numFmtId of each cell format
+    bool inNumFmts = false;                // <numFmt> also appears in differential formats (<dxfs>)
     bool inCellXfs = false;
     while (reader.next() != QXmlStreamReader::EndDocument) {
-        if (reader.isStart(XlsxNamespace::Main, u"numFmt")) {
+        if (reader.isStart(XlsxNamespace::Main, u"numFmts")) {
+            inNumFmts = true;
+        } else if (reader.isEnd(XlsxNamespace::Main, u"numFmts")) {
+            inNumFmts = false;
+        } else if (inNumFmts && reader.isStart(XlsxNamespace::Main, u"numFmt")) {
             const QXmlStreamAttributes attributes = reader.xml().attributes();
             bool ok = false;
             const int id = attributes.value(QLatin1String("numFmtId")).toInt(&ok);

@@ -268,6 +268,7 @@ TEST(XlsxReader, RefusesDamagedPackagesNamingTheFileAndTheReason)
     EXPECT_TRUE(readError("not_zip.xlsx").contains(u"zip"_qs));
     EXPECT_TRUE(readError("truncated.xlsx").contains(u"zip"_qs));
     EXPECT_TRUE(readError("missing_package_rels.xlsx").contains(u"_rels/.rels"_qs));
+    EXPECT_TRUE(readError("missing_workbook.xlsx").contains(u"xl/workbook.xml"_qs));
     EXPECT_TRUE(readError("missing_workbook_rels.xlsx").contains(u"xl/_rels/workbook.xml.rels"_qs));
     const QString missing = readError("missing_sheet.xlsx");
     EXPECT_TRUE(missing.contains(u"xl/worksheets/sheet1.xml"_qs)) << missing.toStdString();

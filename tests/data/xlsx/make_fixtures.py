@@ -295,12 +295,14 @@ def make_handmade_cells():
         "<si><t>改行_x000D_あり</t></si>",
         "<si><t>_x005F_x000D_ は文字どおり</t></si>",
     ]
-    # numFmt 14 is redefined as a plain number; 165 is a custom date.
+    # numFmt 14 is redefined as a plain number; 165 is a custom date, which the
+    # conditional format (dxf) reusing its id does not change.
     styles = ('<numFmts><numFmt numFmtId="14" formatCode="0.00"/>'
               '<numFmt numFmtId="165" formatCode="yyyy/m/d"/></numFmts>'
               '<cellStyleXfs><xf numFmtId="22"/></cellStyleXfs>'
               '<cellXfs><xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="165"/><xf numFmtId="22"/>'
-              "</cellXfs>")
+              "</cellXfs>"
+              '<dxfs count="1"><dxf><numFmt numFmtId="165" formatCode="0.00"/></dxf></dxfs>')
     rows = (
         # Row 1 numbered; its cells follow one another from A.
         '<row r="1"><c t="s"><v>0</v></c><c t="s"><v>1</v></c><c r="E1" t="s"><v>2</v></c>'
@@ -393,6 +395,7 @@ def make_broken():
     write_entries(path("missing_workbook_rels.xlsx"),
                   single("", skip=("xl/_rels/workbook.xml.rels",)))
     write_entries(path("missing_package_rels.xlsx"), single("", skip=("_rels/.rels",)))
+    write_entries(path("missing_workbook.xlsx"), single("", skip=("xl/workbook.xml",)))
 
     # The sheet entry marked encrypted in both its headers.
     buffer = io.BytesIO()
