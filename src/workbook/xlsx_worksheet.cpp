@@ -23,7 +23,7 @@ enum class ValueType : quint8
     Date,
 };
 
-ValueType valueType(QStringView t)
+ValueType parseValueType(QStringView t)
 {
     if (t == u"s") {
         return ValueType::SharedString;
@@ -201,7 +201,7 @@ void WorksheetReader::readCell()
     }
     m_row = address.row;
     m_column = address.column;
-    const ValueType valueType = tavrune::valueType(type);
+    const ValueType valueType = parseValueType(type);
     NumberStyle style = NumberStyle::General;
     if (!styleIndex.isEmpty()) {
         const qsizetype index = styleIndex.toLongLong();
