@@ -1,0 +1,259 @@
+#include "workbook/xlsx_package.h"
+
+#include "common/error.h"
+#include "workbook/xml_guard.h"
+#include "workbook/zip_archive.h"
+
+#include <QStringList>
+
+namespace tavrune {
+
+namespace {
+
+constexpr QStringView kMainTransitional =
+    u"http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr QStringView kMainStrict = u"http://purl.oclc.org/ooxml/spreadsheetml/main";
+constexpr QStringView kRelationshipsTransitional =
+    u"http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr QStringView kRelationshipsStrict =
+    u"http://purl.oclc.org/ooxml/officeDocument/relationships";
+constexpr QStringView kPackageRelationships =
+    u"http://schemas.openxmlformats.org/package/2006/relationships";
+
+// Relationship types are these namespaces followed by "/" and the kind.
+bool stripTypePrefix(QStringView type, QStringView prefix, QStringView& kind)
+{
+    if (type.size() > prefix.size() && type.startsWith(prefix) && type[prefix.size()] == u'/') {
+        kind = type.mid(prefix.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') {
+        return u - u'0';
+    }
+    if (u >= u'a' && u <= u'f') {
+        return u - u'a' + 10;
+    }
+    if (u >= u'A' && u <= u'F') {
+        return u - u'A' + 10;
+    }
+    return -1;
+}
+
+} // namespace
+
+XlsxNamespace classifyXlsxNamespace(QStringView uri)
+{
+    // The lengths differ, so most mismatches end at the size comparison.
+    if (uri == kMainTransitional || uri == kMainStrict) {
+        return XlsxNamespace::Main;
+    }
+    if (uri == kRelationshipsTransitional || uri == kRelationshipsStrict) {
+        return XlsxNamespace::Relationships;
+    }
+    if (uri == kPackageRelationships) {
+        return XlsxNamespace::PackageRelationships;
+    }
+    return XlsxNamespace::Other;
+}
+
+XlsxRelationshipKind classifyXlsxRelationshipType(QStringView type)
+{
+    QStringView kind;
+    if (!stripTypePrefix(type, kRelationshipsTransitional, kind) &&
+        !stripTypePrefix(type, kRelationshipsStrict, kind)) {
+        return XlsxRelationshipKind::Other;
+    }
+    if (kind == u"officeDocument") {
+        return XlsxRelationshipKind::OfficeDocument;
+    }
+    if (kind == u"worksheet") {
+        return XlsxRelationshipKind::Worksheet;
+    }
+    if (kind == u"sharedStrings") {
+        return XlsxRelationshipKind::SharedStrings;
+    }
+    if (kind == u"styles") {
+        return XlsxRelationshipKind::Styles;
+    }
+    return XlsxRelationshipKind::Other;
+}
+
+QString xlsxRelationshipsPartName(const QString& sourcePart)
+{
+    QString normal = sourcePart;
+    normal.replace(u'\\', u'/');
+    const qsizetype slash = normal.lastIndexOf(u'/');
+    return normal.left(slash + 1) + QStringLiteral("_rels/") + normal.mid(slash + 1) +
+           QStringLiteral(".rels");
+}
+
+QString resolveXlsxTarget(const QString& sourcePart, const QString& target)
+{
+    QString normalTarget = target;
+    normalTarget.replace(u'\\', u'/');
+    QStringList segments;
+    if (!normalTarget.startsWith(u'/')) {
+        QString source = sourcePart;
+        source.replace(u'\\', u'/');
+        segments = source.left(source.lastIndexOf(u'/') + 1).split(u'/', Qt::SkipEmptyParts);
+    }
+    for (const QString& segment : normalTarget.split(u'/', Qt::SkipEmptyParts)) {
+        if (segment == u"..") {
+            if (!segments.isEmpty()) {
+                segments.removeLast();
+            }
+        } else if (segment != u".") {
+            segments.append(segment);
+        }
+    }
+    return segments.join(u'/');
+}
+
+QString decodeXlsxEscapes(const QString& text)
+{
+    qsizetype from = text.indexOf(u"_x");
+    if (from < 0) {
+        return text;
+    }
+    QString result;
+    qsizetype copied = 0;
+    const qsizetype size = text.size();
+    while (from >= 0 && from + 7 <= size) {
+        int value = 0;
+        bool escape = text[from + 6] == u'_';
+        for (qsizetype i = from + 2; escape && i < from + 6; ++i) {
+            const int digit = hexDigit(text[i]);
+            escape = digit >= 0;
+            value = value * 16 + digit;
+        }
+        if (escape) {
+            result += QStringView(text).mid(copied, from - copied);
+            result += QChar(static_cast<char16_t>(value));
+            copied = from + 7;
+            from = text.indexOf(u"_x", copied);
+        } else {
+            from = text.indexOf(u"_x", from + 1);
+        }
+    }
+    result += QStringView(text).mid(copied);
+    return result;
+}
+
+void failXlsx(const QString& file, const QString& why)
+{
+    throw Error(ErrorNumber::ApplicationDefined,
+                QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(file, why));
+}
+
+XlsxPartReader::XlsxPartReader(ZipArchive& archive, const QString& part)
+    : m_device(archive.open(part)), m_file(archive.path()), m_part(part)
+{
+    if (!m_device) {
+        fail(QStringLiteral("%1 がありません").arg(part));
+    }
+    m_xml.setDevice(m_device.get());
+}
+
+XlsxPartReader::~XlsxPartReader() = default;
+
+QXmlStreamReader::TokenType XlsxPartReader::next()
+{
+    return readNextToken(m_xml, *m_device, m_file, m_part);
+}
+
+XlsxNamespace XlsxPartReader::elementNamespace() const
+{
+    return classifyXlsxNamespace(m_xml.namespaceUri());
+}
+
+bool XlsxPartReader::isStart(XlsxNamespace ns, QStringView localName) const
+{
+    return m_xml.tokenType() == QXmlStreamReader::StartElement && m_xml.name() == localName &&
+           elementNamespace() == ns;
+}
+
+bool XlsxPartReader::isEnd(XlsxNamespace ns, QStringView localName) const
+{
+    return m_xml.tokenType() == QXmlStreamReader::EndElement && m_xml.name() == localName &&
+           elementNamespace() == ns;
+}
+
+void XlsxPartReader::skipElement()
+{
+    for (int depth = 1; depth > 0;) {
+        switch (next()) {
+        case QXmlStreamReader::StartElement:
+            ++depth;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::EndDocument:
+            fail(QStringLiteral("%1 が途中で終わっています").arg(m_part));
+        default:
+            break;
+        }
+    }
+}
+
+void XlsxPartReader::appendElementText(QString& text)
+{
+    for (int depth = 1; depth > 0;) {
+        switch (next()) {
+        case QXmlStreamReader::StartElement:
+            ++depth;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::Characters:
+            if (depth == 1) {
+                text += m_xml.text();
+            }
+            break;
+        case QXmlStreamReader::EndDocument:
+            fail(QStringLiteral("%1 が途中で終わっています").arg(m_part));
+        default:
+            break;
+        }
+    }
+}
+
+void XlsxPartReader::fail(const QString& why) const
+{
+    failXlsx(m_file, why);
+}
+
+std::vector<XlsxRelationship> readXlsxRelationships(ZipArchive& archive, const QString& sourcePart)
+{
+    const QString relsPart = xlsxRelationshipsPartName(sourcePart);
+    if (!archive.contains(relsPart)) {
+        failXlsx(archive.path(), QStringLiteral("関係の定義 %1 がありません").arg(relsPart));
+    }
+    XlsxPartReader reader(archive, relsPart);
+    std::vector<XlsxRelationship> relationships;
+    while (reader.next() != QXmlStreamReader::EndDocument) {
+        if (!reader.isStart(XlsxNamespace::PackageRelationships, u"Relationship")) {
+            continue;
+        }
+        const QXmlStreamAttributes attributes = reader.xml().attributes();
+        if (attributes.value(QLatin1String("TargetMode")) == u"External") {
+            continue;
+        }
+        XlsxRelationship relationship;
+        relationship.id = attributes.value(QLatin1String("Id")).toString();
+        relationship.kind = classifyXlsxRelationshipType(attributes.value(QLatin1String("Type")));
+        relationship.target =
+            resolveXlsxTarget(sourcePart, attributes.value(QLatin1String("Target")).toString());
+        relationships.push_back(std::move(relationship));
+    }
+    return relationships;
+}
+
+} // namespace tavrune

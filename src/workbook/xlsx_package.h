@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QXmlStreamReader>
+#include <memory>
+#include <vector>
+
+namespace tavrune {
+
+class ZipArchive;
+class ZipEntryDevice;
+
+// The namespaces a workbook reader tells apart; transitional and strict URIs of one
+// namespace map to the same value.
+enum class XlsxNamespace : quint8
+{
+    Other,
+    Main,                 // spreadsheet elements
+    Relationships,        // r:id attributes
+    PackageRelationships, // the elements of .rels parts
+};
+
+XlsxNamespace classifyXlsxNamespace(QStringView uri);
+
+// What a relationship points at, by its type.
+enum class XlsxRelationshipKind : quint8
+{
+    Other,
+    OfficeDocument,
+    Worksheet,
+    SharedStrings,
+    Styles,
+};
+
+XlsxRelationshipKind classifyXlsxRelationshipType(QStringView type);
+
+struct XlsxRelationship
+{
+    QString id;
+    XlsxRelationshipKind kind = XlsxRelationshipKind::Other;
+    QString target; // part name, resolved against the source part
+};
+
+// The name of the part holding the relationships of sourcePart ("" for the package).
+QString xlsxRelationshipsPartName(const QString& sourcePart);
+
+// A relationship target as a part name: relative to the source part's folder, or
+// from the package root when it starts with a slash; "." and ".." resolved.
+QString resolveXlsxTarget(const QString& sourcePart, const QString& target);
+
+// Decodes the _xHHHH_ escapes spreadsheet texts use for characters XML cannot carry;
+// "_x005F_" stands for the underscore, so "_x005F_x000D_" reads "_x000D_".
+QString decodeXlsxEscapes(const QString& text);
+
+// One XML part of a package read as a stream. Every failure throws an error naming
+// the file and the part.
+class XlsxPartReader
+{
+public:
+    // Throws when the part is missing.
+    XlsxPartReader(ZipArchive& archive, const QString& part);
+    ~XlsxPartReader();
+
+    QXmlStreamReader::TokenType next();
+    QXmlStreamReader& xml() { return m_xml; }
+    const QString& part() const { return m_part; }
+    const QString& file() const { return m_file; }
+
+    // Whether the current token starts (or ends) the element ns:localName.
+    bool isStart(XlsxNamespace ns, QStringView localName) const;
+    bool isEnd(XlsxNamespace ns, QStringView localName) const;
+    XlsxNamespace elementNamespace() const;
+
+    // Reads past the end of the element the current start token opened.
+    void skipElement();
+    // Appends the text of the element the current start token opened up to its end.
+    void appendElementText(QString& text);
+
+    [[noreturn]] void fail(const QString& why) const;
+
+private:
+    std::unique_ptr<ZipEntryDevice> m_device;
+    QXmlStreamReader m_xml;
+    QString m_file;
+    QString m_part;
+};
+
+// The relationships of sourcePart; throws naming the file when their part is missing.
+std::vector<XlsxRelationship> readXlsxRelationships(ZipArchive& archive, const QString& sourcePart);
+
+// Throws an error naming the file and the reason.
+[[noreturn]] void failXlsx(const QString& file, const QString& why);
+
+} // namespace tavrune

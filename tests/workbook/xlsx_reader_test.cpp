@@ -1,0 +1,291 @@
+#include "common/error.h"
+#include "workbook/xlsx_package.h"
+#include "workbook/xlsx_reader.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrune;
+
+namespace {
+
+QString fixture(const char* name)
+{
+    return QStringLiteral(TAVRUNE_TEST_DATA "/xlsx/") + QString::fromUtf8(name);
+}
+
+QStringList sheetNames(const WorkbookData& workbook)
+{
+    QStringList names;
+    for (const SheetData& sheet : workbook.sheets()) {
+        names.append(sheet.name());
+    }
+    return names;
+}
+
+const SheetData& sheetNamed(const WorkbookData& workbook, const QString& name)
+{
+    for (const SheetData& sheet : workbook.sheets()) {
+        if (sheet.name() == name) {
+            return sheet;
+        }
+    }
+    throw std::runtime_error("no sheet " + name.toStdString());
+}
+
+QString text(const WorkbookData& workbook, const QString& sheet, const char* address)
+{
+    return workbook.cellText(sheetNamed(workbook, sheet),
+                             *parseCellAddress(QString::fromUtf8(address)));
+}
+
+// The description of the error reading the fixture throws.
+QString readError(const char* name)
+{
+    try {
+        readXlsxWorkbook(fixture(name));
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
+        EXPECT_TRUE(error.description().contains(fixture(name))) << error.what();
+        return error.description();
+    }
+    ADD_FAILURE() << name << " was read without an error";
+    return {};
+}
+
+} // namespace
+
+TEST(XlsxPackage, ResolvesTargetsAgainstTheSourcePartFolder)
+{
+    EXPECT_EQ(resolveXlsxTarget(u"xl/workbook.xml"_qs, u"worksheets/sheet1.xml"_qs),
+              u"xl/worksheets/sheet1.xml"_qs);
+    EXPECT_EQ(resolveXlsxTarget(u"xl/workbook.xml"_qs, u"/xl/styles.xml"_qs), u"xl/styles.xml"_qs);
+    EXPECT_EQ(resolveXlsxTarget(u"xl/workbook.xml"_qs, u"../Strings/./Shared.xml"_qs),
+              u"Strings/Shared.xml"_qs);
+    EXPECT_EQ(resolveXlsxTarget(u"xl\\workbook.xml"_qs, u"sub\\..\\sheet.xml"_qs),
+              u"xl/sheet.xml"_qs);
+    EXPECT_EQ(resolveXlsxTarget(QString(), u"xl/workbook.xml"_qs), u"xl/workbook.xml"_qs);
+    EXPECT_EQ(xlsxRelationshipsPartName(QString()), u"_rels/.rels"_qs);
+    EXPECT_EQ(xlsxRelationshipsPartName(u"xl/workbook.xml"_qs), u"xl/_rels/workbook.xml.rels"_qs);
+}
+
+TEST(XlsxPackage, DecodesEscapesOnlyWhenComplete)
+{
+    EXPECT_EQ(decodeXlsxEscapes(u"a_x000D_b"_qs), u"a\rb"_qs);
+    EXPECT_EQ(decodeXlsxEscapes(u"_x005F_x000D_"_qs), u"_x000D_"_qs);
+    EXPECT_EQ(decodeXlsxEscapes(u"__x00e9__x0041_"_qs), u"_\u00e9A"_qs);
+    EXPECT_EQ(decodeXlsxEscapes(u"_x12G4_ _x0041 a_x004"_qs), u"_x12G4_ _x0041 a_x004"_qs);
+}
+
+TEST(XlsxReader, ListsWorksheetsInWorkbookOrderWithHiddenOnesAndWithoutChartSheets)
+{
+    const WorkbookData openpyxl = readXlsxWorkbook(fixture("tables_openpyxl.xlsx"));
+    EXPECT_EQ(sheetNames(openpyxl),
+              (QStringList{u"顧客"_qs, u"受注"_qs, u"値"_qs, u"隠し"_qs, u"特に隠し"_qs}));
+    // The same package with the <sheet> list reversed: order follows the list, not
+    // sheet ids or part names.
+    const WorkbookData reordered = readXlsxWorkbook(fixture("sheet_order.xlsx"));
+    EXPECT_EQ(sheetNames(reordered),
+              (QStringList{u"特に隠し"_qs, u"隠し"_qs, u"値"_qs, u"受注"_qs, u"顧客"_qs}));
+    EXPECT_EQ(text(reordered, u"受注"_qs, "B8"), u"ORDERED_AT"_qs);
+
+    const WorkbookData xlsxwriter = readXlsxWorkbook(fixture("formats_xlsxwriter.xlsx"));
+    EXPECT_EQ(sheetNames(xlsxwriter),
+              (QStringList{u"商品"_qs, u"書式"_qs, u"非表示"_qs, u"最後"_qs}));
+    EXPECT_EQ(text(xlsxwriter, u"最後"_qs, "B5"), u"end"_qs);
+
+    // Dialog and macro sheets are listed in the workbook part but left out.
+    const WorkbookData handmade = readXlsxWorkbook(fixture("handmade_cells.xlsx"));
+    EXPECT_EQ(sheetNames(handmade), QStringList{u"手作り"_qs});
+}
+
+TEST(XlsxReader, ReadsTableDefinitionSheets)
+{
+    const WorkbookData workbook = readXlsxWorkbook(fixture("tables_openpyxl.xlsx"));
+    const QString sheet = u"顧客"_qs;
+    EXPECT_EQ(text(workbook, sheet, "B3"), u"テーブル名"_qs);
+    EXPECT_EQ(text(workbook, sheet, "C3"), u"CUSTOMER"_qs);
+    EXPECT_EQ(text(workbook, sheet, "C4"), u"顧客マスタ"_qs);
+    EXPECT_EQ(text(workbook, sheet, "G6"), u"NOT NULL"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A7"), u"1"_qs);
+    EXPECT_EQ(text(workbook, sheet, "B7"), u"CUSTOMER_ID"_qs);
+    EXPECT_EQ(text(workbook, sheet, "D7"), u"10"_qs);
+    EXPECT_EQ(text(workbook, sheet, "E7"), QString());
+    EXPECT_EQ(text(workbook, sheet, "F7"), u"○"_qs);
+    EXPECT_EQ(text(workbook, sheet, "E10"), u"2"_qs);
+    EXPECT_EQ(text(workbook, sheet, "H10"), u"0"_qs);
+    EXPECT_EQ(text(workbook, sheet, "I10"), u"保有ポイント"_qs);
+    EXPECT_EQ(sheetNamed(workbook, sheet).lastUsedRow(), 10u);
+
+    const WorkbookData libreoffice = readXlsxWorkbook(fixture("formulas_libreoffice.xlsx"));
+    EXPECT_EQ(text(libreoffice, u"商品"_qs, "C3"), u"ITEM"_qs);
+    EXPECT_EQ(text(libreoffice, u"商品"_qs, "I7"), u"商品コード"_qs);
+    EXPECT_EQ(text(libreoffice, u"商品"_qs, "G6"), u"NOT NULL"_qs);
+}
+
+TEST(XlsxReader, ReadsNumbersDatesBooleansAndErrorsWrittenByOpenpyxl)
+{
+    const WorkbookData workbook = readXlsxWorkbook(fixture("tables_openpyxl.xlsx"));
+    const QString sheet = u"値"_qs;
+    EXPECT_FALSE(workbook.date1904());
+    EXPECT_EQ(text(workbook, sheet, "A1"), u"10"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A2"), u"1.5"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A3"), u"0.3"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A4"), u"-2"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A5"), u"123456789012345"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A6"), u"1.23456789012346E+15"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A7"), u"1E-05"_qs);
+    EXPECT_EQ(text(workbook, sheet, "B1"), u"2024/01/31"_qs);
+    EXPECT_EQ(text(workbook, sheet, "B2"), u"2024/01/31 12:34:56"_qs);
+    EXPECT_EQ(text(workbook, sheet, "B3"), u"6:30:00"_qs);
+    EXPECT_EQ(text(workbook, sheet, "C1"), u"True"_qs);
+    EXPECT_EQ(text(workbook, sheet, "C2"), u"False"_qs);
+    EXPECT_EQ(text(workbook, sheet, "F1"), u"  前後に空白  "_qs);
+    EXPECT_EQ(sheetNamed(workbook, sheet).lastUsedRow(), 20u);
+    try {
+        text(workbook, sheet, "D2");
+        ADD_FAILURE() << "an error value read as text";
+    } catch (const Error& error) {
+        EXPECT_TRUE(error.description().contains(u"#DIV/0!"_qs)) << error.what();
+    }
+    EXPECT_THROW(text(workbook, sheet, "D1"), Error);
+    // openpyxl stores formulas without a result: an empty text that is still a cell.
+    const Cell* formula = sheetNamed(workbook, sheet).find({1, 5});
+    ASSERT_NE(formula, nullptr);
+    EXPECT_EQ(formula->kind, CellKind::Text);
+    EXPECT_EQ(text(workbook, sheet, "E1"), QString());
+}
+
+TEST(XlsxReader, ReadsFormatsRichTextFormulaResultsAndEscapesWrittenByLibxlsxwriter)
+{
+    const WorkbookData workbook = readXlsxWorkbook(fixture("formats_xlsxwriter.xlsx"));
+    const QString sheet = u"書式"_qs;
+    EXPECT_EQ(text(workbook, sheet, "A1"), u"2024/01/31"_qs);          // yyyy"年"m"月"d"日"
+    EXPECT_EQ(text(workbook, sheet, "A2"), u"3.5"_qs);                 // 0.0"d"
+    EXPECT_EQ(text(workbook, sheet, "A3"), u"1.25"_qs);                // [Red]0.00
+    EXPECT_EQ(text(workbook, sheet, "A4"), u"2024/01/31 12:34:56"_qs); // custom date and time
+    EXPECT_EQ(text(workbook, sheet, "A5"), u"12:00:00"_qs);            // h:mm
+    EXPECT_EQ(text(workbook, sheet, "A6"), u"2024/01/31"_qs);          // built-in 14
+    EXPECT_EQ(text(workbook, sheet, "A7"), u"太字と普通"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A8"), u"3"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A9"), u"abc"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A10"), u"True"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A11"), u"False"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A12"), u"ベル\a文字"_qs);
+    // The writer stores "_x000D_" unescaped, so it reads as a carriage return.
+    EXPECT_EQ(text(workbook, sheet, "A13"), u"\r そのまま"_qs);
+    EXPECT_EQ(text(workbook, u"商品"_qs, "H8"), u"0"_qs);
+    EXPECT_EQ(text(workbook, u"非表示"_qs, "A1"), u"隠れた値"_qs);
+}
+
+TEST(XlsxReader, ReadsCachedFormulaResultsWrittenByLibreOffice)
+{
+    const WorkbookData workbook = readXlsxWorkbook(fixture("formulas_libreoffice.xlsx"));
+    const QString sheet = u"数式"_qs;
+    EXPECT_EQ(text(workbook, sheet, "A1"), u"3"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A4"), u"ab"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A5"), u"2024/01/31"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A6"), u"  前後に空白  "_qs);
+    EXPECT_EQ(text(workbook, sheet, "A7"), u"太字と普通"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A8"), u"0.3"_qs);
+    EXPECT_EQ(text(workbook, sheet, "A9"), u"1.23456789012346E+15"_qs);
+    for (const char* address : {"A2", "A3"}) {
+        const Cell* cell =
+            sheetNamed(workbook, sheet).find(*parseCellAddress(QString::fromLatin1(address)));
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->kind, CellKind::Error);
+    }
+    EXPECT_EQ(workbook.string(sheetNamed(workbook, sheet).find({2, 1})->text), u"#DIV/0!"_qs);
+    EXPECT_EQ(workbook.string(sheetNamed(workbook, sheet).find({3, 1})->text), u"#N/A"_qs);
+}
+
+TEST(XlsxReader, Reads1904DateSystem)
+{
+    for (const char* name : {"date1904_openpyxl.xlsx", "date1904_libreoffice.xlsx"}) {
+        const WorkbookData workbook = readXlsxWorkbook(fixture(name));
+        EXPECT_TRUE(workbook.date1904()) << name;
+        EXPECT_EQ(text(workbook, u"日付"_qs, "A1"), u"2024/01/31"_qs) << name;
+    }
+}
+
+TEST(XlsxReader, ReadsHandMadeCellsWithoutReferencesAndSpecialStrings)
+{
+    for (const char* name : {"handmade_cells.xlsx", "handmade_macro.xlsm"}) {
+        SCOPED_TRACE(name);
+        const WorkbookData workbook = readXlsxWorkbook(fixture(name));
+        const QString sheet = u"手作り"_qs;
+        EXPECT_EQ(text(workbook, sheet, "A1"), u"共有"_qs);
+        EXPECT_EQ(text(workbook, sheet, "B1"), u"  空白付き  "_qs);
+        EXPECT_EQ(text(workbook, sheet, "E1"), u"リッチ テキスト"_qs);
+        EXPECT_EQ(text(workbook, sheet, "F1"), u"漢字"_qs); // phonetic run left out
+        EXPECT_EQ(text(workbook, sheet, "A2"), u"改行\rあり"_qs);
+        EXPECT_EQ(text(workbook, sheet, "B2"), u"_x000D_ は文字どおり"_qs);
+        EXPECT_EQ(text(workbook, sheet, "A3"), u"インラインA"_qs);
+        EXPECT_EQ(text(workbook, sheet, "B3"), u"式\t結果"_qs);
+        EXPECT_EQ(text(workbook, sheet, "C3"), u"2024/01/31 12:00:00"_qs); // t="d"
+        EXPECT_EQ(text(workbook, sheet, "D3"), u"1900/01/01"_qs);
+        EXPECT_EQ(text(workbook, sheet, "A6"), u"14"_qs); // numFmt 14 redefined as 0.00
+        EXPECT_EQ(text(workbook, sheet, "B6"), u"2024/01/31"_qs);
+        EXPECT_EQ(text(workbook, sheet, "C6"), u"2024/01/31 12:00:00"_qs);
+        EXPECT_EQ(text(workbook, sheet, "D6"), u"7"_qs); // unknown style index
+        EXPECT_THROW(text(workbook, sheet, "E6"), Error);
+        EXPECT_EQ(text(workbook, sheet, "F6"), u"True"_qs);
+        const SheetData& data = sheetNamed(workbook, sheet);
+        EXPECT_EQ(data.find({1, 3}), nullptr); // C1 skipped by the E1 reference
+        EXPECT_NE(data.find({8, 2}), nullptr); // formula without a result
+        EXPECT_EQ(data.find({8, 3}), nullptr); // styled but empty
+        EXPECT_EQ(data.lastUsedRow(), 8u);
+        EXPECT_EQ(data.cellCount(), 17);
+    }
+}
+
+TEST(XlsxReader, ReadsStrictNamespacesPrefixesAndOddPartNamesLikeTheOriginal)
+{
+    // formats_xlsxwriter.xlsx rewritten with strict namespaces, an element prefix,
+    // upper-case backslashed part names, absolute and ".." targets.
+    const WorkbookData original = readXlsxWorkbook(fixture("formats_xlsxwriter.xlsx"));
+    const WorkbookData strict = readXlsxWorkbook(fixture("strict_rewritten.xlsx"));
+    ASSERT_EQ(sheetNames(strict), sheetNames(original));
+    for (size_t i = 0; i < original.sheets().size(); ++i) {
+        const SheetData& expected = original.sheets()[i];
+        const SheetData& actual = strict.sheets()[i];
+        ASSERT_EQ(actual.cellCount(), expected.cellCount()) << expected.name().toStdString();
+        for (const Cell& cell : expected.cells()) {
+            const Cell* other = actual.find({cell.row, cell.column});
+            ASSERT_NE(other, nullptr);
+            EXPECT_EQ(other->kind, cell.kind);
+            EXPECT_EQ(other->style, cell.style);
+            EXPECT_EQ(other->number, cell.number);
+            if (cell.kind == CellKind::Text) {
+                EXPECT_EQ(strict.string(other->text), original.string(cell.text));
+            }
+        }
+    }
+    EXPECT_GT(strict.sheets()[1].cellCount(), 10);
+}
+
+TEST(XlsxReader, RefusesDamagedPackagesNamingTheFileAndTheReason)
+{
+    EXPECT_TRUE(readError("not_zip.xlsx").contains(u"zip"_qs));
+    EXPECT_TRUE(readError("truncated.xlsx").contains(u"zip"_qs));
+    EXPECT_TRUE(readError("missing_package_rels.xlsx").contains(u"_rels/.rels"_qs));
+    EXPECT_TRUE(readError("missing_workbook.xlsx").contains(u"xl/workbook.xml"_qs));
+    EXPECT_TRUE(readError("missing_workbook_rels.xlsx").contains(u"xl/_rels/workbook.xml.rels"_qs));
+    const QString missing = readError("missing_sheet.xlsx");
+    EXPECT_TRUE(missing.contains(u"xl/worksheets/sheet1.xml"_qs)) << missing.toStdString();
+    EXPECT_TRUE(missing.contains(u"壊れ"_qs));
+    EXPECT_TRUE(readError("encrypted_entry.xlsx").contains(u"暗号化"_qs));
+    EXPECT_TRUE(readError("ratio_bomb.xlsx").contains(u"圧縮率"_qs));
+    EXPECT_TRUE(readError("dtd.xlsx").contains(u"文書型宣言"_qs));
+    EXPECT_TRUE(readError("malformed.xlsx").contains(u"XML が不正"_qs));
+}
+
+TEST(XlsxReader, RefusesBadCellsNamingTheSheetAndTheCell)
+{
+    const QString sharedIndex = readError("bad_shared_index.xlsx");
+    EXPECT_TRUE(sharedIndex.contains(u"壊れ"_qs) && sharedIndex.contains(u"C5"_qs))
+        << sharedIndex.toStdString();
+    const QString row = readError("row_out_of_range.xlsx");
+    EXPECT_TRUE(row.contains(u"壊れ"_qs) && row.contains(u"1048577"_qs)) << row.toStdString();
+    const QString column = readError("column_out_of_range.xlsx");
+    EXPECT_TRUE(column.contains(u"壊れ"_qs) && column.contains(u"XFE1"_qs)) << column.toStdString();
+}
