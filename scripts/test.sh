@@ -2,6 +2,5 @@
 # Builds everything and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --parallel
+./scripts/build.sh
 ctest --test-dir build --output-on-failure --parallel 2

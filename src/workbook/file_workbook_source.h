@@ -1,0 +1,48 @@
+#pragma once
+
+#include "workbook/workbook_set_source.h"
+
+#include <QHash>
+#include <functional>
+
+namespace tavrune {
+
+// The workbook source the program uses: the open workbooks are the files opened
+// in this process. Files change while the program runs (the user edits and saves
+// them), so every attachment reads again each open workbook whose file changed on
+// disk; a workbook whose file vanished or cannot be read at that moment keeps its
+// last content.
+class FileWorkbookSource : public WorkbookSetSource
+{
+public:
+    using Reader = std::function<WorkbookData(const QString& path)>;
+
+    // reader turns a path into a workbook; by default readWorkbookFile.
+    explicit FileWorkbookSource(Reader reader = {});
+
+protected:
+    void beforeAttach() override;
+    // Reads the file; opening a file already open reads it again and keeps one
+    // entry. A file with the name of another open workbook is refused.
+    void openWorkbook(const QString& path) override;
+
+private:
+    // What tells a changed file: a save that replaces the file gives it a new
+    // inode; one that rewrites it in place changes its times.
+    struct Stamp
+    {
+        qint64 size = -1;
+        quint64 inode = 0;
+        qint64 modifiedNs = 0;
+        qint64 changedNs = 0;
+
+        bool operator==(const Stamp&) const = default;
+    };
+
+    static Stamp stampOf(const QString& path);
+
+    Reader m_reader;
+    QHash<QString, Stamp> m_stamps; // by absolute path
+};
+
+} // namespace tavrune

@@ -1,0 +1,81 @@
+#include "workbook/workbook_file_reader.h"
+
+#include "common/error.h"
+#include "workbook/ods_reader.h"
+#include "workbook/xls_reader.h"
+#include "workbook/xlsx_reader.h"
+#include "workbook/zip_archive.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace tavrune {
+
+namespace {
+
+enum class FileKind
+{
+    Zip,
+    CompoundFile,
+    Unknown,
+};
+
+FileKind kindOf(const QByteArray& head)
+{
+    if (head.startsWith(QByteArrayLiteral("PK\x03\x04")) ||
+        head.startsWith(QByteArrayLiteral("PK\x05\x06"))) {
+        return FileKind::Zip;
+    }
+    if (head.startsWith(QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))) {
+        return FileKind::CompoundFile;
+    }
+    return FileKind::Unknown;
+}
+
+[[noreturn]] void fail(int number, const QString& path, const QString& why)
+{
+    throw Error(number, QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(path, why));
+}
+
+} // namespace
+
+WorkbookData readWorkbookFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        fail(ErrorNumber::FileNotFound, path, QStringLiteral("ファイルが見つかりません"));
+    }
+    if (info.isDir()) {
+        fail(ErrorNumber::PathFileAccess, path, QStringLiteral("フォルダです"));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(ErrorNumber::PermissionDenied, path, file.errorString());
+    }
+    const QByteArray head = file.read(8);
+    file.close();
+
+    switch (kindOf(head)) {
+    case FileKind::CompoundFile:
+        return readXlsWorkbook(path);
+    case FileKind::Zip: {
+        // Both zip kinds are told apart by their parts; the readers open the
+        // archive again, which costs only its central directory.
+        bool ods = false;
+        {
+            ZipArchive archive(path);
+            ods = archive.contains(QStringLiteral("content.xml")) &&
+                  !archive.contains(QStringLiteral("[Content_Types].xml"));
+        }
+        return ods ? readOdsWorkbook(path) : readXlsxWorkbook(path);
+    }
+    case FileKind::Unknown:
+        break;
+    }
+    fail(ErrorNumber::ApplicationDefined, path,
+         head.isEmpty() ? QStringLiteral("空のファイルです")
+                        : QStringLiteral("対応しているブックの形式 (.xlsx, .xlsm, .xls, .ods) "
+                                         "ではありません"));
+}
+
+} // namespace tavrune

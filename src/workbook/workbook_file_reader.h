@@ -1,0 +1,15 @@
+#pragma once
+
+#include "workbook/workbook_data.h"
+
+#include <QString>
+
+namespace tavrune {
+
+// Reads a workbook file of any supported kind (.xlsx, .xlsm, .xls, .ods). The kind
+// is told by the file's first bytes, not by its extension. Throws an error naming
+// the file and the reason when it is missing, unreadable, of an unknown kind,
+// encrypted or damaged.
+WorkbookData readWorkbookFile(const QString& path);
+
+} // namespace tavrune

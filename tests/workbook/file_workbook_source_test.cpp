@@ -1,0 +1,142 @@
+#include "common/error.h"
+#include "workbook/file_workbook_source.h"
+#include "workbook/workbook_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tavrune;
+
+namespace {
+
+// Workbooks as plain text for testing the source's bookkeeping: one line per cell,
+// "sheet|address|value"; a line "broken" makes the read fail like a damaged file.
+WorkbookData readTextWorkbook(const QString& path, int& reads)
+{
+    ++reads;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error(ErrorNumber::FileNotFound, QStringLiteral("missing ") + path);
+    }
+    WorkbookBuilder builder;
+    QString current;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        if (line == QStringLiteral("broken")) {
+            throw Error(ErrorNumber::ApplicationDefined, QStringLiteral("broken ") + path);
+        }
+        const QStringList parts = line.split(u'|');
+        if (parts[0] != current) {
+            builder.sheet(parts[0]);
+            current = parts[0];
+        }
+        builder.text(parts[1], parts[2]);
+    }
+    return builder.build();
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+class FileWorkbookSourceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("Tables.xlsx"));
+        writeFile(m_path, "S1|C3|CUSTOMER\n");
+    }
+
+    QString firstCell(WorkbookConnection& connection)
+    {
+        connection.ActivateWorkbook(QStringLiteral("Tables.xlsx"));
+        return connection.CellValue(connection.ActiveWorkbookSheets().at(0), QStringLiteral("C3"));
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    int m_reads = 0;
+    FileWorkbookSource m_source{[this](const QString& path) { return readTextWorkbook(path, m_reads); }};
+};
+
+} // namespace
+
+TEST_F(FileWorkbookSourceTest, ReadsAChangedFileAgainAtTheNextAttach)
+{
+    {
+        auto connection = m_source.Attach();
+        connection->OpenWorkbook(m_path);
+        EXPECT_EQ(connection->WorkbookName(1), QStringLiteral("Tables.xlsx"));
+        EXPECT_EQ(firstCell(*connection), QStringLiteral("CUSTOMER"));
+    }
+    // Unchanged: not read again.
+    m_source.Attach();
+    EXPECT_EQ(m_reads, 1);
+
+    writeFile(m_path, "S1|C3|CLIENT_MASTER\nS2|A1|x\n");
+    auto connection = m_source.Attach();
+    EXPECT_EQ(m_reads, 2);
+    EXPECT_EQ(firstCell(*connection), QStringLiteral("CLIENT_MASTER"));
+    EXPECT_EQ(connection->ActiveWorkbookSheets().size(), 2);
+}
+
+TEST_F(FileWorkbookSourceTest, HandlesOutliveAReadAgain)
+{
+    auto connection = m_source.Attach();
+    connection->OpenWorkbook(m_path);
+    const WorksheetHandle sheet = connection->WorksheetAt(QStringLiteral("Tables.xlsx"), 1);
+    writeFile(m_path, "S1|C3|NEW_NAME_THAT_IS_LONGER\n");
+    connection->OpenWorkbook(m_path); // reads it again, keeps one entry
+    EXPECT_EQ(connection->WorkbookCount(), 1);
+    EXPECT_EQ(connection->CellValue(sheet, QStringLiteral("C3")), QStringLiteral("CUSTOMER"));
+    EXPECT_EQ(firstCell(*connection), QStringLiteral("NEW_NAME_THAT_IS_LONGER"));
+}
+
+TEST_F(FileWorkbookSourceTest, KeepsTheLastContentWhenTheFileVanishesOrBreaks)
+{
+    m_source.Attach()->OpenWorkbook(m_path);
+    writeFile(m_path, "S1|C3|xy\nbroken\n");
+    auto connection = m_source.Attach();
+    EXPECT_EQ(firstCell(*connection), QStringLiteral("CUSTOMER"));
+    // Retried at the next attach, and taken once the file reads.
+    writeFile(m_path, "S1|C3|FIXED\n");
+    EXPECT_EQ(firstCell(*m_source.Attach()), QStringLiteral("FIXED"));
+
+    ASSERT_TRUE(QFile::remove(m_path));
+    connection = m_source.Attach();
+    EXPECT_EQ(connection->WorkbookCount(), 1);
+    EXPECT_EQ(firstCell(*connection), QStringLiteral("FIXED"));
+}
+
+TEST_F(FileWorkbookSourceTest, RefusesASecondWorkbookOfTheSameName)
+{
+    auto connection = m_source.Attach();
+    connection->OpenWorkbook(m_path);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("other")));
+    const QString other = m_dir.filePath(QStringLiteral("other/TABLES.xlsx"));
+    writeFile(other, "S1|C3|OTHER\n");
+    try {
+        connection->OpenWorkbook(other);
+        FAIL() << "opened a second workbook named Tables.xlsx";
+    } catch (const Error& error) {
+        EXPECT_TRUE(error.description().contains(other));
+    }
+    EXPECT_EQ(connection->WorkbookCount(), 1);
+    EXPECT_EQ(firstCell(*connection), QStringLiteral("CUSTOMER"));
+}
+
+TEST_F(FileWorkbookSourceTest, AFailedOpenAddsNothing)
+{
+    auto connection = m_source.Attach();
+    EXPECT_THROW(connection->OpenWorkbook(m_dir.filePath(QStringLiteral("none.xlsx"))), Error);
+    writeFile(m_path, "broken\n");
+    EXPECT_THROW(connection->OpenWorkbook(m_path), Error);
+    EXPECT_EQ(connection->WorkbookCount(), 0);
+}
