@@ -1,7 +1,6 @@
 #include "cli/batch_command.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 int main(int argc, char* argv[])

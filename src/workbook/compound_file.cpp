@@ -26,8 +26,15 @@ template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 void ensureGsfInitialised()
 {
     // A function-local static runs gsf_init() once, even with several threads.
+    // libgsf's own warnings about damaged files are silenced: the reader reports
+    // every failure itself, with the file name.
     static const bool initialised = [] {
         gsf_init();
+        for (const char* domain : {static_cast<const char*>(nullptr), "libgsf", "libgsf:msole"}) {
+            g_log_set_handler(
+                domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        }
         return true;
     }();
     Q_UNUSED(initialised);
@@ -107,13 +114,14 @@ QByteArray readXlsWorkbookStream(const QString& path)
                                     .arg(size)
                                     .arg(kMaxXlsWorkbookStreamSize));
     }
+    // Read in pieces, growing as the data arrives: the stored size is only a
+    // claim, and a damaged sector chain fails at a clear point.
     QByteArray data;
-    data.resize(static_cast<qsizetype>(size));
-    // Read in pieces so that a damaged sector chain fails at a clear point.
     constexpr gsf_off_t kChunk = 1 << 20;
     gsf_off_t done = 0;
     while (done < size) {
         const gsf_off_t piece = std::min(kChunk, size - done);
+        data.resize(static_cast<qsizetype>(done + piece));
         const guint8* read = gsf_input_read(stream.get(), static_cast<size_t>(piece),
                                             reinterpret_cast<guint8*>(data.data() + done));
         if (read == nullptr) {

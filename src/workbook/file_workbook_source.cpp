@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <sys/stat.h>
 
 namespace tavrune {

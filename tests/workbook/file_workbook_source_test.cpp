@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace tavrune;
@@ -63,7 +62,8 @@ protected:
     QTemporaryDir m_dir;
     QString m_path;
     int m_reads = 0;
-    FileWorkbookSource m_source{[this](const QString& path) { return readTextWorkbook(path, m_reads); }};
+    FileWorkbookSource m_source{
+        [this](const QString& path) { return readTextWorkbook(path, m_reads); }};
 };
 
 } // namespace
