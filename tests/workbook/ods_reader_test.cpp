@@ -1,4 +1,5 @@
 #include "common/error.h"
+#include "support/workbook_test_support.h"
 #include "workbook/ods_reader.h"
 
 #include <QElapsedTimer>
@@ -6,56 +7,26 @@
 #include <gtest/gtest.h>
 
 using namespace tavrune;
+using test::sheetNamed;
+using test::sheetNames;
+using test::text;
 
 namespace {
 
 QString fixture(const char* name)
 {
-    return QStringLiteral(TAVRUNE_TEST_DATA "/ods/") + QString::fromUtf8(name);
+    return test::fixturePath("ods", name);
 }
 
-QStringList sheetNames(const WorkbookData& workbook)
+QString readError(const char* name)
 {
-    QStringList names;
-    for (const SheetData& sheet : workbook.sheets()) {
-        names << sheet.name();
-    }
-    return names;
-}
-
-const SheetData& sheet(const WorkbookData& workbook, const QString& name)
-{
-    for (const SheetData& candidate : workbook.sheets()) {
-        if (candidate.name() == name) {
-            return candidate;
-        }
-    }
-    throw std::runtime_error("no such sheet: " + name.toStdString());
-}
-
-QString text(const WorkbookData& workbook, const QString& sheetName, const char* address)
-{
-    return workbook.cellText(sheet(workbook, sheetName),
-                             parseCellAddress(QString::fromUtf8(address)).value());
+    return test::readErrorOf(readOdsWorkbook, fixture(name));
 }
 
 const Cell* cellAt(const WorkbookData& workbook, const QString& sheetName, const char* address)
 {
-    return sheet(workbook, sheetName).find(parseCellAddress(QString::fromUtf8(address)).value());
-}
-
-// The description of the error reading the fixture throws; fails the test when
-// nothing is thrown.
-QString readError(const char* name)
-{
-    try {
-        readOdsWorkbook(fixture(name));
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
-        return error.description();
-    }
-    ADD_FAILURE() << name << " was read without an error";
-    return {};
+    return sheetNamed(workbook, sheetName)
+        .find(parseCellAddress(QString::fromUtf8(address)).value());
 }
 
 } // namespace
@@ -90,12 +61,12 @@ TEST(OdsReader, TableDefinitionSheetsInOrderWithTheHiddenOne)
 
     // LibreOffice pads each sheet to 1048576 rows and 16384 columns with empty
     // repeats; none of them becomes a cell.
-    EXPECT_EQ(sheet(workbook, customer).lastUsedRow(), 10u);
-    EXPECT_EQ(sheet(workbook, customer).cellCount(), 2 + 2 + 9 + 7 + 6 + 4 + 7);
-    EXPECT_EQ(sheet(workbook, u"受注"_qs).lastUsedRow(), 9u);
+    EXPECT_EQ(sheetNamed(workbook, customer).lastUsedRow(), 10u);
+    EXPECT_EQ(sheetNamed(workbook, customer).cellCount(), 2 + 2 + 9 + 7 + 6 + 4 + 7);
+    EXPECT_EQ(sheetNamed(workbook, u"受注"_qs).lastUsedRow(), 9u);
     EXPECT_EQ(text(workbook, u"受注"_qs, "H9"), u"SYSDATE"_qs);
     EXPECT_EQ(text(workbook, u"メモ"_qs, "A1"), u"隠しシート"_qs);
-    EXPECT_EQ(sheet(workbook, u"メモ"_qs).lastUsedRow(), 1u);
+    EXPECT_EQ(sheetNamed(workbook, u"メモ"_qs).lastUsedRow(), 1u);
 
     // A line break becomes a second paragraph; spaces and a tab are kept as written.
     EXPECT_EQ(text(workbook, u"商品"_qs, "I7"), u"商品コード\n(8桁)"_qs);
@@ -115,7 +86,7 @@ TEST(OdsReader, NumbersInGeneralForm)
     EXPECT_EQ(text(workbook, numbers, "A7"), u"1E-05"_qs);
     EXPECT_EQ(text(workbook, numbers, "A8"), u"0.25"_qs);   // percentage
     EXPECT_EQ(text(workbook, numbers, "A9"), u"1234.5"_qs); // currency
-    EXPECT_EQ(sheet(workbook, numbers).lastUsedRow(), 9u);
+    EXPECT_EQ(sheetNamed(workbook, numbers).lastUsedRow(), 9u);
 }
 
 TEST(OdsReader, DatesTimesAndBooleans)
@@ -210,9 +181,9 @@ TEST(OdsReader, HeaderRowsGroupsRepeatsAndMergedCells)
     EXPECT_EQ(text(workbook, layout, "A9"), QString());
     EXPECT_EQ(text(workbook, layout, "C9"), u"below"_qs);
     // Styled but empty rows below the values do not count.
-    EXPECT_EQ(sheet(workbook, layout).lastUsedRow(), 9u);
-    EXPECT_EQ(sheet(workbook, u"Empty"_qs).lastUsedRow(), 1u);
-    EXPECT_EQ(sheet(workbook, u"Empty"_qs).cellCount(), 0);
+    EXPECT_EQ(sheetNamed(workbook, layout).lastUsedRow(), 9u);
+    EXPECT_EQ(sheetNamed(workbook, u"Empty"_qs).lastUsedRow(), 1u);
+    EXPECT_EQ(sheetNamed(workbook, u"Empty"_qs).cellCount(), 0);
 }
 
 TEST(OdsReader, AnyPrefixValueRepeatsAndTheLastCell)
@@ -231,12 +202,12 @@ TEST(OdsReader, AnyPrefixValueRepeatsAndTheLastCell)
     }
     EXPECT_EQ(text(workbook, p, "C3"), QString());
     EXPECT_EQ(text(workbook, p, "F4"), u"r\ns\tt"_qs);
-    EXPECT_EQ(sheet(workbook, p).lastUsedRow(), 4u);
-    EXPECT_EQ(sheet(workbook, p).cellCount(), 3 + 3 * 3);
+    EXPECT_EQ(sheetNamed(workbook, p).lastUsedRow(), 4u);
+    EXPECT_EQ(sheetNamed(workbook, p).cellCount(), 3 + 3 * 3);
 
     EXPECT_EQ(text(workbook, u"Last"_qs, "XFD1048576"), u"True"_qs);
-    EXPECT_EQ(sheet(workbook, u"Last"_qs).lastUsedRow(), 1048576u);
-    EXPECT_EQ(sheet(workbook, u"Last"_qs).cellCount(), 1);
+    EXPECT_EQ(sheetNamed(workbook, u"Last"_qs).lastUsedRow(), 1048576u);
+    EXPECT_EQ(sheetNamed(workbook, u"Last"_qs).cellCount(), 1);
 }
 
 TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)

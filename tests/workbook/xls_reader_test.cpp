@@ -1,56 +1,25 @@
 #include "common/error.h"
+#include "support/workbook_test_support.h"
 #include "workbook/xls_reader.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
 
 using namespace tavrune;
+using test::sheetNamed;
+using test::sheetNames;
+using test::text;
 
 namespace {
 
 QString fixture(const char* name)
 {
-    return QStringLiteral(TAVRUNE_TEST_DATA "/xls/") + QString::fromUtf8(name);
+    return test::fixturePath("xls", name);
 }
 
-std::vector<QString> sheetNames(const WorkbookData& workbook)
-{
-    std::vector<QString> names;
-    for (const SheetData& sheet : workbook.sheets()) {
-        names.push_back(sheet.name());
-    }
-    return names;
-}
-
-const SheetData& sheetNamed(const WorkbookData& workbook, const QString& name)
-{
-    for (const SheetData& sheet : workbook.sheets()) {
-        if (sheet.name() == name) {
-            return sheet;
-        }
-    }
-    throw std::runtime_error("no sheet " + name.toStdString());
-}
-
-QString text(const WorkbookData& workbook, const QString& sheet, const char* address)
-{
-    return workbook.cellText(sheetNamed(workbook, sheet),
-                             *parseCellAddress(QString::fromLatin1(address)));
-}
-
-// The description of the error reading the fixture throws.
 QString readError(const char* name)
 {
-    try {
-        readXlsWorkbook(fixture(name));
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
-        EXPECT_TRUE(error.description().contains(fixture(name)))
-            << error.description().toStdString();
-        return error.description();
-    }
-    ADD_FAILURE() << name << " was read without an error";
-    return {};
+    return test::readErrorOf(readXlsWorkbook, fixture(name));
 }
 
 // The customer table-definition sheet as every writer here stores it.
@@ -79,9 +48,8 @@ void expectCustomerTable(const WorkbookData& workbook, quint32 lastUsedRow = 10)
 TEST(XlsReader, XlwtWorkbookSheetsInOrderWithHiddenOne)
 {
     const WorkbookData workbook = readXlsWorkbook(fixture("xlwt_tables.xls"));
-    EXPECT_EQ(sheetNames(workbook),
-              (std::vector<QString>{QStringLiteral("顧客"), QStringLiteral("注文"),
-                                    QStringLiteral("非表示"), QStringLiteral("値")}));
+    EXPECT_EQ(sheetNames(workbook), (QStringList{QStringLiteral("顧客"), QStringLiteral("注文"),
+                                                 QStringLiteral("非表示"), QStringLiteral("値")}));
     expectCustomerTable(workbook);
     EXPECT_EQ(text(workbook, QStringLiteral("注文"), "C3"), QStringLiteral("ORDERS"));
     EXPECT_EQ(sheetNamed(workbook, QStringLiteral("注文")).lastUsedRow(), 9u);
@@ -138,9 +106,9 @@ TEST(XlsReader, LibreOfficeWorkbook)
 {
     const WorkbookData workbook = readXlsWorkbook(fixture("lo_tables.xls"));
     EXPECT_EQ(sheetNames(workbook),
-              (std::vector<QString>{QStringLiteral("顧客"), QStringLiteral("注文"),
-                                    QStringLiteral("数式"), QStringLiteral("非表示"),
-                                    QStringLiteral("数値"), QStringLiteral("マクロ扱い")}));
+              (QStringList{QStringLiteral("顧客"), QStringLiteral("注文"), QStringLiteral("数式"),
+                           QStringLiteral("非表示"), QStringLiteral("数値"),
+                           QStringLiteral("マクロ扱い")}));
     expectCustomerTable(workbook);
 
     const QString numbers = QStringLiteral("数値");
@@ -190,7 +158,7 @@ TEST(XlsReader, HandMadeStringsRunsAndPhoneticsAcrossBoundaries)
 {
     const WorkbookData workbook = readXlsWorkbook(fixture("handmade_edges.xls"));
     // The chart sheet is left out.
-    EXPECT_EQ(sheetNames(workbook), std::vector<QString>{QStringLiteral("境界")});
+    EXPECT_EQ(sheetNames(workbook), QStringList{QStringLiteral("境界")});
     const QString sheet = QStringLiteral("境界");
     EXPECT_EQ(text(workbook, sheet, "A1"), QStringLiteral("ABCDEFGH"));
     EXPECT_EQ(text(workbook, sheet, "A2"), QStringLiteral("日本語テキスト"));
@@ -218,16 +186,15 @@ TEST(XlsReader, MacroSheetLeftOut)
 {
     const WorkbookData workbook = readXlsWorkbook(fixture("lo_macro_sheet.xls"));
     EXPECT_EQ(sheetNames(workbook),
-              (std::vector<QString>{QStringLiteral("顧客"), QStringLiteral("注文"),
-                                    QStringLiteral("数式"), QStringLiteral("非表示"),
-                                    QStringLiteral("数値")}));
+              (QStringList{QStringLiteral("顧客"), QStringLiteral("注文"), QStringLiteral("数式"),
+                           QStringLiteral("非表示"), QStringLiteral("数値")}));
 }
 
 TEST(XlsReader, Biff5WithShiftJisCodePage)
 {
     const WorkbookData workbook = readXlsWorkbook(fixture("biff5_cp932.xls"));
     EXPECT_EQ(sheetNames(workbook),
-              (std::vector<QString>{QStringLiteral("顧客"), QStringLiteral("別シート")}));
+              (QStringList{QStringLiteral("顧客"), QStringLiteral("別シート")}));
     expectCustomerTable(workbook, 15);
     const QString sheet = QStringLiteral("顧客");
     EXPECT_EQ(text(workbook, sheet, "A13"), QStringLiteral("2024/01/05")); // custom 年月日 format

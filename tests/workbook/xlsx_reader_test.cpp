@@ -1,55 +1,25 @@
 #include "common/error.h"
+#include "support/workbook_test_support.h"
 #include "workbook/xlsx_package.h"
 #include "workbook/xlsx_reader.h"
 
 #include <gtest/gtest.h>
 
 using namespace tavrune;
+using test::sheetNamed;
+using test::sheetNames;
+using test::text;
 
 namespace {
 
 QString fixture(const char* name)
 {
-    return QStringLiteral(TAVRUNE_TEST_DATA "/xlsx/") + QString::fromUtf8(name);
+    return test::fixturePath("xlsx", name);
 }
 
-QStringList sheetNames(const WorkbookData& workbook)
-{
-    QStringList names;
-    for (const SheetData& sheet : workbook.sheets()) {
-        names.append(sheet.name());
-    }
-    return names;
-}
-
-const SheetData& sheetNamed(const WorkbookData& workbook, const QString& name)
-{
-    for (const SheetData& sheet : workbook.sheets()) {
-        if (sheet.name() == name) {
-            return sheet;
-        }
-    }
-    throw std::runtime_error("no sheet " + name.toStdString());
-}
-
-QString text(const WorkbookData& workbook, const QString& sheet, const char* address)
-{
-    return workbook.cellText(sheetNamed(workbook, sheet),
-                             *parseCellAddress(QString::fromUtf8(address)));
-}
-
-// The description of the error reading the fixture throws.
 QString readError(const char* name)
 {
-    try {
-        readXlsxWorkbook(fixture(name));
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
-        EXPECT_TRUE(error.description().contains(fixture(name))) << error.what();
-        return error.description();
-    }
-    ADD_FAILURE() << name << " was read without an error";
-    return {};
+    return test::readErrorOf(readXlsxWorkbook, fixture(name));
 }
 
 } // namespace
