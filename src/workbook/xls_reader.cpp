@@ -23,6 +23,7 @@ constexpr quint16 DateMode = 0x0022;
 constexpr quint16 FilePass = 0x002F;
 constexpr quint16 Continue = 0x003C;
 constexpr quint16 CodePage = 0x0042;
+constexpr quint16 WsBool = 0x0081;
 constexpr quint16 BoundSheet = 0x0085;
 constexpr quint16 MulRk = 0x00BD;
 constexpr quint16 RString = 0x00D6;
@@ -45,6 +46,8 @@ constexpr quint16 kBiff8 = 0x0600;
 constexpr quint16 kBiff5 = 0x0500;
 constexpr quint16 kBofWorksheet = 0x0010;
 constexpr quint8 kSheetTypeWorksheet = 0;
+// In a sheet's WSBOOL record: the sheet is a dialog sheet, not a worksheet.
+constexpr quint16 kWsBoolDialog = 0x0010;
 // Enough for every XF index a cell can name.
 constexpr qsizetype kMaxXfRecords = 65536;
 
@@ -229,6 +232,7 @@ private:
         std::vector<quint16> xfFormats;
         QHash<quint16, NumberStyle> formatStyles;
         bool sawEof = false;
+        bool dialog = false;
         while (!m_records.atEnd()) {
             const BiffRecord record = m_records.next();
             if (record.type == Record::Eof) {
@@ -419,6 +423,7 @@ private:
         int depth = 0; // of charts and other parts nested inside the sheet
         std::optional<PendingFormulaText> pending;
         bool sawEof = false;
+        bool dialog = false;
         while (!m_records.atEnd()) {
             const BiffRecord record = m_records.next();
             if (record.type == Record::Bof) {
@@ -436,6 +441,10 @@ private:
             if (depth > 0) {
                 continue;
             }
+            if (record.type == Record::WsBool && record.body.size() >= 2) {
+                dialog = (BiffBodyReader(record, m_path).readU16() & kWsBoolDialog) != 0;
+                continue;
+            }
             if (pending && record.type != Record::String && record.type != Record::SharedFormula &&
                 record.type != Record::Array && record.type != Record::Table) {
                 pending.reset(); // no text came for the formula: leave the cell empty
@@ -445,6 +454,12 @@ private:
         if (!sawEof) {
             fail(QStringLiteral("シート \"%1\" が EOF レコードなしで終わっています。")
                      .arg(entry.name));
+        }
+        if (dialog) {
+            // Dialog sheets are listed like worksheets in the sheet list; only
+            // their own flag tells them apart, and they are not worksheets.
+            m_workbook.sheets().pop_back();
+            return;
         }
         sheet.finish();
     }

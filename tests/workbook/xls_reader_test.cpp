@@ -182,12 +182,13 @@ TEST(XlsReader, HandMadeStringsRunsAndPhoneticsAcrossBoundaries)
     EXPECT_EQ(text(workbook, sheet, "A13"), QStringLiteral("42"));
 }
 
-TEST(XlsReader, MacroSheetLeftOut)
+TEST(XlsReader, MacroAndDialogSheetsLeftOut)
 {
-    const WorkbookData workbook = readXlsWorkbook(fixture("lo_macro_sheet.xls"));
-    EXPECT_EQ(sheetNames(workbook),
-              (QStringList{QStringLiteral("顧客"), QStringLiteral("注文"), QStringLiteral("数式"),
-                           QStringLiteral("非表示"), QStringLiteral("数値")}));
+    const QStringList worksheets{QStringLiteral("顧客"), QStringLiteral("注文"),
+                                 QStringLiteral("数式"), QStringLiteral("非表示"),
+                                 QStringLiteral("数値")};
+    EXPECT_EQ(sheetNames(readXlsWorkbook(fixture("lo_macro_sheet.xls"))), worksheets);
+    EXPECT_EQ(sheetNames(readXlsWorkbook(fixture("lo_dialog_sheet.xls"))), worksheets);
 }
 
 TEST(XlsReader, Biff5WithShiftJisCodePage)

@@ -255,6 +255,7 @@ def make_libreoffice():
             break
     data[last + 4 + 5] = 1
     write_compound("lo_macro_sheet.xls", [("Workbook", data)])
+    make_dialog_sheet_copy()
 
     # Enough text for the shared string table to run over several CONTINUE records,
     # with strings straddling their boundaries both compressed and as UTF-16.
@@ -273,6 +274,26 @@ def make_libreoffice():
         whole = f.read()
     with open(path("truncated_file.xls"), "wb") as f:
         f.write(whole[:len(whole) // 2])
+
+
+def make_dialog_sheet_copy():
+    """A copy whose last sheet is a dialog sheet: listed as a worksheet in its
+    BOUNDSHEET record, told apart only by the dialog flag of its WSBOOL record."""
+    data = read_workbook_stream("lo_tables.xls")
+    last = None
+    for offset, rtype, _ in records(data):
+        if rtype == 0x0085:
+            last = offset
+        if rtype == 0x000A:
+            break
+    sheet_start = struct.unpack_from("<I", data, last + 4)[0]
+    for offset, rtype, _ in records(data[sheet_start:]):
+        if rtype == 0x0081:
+            data[sheet_start + offset + 4] |= 0x10
+            break
+    else:
+        raise SystemExit("no WSBOOL record in the last sheet")
+    write_compound("lo_dialog_sheet.xls", [("Workbook", data)])
 
 
 # ---------------------------------------------------------------- hand-made BIFF
