@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+namespace tavrune {
+
+enum class MessageIcon
+{
+    None,
+    Stop,
+    Question,
+    Exclamation,
+    Information,
+};
+
+enum class MessageButtons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+};
+
+// Answer codes of messages and questions.
+namespace Answer {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Yes = 6;
+constexpr int No = 7;
+constexpr int OverwriteAll = 8; // overwrite every remaining file of a run
+} // namespace Answer
+
+// Everything the program tells or asks the user goes through this interface: the
+// windows implement it with real dialogs, the batch tool without asking, tests
+// with a script of answers.
+class UserInteraction
+{
+public:
+    virtual ~UserInteraction() = default;
+
+    // A message box captioned "Tavrune for Excel"; returns the answer code of the
+    // button chosen (Answer::Ok for a plain message). defaultAnswer is the button
+    // that Enter chooses.
+    virtual int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                            int defaultAnswer) = 0;
+};
+
+} // namespace tavrune
