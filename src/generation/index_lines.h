@@ -1,0 +1,16 @@
+#pragma once
+
+#include "generation/sheet_cell_reader.h"
+#include "settings/settings_records.h"
+
+#include <QString>
+
+namespace tavrune {
+
+// Turns a text holding "[%Index]" into one copy per column whose index mark
+// matches the format's match string, with the column's title put in, joined one
+// per line with commas between them. A text without "[%Index]" is left as it is
+// and no cell is read.
+void ExpandIndexLines(QString& text, SheetCellReader& cells, const FormatSetting& format);
+
+} // namespace tavrune

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "workbook/workbook_source.h"
+
+#include <QString>
+
+namespace tavrune {
+
+// The fields of a format setting that name cells or columns of a sheet.
+enum class FormatField
+{
+    TableName,
+    TableTitle,
+    RowTitle,
+    RowType,
+    RowLength,
+    RowScale,
+    Index,
+    NotNull,
+    Default,
+    Comment,
+    Etc1,
+    Etc2,
+    Etc3,
+    Etc4,
+};
+
+// The caption the format editor shows for a field, so that messages name the
+// field the way the user sees it.
+QString formatFieldCaption(FormatField field);
+
+// Reads the cells of one sheet for the template expansion. A read that fails (an
+// address the field does not make valid, an error value in the cell) throws an
+// error that names the format field as well as the sheet and the address.
+class SheetCellReader
+{
+public:
+    SheetCellReader(WorkbookConnection& connection, const WorksheetHandle& sheet);
+
+    // The cell named by a cell reference field.
+    QString cell(const QString& reference, FormatField field);
+    // The cell of a column field (its letters) in row: letters and decimal row
+    // number joined as they stand.
+    QString columnCell(const QString& columnLetters, qint64 row, FormatField field);
+    qint32 lastUsedRow();
+
+private:
+    WorkbookConnection& m_connection;
+    const WorksheetHandle& m_sheet;
+};
+
+} // namespace tavrune

@@ -1,0 +1,36 @@
+#include "generation/table_text_expander.h"
+
+#include "generation/column_lines.h"
+#include "generation/index_lines.h"
+#include "generation/sheet_cell_reader.h"
+#include "generation/text_rules.h"
+
+namespace tavrune {
+
+TableTextExpander::TableTextExpander(WorkbookConnection& connection, const FormatSetting& format)
+    : m_connection(connection), m_format(format)
+{
+}
+
+QString TableTextExpander::ExpandLine(const WorksheetHandle& sheet, const QString& line) const
+{
+    SheetCellReader cells(m_connection, sheet);
+    QString text = line;
+    // The order matters: name and title go in before the column and index lines
+    // are made, so every generated line carries them; the extra cells go in after.
+    ReplaceAll(text, QStringLiteral("[%TableName]"),
+               cells.cell(m_format.TableName, FormatField::TableName));
+    ReplaceAll(text, QStringLiteral("[%TableTitle]"),
+               cells.cell(m_format.TableTitle, FormatField::TableTitle));
+    ExpandColumnLines(text, cells, m_format);
+    ExpandIndexLines(text, cells, m_format);
+    constexpr FormatField kEtcFields[] = {FormatField::Etc1, FormatField::Etc2, FormatField::Etc3,
+                                          FormatField::Etc4};
+    for (int n = 1; n <= 4; ++n) {
+        ReplaceAll(text, QStringLiteral("[%Etc%1]").arg(n),
+                   cells.cell(m_format.Etc[n - 1], kEtcFields[n - 1]));
+    }
+    return text;
+}
+
+} // namespace tavrune

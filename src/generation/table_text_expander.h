@@ -1,0 +1,29 @@
+#pragma once
+
+#include "settings/settings_records.h"
+#include "workbook/workbook_source.h"
+
+#include <QString>
+
+namespace tavrune {
+
+// Expands template lines for table-definition sheets: the table-level
+// placeholders, column lines and index lines. format is the run's working copy of
+// the format setting (texts trimmed); it must outlive the expander.
+class TableTextExpander
+{
+public:
+    TableTextExpander(WorkbookConnection& connection, const FormatSetting& format);
+
+    // The text of one template line (without line break) for the sheet; it may
+    // span several lines joined by CR LF. The table name and title cells and the
+    // four extra cells are read for every line, in that order, so an invalid
+    // reference in any of them fails every line. Errors are thrown to the caller.
+    QString ExpandLine(const WorksheetHandle& sheet, const QString& line) const;
+
+private:
+    WorkbookConnection& m_connection;
+    const FormatSetting& m_format;
+};
+
+} // namespace tavrune

@@ -1,0 +1,108 @@
+#include "generation/text_rules.h"
+
+namespace tavrune {
+
+namespace {
+
+char16_t asciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+} // namespace
+
+qsizetype indexOfIgnoringAsciiCase(const QString& text, const QString& needle, qsizetype from)
+{
+    const qsizetype last = text.size() - needle.size();
+    for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
+        qsizetype k = 0;
+        while (k < needle.size() &&
+               asciiLower(text.at(i + k).unicode()) == asciiLower(needle.at(k).unicode())) {
+            ++k;
+        }
+        if (k == needle.size()) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool containsIgnoringAsciiCase(const QString& text, const QString& needle)
+{
+    return indexOfIgnoringAsciiCase(text, needle) >= 0;
+}
+
+void ReplaceAll(QString& text, const QString& placeholder, const QString& value)
+{
+    if (placeholder.isEmpty()) {
+        return;
+    }
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype found = indexOfIgnoringAsciiCase(text, placeholder, start);
+        if (found < 0) {
+            return;
+        }
+        text.replace(found, placeholder.size(), value);
+        start = found + value.size();
+    }
+}
+
+QString TrimTrailingBlanks(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ') {
+        --end;
+    }
+    while (end > 0 && text.at(end - 1) == u'\t') {
+        --end;
+    }
+    return text.left(end);
+}
+
+QString trimSpaces(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ') {
+        ++begin;
+    }
+    while (end > begin && text.at(end - 1) == u' ') {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+bool markMatches(const QString& mark, const QString& wanted)
+{
+    if (wanted == QStringLiteral("[%*]")) {
+        return !trimSpaces(mark).isEmpty();
+    }
+    return mark == wanted;
+}
+
+QString cleanUpLine(const QString& line)
+{
+    if (line.endsWith(u',')) {
+        return TrimTrailingBlanks(line.left(line.size() - 1)) + u',';
+    }
+    return TrimTrailingBlanks(line);
+}
+
+QString joinLines(const QStringList& lines)
+{
+    QString joined;
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const QString& line = lines.at(k);
+        joined += line;
+        if (k + 1 < lines.size()) {
+            if (!line.endsWith(u';') && !line.endsWith(u',')) {
+                joined += u',';
+            }
+            joined += QStringLiteral("\r\n");
+        }
+    }
+    return joined;
+}
+
+} // namespace tavrune

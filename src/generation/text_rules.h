@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavrune {
+
+// Position of needle in text from position from (both counted from 0), comparing
+// ASCII letters without regard to case and every other character exactly; -1 when
+// it is not there.
+qsizetype indexOfIgnoringAsciiCase(const QString& text, const QString& needle, qsizetype from = 0);
+bool containsIgnoringAsciiCase(const QString& text, const QString& needle);
+
+// Replaces every occurrence of placeholder (found without regard to ASCII case) by
+// value, left to right; the search goes on right behind each inserted value, so a
+// value is never searched again by the same call.
+void ReplaceAll(QString& text, const QString& placeholder, const QString& value);
+
+// Removes trailing spaces, then trailing tab characters. Spaces in front of removed
+// tabs stay.
+QString TrimTrailingBlanks(const QString& text);
+
+// Leading and trailing spaces (U+0020 only) removed.
+QString trimSpaces(const QString& text);
+
+// Whether a not-null or index mark matches the format's match string: "[%*]"
+// matches every mark that is not blank, any other string only itself, exactly.
+bool markMatches(const QString& mark, const QString& wanted);
+
+// Tidies one generated line: a final comma is taken off, trailing blanks are
+// removed, and the comma is put back.
+QString cleanUpLine(const QString& line);
+
+// Joins generated lines: after every line but the last comes "," (unless the line
+// already ends with "," or ";") and CR LF.
+QString joinLines(const QStringList& lines);
+
+} // namespace tavrune
