@@ -13,6 +13,7 @@ namespace ErrorNumber {
 constexpr int UserDeclined = -1; // the user chose not to go on; ends a command silently
 constexpr int Overflow = 6;
 constexpr int SubscriptOutOfRange = 9;
+constexpr int BadFileName = 52;
 constexpr int FileNotFound = 53;
 constexpr int PermissionDenied = 70;
 constexpr int PathFileAccess = 75;

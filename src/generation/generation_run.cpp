@@ -1,0 +1,237 @@
+#include "generation/generation_run.h"
+
+#include "common/error.h"
+#include "generation/output_files.h"
+#include "generation/split_lines.h"
+#include "generation/table_text_expander.h"
+#include "generation/text_rules.h"
+#include "settings/text_to_number.h"
+
+#include <algorithm>
+
+namespace tavrune {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Tavrune for Excel");
+
+// The working copy of the format: every text trimmed of spaces, the start row read
+// leniently from its text.
+FormatSetting workingFormat(const RunInputs& inputs)
+{
+    FormatSetting format = inputs.format;
+    for (QString* field :
+         {&format.TableName, &format.TableTitle, &format.RowTitle, &format.RowType,
+          &format.RowLength, &format.RowScale, &format.Index, &format.StrIndex, &format.NotNull,
+          &format.StrNotNull, &format.SetNotNull, &format.Default, &format.SetDefault,
+          &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
+        *field = trimSpaces(*field);
+    }
+    format.RowStart = TextToInt32(inputs.rowStartText, QStringLiteral("項目の開始行"));
+    return format;
+}
+
+// A name made from a table title must name a file inside the output directory.
+void checkFileName(const QString& name, const QString& sheetName)
+{
+    QString why;
+    if (name.isEmpty()) {
+        why = QStringLiteral(
+            "ファイル名が空です (テーブルタイトルのセルが空で、付加文字列もありません)");
+    } else if (name == u"." || name == u"..") {
+        why = QStringLiteral("\"%1\" はファイル名に使えません").arg(name);
+    } else if (name.contains(u'/') || name.contains(QChar(u'\0'))) {
+        why = QStringLiteral("ファイル名 \"%1\" に使えない文字 (/ または NUL) があります")
+                  .arg(QString(name).replace(QChar(u'\0'), QStringLiteral("\\0")));
+    } else {
+        return;
+    }
+    throw Error(
+        ErrorNumber::BadFileName,
+        QStringLiteral("シート \"%1\" の出力ファイル名を作れません: %2。").arg(sheetName, why));
+}
+
+} // namespace
+
+GenerationRun::GenerationRun(WorkbookSource& source, RunHost& host, OutputTarget& output)
+    : m_source(source), m_host(host), m_output(output)
+{
+}
+
+void GenerationRun::message(const QString& text, MessageIcon icon)
+{
+    m_host.showMessage(text, icon, MessageButtons::Ok, Answer::Ok);
+}
+
+bool GenerationRun::checkPreconditions(const RunInputs& inputs)
+{
+    if (std::none_of(inputs.sheetSelected.begin(), inputs.sheetSelected.end(),
+                     [](bool selected) { return selected; })) {
+        message(QStringLiteral("作成するシートを選択してください。"), MessageIcon::Exclamation);
+        return false;
+    }
+    if (trimSpaces(inputs.file.OutputDir).isEmpty()) {
+        message(QStringLiteral("出力先を指定して下さい。"), MessageIcon::Exclamation);
+        return false;
+    }
+    if (inputs.file.OutputFile != 0 && trimSpaces(inputs.file.OutputFileName).isEmpty()) {
+        message(QStringLiteral("ファイル名を指定して下さい。"), MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+bool GenerationRun::MakeFiles(const RunInputs& inputs)
+{
+    if (!checkPreconditions(inputs)) {
+        return false;
+    }
+    m_host.beginRun();
+    Outcome outcome = Outcome::Cancelled;
+    try {
+        outcome = run(inputs);
+    } catch (const Error& error) {
+        if (error.number() != ErrorNumber::UserDeclined) {
+            message(error.description(), MessageIcon::Stop);
+        }
+        // Errors from here on are ignored: the file is closed as far as it was written.
+        try {
+            m_output.CloseOutputFile();
+        } catch (const Error&) {
+        }
+    }
+    m_host.endRun();
+    if (outcome == Outcome::Finished) {
+        message(QStringLiteral("終了しました。"), MessageIcon::Information);
+        return true;
+    }
+    message(QStringLiteral("中断しました"), MessageIcon::Exclamation);
+    return false;
+}
+
+GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
+{
+    m_host.resetCancelFlag();
+    m_overwriteAll = false;
+
+    m_format = workingFormat(inputs);
+    m_file = inputs.file;
+    m_file.OutputFile = m_file.OutputFile == 0 ? 0 : 1;
+    m_file.BodyLines = SplitLines(m_file.Text[0], QStringLiteral("本文"));
+    m_file.HeaderLines = SplitLines(m_file.Text[1], QStringLiteral("ヘッダ"));
+    m_file.FooterLines = SplitLines(m_file.Text[2], QStringLiteral("フッタ"));
+    const bool perTable = m_file.OutputFile == 0;
+
+    m_output.EnsureOutputDir(m_file.OutputDir, m_host);
+
+    const std::unique_ptr<WorkbookConnection> connection = m_source.Attach();
+    if (!connection->HasWorkbook(inputs.workbookName)) {
+        message(QStringLiteral("Excel ファイルが開かれていません。"), MessageIcon::Exclamation);
+        return Outcome::Cancelled;
+    }
+    connection->SetFirstWindowState();
+
+    const TableTextExpander expander(*connection, m_format);
+    const auto selectedCount = static_cast<qsizetype>(
+        std::count(inputs.sheetSelected.begin(), inputs.sheetSelected.end(), true));
+    qsizetype sheetCount = 0;
+    QString outputPath;
+    for (qsizetype i = 0; i < inputs.sheetSelected.size(); ++i) {
+        m_host.processEvents();
+        if (m_host.cancelFlag()) {
+            return Outcome::Cancelled;
+        }
+        if (!inputs.sheetSelected.at(i)) {
+            continue;
+        }
+        ++sheetCount;
+        m_host.setProgressText(QStringLiteral("%1 / %2").arg(sheetCount).arg(selectedCount));
+        if (i + 1 > std::numeric_limits<qint16>::max()) {
+            throw Error(ErrorNumber::Overflow,
+                        QStringLiteral("シート番号 %1 が大きすぎます。").arg(i + 1));
+        }
+        const WorksheetHandle sheet =
+            connection->WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
+        bool writeThis = true;
+        if (perTable) {
+            SheetCellReader cells(*connection, sheet);
+            outputPath = tableFilePath(cells, connection->SheetName(sheet));
+            if (!decideOverwrite(outputPath, writeThis)) {
+                return Outcome::Cancelled;
+            }
+        } else if (sheetCount == 1) {
+            outputPath = AddPathSeparator(m_file.OutputDir) + m_file.OutputFileName;
+            if (!decideOverwrite(outputPath, writeThis)) {
+                return Outcome::Cancelled;
+            }
+        }
+        if (!writeThis) {
+            continue;
+        }
+        m_output.OpenOutputFile(outputPath);
+        const auto writeAll = [&](const QStringList& lines) {
+            for (const QString& line : lines) {
+                m_output.WriteOutputLine(expander.ExpandLine(sheet, line));
+            }
+        };
+        if (!m_file.Text[1].isEmpty() && (perTable || sheetCount == 1)) {
+            writeAll(m_file.HeaderLines);
+        }
+        writeAll(m_file.BodyLines);
+        if ((sheetCount == selectedCount || perTable) && !m_file.Text[2].isEmpty()) {
+            writeAll(m_file.FooterLines);
+        }
+        m_output.CloseOutputFile();
+    }
+    return Outcome::Finished;
+}
+
+QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& sheetName) const
+{
+    QString name = cells.cell(m_format.TableTitle, FormatField::TableTitle);
+    if (m_file.OutputFileStrCheck[0] == 1) {
+        name = m_file.OutputFileStr[0] + name;
+    }
+    if (m_file.OutputFileStrCheck[1] == 1) {
+        name += m_file.OutputFileStr[1];
+    }
+    checkFileName(name, sheetName);
+    return AddPathSeparator(m_file.OutputDir) + name;
+}
+
+bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis)
+{
+    if (!m_output.OutputFileExists(path)) {
+        return true;
+    }
+    const QString prompt = path + QStringLiteral("\r\n\r\n既に同名のファイルが存在します。\r\n"
+                                                 "上書きしますか？");
+    if (m_file.OutputFile != 0) {
+        if (m_host.showMessage(prompt, MessageIcon::Question, MessageButtons::OkCancel,
+                               Answer::Cancel) != Answer::Ok) {
+            return false;
+        }
+        m_output.DeleteOutputFile(path);
+        return true;
+    }
+    if (m_overwriteAll) {
+        m_output.DeleteOutputFile(path);
+        return true;
+    }
+    switch (m_host.AskYesAllNoCancel(prompt, kCaption)) {
+    case Answer::Yes:
+        m_output.DeleteOutputFile(path);
+        return true;
+    case Answer::OverwriteAll:
+        m_output.DeleteOutputFile(path);
+        m_overwriteAll = true;
+        return true;
+    case Answer::No:
+        writeThis = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace tavrune

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "generation/output_target.h"
+#include "generation/run_host.h"
+#include "generation/sheet_cell_reader.h"
+#include "settings/settings_records.h"
+#include "workbook/workbook_source.h"
+
+#include <QList>
+#include <QString>
+
+namespace tavrune {
+
+// What a run takes from the windows at its start.
+struct RunInputs
+{
+    // The format editor's fields as typed; RowStart is read from rowStartText.
+    FormatSetting format;
+    QString rowStartText;
+    // The main window's templates and output options as typed.
+    FileSetting file;
+    // The workbook box's text.
+    QString workbookName;
+    // One entry per worksheet of the sheet list, in list order: whether it is
+    // selected.
+    QList<bool> sheetSelected;
+};
+
+// The create-files command: expands the header, body and footer templates against
+// every selected sheet and writes one file per table or one file for all.
+class GenerationRun
+{
+public:
+    GenerationRun(WorkbookSource& source, RunHost& host, OutputTarget& output);
+
+    // Runs to the end; true when every selected sheet was processed, false when a
+    // precondition failed, the user cancelled or an error stopped the run. Every
+    // outcome has been reported to the user through the host.
+    bool MakeFiles(const RunInputs& inputs);
+
+private:
+    enum class Outcome
+    {
+        Finished,
+        Cancelled,
+    };
+
+    bool checkPreconditions(const RunInputs& inputs);
+    Outcome run(const RunInputs& inputs);
+    // The output path of a sheet in one-file-per-table mode.
+    QString tableFilePath(SheetCellReader& cells, const QString& sheetName) const;
+    // Decides on an existing output file; false when the run is to be cancelled.
+    bool decideOverwrite(const QString& path, bool& writeThis);
+    void message(const QString& text, MessageIcon icon);
+
+    WorkbookSource& m_source;
+    RunHost& m_host;
+    OutputTarget& m_output;
+    FormatSetting m_format;
+    FileSetting m_file;
+    bool m_overwriteAll = false;
+};
+
+} // namespace tavrune

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavrune {
+
+// Splits a template at every CR LF. An empty template gives one empty line and a
+// template ending in CR LF a last empty line; a lone CR or LF stays in its line.
+// More than 32,767 lines, or a line longer than 32,764 characters followed by CR
+// LF, raise an overflow error naming templateName.
+QStringList SplitLines(const QString& text, const QString& templateName);
+
+} // namespace tavrune

@@ -1,0 +1,346 @@
+#include "common/error.h"
+#include "generation/file_output_target.h"
+#include "generation/generation_run.h"
+#include "support/scripted_run_host.h"
+#include "workbook/memory_workbook_source.h"
+#include "workbook/workbook_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavrune;
+
+namespace {
+
+const QString kBook = u"Tables.xlsx"_qs;
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString readText(const QString& path)
+{
+    return QStringDecoder("windows-31j").decode(readBytes(path));
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+class GenerationRunTest : public ::testing::Test
+{
+protected:
+    GenerationRunTest()
+    {
+        WorkbookBuilder book;
+        const char16_t* tables[][3] = {
+            {u"顧客", u"CUSTOMER", u"顧客マスタ"},
+            {u"メモ", u"MEMO", u"メモ"},
+            {u"注文", u"ORDERS", u"注文"},
+        };
+        for (const auto& table : tables) {
+            book.sheet(QString::fromUtf16(table[0]))
+                .text(u"C3"_qs, QString::fromUtf16(table[1]))
+                .text(u"C4"_qs, QString::fromUtf16(table[2]))
+                .text(u"B7"_qs, u"ID"_qs)
+                .text(u"C7"_qs, u"NUMBER"_qs)
+                .text(u"B8"_qs, u"NAME"_qs)
+                .text(u"C8"_qs, u"VARCHAR2"_qs);
+        }
+        m_source.addOpenWorkbook(kBook, book.build());
+
+        m_inputs.format.TableName = u" C3 "_qs;
+        m_inputs.format.TableTitle = u"C4"_qs;
+        m_inputs.rowStartText = u"7 行目から"_qs;
+        m_inputs.format.RowTitle = u"B"_qs;
+        m_inputs.format.RowType = u"C"_qs;
+        m_inputs.format.RowLength = u"C"_qs;
+        m_inputs.format.RowScale = u"C"_qs;
+        m_inputs.format.Index = u"F"_qs;
+        m_inputs.format.NotNull = u"G"_qs;
+        m_inputs.format.Default = u"H"_qs;
+        m_inputs.format.Comment = u"I"_qs;
+        m_inputs.format.Etc = {u"A1"_qs, u"A1"_qs, u"A1"_qs, u"A1"_qs};
+        m_inputs.file.Text = {u"  [%RowTitle] [%RowType]"_qs, u"CREATE TABLE [%TableName] ("_qs,
+                              u");"_qs};
+        m_inputs.file.OutputDir = m_dir.path() + u"/"_qs;
+        m_inputs.file.OutputFileStrCheck = {0, 1};
+        m_inputs.file.OutputFileStr = {u"ignored_"_qs, u".sql"_qs};
+        m_inputs.workbookName = u"tables.XLSX"_qs;
+        m_inputs.sheetSelected = {true, false, true};
+    }
+
+    bool run()
+    {
+        GenerationRun generation(m_source, m_host, m_output);
+        return generation.MakeFiles(m_inputs);
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    MemoryWorkbookSource m_source;
+    test::ScriptedRunHost m_host;
+    FileOutputTarget m_output;
+    RunInputs m_inputs;
+};
+
+const QString kFinished = u"message information: 終了しました。"_qs;
+const QString kStopped = u"message exclamation: 中断しました"_qs;
+
+QString overwritePrompt(const QString& path)
+{
+    return path + u"\r\n\r\n既に同名のファイルが存在します。\r\n上書きしますか？"_qs;
+}
+
+} // namespace
+
+TEST_F(GenerationRunTest, PreconditionsStopBeforeAnythingElse)
+{
+    m_inputs.sheetSelected = {false, false, false};
+    m_inputs.file.OutputDir = u"relative/not/checked"_qs;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(m_host.log(),
+              QStringList{u"message exclamation: 作成するシートを選択してください。"_qs});
+
+    m_inputs.sheetSelected = {true, false, false};
+    m_inputs.file.OutputDir = u"   "_qs;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(m_host.log().last(), u"message exclamation: 出力先を指定して下さい。"_qs);
+
+    m_inputs.file.OutputDir = m_dir.path();
+    m_inputs.file.OutputFile = 1;
+    m_inputs.file.OutputFileName = u"  "_qs;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(m_host.log().last(), u"message exclamation: ファイル名を指定して下さい。"_qs);
+    EXPECT_EQ(m_host.log().size(), 3);
+    EXPECT_EQ(m_source.attachCount(), 0);
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+}
+
+TEST_F(GenerationRunTest, OneFilePerTableNamedAfterTheTitle)
+{
+    EXPECT_TRUE(run());
+    EXPECT_EQ(m_host.log(),
+              (QStringList{u"begin"_qs, u"yield"_qs, u"progress: 1 / 2"_qs, u"yield"_qs,
+                           u"yield"_qs, u"progress: 2 / 2"_qs, u"end"_qs, kFinished}));
+    EXPECT_EQ(
+        readBytes(path(u"顧客マスタ.sql"_qs)),
+        QStringEncoder("windows-31j")
+            .encode(u"CREATE TABLE CUSTOMER (\r\n  ID NUMBER,\r\n  NAME VARCHAR2\r\n);\r\n"_qs));
+    EXPECT_EQ(readText(path(u"注文.sql"_qs)),
+              u"CREATE TABLE ORDERS (\r\n  ID NUMBER,\r\n  NAME VARCHAR2\r\n);\r\n"_qs);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(m_source.firstWindowStateCount(), 1);
+}
+
+TEST_F(GenerationRunTest, OneFileForAllTables)
+{
+    m_inputs.file.OutputFile = 1;
+    m_inputs.file.OutputFileName = u"all.sql"_qs;
+    m_inputs.sheetSelected = {true, true, true};
+    m_inputs.file.Text[1] = u"-- [%TableName]"_qs;
+    m_inputs.file.Text[2] = u"-- end [%TableName]\r\n"_qs;
+    EXPECT_TRUE(run());
+    EXPECT_EQ(readText(path(u"all.sql"_qs)), u"-- CUSTOMER\r\n"
+                                             u"  ID NUMBER,\r\n  NAME VARCHAR2\r\n"
+                                             u"  ID NUMBER,\r\n  NAME VARCHAR2\r\n"
+                                             u"  ID NUMBER,\r\n  NAME VARCHAR2\r\n"
+                                             u"-- end ORDERS\r\n\r\n"_qs);
+}
+
+TEST_F(GenerationRunTest, OneFileModeAsksOnceBeforeReplacingAnExistingFile)
+{
+    m_inputs.file.OutputFile = 1;
+    m_inputs.file.OutputFileName = u"all.sql"_qs;
+    writeBytes(path(u"all.sql"_qs), "old");
+    m_host.answer(Answer::Cancel);
+    EXPECT_FALSE(run());
+    EXPECT_EQ(readBytes(path(u"all.sql"_qs)), "old");
+    EXPECT_EQ(m_host.logWithoutYields(),
+              (QStringList{u"begin"_qs, u"progress: 1 / 2"_qs,
+                           u"question question ok-cancel 2: "_qs +
+                               overwritePrompt(m_dir.path() + u"/all.sql"_qs),
+                           u"end"_qs, kStopped}));
+
+    m_host.answer(Answer::Ok);
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(readText(path(u"all.sql"_qs)).startsWith(u"CREATE TABLE CUSTOMER"_qs));
+    EXPECT_TRUE(m_host.allAnswersUsed());
+}
+
+TEST_F(GenerationRunTest, OverwriteAnswersPerTable)
+{
+    m_inputs.sheetSelected = {true, true, true};
+    for (const QString& name : {u"顧客マスタ.sql"_qs, u"メモ.sql"_qs, u"注文.sql"_qs}) {
+        writeBytes(path(name), "old");
+    }
+    // Yes replaces, No keeps the file and skips the sheet, All replaces the rest
+    // without asking.
+    m_host.answer(Answer::Yes);
+    m_host.answer(Answer::No);
+    m_host.answer(Answer::OverwriteAll);
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(readText(path(u"顧客マスタ.sql"_qs)).startsWith(u"CREATE"_qs));
+    EXPECT_EQ(readBytes(path(u"メモ.sql"_qs)), "old");
+    EXPECT_TRUE(readText(path(u"注文.sql"_qs)).startsWith(u"CREATE"_qs));
+    const QStringList log = m_host.logWithoutYields();
+    EXPECT_EQ(log.at(2), u"ask: "_qs + overwritePrompt(m_dir.path() + u"/顧客マスタ.sql"_qs));
+    EXPECT_EQ(log.at(4), u"ask: "_qs + overwritePrompt(m_dir.path() + u"/メモ.sql"_qs));
+    EXPECT_EQ(log.last(), kFinished);
+
+    // Overwrite-all holds for the rest of that run only.
+    writeBytes(path(u"メモ.sql"_qs), "old");
+    m_inputs.sheetSelected = {true, true, false};
+    m_host.answer(Answer::OverwriteAll);
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(readText(path(u"メモ.sql"_qs)).startsWith(u"CREATE"_qs));
+    m_host.answer(Answer::Cancel);
+    EXPECT_FALSE(run());
+    EXPECT_EQ(m_host.log().last(), kStopped);
+    EXPECT_TRUE(m_host.allAnswersUsed());
+}
+
+TEST_F(GenerationRunTest, TwoSheetsWithOneTitleAskForTheSecond)
+{
+    m_inputs.format.TableTitle = u"A1"_qs; // empty everywhere: the suffix alone names the file
+    m_host.answer(Answer::Yes);
+    EXPECT_TRUE(run());
+    EXPECT_EQ(readText(path(u".sql"_qs)).count(u"CREATE TABLE"_qs), 1);
+    EXPECT_TRUE(readText(path(u".sql"_qs)).contains(u"ORDERS"_qs));
+}
+
+TEST_F(GenerationRunTest, CreatesAMissingDirectoryAfterOneQuestion)
+{
+    const QString target = m_dir.path() + u"/a/b/c"_qs;
+    ASSERT_TRUE(QDir().mkdir(m_dir.path() + u"/a"_qs));
+    m_inputs.file.OutputDir = u"  "_qs + target + u"/ "_qs;
+    m_host.answer(Answer::Cancel);
+    EXPECT_FALSE(run());
+    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + u"/a/b"_qs));
+    EXPECT_EQ(m_host.logWithoutYields(),
+              (QStringList{u"begin"_qs,
+                           u"question question ok-cancel 1: "_qs + target +
+                               u"\r\nディレクトリを作成しますか？"_qs,
+                           u"end"_qs, kStopped}));
+
+    m_host.answer(Answer::Ok);
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(QFileInfo::exists(target + u"/注文.sql"_qs));
+}
+
+TEST_F(GenerationRunTest, ARelativeDirectoryFailsBeforeAnyQuestion)
+{
+    m_inputs.file.OutputDir = u"out/sub"_qs;
+    EXPECT_FALSE(run());
+    const QStringList log = m_host.logWithoutYields();
+    ASSERT_EQ(log.size(), 4);
+    EXPECT_TRUE(log.at(1).startsWith(u"message stop: "_qs));
+    EXPECT_TRUE(log.at(1).contains(u"\"out/sub\""_qs));
+    EXPECT_EQ(log.at(3), kStopped);
+    EXPECT_EQ(m_source.attachCount(), 0);
+}
+
+TEST_F(GenerationRunTest, AWorkbookThatIsNotOpen)
+{
+    m_inputs.workbookName = u"Other.xlsx"_qs;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(
+        m_host.log(),
+        (QStringList{u"begin"_qs, u"message exclamation: Excel ファイルが開かれていません。"_qs,
+                     u"end"_qs, kStopped}));
+}
+
+TEST_F(GenerationRunTest, CancelTakesEffectBetweenSheets)
+{
+    m_inputs.file.OutputFile = 1;
+    m_inputs.file.OutputFileName = u"all.sql"_qs;
+    m_host.cancelAtYield(2);
+    EXPECT_FALSE(run());
+    // The first sheet is written whole; the footer never comes.
+    EXPECT_EQ(readText(path(u"all.sql"_qs)),
+              u"CREATE TABLE CUSTOMER (\r\n  ID NUMBER,\r\n  NAME VARCHAR2\r\n"_qs);
+    EXPECT_EQ(m_host.log(), (QStringList{u"begin"_qs, u"yield"_qs, u"progress: 1 / 2"_qs,
+                                         u"yield"_qs, u"end"_qs, kStopped}));
+}
+
+TEST_F(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndClosesTheCurrentOne)
+{
+    WorkbookBuilder book;
+    book.sheet(u"A"_qs).text(u"C3"_qs, u"T_A"_qs).text(u"C4"_qs, u"a"_qs);
+    book.sheet(u"B"_qs).text(u"C3"_qs, u"T_B"_qs).text(u"C4"_qs, u"b"_qs);
+    book.error(u"B7"_qs, u"#DIV/0!"_qs);
+    m_source.addOpenWorkbook(kBook, book.build());
+    m_inputs.sheetSelected = {true, true};
+    EXPECT_FALSE(run());
+    EXPECT_EQ(readText(path(u"a.sql"_qs)), u"CREATE TABLE T_A (\r\n\r\n);\r\n"_qs);
+    // The header line went out before the failing body line; the file is closed.
+    EXPECT_EQ(readText(path(u"b.sql"_qs)), u"CREATE TABLE T_B (\r\n"_qs);
+    const QStringList log = m_host.logWithoutYields();
+    EXPECT_TRUE(log.at(log.size() - 3).startsWith(u"message stop: "_qs));
+    EXPECT_TRUE(log.at(log.size() - 3).contains(u"#DIV/0!"_qs));
+    EXPECT_EQ(log.last(), kStopped);
+}
+
+TEST_F(GenerationRunTest, FileNamesMustStayInsideTheOutputDirectory)
+{
+    for (const QString& title : {u"../escape"_qs, u"."_qs, u""_qs}) {
+        WorkbookBuilder book;
+        book.sheet(u"A"_qs).text(u"C3"_qs, u"T"_qs).text(u"C4"_qs, title);
+        m_source.addOpenWorkbook(kBook, book.build());
+        m_inputs.sheetSelected = {true};
+        m_inputs.file.OutputFileStrCheck = {0, 0};
+        EXPECT_FALSE(run());
+        const QStringList log = m_host.logWithoutYields();
+        EXPECT_TRUE(log.at(log.size() - 3).startsWith(u"message stop: シート \"A\""_qs))
+            << log.at(log.size() - 3).toStdString();
+        EXPECT_EQ(log.last(), kStopped);
+    }
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+    EXPECT_TRUE(QFileInfo(m_dir.path()).isDir());
+}
+
+TEST_F(GenerationRunTest, TemplatesAreWrittenAsSplit)
+{
+    m_inputs.sheetSelected = {true, false, false};
+    m_inputs.file.Text = {QString(), u"  "_qs, QString()};
+    EXPECT_TRUE(run());
+    EXPECT_EQ(readBytes(path(u"顧客マスタ.sql"_qs)), "  \r\n\r\n");
+
+    QFile::remove(path(u"顧客マスタ.sql"_qs));
+    m_inputs.file.Text = {u"a\rb\nc\r\n"_qs, QString(), u"x\r\n\r\ny"_qs};
+    EXPECT_TRUE(run());
+    EXPECT_EQ(readBytes(path(u"顧客マスタ.sql"_qs)), "a\rb\nc\r\n\r\nx\r\n\r\ny\r\n");
+}
+
+TEST_F(GenerationRunTest, ACharacterCodePage932CannotHoldStopsTheRun)
+{
+    m_inputs.file.Text[0] = u"-- \U0001F600 [%TableName]"_qs;
+    EXPECT_FALSE(run());
+    const QStringList log = m_host.logWithoutYields();
+    EXPECT_TRUE(log.at(log.size() - 3).contains(u"U+1F600"_qs))
+        << log.at(log.size() - 3).toStdString();
+    EXPECT_TRUE(log.at(log.size() - 3).contains(u"顧客マスタ.sql"_qs));
+}
+
+TEST_F(GenerationRunTest, AnInvalidStartRowOrReferenceEndsTheRun)
+{
+    m_inputs.rowStartText = u"99999999999"_qs;
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(m_host.logWithoutYields().at(1).contains(u"項目の開始行"_qs));
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+
+    m_inputs.rowStartText = u"7"_qs;
+    m_inputs.format.Comment = QString();
+    EXPECT_FALSE(run());
+    const QStringList log = m_host.logWithoutYields();
+    EXPECT_TRUE(log.at(log.size() - 3).contains(u"Comment の列"_qs));
+}

@@ -1,0 +1,107 @@
+#include "support/scripted_run_host.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrune::test {
+
+namespace {
+
+QString iconName(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None:
+        return QStringLiteral("none");
+    case MessageIcon::Stop:
+        return QStringLiteral("stop");
+    case MessageIcon::Question:
+        return QStringLiteral("question");
+    case MessageIcon::Exclamation:
+        return QStringLiteral("exclamation");
+    case MessageIcon::Information:
+        return QStringLiteral("information");
+    }
+    return {};
+}
+
+QString buttonsName(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QStringLiteral("ok");
+    case MessageButtons::OkCancel:
+        return QStringLiteral("ok-cancel");
+    case MessageButtons::YesNo:
+        return QStringLiteral("yes-no");
+    }
+    return {};
+}
+
+} // namespace
+
+int ScriptedRunHost::nextAnswer(const QString& question)
+{
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << question.toStdString();
+        return Answer::Cancel;
+    }
+    const int code = m_answers.front();
+    m_answers.pop_front();
+    return code;
+}
+
+int ScriptedRunHost::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                                 int defaultAnswer)
+{
+    if (buttons == MessageButtons::Ok) {
+        m_log.append(QStringLiteral("message %1: %2").arg(iconName(icon), text));
+        return Answer::Ok;
+    }
+    m_log.append(QStringLiteral("question %1 %2 %3: %4")
+                     .arg(iconName(icon), buttonsName(buttons))
+                     .arg(defaultAnswer)
+                     .arg(text));
+    return nextAnswer(text);
+}
+
+int ScriptedRunHost::AskYesAllNoCancel(const QString& prompt, const QString& caption)
+{
+    EXPECT_EQ(caption, QStringLiteral("Tavrune for Excel"));
+    m_log.append(QStringLiteral("ask: ") + prompt);
+    return nextAnswer(prompt);
+}
+
+void ScriptedRunHost::beginRun()
+{
+    m_log.append(QStringLiteral("begin"));
+}
+
+void ScriptedRunHost::setProgressText(const QString& text)
+{
+    m_log.append(QStringLiteral("progress: ") + text);
+}
+
+void ScriptedRunHost::endRun()
+{
+    m_log.append(QStringLiteral("end"));
+}
+
+void ScriptedRunHost::processEvents()
+{
+    m_log.append(QStringLiteral("yield"));
+    if (++m_yields == m_cancelAtYield) {
+        m_cancel = true;
+    }
+}
+
+QStringList ScriptedRunHost::logWithoutYields() const
+{
+    QStringList result;
+    for (const QString& entry : m_log) {
+        if (entry != u"yield") {
+            result.append(entry);
+        }
+    }
+    return result;
+}
+
+} // namespace tavrune::test
