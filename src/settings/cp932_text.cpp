@@ -21,7 +21,9 @@ std::optional<QByteArray> encodeCp932(QStringView text, char32_t* unrepresentabl
 {
     QStringEncoder encoder(kCodecName, kFlags);
     QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError()) {
+    // Without the codec (a Qt built without ICU) nothing is representable, rather
+    // than everything silently empty.
+    if (encoder.isValid() && !encoder.hasError()) {
         return bytes;
     }
     if (unrepresentable) {
@@ -49,7 +51,7 @@ std::optional<QString> decodeCp932(QByteArrayView bytes)
 {
     QStringDecoder decoder(kCodecName, kFlags);
     QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
+    if (!decoder.isValid() || decoder.hasError()) {
         return std::nullopt;
     }
     return text;
