@@ -1,0 +1,487 @@
+#include "settings/settings_file.h"
+
+#include "common/error.h"
+#include "common/user_interaction.h"
+#include "settings/cp932_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+#include <limits>
+
+namespace tavrune {
+
+namespace {
+
+constexpr char kFieldEnd = '\x01';
+constexpr char kSectionMark = '\x02';
+constexpr char kLineBreakMark = '\x03';
+constexpr char kLineEnd[] = "\r\n";
+
+// Names of the fields in the order of a format line, as the user knows them.
+const std::array<const char16_t*, 20> kFormatFieldNames = {
+    u"名前",
+    u"ﾃｰﾌﾞﾙ名称のｾﾙ",
+    u"ﾃｰﾌﾞﾙﾀｲﾄﾙのｾﾙ",
+    u"項目の開始行",
+    u"項目ﾀｲﾄﾙの列",
+    u"ﾃﾞｰﾀ型の列",
+    u"Length の列",
+    u"Scale の列",
+    u"Index の列",
+    u"Index の取得文字列",
+    u"NOT NULL の列",
+    u"NOT NULL の取得文字列",
+    u"NOT NULL の設定文字列",
+    u"その他1のｾﾙ",
+    u"その他2のｾﾙ",
+    u"その他3のｾﾙ",
+    u"その他4のｾﾙ",
+    u"Default の列",
+    u"Default の設定文字列",
+    u"Comment の列",
+};
+
+// Names of the fields in the order of a file line.
+const std::array<const char16_t*, 11> kFileFieldNames = {
+    u"名前",
+    u"本文",
+    u"ヘッダ",
+    u"フッタ",
+    u"出力ファイル",
+    u"付加文字列「前」のチェック",
+    u"付加文字列「後」のチェック",
+    u"付加文字列「前」",
+    u"付加文字列「後」",
+    u"出力ファイル名",
+    u"出力先ディレクトリ",
+};
+
+QString fileFieldName(int number)
+{
+    return QString::fromUtf16(kFileFieldNames[number - 1]);
+}
+
+QString formatFieldName(int number)
+{
+    return QString::fromUtf16(kFormatFieldNames[number - 1]);
+}
+
+[[noreturn]] void throwLineFault(const QString& why)
+{
+    throw Error(ErrorNumber::ApplicationDefined, why);
+}
+
+// ---- Reading ----
+
+// An integer of the given range: optional blanks around it, an optional sign and
+// decimal digits, nothing else.
+std::optional<qint64> readInteger(const QString& text, qint64 min, qint64 max)
+{
+    const QString s = text.trimmed();
+    qsizetype pos = 0;
+    bool negative = false;
+    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-')) {
+        negative = s[pos] == u'-';
+        ++pos;
+    }
+    if (pos == s.size()) {
+        return std::nullopt;
+    }
+    qint64 magnitude = 0;
+    for (; pos < s.size(); ++pos) {
+        const char16_t c = s[pos].unicode();
+        if (c < u'0' || c > u'9') {
+            return std::nullopt;
+        }
+        magnitude = magnitude * 10 + (c - u'0');
+        if (magnitude > max + 1) { // + 1 leaves room for the negative limit
+            return std::nullopt;
+        }
+    }
+    const qint64 value = negative ? -magnitude : magnitude;
+    if (value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Takes the fields of one line from the front.
+class LineFields
+{
+public:
+    explicit LineFields(QByteArrayView line) : m_line(line) {}
+
+    bool hasField() const { return m_line.indexOf(kFieldEnd, m_pos) >= 0; }
+
+    // The next field, which must be followed by a field end.
+    QString required(const QString& name)
+    {
+        const qsizetype end = m_line.indexOf(kFieldEnd, m_pos);
+        if (end < 0) {
+            throwLineFault(
+                QStringLiteral("「%1」がありません (区切り 0x01 が足りません)。").arg(name));
+        }
+        const QByteArrayView bytes = m_line.sliced(m_pos, end - m_pos);
+        m_pos = end + 1;
+        std::optional<QString> text = decodeCp932(bytes);
+        if (!text) {
+            throwLineFault(
+                QStringLiteral("「%1」にコード ページ 932 の文字として読めないバイトがあります。")
+                    .arg(name));
+        }
+        return *text;
+    }
+
+    // The next field if one follows, otherwise empty text.
+    QString optional(const QString& name) { return hasField() ? required(name) : QString(); }
+
+    qint64 integer(const QString& name, qint64 min, qint64 max)
+    {
+        const QString text = required(name);
+        const std::optional<qint64> value = readInteger(text, min, max);
+        if (!value) {
+            throwLineFault(
+                QStringLiteral("「%1」の値 \"%2\" は %3 から %4 の整数ではありません。")
+                    .arg(name, text.left(50), QString::number(min), QString::number(max)));
+        }
+        return *value;
+    }
+
+private:
+    QByteArrayView m_line;
+    qsizetype m_pos = 0;
+};
+
+QString templateFromFile(QString text)
+{
+    return text.replace(QChar(kLineBreakMark), QStringLiteral("\r\n"));
+}
+
+FormatSetting readFormatLine(QByteArrayView line)
+{
+    LineFields fields(line);
+    FormatSetting s;
+    s.Name = fields.required(formatFieldName(1));
+    s.TableName = fields.required(formatFieldName(2));
+    s.TableTitle = fields.required(formatFieldName(3));
+    s.RowStart =
+        static_cast<qint32>(fields.integer(formatFieldName(4), std::numeric_limits<qint32>::min(),
+                                           std::numeric_limits<qint32>::max()));
+    s.RowTitle = fields.required(formatFieldName(5));
+    s.RowType = fields.required(formatFieldName(6));
+    s.RowLength = fields.required(formatFieldName(7));
+    s.RowScale = fields.required(formatFieldName(8));
+    s.Index = fields.required(formatFieldName(9));
+    s.StrIndex = fields.required(formatFieldName(10));
+    s.NotNull = fields.required(formatFieldName(11));
+    s.StrNotNull = fields.required(formatFieldName(12));
+    // Older lines end earlier; the extra cells are read only behind SetNotNull.
+    if (fields.hasField()) {
+        s.SetNotNull = fields.required(formatFieldName(13));
+        for (int i = 0; i < 4; ++i) {
+            s.Etc[i] = fields.optional(formatFieldName(14 + i));
+        }
+    }
+    if (fields.hasField()) {
+        s.Default = fields.required(formatFieldName(18));
+        s.SetDefault = fields.required(formatFieldName(19));
+    }
+    s.Comment = fields.optional(formatFieldName(20));
+    return s;
+}
+
+FileSetting readFileLine(QByteArrayView line)
+{
+    constexpr qint64 kMin = std::numeric_limits<qint16>::min();
+    constexpr qint64 kMax = std::numeric_limits<qint16>::max();
+    LineFields fields(line);
+    FileSetting s;
+    s.Name = fields.required(fileFieldName(1));
+    for (int i = 0; i < 3; ++i) {
+        s.Text[i] = templateFromFile(fields.required(fileFieldName(2 + i)));
+    }
+    s.OutputFile = static_cast<qint16>(fields.integer(fileFieldName(5), kMin, kMax));
+    for (int i = 0; i < 2; ++i) {
+        s.OutputFileStrCheck[i] =
+            static_cast<qint16>(fields.integer(fileFieldName(6 + i), kMin, kMax));
+    }
+    for (int i = 0; i < 2; ++i) {
+        s.OutputFileStr[i] = fields.required(fileFieldName(8 + i));
+    }
+    s.OutputFileName = fields.required(fileFieldName(10));
+    s.OutputDir = fields.required(fileFieldName(11));
+    return s;
+}
+
+// ---- Writing ----
+
+// Builds record lines, refusing what the file cannot hold.
+class LineWriter
+{
+public:
+    LineWriter(QString kind, QString name) : m_kind(std::move(kind)), m_name(std::move(name)) {}
+
+    // A field that is not a template: it must not hold a line break.
+    void add(const QString& field, const QString& fieldName)
+    {
+        for (QChar c : field) {
+            if (c == u'\r' || c == u'\n') {
+                refuse(
+                    fieldName,
+                    QStringLiteral("に改行 (%1) があります。").arg(describeCodePoint(c.unicode())));
+            }
+        }
+        addEncoded(field, fieldName);
+    }
+
+    // A template: each line break (CR LF, or a lone CR or LF) becomes one 0x03.
+    void addTemplate(const QString& text, const QString& fieldName)
+    {
+        QString marked;
+        marked.reserve(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == u'\r') {
+                if (i + 1 < text.size() && text[i + 1] == u'\n') {
+                    ++i;
+                }
+                marked.append(QChar(kLineBreakMark));
+            } else if (text[i] == u'\n') {
+                marked.append(QChar(kLineBreakMark));
+            } else {
+                marked.append(text[i]);
+            }
+        }
+        addEncoded(marked, fieldName);
+    }
+
+    QByteArray finish() { return m_line + kLineEnd; }
+
+private:
+    void addEncoded(const QString& field, const QString& fieldName)
+    {
+        if (field.contains(QChar(kFieldEnd))) {
+            refuse(fieldName, QStringLiteral("に区切りの文字 %1 があります。")
+                                  .arg(describeCodePoint(char32_t(kFieldEnd))));
+        }
+        char32_t bad = 0;
+        const std::optional<QByteArray> bytes = encodeCp932(field, &bad);
+        if (!bytes) {
+            refuse(fieldName, QStringLiteral("の文字 %1 はコード ページ 932 で表せません。")
+                                  .arg(describeCodePoint(bad)));
+        }
+        m_line += *bytes;
+        m_line += kFieldEnd;
+    }
+
+    [[noreturn]] void refuse(const QString& fieldName, const QString& what)
+    {
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("%1 \"%2\" の「%3」%4").arg(m_kind, m_name, fieldName, what));
+    }
+
+    QString m_kind;
+    QString m_name;
+    QByteArray m_line;
+};
+
+QByteArray formatLine(const FormatSetting& s)
+{
+    LineWriter line(QStringLiteral("書式設定"), s.Name);
+    const std::array<const QString*, 20> texts = {
+        &s.Name,    &s.TableName,  &s.TableTitle, nullptr,       &s.RowTitle,
+        &s.RowType, &s.RowLength,  &s.RowScale,   &s.Index,      &s.StrIndex,
+        &s.NotNull, &s.StrNotNull, &s.SetNotNull, &s.Etc[0],     &s.Etc[1],
+        &s.Etc[2],  &s.Etc[3],     &s.Default,    &s.SetDefault, &s.Comment,
+    };
+    for (int i = 0; i < 20; ++i) {
+        line.add(texts[i] ? *texts[i] : QString::number(s.RowStart), formatFieldName(i + 1));
+    }
+    return line.finish();
+}
+
+QByteArray fileLine(const FileSetting& s)
+{
+    LineWriter line(QStringLiteral("ファイル設定"), s.Name);
+    line.add(s.Name, fileFieldName(1));
+    for (int i = 0; i < 3; ++i) {
+        line.addTemplate(s.Text[i], fileFieldName(2 + i));
+    }
+    line.add(QString::number(s.OutputFile), fileFieldName(5));
+    for (int i = 0; i < 2; ++i) {
+        line.add(QString::number(s.OutputFileStrCheck[i]), fileFieldName(6 + i));
+    }
+    for (int i = 0; i < 2; ++i) {
+        line.add(s.OutputFileStr[i], fileFieldName(8 + i));
+    }
+    line.add(s.OutputFileName, fileFieldName(10));
+    line.add(s.OutputDir, fileFieldName(11));
+    return line.finish();
+}
+
+} // namespace
+
+SettingsFile::SettingsFile(QString path, UserInteraction& interaction)
+    : m_path(std::move(path)), m_interaction(interaction)
+{
+}
+
+bool SettingsFile::SaveSettingsFile(const FormatSettings& formats, const FileSettings& files)
+{
+    try {
+        // Build everything first, so that a refused field leaves the disk untouched.
+        QByteArray content;
+        try {
+            for (const FormatSetting& s : formats) {
+                content += formatLine(s);
+            }
+            content += kSectionMark;
+            content += kLineEnd;
+            for (const FileSetting& s : files) {
+                content += fileLine(s);
+            }
+        } catch (const Error& e) {
+            throw Error(e.number(), QStringLiteral("設定ファイル \"%1\" に保存できません: %2")
+                                        .arg(m_path, e.description()));
+        }
+
+        if (m_backupPending) {
+            if (QFileInfo::exists(m_path)) {
+                const QString backup = makeBackup();
+                m_interaction.showMessage(
+                    QStringLiteral("設定ファイル \"%1\" は最後まで読み込めなかったため、"
+                                   "上書きする前の内容を \"%2\" に残しました。")
+                        .arg(m_path, backup),
+                    MessageIcon::Information, MessageButtons::Ok, Answer::Ok);
+            }
+            m_backupPending = false;
+        }
+
+        const auto writeFailure = [this](const QString& why) {
+            return Error(
+                ErrorNumber::PathFileAccess,
+                QStringLiteral("設定ファイル \"%1\" に書き込めません: %2").arg(m_path, why));
+        };
+        const QString directory = QFileInfo(m_path).absolutePath();
+        if (!QDir().mkpath(directory)) {
+            throw writeFailure(QStringLiteral("フォルダ \"%1\" を作れません。").arg(directory));
+        }
+        // The old file is replaced only once the new one is completely written.
+        QSaveFile out(m_path);
+        if (!out.open(QIODevice::WriteOnly)) {
+            throw writeFailure(out.errorString());
+        }
+        if (out.write(content) != content.size()) {
+            const QString why = out.errorString();
+            out.cancelWriting();
+            throw writeFailure(why);
+        }
+        if (!out.commit()) {
+            throw writeFailure(out.errorString());
+        }
+        return true;
+    } catch (const Error& e) {
+        m_interaction.showMessage(e.description(), MessageIcon::Stop, MessageButtons::Ok,
+                                  Answer::Ok);
+        return false;
+    }
+}
+
+QString SettingsFile::makeBackup()
+{
+    // The first free name of <name>.bak, <name>.bak.1, <name>.bak.2, ...; an older
+    // copy is never overwritten.
+    constexpr int kMaxBackups = 1000;
+    for (int n = 0; n < kMaxBackups; ++n) {
+        const QString candidate =
+            m_path + (n == 0 ? QStringLiteral(".bak") : QStringLiteral(".bak.%1").arg(n));
+        if (QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink()) {
+            continue;
+        }
+        QFile source(m_path);
+        if (!source.copy(candidate)) {
+            throw Error(ErrorNumber::PathFileAccess,
+                        QStringLiteral("設定ファイル \"%1\" のコピーを \"%2\" に作れないため、"
+                                       "保存しません: %3")
+                            .arg(m_path, candidate, source.errorString()));
+        }
+        return candidate;
+    }
+    throw Error(ErrorNumber::PathFileAccess,
+                QStringLiteral("設定ファイル \"%1\" のコピーを作れないため、保存しません: "
+                               "\"%1.bak\" から \"%1.bak.%2\" まですべてあります。")
+                    .arg(m_path, QString::number(kMaxBackups - 1)));
+}
+
+bool SettingsFile::LoadSettingsFile(FormatSettings& formats, FileSettings& files)
+{
+    formats.clear();
+    files.clear();
+    const QFileInfo info(m_path);
+    if (!info.exists()) {
+        return true;
+    }
+    try {
+        const auto readFailure = [this](const QString& why) {
+            return Error(
+                ErrorNumber::PathFileAccess,
+                QStringLiteral("設定ファイル \"%1\" を読み込めません: %2").arg(m_path, why));
+        };
+        if (!info.isFile()) {
+            throw readFailure(QStringLiteral("ファイルではありません。"));
+        }
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            throw readFailure(file.errorString());
+        }
+        const QByteArray data = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            throw readFailure(file.errorString());
+        }
+
+        bool fileSection = false;
+        int lineNumber = 0;
+        qsizetype pos = 0;
+        while (pos < data.size()) {
+            // A line ends at CR; an LF right behind it belongs to that end.
+            ++lineNumber;
+            const qsizetype cr = data.indexOf('\r', pos);
+            const qsizetype end = cr < 0 ? data.size() : cr;
+            const QByteArrayView line(data.constData() + pos, end - pos);
+            pos = cr < 0 ? data.size() : cr + 1;
+            if (pos < data.size() && data[pos] == '\n') {
+                ++pos;
+            }
+
+            if (line.size() == 1 && line[0] == kSectionMark) {
+                fileSection = true;
+                continue;
+            }
+            try {
+                if (line.isEmpty()) {
+                    throwLineFault(QStringLiteral("空の行です。"));
+                }
+                if (fileSection) {
+                    files.append(readFileLine(line));
+                } else {
+                    formats.append(readFormatLine(line));
+                }
+            } catch (const Error& e) {
+                throw Error(e.number(),
+                            QStringLiteral("設定ファイル \"%1\" の %2 行目を読み込めません: %3")
+                                .arg(m_path, QString::number(lineNumber), e.description()));
+            }
+        }
+        return true;
+    } catch (const Error& e) {
+        // The lines not read are still in the file; keep them from the next save.
+        m_backupPending = true;
+        m_interaction.showMessage(e.description(), MessageIcon::Stop, MessageButtons::Ok,
+                                  Answer::Ok);
+        return false;
+    }
+}
+
+} // namespace tavrune

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "settings/settings_records.h"
+
+#include <QString>
+
+namespace tavrune {
+
+class UserInteraction;
+
+// The file holding every registered format setting and file setting: one line per
+// record in code page 932, fields each followed by 0x01, lines ended by CR LF, a
+// line of the single byte 0x02 between the format records and the file records,
+// and 0x03 standing for a line break inside a template.
+//
+// Failures are shown through the UserInteraction with the stop icon; nothing is
+// thrown to the caller.
+class SettingsFile
+{
+public:
+    SettingsFile(QString path, UserInteraction& interaction);
+
+    const QString& path() const { return m_path; }
+
+    // Writes both lists whole. The file is replaced only when the whole write has
+    // succeeded, so a failed save leaves the previous file as it was. A character
+    // that code page 932 cannot represent, a 0x01 in any field or a line break in
+    // a field other than a template makes the save fail before anything is
+    // written. Lone CR or LF characters in templates are written as line breaks.
+    // After a load that stopped early, the first save first keeps a copy of the
+    // file as it was beside it (<name>.bak, or .bak.1, .bak.2, ... when that
+    // exists), and says where. Returns whether the file was written.
+    bool SaveSettingsFile(const FormatSettings& formats, const FileSettings& files);
+
+    // Empties both lists and fills them from the file. A missing file loads
+    // nothing and is no failure. A malformed line or an unreadable file ends the
+    // load with a message; the records before the failing line stay loaded.
+    // Returns whether the file was read to its end (or is missing).
+    bool LoadSettingsFile(FormatSettings& formats, FileSettings& files);
+
+    // Whether the next save will first keep a copy of the file, because the last
+    // load could not read all of it.
+    bool backupPending() const { return m_backupPending; }
+
+private:
+    QString makeBackup();
+
+    QString m_path;
+    UserInteraction& m_interaction;
+    bool m_backupPending = false;
+};
+
+} // namespace tavrune

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace tavrune {
+
+// Where the settings file and the window state file live.
+struct SettingsPaths
+{
+    QString settingsFile;    // .../tavrune.dat
+    QString windowStateFile; // .../tavrune.ini
+};
+
+// Both files beside the executable in executableDirectory when that directory is
+// writable, otherwise in userConfigDirectory (which need not exist yet).
+SettingsPaths settingsPathsIn(const QString& executableDirectory,
+                              const QString& userConfigDirectory);
+
+// settingsPathsIn for the running program: the directory of its executable and
+// the user's configuration directory ~/.config/tavrune (or the platform's like).
+SettingsPaths defaultSettingsPaths();
+
+} // namespace tavrune
