@@ -1,10 +1,20 @@
 #include "cli/batch_command.h"
 
+#include "cli/batch_run_host.h"
+#include "cli/stream_output_target.h"
 #include "common/error.h"
+#include "generation/file_output_target.h"
+#include "generation/generation_run.h"
+#include "generation/text_rules.h"
+#include "settings/settings_file.h"
+#include "settings/settings_paths.h"
+#include "settings/window_state_file.h"
 #include "workbook/file_workbook_source.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <optional>
 
 namespace tavrune {
 
@@ -14,61 +24,267 @@ constexpr int kExitDone = 0;
 constexpr int kExitStopped = 1;
 constexpr int kExitUsage = 2;
 
-// Lists the worksheets of the workbook: number, sheet name and table name.
-int listSheets(const QString& path, const QString& tableNameCell, QTextStream& out)
+// A usage error: printed with a pointer to --help, exit status 2.
+struct UsageError
 {
-    FileWorkbookSource source;
-    auto connection = source.Attach();
-    connection->OpenWorkbook(QFileInfo(path).absoluteFilePath());
-    const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
-    for (qsizetype i = 0; i < sheets.size(); ++i) {
-        out << (i + 1) << '\t' << connection->SheetName(sheets[i]) << '\t'
-            << connection->CellValue(sheets[i], tableNameCell) << '\n';
+    QString message;
+};
+
+struct BatchOptions
+{
+    QString workbook;
+    QString settingsFile;
+    bool settingsGiven = false;
+    QString windowStateFile;
+    QString formatName;
+    QString fileName;
+    QStringList sheetSpecs;
+    QString outputDir;
+    bool overwrite = false;
+    bool toStdout = false;
+    bool list = false;
+};
+
+// The registered setting of that name, or the one at the remembered position (the
+// GUI's last choice), or the first; nothing when none is registered.
+template <typename Record>
+std::optional<Record> chooseSetting(const QList<Record>& list, const QString& name,
+                                    qsizetype rememberedPosition, const char* kind)
+{
+    if (!name.isNull()) {
+        const std::optional<qsizetype> found = FindSettingByName(list, name);
+        if (!found) {
+            throw Error(ErrorNumber::SubscriptOutOfRange,
+                        QStringLiteral("%1 \"%2\" は登録されていません。")
+                            .arg(QString::fromUtf8(kind), name));
+        }
+        return list.at(*found);
     }
-    return kExitDone;
+    if (list.isEmpty()) {
+        return std::nullopt;
+    }
+    if (rememberedPosition >= 0 && rememberedPosition < list.size()) {
+        return list.at(rememberedPosition);
+    }
+    return list.first();
 }
 
-} // namespace
+// Marks the worksheets a --sheet value names: a number counted from 1, a range
+// such as 2-5, or a sheet name.
+void selectSheets(const QString& spec, const QStringList& sheetNames, QList<bool>& selected)
+{
+    static const QRegularExpression range(QStringLiteral("^(\\d+)(?:-(\\d+))?$"));
+    const QRegularExpressionMatch match = range.match(spec);
+    if (match.hasMatch() && !sheetNames.contains(spec)) {
+        const qint64 first = match.captured(1).toLongLong();
+        const qint64 last = match.captured(2).isEmpty() ? first : match.captured(2).toLongLong();
+        if (first < 1 || last < first) {
+            throw UsageError{QStringLiteral("--sheet \"%1\" はシートの番号または範囲として正しく"
+                                            "ありません。")
+                                 .arg(spec)};
+        }
+        if (last > sheetNames.size()) {
+            throw Error(ErrorNumber::SubscriptOutOfRange,
+                        QStringLiteral("--sheet \"%1\": ワークシートは %2 枚しかありません。")
+                            .arg(spec)
+                            .arg(sheetNames.size()));
+        }
+        for (qint64 i = first; i <= last; ++i) {
+            selected[i - 1] = true;
+        }
+        return;
+    }
+    const qsizetype index = sheetNames.indexOf(spec);
+    if (index < 0) {
+        throw Error(
+            ErrorNumber::SubscriptOutOfRange,
+            QStringLiteral("--sheet \"%1\": その名前のワークシートはありません。").arg(spec));
+    }
+    selected[index] = true;
+}
 
-int runBatchCommand(const QStringList& arguments, QTextStream& out, QTextStream& err)
+// The options of a run; nothing when --help or --version has been answered.
+std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice& out)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Tavrune for Excel: table-definition workbooks to text files."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Tavrune for Excel: turns the table-definition sheets of a workbook into text files\n"
+        "through the templates of a registered file setting."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("The settings file to read (default: the file the GUI uses)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("The registered format setting to use (default: the one chosen last "
+                       "in the GUI, else the first)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption file(
+        QStringLiteral("file"),
+        QStringLiteral("The registered file setting to use (default: the one chosen last "
+                       "in the GUI, else the first)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption sheet(
+        QStringLiteral("sheet"),
+        QStringLiteral("A sheet to process: a worksheet number counted from 1, a range such "
+                       "as 2-5, or a sheet name; repeatable (default: every worksheet). "
+                       "Sheets are processed in workbook order."),
+        QStringLiteral("SPEC"));
+    const QCommandLineOption outputDir(
+        QStringLiteral("output-dir"),
+        QStringLiteral("Replaces the file setting's output directory; relative paths are "
+                       "taken from the current directory."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption overwrite(
+        QStringLiteral("overwrite"),
+        QStringLiteral("Replace existing output files (without it an existing file stops "
+                       "the run)."));
+    const QCommandLineOption toStdout(
+        QStringLiteral("stdout"),
+        QStringLiteral("Write the generated text to standard output instead of files, "
+                       "exactly the bytes the files would receive (code page 932)."));
     const QCommandLineOption list(
         QStringLiteral("list"),
-        QStringLiteral("List the workbook's worksheets (number, sheet name, table name)."));
-    const QCommandLineOption tableNameCell(
-        QStringLiteral("table-name-cell"),
-        QStringLiteral("The cell holding each sheet's table name (default C3)."),
-        QStringLiteral("CELL"), QStringLiteral("C3"));
-    parser.addOptions({help, version, list, tableNameCell});
+        QStringLiteral("List the workbook's worksheets (number, sheet name, table name) "
+                       "and exit."));
+    parser.addOptions(
+        {help, version, settings, format, file, sheet, outputDir, overwrite, toStdout, list});
     parser.addPositionalArgument(QStringLiteral("WORKBOOK"),
                                  QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods)."));
 
     if (!parser.parse(arguments)) {
-        err << parser.errorText() << '\n';
-        return kExitUsage;
+        throw UsageError{parser.errorText()};
     }
     if (parser.isSet(help)) {
-        out << parser.helpText();
-        return kExitDone;
+        out.write(parser.helpText().toUtf8());
+        return std::nullopt;
     }
     if (parser.isSet(version)) {
-        out << "tavrune-batch " << TAVRUNE_VERSION << '\n';
-        return kExitDone;
+        out.write(QByteArrayLiteral("tavrune-batch " TAVRUNE_VERSION "\n"));
+        return std::nullopt;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1 || !parser.isSet(list)) {
-        err << parser.helpText();
-        return kExitUsage;
+    if (positional.size() != 1) {
+        throw UsageError{positional.isEmpty()
+                             ? QStringLiteral("ブックを指定してください。")
+                             : QStringLiteral("ブックは 1 つだけ指定してください。")};
     }
+    if (parser.isSet(toStdout) && parser.isSet(outputDir)) {
+        throw UsageError{QStringLiteral("--stdout と --output-dir は同時に指定できません。")};
+    }
+    BatchOptions options;
+    options.workbook = positional.first();
+    const SettingsPaths paths = defaultSettingsPaths();
+    options.settingsGiven = parser.isSet(settings);
+    options.settingsFile = options.settingsGiven ? parser.value(settings) : paths.settingsFile;
+    options.windowStateFile = paths.windowStateFile;
+    if (parser.isSet(format)) {
+        options.formatName = parser.value(format);
+    }
+    if (parser.isSet(file)) {
+        options.fileName = parser.value(file);
+    }
+    options.sheetSpecs = parser.values(sheet);
+    if (parser.isSet(outputDir)) {
+        options.outputDir = QFileInfo(parser.value(outputDir)).absoluteFilePath();
+    }
+    options.overwrite = parser.isSet(overwrite);
+    options.toStdout = parser.isSet(toStdout);
+    options.list = parser.isSet(list);
+    return options;
+}
+
+int runBatch(const BatchOptions& options, QIODevice& out, QTextStream& err)
+{
+    BatchRunHost host(err, options.overwrite);
+
+    if (options.settingsGiven && !QFileInfo(options.settingsFile).isFile()) {
+        throw Error(
+            ErrorNumber::FileNotFound,
+            QStringLiteral("設定ファイル \"%1\" が見つかりません。").arg(options.settingsFile));
+    }
+    FormatSettings formats;
+    FileSettings files;
+    if (!SettingsFile(options.settingsFile, host).LoadSettingsFile(formats, files)) {
+        return kExitStopped; // the load has said why
+    }
+    // The GUI remembers its last choices by list position, for its own settings file.
+    qsizetype formatPosition = -1;
+    qsizetype filePosition = -1;
+    if (!options.settingsGiven) {
+        const WindowStateFile windowState(options.windowStateFile);
+        formatPosition = windowState.readInt16(QStringLiteral("Name"), QStringLiteral("Format"));
+        filePosition = windowState.readInt16(QStringLiteral("Name"), QStringLiteral("Main"));
+    }
+    const std::optional<FormatSetting> format =
+        chooseSetting(formats, options.formatName, formatPosition, "書式設定");
+
+    FileWorkbookSource source;
+    auto connection = source.Attach();
+    connection->OpenWorkbook(QFileInfo(options.workbook).absoluteFilePath());
+    const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
+
+    if (options.list) {
+        for (qsizetype i = 0; i < sheets.size(); ++i) {
+            const QString tableName =
+                format ? connection->CellValue(sheets[i], trimSpaces(format->TableName))
+                       : QString();
+            out.write(QStringLiteral("%1\t%2\t%3\n")
+                          .arg(i + 1)
+                          .arg(connection->SheetName(sheets[i]), tableName)
+                          .toUtf8());
+        }
+        return kExitDone;
+    }
+
+    const std::optional<FileSetting> file =
+        chooseSetting(files, options.fileName, filePosition, "ファイル設定");
+    if (!format || !file) {
+        throw Error(ErrorNumber::SubscriptOutOfRange,
+                    QStringLiteral("設定ファイル \"%1\" に%2が登録されていません。")
+                        .arg(options.settingsFile,
+                             format ? QStringLiteral("ファイル設定") : QStringLiteral("書式設定")));
+    }
+
+    RunInputs inputs;
+    inputs.format = *format;
+    inputs.rowStartText = QString::number(format->RowStart);
+    inputs.file = *file;
+    if (!options.outputDir.isEmpty()) {
+        inputs.file.OutputDir = options.outputDir;
+    }
+    inputs.workbookName = connection->WorkbookName(1);
+    QStringList sheetNames;
+    for (const WorksheetHandle& sheet : sheets) {
+        sheetNames.append(connection->SheetName(sheet));
+    }
+    inputs.sheetSelected = QList<bool>(sheets.size(), options.sheetSpecs.isEmpty());
+    for (const QString& spec : options.sheetSpecs) {
+        selectSheets(spec, sheetNames, inputs.sheetSelected);
+    }
+    connection.reset();
+
+    StreamOutputTarget stream(out);
+    FileOutputTarget fileTarget;
+    OutputTarget& target = options.toStdout ? static_cast<OutputTarget&>(stream) : fileTarget;
+    return GenerationRun(source, host, target).MakeFiles(inputs) ? kExitDone : kExitStopped;
+}
+
+} // namespace
+
+int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& err)
+{
     try {
-        return listSheets(positional.first(), parser.value(tableNameCell), out);
+        const std::optional<BatchOptions> options = parseOptions(arguments, out);
+        return options ? runBatch(*options, out, err) : kExitDone;
+    } catch (const UsageError& usage) {
+        err << "tavrune-batch: " << usage.message << '\n'
+            << "詳しくは tavrune-batch --help を見てください。\n";
+        return kExitUsage;
     } catch (const Error& error) {
         err << error.description() << '\n';
         return kExitStopped;

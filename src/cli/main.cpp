@@ -1,12 +1,19 @@
 #include "cli/batch_command.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly)) {
+        return 1;
+    }
     QTextStream err(stderr);
-    return tavrune::runBatchCommand(QCoreApplication::arguments(), out, err);
+    const int status = tavrune::runBatchCommand(QCoreApplication::arguments(), out, err);
+    err.flush();
+    out.flush();
+    return status;
 }

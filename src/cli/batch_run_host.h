@@ -1,0 +1,35 @@
+#pragma once
+
+#include "generation/run_host.h"
+
+#include <QTextStream>
+
+namespace tavrune {
+
+// Runs without asking anyone: messages go to the error stream, and every question
+// takes its default answer, except that with overwrite set existing output files
+// are replaced. Questions answered with Cancel are printed, so that the reason a
+// run stopped shows.
+class BatchRunHost : public RunHost
+{
+public:
+    BatchRunHost(QTextStream& err, bool overwrite);
+
+    int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                    int defaultAnswer) override;
+    int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    void beginRun() override {}
+    void setProgressText(const QString&) override {}
+    void endRun() override {}
+    void processEvents() override {}
+    void resetCancelFlag() override {}
+    bool cancelFlag() const override { return false; }
+
+private:
+    void print(const QString& text);
+
+    QTextStream& m_err;
+    bool m_overwrite;
+};
+
+} // namespace tavrune
