@@ -50,6 +50,47 @@ QString takeMessage(GError* error)
     return message;
 }
 
+quint32 readLittleEndian32(const guint8* bytes)
+{
+    return quint32(bytes[0]) | quint32(bytes[1]) << 8 | quint32(bytes[2]) << 16 |
+           quint32(bytes[3]) << 24;
+}
+
+// Refuses a directory whose first entry is not a root storage without siblings.
+// libgsf builds sibling entries of the root without ever attaching them to the
+// tree, so it loses their memory on every open of such a file.
+void checkRootEntry(GsfInput* file, const QString& path)
+{
+    const auto damaged = [&path](const QString& why) {
+        throwXlsReadError(path,
+                          QStringLiteral("複合ドキュメントの構造が壊れているか、ファイルが途中で"
+                                         "切れています (%1)。")
+                              .arg(why));
+    };
+    guint8 header[0x34];
+    if (gsf_input_seek(file, 0, G_SEEK_SET) || !gsf_input_read(file, sizeof header, header)) {
+        damaged(QStringLiteral("ヘッダーが短すぎます"));
+    }
+    // Sectors are 512 or 4096 bytes; the header takes the first sector.
+    const unsigned shift = header[0x1E] | header[0x1F] << 8;
+    if (shift != 9 && shift != 12) {
+        damaged(QStringLiteral("セクターの大きさ 2^%1").arg(shift));
+    }
+    const quint64 offset = (quint64(readLittleEndian32(header + 0x30)) + 1) << shift;
+    guint8 entry[0x50];
+    if (offset + sizeof entry > quint64(gsf_input_size(file)) ||
+        gsf_input_seek(file, static_cast<gsf_off_t>(offset), G_SEEK_SET) ||
+        !gsf_input_read(file, sizeof entry, entry)) {
+        damaged(QStringLiteral("ディレクトリがファイルの外にあります"));
+    }
+    constexpr quint8 kRootStorage = 5;
+    constexpr quint32 kNoStream = 0xFFFFFFFF;
+    if (entry[0x42] != kRootStorage || readLittleEndian32(entry + 0x44) != kNoStream ||
+        readLittleEndian32(entry + 0x48) != kNoStream) {
+        damaged(QStringLiteral("ルート項目が不正です"));
+    }
+}
+
 } // namespace
 
 QByteArray readXlsWorkbookStream(const QString& path)
@@ -71,6 +112,7 @@ QByteArray readXlsWorkbookStream(const QString& path)
         throwXlsReadError(path, QStringLiteral("Excel 97-2003 形式 (複合ドキュメント) "
                                                "のファイルではありません。"));
     }
+    checkRootEntry(file.get(), path);
     gsf_input_seek(file.get(), 0, G_SEEK_SET);
     GObjectPtr<GsfInfile> compound(gsf_infile_msole_new(file.get(), &error));
     if (!compound) {

@@ -209,6 +209,7 @@ TEST(XlsReader, ContainerErrors)
     EXPECT_TRUE(readError("not_compound.xls").contains(QStringLiteral("ファイルではありません")));
     EXPECT_TRUE(readError("truncated_file.xls").contains(QStringLiteral("途中で切れています")));
     EXPECT_TRUE(readError("no_workbook_stream.xls").contains(QStringLiteral("Workbook")));
+    EXPECT_TRUE(readError("root_with_sibling.xls").contains(QStringLiteral("ルート項目")));
     EXPECT_TRUE(readError("encrypted_package.xls").contains(QStringLiteral("暗号化")));
     EXPECT_TRUE(readError("filepass.xls").contains(QStringLiteral("暗号化")));
     const QString missing = readError("no_such_file.xls");

@@ -425,8 +425,21 @@ def make_biff5():
     write_compound("biff5_cp932.xls", [("Book", data)])
 
 
+def make_root_with_sibling():
+    """A copy of a real file whose root directory entry claims a sibling."""
+    with open(path("xlwt_tables.xls"), "rb") as f:
+        data = bytearray(f.read())
+    shift, = struct.unpack_from("<H", data, 0x1E)
+    first_directory_sector, = struct.unpack_from("<I", data, 0x30)
+    root = (first_directory_sector + 1) << shift
+    struct.pack_into("<I", data, root + 0x48, 1)
+    with open(path("root_with_sibling.xls"), "wb") as f:
+        f.write(data)
+
+
 if __name__ == "__main__":
     make_xlwt()
     make_libreoffice()
     make_handmade()
     make_biff5()
+    make_root_with_sibling()

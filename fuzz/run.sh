@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Fuzzes one harness: fuzz/run.sh HARNESS [SECONDS] (default 600). Builds the
+# fuzzers when needed, seeds the corpus on first use, and writes what it finds to
+# fuzz-build/artifacts/HARNESS/ and its log to fuzz-build/logs/HARNESS.log.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+harness=${1:?usage: fuzz/run.sh HARNESS [SECONDS]}
+seconds=${2:-600}
+[[ " ${harnesses[*]} " == *" $harness "* ]] || { echo "unknown harness: $harness" >&2; exit 2; }
+[[ -n ${TAVRUNE_FUZZ_NO_BUILD:-} ]] || build_fuzzers >/dev/null
+[[ -d $fuzz_build/corpus/$harness ]] || "$fuzz_root/fuzz/seed.sh"
+mkdir -p "$fuzz_build/artifacts/$harness" "$fuzz_build/logs"
+cd "$fuzz_build"
+"$fuzz_build/fuzz/fuzz_$harness" "corpus/$harness" \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$(max_len "$harness")" \
+    -artifact_prefix="artifacts/$harness/" -print_final_stats=1 \
+    2>&1 | tee "logs/$harness.log" | grep -E '^#[0-9]+.*(pulse|DONE)|ERROR|SUMMARY|Test unit|stat::'

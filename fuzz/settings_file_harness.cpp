@@ -1,0 +1,40 @@
+#include "fuzz_support.h"
+#include "harnesses.h"
+
+#include "common/user_interaction.h"
+#include "settings/settings_file.h"
+
+namespace tavrune::fuzz {
+
+namespace {
+
+// Answers every message with its default button and shows nothing.
+class SilentInteraction : public UserInteraction
+{
+public:
+    int showMessage(const QString&, MessageIcon, MessageButtons, int defaultAnswer) override
+    {
+        return defaultAnswer;
+    }
+};
+
+} // namespace
+
+int fuzzSettingsFile(const uint8_t* data, size_t size)
+{
+    SilentInteraction interaction;
+    SettingsFile file(writeScratchFile(data, size, ".dat"), interaction);
+    FormatSettings formats;
+    FileSettings files;
+    file.LoadSettingsFile(formats, files);
+    // Whatever was loaded must be writable again (or refused with a message).
+    SettingsFile copy(writeScratchFile(nullptr, 0, ".copy.dat"), interaction);
+    if (copy.SaveSettingsFile(formats, files)) {
+        FormatSettings formatsAgain;
+        FileSettings filesAgain;
+        copy.LoadSettingsFile(formatsAgain, filesAgain);
+    }
+    return 0;
+}
+
+} // namespace tavrune::fuzz

@@ -1,0 +1,40 @@
+#include "fuzz_support.h"
+#include "harnesses.h"
+
+#include "settings/window_state_file.h"
+
+#include <QByteArrayView>
+#include <QStringList>
+
+namespace tavrune::fuzz {
+
+// The input is the file. When it holds a NUL byte, what comes before it names a
+// section, a key and a value (separated by tabs) that are read, written and read
+// again; the file is what follows the NUL.
+int fuzzWindowStateFile(const uint8_t* data, size_t size)
+{
+    const QByteArrayView input(data, static_cast<qsizetype>(size));
+    const qsizetype nul = input.indexOf('\0');
+    QStringList query;
+    QByteArrayView content = input;
+    if (nul >= 0) {
+        query = QString::fromUtf8(input.first(nul)).split(u'\t');
+        content = input.sliced(nul + 1);
+    }
+    WindowStateFile state(writeScratchFile(reinterpret_cast<const uint8_t*>(content.data()),
+                                           static_cast<size_t>(content.size()), ".ini"));
+    const QString section = query.value(0, QStringLiteral("Pos"));
+    const QString key = query.value(1, QStringLiteral("Left"));
+    volatile double sink = state.ReadWindowState(section, key).size();
+    sink = state.readNumber(section, key);
+    sink = state.readInt16(QStringLiteral("Name"), QStringLiteral("Format"));
+    sink = state.readInt32(QStringLiteral("Name"), QStringLiteral("Main"));
+    sink = state.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("DefPath")).size();
+    if (state.WriteWindowState(section, key, query.value(2, QStringLiteral("1")))) {
+        sink = state.ReadWindowState(section, key).size();
+    }
+    (void)sink;
+    return 0;
+}
+
+} // namespace tavrune::fuzz

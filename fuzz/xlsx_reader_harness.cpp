@@ -1,0 +1,20 @@
+#include "fuzz_support.h"
+#include "harnesses.h"
+
+#include "common/error.h"
+#include "workbook/xlsx_reader.h"
+
+namespace tavrune::fuzz {
+
+int fuzzXlsxReader(const uint8_t* data, size_t size)
+{
+    const QString path = writeScratchFile(data, size, ".xlsx");
+    try {
+        touchWorkbook(readXlsxWorkbook(path));
+    } catch (const Error&) {
+        // A damaged file ends in a clear error.
+    }
+    return 0;
+}
+
+} // namespace tavrune::fuzz
