@@ -1,6 +1,5 @@
-#include "harnesses.h"
-
 #include "common/error.h"
+#include "harnesses.h"
 #include "settings/text_to_number.h"
 #include "workbook/cell_address.h"
 
@@ -34,8 +33,9 @@ void checkNumber(const QString& text)
     } catch (const Error&) {
         // Overflow is a clear error.
     }
-    for (auto convert : {+[](const QString& t) { return qint64(TextToInt16(t, QStringLiteral("x"))); },
-                         +[](const QString& t) { return qint64(TextToInt32(t, QStringLiteral("x"))); }}) {
+    for (auto convert :
+         {+[](const QString& t) { return qint64(TextToInt16(t, QStringLiteral("x"))); },
+          +[](const QString& t) { return qint64(TextToInt32(t, QStringLiteral("x"))); }}) {
         try {
             volatile qint64 sink = convert(text);
             (void)sink;
@@ -49,8 +49,8 @@ void checkNumber(const QString& text)
 // The input is read both as UTF-8 and as UTF-16 text.
 int fuzzCellAddressNumber(const uint8_t* data, size_t size)
 {
-    const QString utf8 = QString::fromUtf8(reinterpret_cast<const char*>(data),
-                                           static_cast<qsizetype>(size));
+    const QString utf8 =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QString utf16(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
     std::memcpy(utf16.data(), data, size / 2 * sizeof(QChar));
     for (const QString& text : {utf8, utf16}) {

@@ -12,9 +12,9 @@ namespace tavrune::fuzz {
 
 QString writeScratchFile(const uint8_t* data, size_t size, const char* suffix)
 {
-    static const QString directory =
-        QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                           : QDir::tempPath();
+    static const QString directory = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                         ? QStringLiteral("/dev/shm")
+                                         : QDir::tempPath();
     const QString path = QStringLiteral("%1/tavrune-fuzz-%2%3")
                              .arg(directory)
                              .arg(QCoreApplication::applicationPid())

@@ -1,7 +1,6 @@
+#include "common/user_interaction.h"
 #include "fuzz_support.h"
 #include "harnesses.h"
-
-#include "common/user_interaction.h"
 #include "settings/settings_file.h"
 
 namespace tavrune::fuzz {

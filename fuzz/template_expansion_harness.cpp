@@ -1,8 +1,7 @@
-#include "harnesses.h"
-
 #include "common/error.h"
 #include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
+#include "harnesses.h"
 #include "workbook/memory_workbook_source.h"
 #include "workbook/workbook_builder.h"
 

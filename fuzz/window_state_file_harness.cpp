@@ -1,6 +1,5 @@
 #include "fuzz_support.h"
 #include "harnesses.h"
-
 #include "settings/window_state_file.h"
 
 #include <QByteArrayView>

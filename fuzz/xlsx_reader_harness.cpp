@@ -1,7 +1,6 @@
+#include "common/error.h"
 #include "fuzz_support.h"
 #include "harnesses.h"
-
-#include "common/error.h"
 #include "workbook/xlsx_reader.h"
 
 namespace tavrune::fuzz {
