@@ -10,6 +10,18 @@ mkdir -p "${harnesses[@]/#/$corpus/}"
 cp tests/data/xlsx/*.xls[xm] tests/data/formats/*.xlsx samples/*.xlsx "$corpus/xlsx_reader/"
 cp tests/data/xls/*.xls tests/data/formats/*.xls "$corpus/xls_reader/"
 cp tests/data/ods/*.ods tests/data/formats/*.ods "$corpus/ods_reader/"
+# Stored (uncompressed) copies of the zip packages let mutations reach the XML.
+for harness in xlsx_reader ods_reader; do
+    for package in "$corpus/$harness"/*; do
+        python3 - "$package" "$package.stored" <<'PYTHON' 2>/dev/null || rm -f "$package.stored"
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as source, zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_STORED) as copy:
+    for item in source.infolist():
+        copy.writestr(item.filename, source.read(item), zipfile.ZIP_STORED)
+PYTHON
+    done
+    find "$corpus/$harness" -name '*.stored' -size +1M -delete
+done
 cp samples/tavrune.dat "$corpus/settings_file/"
 printf 'F\x01C3\x01C4\x017\x01B\x01C\x01D\x01E\x01F\x01*\x01G\x01*\x01NOT NULL\x01H\x01DEFAULT\x01I\x01E1\x01\x01\x01\x01\r\n\x02\r\nT\x01a\x03b\x01\x01\x01\x000\x011\x01x\x01y\x01n\x01d\x01\r\n' \
     >"$corpus/settings_file/small.dat"
