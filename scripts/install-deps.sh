@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (as root, or through sudo).
+# With "fuzz", also clang, its sanitizer and libFuzzer runtime and the symbolizer.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libgsf-1-dev libgtest-dev)
+if [[ ${1:-} == fuzz ]]; then
+    packages+=(clang libclang-rt-14-dev llvm-14)
+fi
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
