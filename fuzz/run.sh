@@ -10,8 +10,10 @@ seconds=${2:-600}
 [[ -n ${TAVRUNE_FUZZ_NO_BUILD:-} ]] || build_fuzzers >/dev/null
 [[ -d $fuzz_build/corpus/$harness ]] || "$fuzz_root/fuzz/seed.sh"
 mkdir -p "$fuzz_build/artifacts/$harness" "$fuzz_build/logs"
+dictionary=()
+[[ -f $fuzz_root/fuzz/$harness.dict ]] && dictionary=(-dict="$fuzz_root/fuzz/$harness.dict")
 cd "$fuzz_build"
-"$fuzz_build/fuzz/fuzz_$harness" "corpus/$harness" \
+"$fuzz_build/fuzz/fuzz_$harness" "corpus/$harness" "${dictionary[@]}" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$(max_len "$harness")" \
     -artifact_prefix="artifacts/$harness/" -print_final_stats=1 \
     2>&1 | tee "logs/$harness.log" | grep -E '^#[0-9]+.*(pulse|DONE)|ERROR|SUMMARY|Test unit|stat::'
