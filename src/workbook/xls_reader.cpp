@@ -232,7 +232,6 @@ private:
         std::vector<quint16> xfFormats;
         QHash<quint16, NumberStyle> formatStyles;
         bool sawEof = false;
-        bool dialog = false;
         while (!m_records.atEnd()) {
             const BiffRecord record = m_records.next();
             if (record.type == Record::Eof) {
