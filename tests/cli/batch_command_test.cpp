@@ -1,6 +1,7 @@
 #include "cli/batch_command.h"
 #include "settings/settings_file.h"
 #include "support/scripted_interaction.h"
+#include "support/test_files.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace tavrune;
+using test::readBytes;
+using test::writeBytes;
 
 namespace {
 
@@ -39,12 +42,6 @@ Result run(QStringList arguments)
 Result runSample(const QStringList& arguments)
 {
     return run(QStringList{u"--settings"_qs, kSettings} + arguments + QStringList{kWorkbook});
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

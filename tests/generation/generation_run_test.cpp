@@ -2,6 +2,7 @@
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
 #include "support/scripted_run_host.h"
+#include "support/test_files.h"
 #include "workbook/memory_workbook_source.h"
 #include "workbook/workbook_builder.h"
 
@@ -12,27 +13,16 @@
 #include <gtest/gtest.h>
 
 using namespace tavrune;
+using test::readBytes;
+using test::writeBytes;
 
 namespace {
 
 const QString kBook = u"Tables.xlsx"_qs;
 
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 QString readText(const QString& path)
 {
     return QStringDecoder("windows-31j").decode(readBytes(path));
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 class GenerationRunTest : public ::testing::Test

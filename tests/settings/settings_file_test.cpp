@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 #include "support/scripted_interaction.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,21 +9,10 @@
 
 using namespace tavrune;
 using tavrune::test::ScriptedInteraction;
+using test::readBytes;
+using test::writeBytes;
 
 namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // The example file setting "DDL".
 FileSetting ddl()

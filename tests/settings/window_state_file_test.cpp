@@ -1,4 +1,5 @@
 #include "settings/window_state_file.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,21 +7,10 @@
 #include <gtest/gtest.h>
 
 using namespace tavrune;
+using test::readBytes;
+using test::writeBytes;
 
 namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // A file as a user might edit it by hand.
 const QByteArray kHandWritten = "; remembered by the program\r\n"

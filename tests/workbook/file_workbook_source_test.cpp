@@ -1,4 +1,5 @@
 #include "common/error.h"
+#include "support/test_files.h"
 #include "workbook/file_workbook_source.h"
 #include "workbook/workbook_builder.h"
 
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 using namespace tavrune;
+using test::readBytes;
+using test::writeBytes;
 
 namespace {
 
@@ -36,13 +39,6 @@ WorkbookData readTextWorkbook(const QString& path, int& reads)
     return builder.build();
 }
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
 class FileWorkbookSourceTest : public ::testing::Test
 {
 protected:
@@ -50,7 +46,7 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         m_path = m_dir.filePath(QStringLiteral("Tables.xlsx"));
-        writeFile(m_path, "S1|C3|CUSTOMER\n");
+        writeBytes(m_path, "S1|C3|CUSTOMER\n");
     }
 
     QString firstCell(WorkbookConnection& connection)
@@ -80,7 +76,7 @@ TEST_F(FileWorkbookSourceTest, ReadsAChangedFileAgainAtTheNextAttach)
     m_source.Attach();
     EXPECT_EQ(m_reads, 1);
 
-    writeFile(m_path, "S1|C3|CLIENT_MASTER\nS2|A1|x\n");
+    writeBytes(m_path, "S1|C3|CLIENT_MASTER\nS2|A1|x\n");
     auto connection = m_source.Attach();
     EXPECT_EQ(m_reads, 2);
     EXPECT_EQ(firstCell(*connection), QStringLiteral("CLIENT_MASTER"));
@@ -92,7 +88,7 @@ TEST_F(FileWorkbookSourceTest, HandlesOutliveAReadAgain)
     auto connection = m_source.Attach();
     connection->OpenWorkbook(m_path);
     const WorksheetHandle sheet = connection->WorksheetAt(QStringLiteral("Tables.xlsx"), 1);
-    writeFile(m_path, "S1|C3|NEW_NAME_THAT_IS_LONGER\n");
+    writeBytes(m_path, "S1|C3|NEW_NAME_THAT_IS_LONGER\n");
     connection->OpenWorkbook(m_path); // reads it again, keeps one entry
     EXPECT_EQ(connection->WorkbookCount(), 1);
     EXPECT_EQ(connection->CellValue(sheet, QStringLiteral("C3")), QStringLiteral("CUSTOMER"));
@@ -102,11 +98,11 @@ TEST_F(FileWorkbookSourceTest, HandlesOutliveAReadAgain)
 TEST_F(FileWorkbookSourceTest, KeepsTheLastContentWhenTheFileVanishesOrBreaks)
 {
     m_source.Attach()->OpenWorkbook(m_path);
-    writeFile(m_path, "S1|C3|xy\nbroken\n");
+    writeBytes(m_path, "S1|C3|xy\nbroken\n");
     auto connection = m_source.Attach();
     EXPECT_EQ(firstCell(*connection), QStringLiteral("CUSTOMER"));
     // Retried at the next attach, and taken once the file reads.
-    writeFile(m_path, "S1|C3|FIXED\n");
+    writeBytes(m_path, "S1|C3|FIXED\n");
     EXPECT_EQ(firstCell(*m_source.Attach()), QStringLiteral("FIXED"));
 
     ASSERT_TRUE(QFile::remove(m_path));
@@ -121,7 +117,7 @@ TEST_F(FileWorkbookSourceTest, RefusesASecondWorkbookOfTheSameName)
     connection->OpenWorkbook(m_path);
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("other")));
     const QString other = m_dir.filePath(QStringLiteral("other/TABLES.xlsx"));
-    writeFile(other, "S1|C3|OTHER\n");
+    writeBytes(other, "S1|C3|OTHER\n");
     try {
         connection->OpenWorkbook(other);
         FAIL() << "opened a second workbook named Tables.xlsx";
@@ -136,7 +132,7 @@ TEST_F(FileWorkbookSourceTest, AFailedOpenAddsNothing)
 {
     auto connection = m_source.Attach();
     EXPECT_THROW(connection->OpenWorkbook(m_dir.filePath(QStringLiteral("none.xlsx"))), Error);
-    writeFile(m_path, "broken\n");
+    writeBytes(m_path, "broken\n");
     EXPECT_THROW(connection->OpenWorkbook(m_path), Error);
     EXPECT_EQ(connection->WorkbookCount(), 0);
 }
