@@ -1,17 +1,15 @@
 #include "generation/output_files.h"
 
+#include "common/cp932_text.h"
 #include "common/error.h"
 #include "generation/text_rules.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringEncoder>
 
 namespace tavrune {
 
 namespace {
-
-const char* const kOutputCodec = "windows-31j";
 
 // Existence as the directory walk sees it: files, directories and hidden entries.
 bool entryExists(const QString& path)
@@ -70,35 +68,16 @@ void EnsureOutputDir(const QString& dir, UserInteraction& interaction)
 
 QByteArray encodeOutputLine(const QString& text, const QString& path)
 {
-    QStringEncoder encoder(kOutputCodec);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError()) {
-        // Find the first character that does not fit, to name it.
-        for (qsizetype i = 0; i < text.size();) {
-            const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() &&
-                              text.at(i + 1).isLowSurrogate();
-            const qsizetype width = pair ? 2 : 1;
-            const char32_t code =
-                pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
-            QStringEncoder single(kOutputCodec);
-            const QByteArray probe = single.encode(QStringView(text).mid(i, width));
-            Q_UNUSED(probe);
-            if (single.hasError()) {
-                throw Error(ErrorNumber::ApplicationDefined,
-                            QStringLiteral("文字 U+%1 (%2) はシフト JIS (コードページ 932) で"
-                                           "書けないため、ファイル \"%3\" に出力できません。")
-                                .arg(QString::number(code, 16).toUpper().rightJustified(4, u'0'),
-                                     QStringView(text).mid(i, width).toString(), path));
-            }
-            i += width;
-        }
+    char32_t unrepresentable = 0;
+    std::optional<QByteArray> bytes = encodeCp932(text, &unrepresentable);
+    if (!bytes) {
         throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("シフト JIS (コードページ 932) で書けない文字があるため、"
-                                   "ファイル \"%1\" に出力できません。")
-                        .arg(path));
+                    QStringLiteral("文字 %1 はシフト JIS (コードページ 932) で書けないため、"
+                                   "ファイル \"%2\" に出力できません。")
+                        .arg(describeCodePoint(unrepresentable), path));
     }
-    bytes.append("\r\n", 2);
-    return bytes;
+    bytes->append("\r\n", 2);
+    return *bytes;
 }
 
 } // namespace tavrune

@@ -2,7 +2,7 @@
 
 #include "common/error.h"
 #include "common/user_interaction.h"
-#include "settings/cp932_text.h"
+#include "common/cp932_text.h"
 
 #include <QDir>
 #include <QFile>

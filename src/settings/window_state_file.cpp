@@ -2,7 +2,7 @@
 
 #include "common/cut_at_null.h"
 #include "common/error.h"
-#include "settings/cp932_text.h"
+#include "common/cp932_text.h"
 #include "settings/text_to_number.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "settings/cp932_text.h"
+#include "common/cp932_text.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

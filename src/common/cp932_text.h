@@ -8,8 +8,8 @@
 
 namespace tavrune {
 
-// Code page 932 (Windows Japanese), the encoding of the settings file and the
-// window state file.
+// Code page 932 (Windows Japanese), the encoding of the settings file, the window
+// state file and the generated files.
 
 // The text in code page 932, or none when it holds a character the code page
 // cannot represent; then *unrepresentable (if given) receives that character's
