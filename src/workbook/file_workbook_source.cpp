@@ -49,13 +49,8 @@ void FileWorkbookSource::openWorkbook(const QString& path)
 {
     const QFileInfo info(path);
     const QString absolute = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
-    const qsizetype sameName = indexOfName(info.fileName());
-    if (sameName >= 0 && books().at(sameName).path != absolute) {
-        throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("同じ名前のブック \"%1\" が既に開いているため、\"%2\" "
-                                   "を開けません。")
-                        .arg(books().at(sameName).name, absolute));
-    }
+    // Refused before the file is read, which may take a while.
+    requireNameFree(info.fileName(), absolute);
     const Stamp stamp = stampOf(absolute);
     auto data = std::make_shared<const WorkbookData>(m_reader(absolute));
     addOrReplace({info.fileName(), absolute, std::move(data)});

@@ -145,21 +145,26 @@ qsizetype WorkbookSetSource::indexOfName(const QString& name) const
     return -1;
 }
 
+void WorkbookSetSource::requireNameFree(const QString& name, const QString& path) const
+{
+    const qsizetype sameName = indexOfName(name);
+    if (sameName >= 0 && m_books.at(sameName).path != path) {
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("同じ名前のブック \"%1\" が既に開いているため、\"%2\" "
+                                   "を開けません。")
+                        .arg(m_books.at(sameName).name, path));
+    }
+}
+
 void WorkbookSetSource::addOrReplace(OpenBook book)
 {
+    requireNameFree(book.name, book.path);
     for (qsizetype i = 0; i < m_books.size(); ++i) {
         if (m_books.at(i).path == book.path) {
             m_books[i] = std::move(book);
             m_active = i;
             return;
         }
-    }
-    const qsizetype sameName = indexOfName(book.name);
-    if (sameName >= 0) {
-        throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("同じ名前のブック \"%1\" が既に開いているため、\"%2\" "
-                                   "を開けません。")
-                        .arg(m_books.at(sameName).name, book.path));
     }
     m_books.append(std::move(book));
     m_active = m_books.size() - 1;

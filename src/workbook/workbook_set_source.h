@@ -36,6 +36,9 @@ protected:
     // Adds a workbook and makes it active; replaces an open workbook with the same
     // path in place instead. Throws when another workbook of the same name is open.
     void addOrReplace(OpenBook book);
+    // Throws when a workbook named name, from another path than path, is open: the
+    // application refuses two open workbooks of one name.
+    void requireNameFree(const QString& name, const QString& path) const;
     QList<OpenBook>& books() { return m_books; }
     qsizetype indexOfName(const QString& name) const;
 
