@@ -38,7 +38,7 @@ struct BatchOptions
     QString windowStateFile;
     QString formatName;
     QString fileName;
-    QStringList sheetSpecs;
+    QStringList sheetSelections;
     QString outputDir;
     bool overwrite = false;
     bool toStdout = false;
@@ -71,22 +71,22 @@ std::optional<Record> chooseSetting(const QList<Record>& list, const QString& na
 
 // Marks the worksheets a --sheet value names: a number counted from 1, a range
 // such as 2-5, or a sheet name.
-void selectSheets(const QString& spec, const QStringList& sheetNames, QList<bool>& selected)
+void selectSheets(const QString& selection, const QStringList& sheetNames, QList<bool>& selected)
 {
     static const QRegularExpression range(QStringLiteral("^(\\d+)(?:-(\\d+))?$"));
-    const QRegularExpressionMatch match = range.match(spec);
-    if (match.hasMatch() && !sheetNames.contains(spec)) {
+    const QRegularExpressionMatch match = range.match(selection);
+    if (match.hasMatch() && !sheetNames.contains(selection)) {
         const qint64 first = match.captured(1).toLongLong();
         const qint64 last = match.captured(2).isEmpty() ? first : match.captured(2).toLongLong();
         if (first < 1 || last < first) {
             throw UsageError{QStringLiteral("--sheet \"%1\" はシートの番号または範囲として正しく"
                                             "ありません。")
-                                 .arg(spec)};
+                                 .arg(selection)};
         }
         if (last > sheetNames.size()) {
             throw Error(ErrorNumber::SubscriptOutOfRange,
                         QStringLiteral("--sheet \"%1\": ワークシートは %2 枚しかありません。")
-                            .arg(spec)
+                            .arg(selection)
                             .arg(sheetNames.size()));
         }
         for (qint64 i = first; i <= last; ++i) {
@@ -94,11 +94,11 @@ void selectSheets(const QString& spec, const QStringList& sheetNames, QList<bool
         }
         return;
     }
-    const qsizetype index = sheetNames.indexOf(spec);
+    const qsizetype index = sheetNames.indexOf(selection);
     if (index < 0) {
         throw Error(
             ErrorNumber::SubscriptOutOfRange,
-            QStringLiteral("--sheet \"%1\": その名前のワークシートはありません。").arg(spec));
+            QStringLiteral("--sheet \"%1\": その名前のワークシートはありません。").arg(selection));
     }
     selected[index] = true;
 }
@@ -133,7 +133,7 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         QStringLiteral("A sheet to process: a worksheet number counted from 1, a range such "
                        "as 2-5, or a sheet name; repeatable (default: every worksheet). "
                        "Sheets are processed in workbook order."),
-        QStringLiteral("SPEC"));
+        QStringLiteral("SHEET"));
     const QCommandLineOption outputDir(
         QStringLiteral("output-dir"),
         QStringLiteral("Replaces the file setting's output directory; relative paths are "
@@ -188,7 +188,7 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     if (parser.isSet(file)) {
         options.fileName = parser.value(file);
     }
-    options.sheetSpecs = parser.values(sheet);
+    options.sheetSelections = parser.values(sheet);
     if (parser.isSet(outputDir)) {
         options.outputDir = QFileInfo(parser.value(outputDir)).absoluteFilePath();
     }
@@ -262,9 +262,9 @@ int runBatch(const BatchOptions& options, QIODevice& out, QTextStream& err)
     for (const WorksheetHandle& sheet : sheets) {
         sheetNames.append(connection->SheetName(sheet));
     }
-    inputs.sheetSelected = QList<bool>(sheets.size(), options.sheetSpecs.isEmpty());
-    for (const QString& spec : options.sheetSpecs) {
-        selectSheets(spec, sheetNames, inputs.sheetSelected);
+    inputs.sheetSelected = QList<bool>(sheets.size(), options.sheetSelections.isEmpty());
+    for (const QString& selection : options.sheetSelections) {
+        selectSheets(selection, sheetNames, inputs.sheetSelected);
     }
     connection.reset();
 

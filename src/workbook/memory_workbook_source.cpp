@@ -1,5 +1,7 @@
 #include "workbook/memory_workbook_source.h"
 
+#include "common/error.h"
+
 #include <algorithm>
 
 namespace tavrune {
@@ -17,9 +19,6 @@ void MemoryWorkbookSource::addFile(const QString& path, WorkbookData data)
 void MemoryWorkbookSource::beforeAttach()
 {
     ++m_attachCount;
-    if (m_attachError) {
-        throw *m_attachError;
-    }
 }
 
 void MemoryWorkbookSource::openWorkbook(const QString& path)

@@ -4,29 +4,6 @@
 
 using namespace tavrune;
 
-TEST(SettingsRecords, DefaultsAreThoseOfTheEmptyWindows)
-{
-    const FileSetting file;
-    EXPECT_EQ(file.OutputFile, 0);
-    EXPECT_EQ(file.OutputFileStrCheck[0], 0);
-    EXPECT_EQ(file.OutputFileStrCheck[1], 0);
-    EXPECT_TRUE(file.Text[0].isEmpty() && file.OutputDir.isEmpty());
-    const FormatSetting format;
-    EXPECT_EQ(format.RowStart, 0);
-    EXPECT_TRUE(format.TableName.isEmpty() && format.Etc[3].isEmpty());
-}
-
-TEST(SettingsRecords, RecordsAreCopiedByValue)
-{
-    FormatSetting original;
-    original.Name = QStringLiteral("標準");
-    original.Etc[0] = QStringLiteral("B1");
-    FormatSetting copy = original;
-    copy.Etc[0] = QStringLiteral("C1");
-    EXPECT_EQ(original.Etc[0], QStringLiteral("B1"));
-    EXPECT_NE(original, copy);
-}
-
 TEST(FindSettingByName, ExactCaseSensitiveFirstMatch)
 {
     FileSettings list;
