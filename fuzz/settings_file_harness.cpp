@@ -15,6 +15,8 @@ public:
     {
         return defaultAnswer;
     }
+    int AskYesAllNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
+    QString chooseDirectory(const QString&, const QString&) override { return {}; }
 };
 
 } // namespace

@@ -2,8 +2,8 @@
 #include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
 #include "harnesses.h"
-#include "workbook/memory_workbook_source.h"
-#include "workbook/workbook_builder.h"
+#include "support/memory_workbook_source.h"
+#include "support/workbook_builder.h"
 
 #include <QByteArrayView>
 

@@ -26,8 +26,8 @@ int fuzzWindowStateFile(const uint8_t* data, size_t size)
     const QString key = query.value(1, QStringLiteral("Left"));
     volatile double sink = state.ReadWindowState(section, key).size();
     sink = state.readNumber(section, key);
-    sink = state.readInt16(QStringLiteral("Name"), QStringLiteral("Format"));
-    sink = state.readInt32(QStringLiteral("Name"), QStringLiteral("Main"));
+    sink = state.readInt16(QStringLiteral("Name"), QStringLiteral("Format")).value_or(0);
+    sink = state.readInt32(QStringLiteral("Name"), QStringLiteral("Main")).value_or(0);
     sink = state.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("DefPath")).size();
     if (state.WriteWindowState(section, key, query.value(2, QStringLiteral("1")))) {
         sink = state.ReadWindowState(section, key).size();

@@ -8,7 +8,7 @@
 #include "generation/text_rules.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
-#include "settings/window_state_file.h"
+#include "settings/window_state.h"
 #include "workbook/file_workbook_source.h"
 
 #include <QCommandLineParser>
@@ -45,11 +45,11 @@ struct BatchOptions
     bool list = false;
 };
 
-// The registered setting of that name, or the one at the remembered position (the
-// GUI's last choice), or the first; nothing when none is registered.
+// The registered setting of that name, or the one chosen last in the GUI, or the
+// first; nothing when none is registered.
 template <typename Record>
 std::optional<Record> chooseSetting(const QList<Record>& list, const QString& name,
-                                    qsizetype rememberedPosition, const char* kind)
+                                    std::optional<qsizetype> chosenPosition, const char* kind)
 {
     if (!name.isNull()) {
         const std::optional<qsizetype> found = FindSettingByName(list, name);
@@ -63,10 +63,7 @@ std::optional<Record> chooseSetting(const QList<Record>& list, const QString& na
     if (list.isEmpty()) {
         return std::nullopt;
     }
-    if (rememberedPosition >= 0 && rememberedPosition < list.size()) {
-        return list.at(rememberedPosition);
-    }
-    return list.first();
+    return list.at(chosenPosition.value_or(0));
 }
 
 // Marks the worksheets a --sheet value names: a number counted from 1, a range
@@ -213,12 +210,12 @@ int runBatch(const BatchOptions& options, QIODevice& out, QTextStream& err)
         return kExitStopped; // the load has said why
     }
     // The GUI remembers its last choices by list position, for its own settings file.
-    qsizetype formatPosition = -1;
-    qsizetype filePosition = -1;
+    std::optional<qsizetype> formatPosition;
+    std::optional<qsizetype> filePosition;
     if (!options.settingsGiven) {
-        const WindowStateFile windowState(options.windowStateFile);
-        formatPosition = windowState.readInt16(QStringLiteral("Name"), QStringLiteral("Format"));
-        filePosition = windowState.readInt16(QStringLiteral("Name"), QStringLiteral("Main"));
+        const WindowState windowState(options.windowStateFile);
+        formatPosition = windowState.chosenPosition(SettingKind::Format, formats.size());
+        filePosition = windowState.chosenPosition(SettingKind::File, files.size());
     }
     const std::optional<FormatSetting> format =
         chooseSetting(formats, options.formatName, formatPosition, "書式設定");

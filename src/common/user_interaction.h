@@ -18,6 +18,7 @@ enum class MessageButtons
     Ok,
     OkCancel,
     YesNo,
+    YesAllNoCancel, // the overwrite question: はい, すべて上書き, いいえ, ｷｬﾝｾﾙ
 };
 
 // Answer codes of messages and questions.
@@ -42,6 +43,15 @@ public:
     // that Enter chooses.
     virtual int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
                             int defaultAnswer) = 0;
+
+    // Asks with the buttons "はい(&Y)", "すべて上書き(&A)", "いいえ(&N)" and "ｷｬﾝｾﾙ";
+    // returns Answer::Yes, Answer::OverwriteAll, Answer::No or Answer::Cancel. An
+    // empty caption stands for "Tavrune for Excel".
+    virtual int AskYesAllNoCancel(const QString& prompt, const QString& caption) = 0;
+
+    // A directory chooser titled title, starting at initialDirectory; the chosen
+    // directory, or empty text when the user cancelled.
+    virtual QString chooseDirectory(const QString& title, const QString& initialDirectory) = 0;
 };
 
 } // namespace tavrune

@@ -5,6 +5,7 @@
 #include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
 #include "generation/text_rules.h"
+#include "settings/setting_fields.h"
 #include "settings/text_to_number.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ FormatSetting workingFormat(const RunInputs& inputs)
           &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
         *field = trimSpaces(*field);
     }
-    format.RowStart = TextToInt32(inputs.rowStartText, QStringLiteral("項目の開始行"));
+    format.RowStart = TextToInt32(inputs.rowStartText, formatFieldName(FormatField::RowStart));
     return format;
 }
 
@@ -117,9 +118,9 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
     m_format = workingFormat(inputs);
     m_file = inputs.file;
     m_file.OutputFile = m_file.OutputFile == 0 ? 0 : 1;
-    m_file.BodyLines = SplitLines(m_file.Text[0], QStringLiteral("本文"));
-    m_file.HeaderLines = SplitLines(m_file.Text[1], QStringLiteral("ヘッダ"));
-    m_file.FooterLines = SplitLines(m_file.Text[2], QStringLiteral("フッタ"));
+    m_file.BodyLines = SplitLines(m_file.Text[0], fileFieldName(FileField::Body));
+    m_file.HeaderLines = SplitLines(m_file.Text[1], fileFieldName(FileField::Header));
+    m_file.FooterLines = SplitLines(m_file.Text[2], fileFieldName(FileField::Footer));
     const bool perTable = m_file.OutputFile == 0;
 
     m_output.EnsureOutputDir(m_file.OutputDir, m_host);

@@ -7,16 +7,12 @@
 namespace tavrune {
 
 // What a generation run needs from whoever starts it, besides messages and
-// questions: the four-answer overwrite question, the progress window, the windows
+// questions: the progress window, the windows
 // that must stay disabled while the run works, the yield to pending events and the
 // cancel flag that the progress window sets.
 class RunHost : public UserInteraction
 {
 public:
-    // Asks with the buttons "はい(&Y)", "すべて上書き(&A)", "いいえ(&N)" and "ｷｬﾝｾﾙ";
-    // returns Answer::Yes, Answer::OverwriteAll, Answer::No or Answer::Cancel.
-    virtual int AskYesAllNoCancel(const QString& prompt, const QString& caption) = 0;
-
     // Disables the main window and the format editor and shows the progress window
     // (top-most when the main window is).
     virtual void beginRun() = 0;

@@ -1,33 +1,11 @@
 #pragma once
 
+#include "settings/setting_fields.h"
 #include "workbook/workbook_source.h"
 
 #include <QString>
 
 namespace tavrune {
-
-// The fields of a format setting that name cells or columns of a sheet.
-enum class FormatField
-{
-    TableName,
-    TableTitle,
-    RowTitle,
-    RowType,
-    RowLength,
-    RowScale,
-    Index,
-    NotNull,
-    Default,
-    Comment,
-    Etc1,
-    Etc2,
-    Etc3,
-    Etc4,
-};
-
-// The caption the format editor shows for a field, so that messages name the
-// field the way the user sees it.
-QString formatFieldCaption(FormatField field);
 
 // Reads the cells of one sheet for the template expansion. A read that fails (an
 // address the field does not make valid, an error value in the cell) throws an

@@ -1,8 +1,9 @@
 #include "settings/settings_file.h"
 
+#include "common/cp932_text.h"
 #include "common/error.h"
 #include "common/user_interaction.h"
-#include "common/cp932_text.h"
+#include "settings/setting_fields.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,53 +21,26 @@ constexpr char kSectionMark = '\x02';
 constexpr char kLineBreakMark = '\x03';
 constexpr char kLineEnd[] = "\r\n";
 
-// Names of the fields in the order of a format line, as the user knows them.
-const std::array<const char16_t*, 20> kFormatFieldNames = {
-    u"名前",
-    u"ﾃｰﾌﾞﾙ名称のｾﾙ",
-    u"ﾃｰﾌﾞﾙﾀｲﾄﾙのｾﾙ",
-    u"項目の開始行",
-    u"項目ﾀｲﾄﾙの列",
-    u"ﾃﾞｰﾀ型の列",
-    u"Length の列",
-    u"Scale の列",
-    u"Index の列",
-    u"Index の取得文字列",
-    u"NOT NULL の列",
-    u"NOT NULL の取得文字列",
-    u"NOT NULL の設定文字列",
-    u"その他1のｾﾙ",
-    u"その他2のｾﾙ",
-    u"その他3のｾﾙ",
-    u"その他4のｾﾙ",
-    u"Default の列",
-    u"Default の設定文字列",
-    u"Comment の列",
+// The fields of a format line, in their order.
+constexpr std::array<FormatField, 20> kFormatLineFields = {
+    FormatField::Name,       FormatField::TableName, FormatField::TableTitle,
+    FormatField::RowStart,   FormatField::RowTitle,  FormatField::RowType,
+    FormatField::RowLength,  FormatField::RowScale,  FormatField::Index,
+    FormatField::StrIndex,   FormatField::NotNull,   FormatField::StrNotNull,
+    FormatField::SetNotNull, FormatField::Etc1,      FormatField::Etc2,
+    FormatField::Etc3,       FormatField::Etc4,      FormatField::Default,
+    FormatField::SetDefault, FormatField::Comment,
 };
 
-// Names of the fields in the order of a file line.
-const std::array<const char16_t*, 11> kFileFieldNames = {
-    u"名前",
-    u"本文",
-    u"ヘッダ",
-    u"フッタ",
-    u"出力ファイル",
-    u"付加文字列「前」のチェック",
-    u"付加文字列「後」のチェック",
-    u"付加文字列「前」",
-    u"付加文字列「後」",
-    u"出力ファイル名",
-    u"出力先ディレクトリ",
-};
-
-QString fileFieldName(int number)
+// Names of the fields by their number in a line, counted from 1.
+QString fileLineFieldName(int number)
 {
-    return QString::fromUtf16(kFileFieldNames[number - 1]);
+    return fileFieldName(static_cast<FileField>(number - 1));
 }
 
-QString formatFieldName(int number)
+QString formatLineFieldName(int number)
 {
-    return QString::fromUtf16(kFormatFieldNames[number - 1]);
+    return formatFieldName(kFormatLineFields[number - 1]);
 }
 
 [[noreturn]] void throwLineFault(const QString& why)
@@ -164,32 +138,32 @@ FormatSetting readFormatLine(QByteArrayView line)
 {
     LineFields fields(line);
     FormatSetting s;
-    s.Name = fields.required(formatFieldName(1));
-    s.TableName = fields.required(formatFieldName(2));
-    s.TableTitle = fields.required(formatFieldName(3));
-    s.RowStart =
-        static_cast<qint32>(fields.integer(formatFieldName(4), std::numeric_limits<qint32>::min(),
-                                           std::numeric_limits<qint32>::max()));
-    s.RowTitle = fields.required(formatFieldName(5));
-    s.RowType = fields.required(formatFieldName(6));
-    s.RowLength = fields.required(formatFieldName(7));
-    s.RowScale = fields.required(formatFieldName(8));
-    s.Index = fields.required(formatFieldName(9));
-    s.StrIndex = fields.required(formatFieldName(10));
-    s.NotNull = fields.required(formatFieldName(11));
-    s.StrNotNull = fields.required(formatFieldName(12));
+    s.Name = fields.required(formatLineFieldName(1));
+    s.TableName = fields.required(formatLineFieldName(2));
+    s.TableTitle = fields.required(formatLineFieldName(3));
+    s.RowStart = static_cast<qint32>(fields.integer(formatLineFieldName(4),
+                                                    std::numeric_limits<qint32>::min(),
+                                                    std::numeric_limits<qint32>::max()));
+    s.RowTitle = fields.required(formatLineFieldName(5));
+    s.RowType = fields.required(formatLineFieldName(6));
+    s.RowLength = fields.required(formatLineFieldName(7));
+    s.RowScale = fields.required(formatLineFieldName(8));
+    s.Index = fields.required(formatLineFieldName(9));
+    s.StrIndex = fields.required(formatLineFieldName(10));
+    s.NotNull = fields.required(formatLineFieldName(11));
+    s.StrNotNull = fields.required(formatLineFieldName(12));
     // Older lines end earlier; the extra cells are read only behind SetNotNull.
     if (fields.hasField()) {
-        s.SetNotNull = fields.required(formatFieldName(13));
+        s.SetNotNull = fields.required(formatLineFieldName(13));
         for (int i = 0; i < 4; ++i) {
-            s.Etc[i] = fields.optional(formatFieldName(14 + i));
+            s.Etc[i] = fields.optional(formatLineFieldName(14 + i));
         }
     }
     if (fields.hasField()) {
-        s.Default = fields.required(formatFieldName(18));
-        s.SetDefault = fields.required(formatFieldName(19));
+        s.Default = fields.required(formatLineFieldName(18));
+        s.SetDefault = fields.required(formatLineFieldName(19));
     }
-    s.Comment = fields.optional(formatFieldName(20));
+    s.Comment = fields.optional(formatLineFieldName(20));
     return s;
 }
 
@@ -199,20 +173,20 @@ FileSetting readFileLine(QByteArrayView line)
     constexpr qint64 kMax = std::numeric_limits<qint16>::max();
     LineFields fields(line);
     FileSetting s;
-    s.Name = fields.required(fileFieldName(1));
+    s.Name = fields.required(fileLineFieldName(1));
     for (int i = 0; i < 3; ++i) {
-        s.Text[i] = templateFromFile(fields.required(fileFieldName(2 + i)));
+        s.Text[i] = templateFromFile(fields.required(fileLineFieldName(2 + i)));
     }
-    s.OutputFile = static_cast<qint16>(fields.integer(fileFieldName(5), kMin, kMax));
+    s.OutputFile = static_cast<qint16>(fields.integer(fileLineFieldName(5), kMin, kMax));
     for (int i = 0; i < 2; ++i) {
         s.OutputFileStrCheck[i] =
-            static_cast<qint16>(fields.integer(fileFieldName(6 + i), kMin, kMax));
+            static_cast<qint16>(fields.integer(fileLineFieldName(6 + i), kMin, kMax));
     }
     for (int i = 0; i < 2; ++i) {
-        s.OutputFileStr[i] = fields.required(fileFieldName(8 + i));
+        s.OutputFileStr[i] = fields.required(fileLineFieldName(8 + i));
     }
-    s.OutputFileName = fields.required(fileFieldName(10));
-    s.OutputDir = fields.required(fileFieldName(11));
+    s.OutputFileName = fields.required(fileLineFieldName(10));
+    s.OutputDir = fields.required(fileLineFieldName(11));
     return s;
 }
 
@@ -297,7 +271,7 @@ QByteArray formatLine(const FormatSetting& s)
         &s.Etc[2],  &s.Etc[3],     &s.Default,    &s.SetDefault, &s.Comment,
     };
     for (int i = 0; i < 20; ++i) {
-        line.add(texts[i] ? *texts[i] : QString::number(s.RowStart), formatFieldName(i + 1));
+        line.add(texts[i] ? *texts[i] : QString::number(s.RowStart), formatLineFieldName(i + 1));
     }
     return line.finish();
 }
@@ -305,19 +279,19 @@ QByteArray formatLine(const FormatSetting& s)
 QByteArray fileLine(const FileSetting& s)
 {
     LineWriter line(QStringLiteral("ファイル設定"), s.Name);
-    line.add(s.Name, fileFieldName(1));
+    line.add(s.Name, fileLineFieldName(1));
     for (int i = 0; i < 3; ++i) {
-        line.addTemplate(s.Text[i], fileFieldName(2 + i));
+        line.addTemplate(s.Text[i], fileLineFieldName(2 + i));
     }
-    line.add(QString::number(s.OutputFile), fileFieldName(5));
+    line.add(QString::number(s.OutputFile), fileLineFieldName(5));
     for (int i = 0; i < 2; ++i) {
-        line.add(QString::number(s.OutputFileStrCheck[i]), fileFieldName(6 + i));
+        line.add(QString::number(s.OutputFileStrCheck[i]), fileLineFieldName(6 + i));
     }
     for (int i = 0; i < 2; ++i) {
-        line.add(s.OutputFileStr[i], fileFieldName(8 + i));
+        line.add(s.OutputFileStr[i], fileLineFieldName(8 + i));
     }
-    line.add(s.OutputFileName, fileFieldName(10));
-    line.add(s.OutputDir, fileFieldName(11));
+    line.add(s.OutputFileName, fileLineFieldName(10));
+    line.add(s.OutputDir, fileLineFieldName(11));
     return line.finish();
 }
 

@@ -1,8 +1,8 @@
 #include "settings/window_state_file.h"
 
+#include "common/cp932_text.h"
 #include "common/cut_at_null.h"
 #include "common/error.h"
-#include "common/cp932_text.h"
 #include "settings/text_to_number.h"
 
 #include <QDir>
@@ -287,21 +287,21 @@ double WindowStateFile::readNumber(const QString& section, const QString& key) c
     }
 }
 
-qint16 WindowStateFile::readInt16(const QString& section, const QString& key) const
+std::optional<qint16> WindowStateFile::readInt16(const QString& section, const QString& key) const
 {
     try {
         return TextToInt16(ReadWindowState(section, key), key);
     } catch (const Error&) {
-        return 0;
+        return std::nullopt;
     }
 }
 
-qint32 WindowStateFile::readInt32(const QString& section, const QString& key) const
+std::optional<qint32> WindowStateFile::readInt32(const QString& section, const QString& key) const
 {
     try {
         return TextToInt32(ReadWindowState(section, key), key);
     } catch (const Error&) {
-        return 0;
+        return std::nullopt;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace tavrune {
 
@@ -39,10 +40,11 @@ public:
     // when the number exceeds a double.
     double readNumber(const QString& section, const QString& key) const;
 
-    // readNumber rounded to the nearest integer, halves to even; 0 when that is
-    // out of the range of the type, so a damaged file never stops the start-up.
-    qint16 readInt16(const QString& section, const QString& key) const;
-    qint32 readInt32(const QString& section, const QString& key) const;
+    // readNumber rounded to the nearest integer, halves to even (0 when missing);
+    // nothing when the number is out of the range of the type, so that a damaged
+    // file never stops the start-up and the caller can fall back.
+    std::optional<qint16> readInt16(const QString& section, const QString& key) const;
+    std::optional<qint32> readInt32(const QString& section, const QString& key) const;
 
 private:
     QString m_path;

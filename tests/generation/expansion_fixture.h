@@ -2,8 +2,8 @@
 
 #include "generation/table_text_expander.h"
 #include "settings/settings_records.h"
-#include "workbook/memory_workbook_source.h"
-#include "workbook/workbook_builder.h"
+#include "support/memory_workbook_source.h"
+#include "support/workbook_builder.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -3,8 +3,8 @@
 #include "generation/generation_run.h"
 #include "support/scripted_run_host.h"
 #include "support/test_files.h"
-#include "workbook/memory_workbook_source.h"
-#include "workbook/workbook_builder.h"
+#include "support/memory_workbook_source.h"
+#include "support/workbook_builder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+#include "settings/window_state.h"
 #include "settings/window_state_file.h"
 #include "support/test_files.h"
 
@@ -71,13 +72,13 @@ TEST_F(WindowStateFileTest, MissingFileReadsEmpty)
     EXPECT_FALSE(QFileInfo::exists(path()));
 }
 
-TEST_F(WindowStateFileTest, NumbersOutOfRangeReadAsZero)
+TEST_F(WindowStateFileTest, NumbersOutOfRangeReadAsNothing)
 {
     writeBytes(path(), "[N]\r\nbig=40000\r\nhuge=1e999\r\n");
     const QString n = QStringLiteral("N");
-    EXPECT_EQ(state.readInt16(n, QStringLiteral("big")), 0);
+    EXPECT_EQ(state.readInt16(n, QStringLiteral("big")), std::nullopt);
     EXPECT_EQ(state.readInt32(n, QStringLiteral("big")), 40000);
-    EXPECT_EQ(state.readInt32(n, QStringLiteral("huge")), 0);
+    EXPECT_EQ(state.readInt32(n, QStringLiteral("huge")), std::nullopt);
     EXPECT_EQ(state.readNumber(n, QStringLiteral("huge")), 0);
 }
 
@@ -158,4 +159,48 @@ TEST_F(WindowStateFileTest, FailedWritesChangeNothing)
     EXPECT_EQ(directory.ReadWindowState(pos, QStringLiteral("Left")), QString());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("tavrune.ini")});
+}
+
+TEST_F(WindowStateFileTest, TypedKeysFollowTheStartUpRules)
+{
+    writeBytes(path(), "[Pos]\r\nLeft=1200.6\r\nTop=-30\r\nWidth=9000\r\nHeight=7000\r\n"
+                       "Splitter=2500.5\r\n[Window]\r\nState=2\r\nTopMost=1\r\n"
+                       "[Excel]\r\nRecent1=/a.xlsx\r\nRecent2=/b.xls\r\nRecent3=\r\nRecent4=/d\r\n"
+                       "[Name]\r\nMain=3\r\nFormat=1\r\n");
+    const WindowState typed(path());
+    EXPECT_EQ(typed.bounds(), (WindowState::Bounds{1201, -30, 9000, 7000}));
+    EXPECT_DOUBLE_EQ(typed.splitter(), 2500.5);
+    EXPECT_TRUE(typed.maximized());
+    EXPECT_TRUE(typed.topMost());
+    EXPECT_EQ(typed.recentFiles(),
+              QStringList({QStringLiteral("/a.xlsx"), QStringLiteral("/b.xls")}));
+    // A stored position beyond the list chooses nothing; one inside it is kept.
+    EXPECT_EQ(typed.chosenPosition(SettingKind::File, 2), std::nullopt);
+    EXPECT_EQ(typed.chosenPosition(SettingKind::File, 4), 3);
+    EXPECT_EQ(typed.chosenPosition(SettingKind::Format, 2), 1);
+
+    // A value out of range puts the window where a first start does; a missing
+    // position chooses the first setting; state 1 or TopMost 0 mean neither.
+    writeBytes(path(), "[Pos]\r\nLeft=1E20\r\nTop=5\r\nWidth=9000\r\nHeight=7000\r\n"
+                       "[Window]\r\nState=1\r\nTopMost=0\r\n[Name]\r\nFormat=40000\r\n");
+    EXPECT_EQ(typed.bounds(), WindowState::Bounds{});
+    EXPECT_FALSE(typed.maximized());
+    EXPECT_FALSE(typed.topMost());
+    EXPECT_EQ(typed.chosenPosition(SettingKind::File, 1), 0);
+    EXPECT_EQ(typed.chosenPosition(SettingKind::File, 0), std::nullopt);
+    EXPECT_EQ(typed.chosenPosition(SettingKind::Format, 5), std::nullopt);
+}
+
+TEST_F(WindowStateFileTest, TypedWritesKeepRecentKeysBeyondTheList)
+{
+    writeBytes(path(), "[Excel]\r\nRecent1=/old1\r\nRecent2=/old2\r\nRecent3=/old3\r\n");
+    WindowState typed(path());
+    typed.setRecentFiles({QStringLiteral("/new1"), QStringLiteral("/new2")});
+    typed.setTopMost(true);
+    typed.setChosenPosition(SettingKind::Format, 4);
+    const WindowStateFile file(path());
+    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("Recent2")), u"/new2");
+    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("Recent3")), u"/old3");
+    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Window"), QStringLiteral("TopMost")), u"-1");
+    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Name"), QStringLiteral("Format")), u"4");
 }

@@ -9,11 +9,41 @@ int ScriptedInteraction::showMessage(const QString& text, MessageIcon icon, Mess
                                      int defaultAnswer)
 {
     m_shown.append({text, icon, buttons, defaultAnswer});
+    if (m_onShown) {
+        m_onShown(text);
+    }
     if (buttons == MessageButtons::Ok) {
         return Answer::Ok;
     }
+    return nextAnswer(text, defaultAnswer);
+}
+
+int ScriptedInteraction::AskYesAllNoCancel(const QString& prompt, const QString&)
+{
+    m_shown.append({prompt, MessageIcon::Question, MessageButtons::YesAllNoCancel, Answer::No});
+    if (m_onShown) {
+        m_onShown(prompt);
+    }
+    return nextAnswer(prompt, Answer::No);
+}
+
+QString ScriptedInteraction::chooseDirectory(const QString& title, const QString& initialDirectory)
+{
+    m_shown.append({title, MessageIcon::None, MessageButtons::Ok, Answer::Ok});
+    m_directoryStarts.append(initialDirectory);
+    if (m_directories.empty()) {
+        ADD_FAILURE() << "unexpected directory chooser: " << title.toStdString();
+        return {};
+    }
+    QString path = m_directories.front();
+    m_directories.pop_front();
+    return path;
+}
+
+int ScriptedInteraction::nextAnswer(const QString& question, int defaultAnswer)
+{
     if (m_answers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        ADD_FAILURE() << "unexpected question: " << question.toStdString();
         return defaultAnswer;
     }
     const int code = m_answers.front();

@@ -4,7 +4,9 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace tavrune::test {
 
@@ -20,20 +22,39 @@ public:
         int defaultAnswer;
     };
 
-    // Queues the answer to the next question (messages with more than an OK button).
+    // Queues the answer to the next question (messages with more than an OK button,
+    // and the overwrite question).
     void answer(int code) { m_answers.push_back(code); }
+    // Queues the directory the next directory chooser returns (empty: cancelled).
+    void chooseDirectoryAnswer(const QString& path) { m_directories.push_back(path); }
+    // Called with everything shown, after it is recorded and before it is answered;
+    // lets a test act at that moment (press a button of a window, say).
+    void setOnShown(std::function<void(const QString& text)> onShown)
+    {
+        m_onShown = std::move(onShown);
+    }
 
     int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
                     int defaultAnswer) override;
+    // Recorded with the question icon, the four buttons and No as the default.
+    int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    // Recorded with the title as text; the initial directory is kept apart.
+    QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
 
     const QList<Shown>& shown() const { return m_shown; }
     // Texts of everything shown, in order.
     QStringList texts() const;
-    bool allAnswersUsed() const { return m_answers.empty(); }
+    bool allAnswersUsed() const { return m_answers.empty() && m_directories.empty(); }
+    const QStringList& directoryStarts() const { return m_directoryStarts; }
 
 private:
+    int nextAnswer(const QString& question, int defaultAnswer);
+
     std::deque<int> m_answers;
+    std::deque<QString> m_directories;
     QList<Shown> m_shown;
+    QStringList m_directoryStarts;
+    std::function<void(const QString&)> m_onShown;
 };
 
 } // namespace tavrune::test

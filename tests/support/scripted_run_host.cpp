@@ -32,6 +32,8 @@ QString buttonsName(MessageButtons buttons)
         return QStringLiteral("ok-cancel");
     case MessageButtons::YesNo:
         return QStringLiteral("yes-no");
+    case MessageButtons::YesAllNoCancel:
+        return QStringLiteral("yes-all-no-cancel");
     }
     return {};
 }

@@ -22,6 +22,7 @@ public:
     int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
                     int defaultAnswer) override;
     int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    QString chooseDirectory(const QString&, const QString&) override { return {}; }
     void beginRun() override;
     void setProgressText(const QString& text) override;
     void endRun() override;

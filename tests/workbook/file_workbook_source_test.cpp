@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "support/test_files.h"
 #include "workbook/file_workbook_source.h"
-#include "workbook/workbook_builder.h"
+#include "support/workbook_builder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "common/error.h"
-#include "workbook/memory_workbook_source.h"
-#include "workbook/workbook_builder.h"
+#include "support/memory_workbook_source.h"
+#include "support/workbook_builder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "workbook/memory_workbook_source.h"
+#include "support/memory_workbook_source.h"
 
 #include "common/error.h"
 

@@ -1,4 +1,4 @@
-#include "workbook/workbook_builder.h"
+#include "support/workbook_builder.h"
 
 #include "common/error.h"
 
