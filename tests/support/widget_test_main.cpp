@@ -1,0 +1,13 @@
+// main() of the widget tests: they run without a display, also when test
+// discovery starts the binary at build time.
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
