@@ -1,0 +1,85 @@
+#include "generation/dialogs/progress_dialog.h"
+
+#include "app/twips.h"
+#include "common/user_interaction.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace tavrune {
+
+namespace {
+
+// Sizes in twips.
+constexpr double kClientWidth = 2115;
+constexpr double kClientHeight = 915;
+
+bool isTopMost(const QWidget* window)
+{
+    return window != nullptr && window->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+} // namespace
+
+ProgressDialog::ProgressDialog(UserInteraction& interaction, bool& cancelFlag, QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint),
+      m_interaction(interaction), m_cancelFlag(cancelFlag)
+{
+    setObjectName(QStringLiteral("frmCancel"));
+    setWindowTitle(QStringLiteral("ファイル作成中"));
+    setModal(false);
+    setWindowFlag(Qt::WindowStaysOnTopHint, isTopMost(mainWindow));
+    setFixedSize(twipsToPixelsX(*this, kClientWidth), twipsToPixelsY(*this, kClientHeight));
+
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("lblMsg"));
+    m_message->setTextFormat(Qt::PlainText);
+    m_message->setAlignment(Qt::AlignCenter);
+    m_message->setGeometry(twipsRect(*this, 0, 150, kClientWidth, 315));
+
+    m_cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    m_cancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cancel->setGeometry(twipsRect(*this, 450, 450, 1215, 315));
+    connect(m_cancel, &QPushButton::clicked, this, &ProgressDialog::askToCancel);
+}
+
+void ProgressDialog::setProgressText(const QString& text)
+{
+    m_message->setText(text);
+}
+
+void ProgressDialog::reject()
+{
+    askToCancel();
+}
+
+void ProgressDialog::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    askToCancel();
+}
+
+void ProgressDialog::askToCancel()
+{
+    // The question is modal, but a second request could still arrive while it is
+    // up (a close request from the window manager, say): one question at a time.
+    if (m_asking) {
+        return;
+    }
+    m_asking = true;
+    try {
+        if (m_interaction.showMessage(QStringLiteral("ファイル作成を中断しますか？"),
+                                      MessageIcon::Question, MessageButtons::YesNo,
+                                      Answer::No) == Answer::Yes) {
+            m_cancelFlag = true;
+        }
+    } catch (...) {
+        // This runs inside the event loop, which must not see exceptions; a question
+        // that failed leaves the run going, as No does.
+    }
+    m_asking = false;
+}
+
+} // namespace tavrune

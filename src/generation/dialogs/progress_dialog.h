@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QCloseEvent;
+class QLabel;
+class QPushButton;
+
+namespace tavrune {
+
+class UserInteraction;
+
+// The progress window of a generation run, "ファイル作成中": shows the progress
+// text and offers one button that asks whether to stop the run and, on Yes, sets
+// the run's cancel flag. The button, Esc and the title bar's close button all ask;
+// none of them closes the window, which lives until the run removes it.
+class ProgressDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Modeless and owned by mainWindow, top-most exactly when mainWindow is;
+    // questions go through interaction, a confirmed cancel sets cancelFlag.
+    ProgressDialog(UserInteraction& interaction, bool& cancelFlag, QWidget* mainWindow);
+
+    void setProgressText(const QString& text);
+
+public Q_SLOTS:
+    // Esc asks instead of closing.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void askToCancel();
+
+    UserInteraction& m_interaction;
+    bool& m_cancelFlag;
+    QLabel* m_message = nullptr;
+    QPushButton* m_cancel = nullptr;
+    bool m_asking = false;
+};
+
+} // namespace tavrune

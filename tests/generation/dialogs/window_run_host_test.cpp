@@ -1,0 +1,89 @@
+#include "common/user_interaction.h"
+#include "generation/dialogs/window_run_host.h"
+#include "support/scripted_interaction.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace tavrune {
+namespace {
+
+QDialog* progressWindow(QWidget& mainWindow)
+{
+    return mainWindow.findChild<QDialog*>(QStringLiteral("frmCancel"));
+}
+
+TEST(WindowRunHost, RunDisablesBothWindowsAndShowsTheProgressWindowMeanwhile)
+{
+    for (const bool mainOnTop : {false, true}) {
+        SCOPED_TRACE(mainOnTop ? "main window on top" : "main window not on top");
+        test::ScriptedInteraction interaction;
+        QWidget mainWindow;
+        QWidget formatEditor;
+        mainWindow.setWindowFlag(Qt::WindowStaysOnTopHint, mainOnTop);
+        WindowRunHost host(interaction, mainWindow, formatEditor);
+
+        host.beginRun();
+        EXPECT_FALSE(mainWindow.isEnabled());
+        EXPECT_FALSE(formatEditor.isEnabled());
+        QDialog* progress = progressWindow(mainWindow);
+        ASSERT_NE(progress, nullptr);
+        EXPECT_TRUE(progress->isVisible());
+        EXPECT_FALSE(progress->isModal());
+        EXPECT_EQ(progress->windowFlags().testFlag(Qt::WindowStaysOnTopHint), mainOnTop);
+        const auto* cancelButton = progress->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+        ASSERT_NE(cancelButton, nullptr);
+        EXPECT_TRUE(cancelButton->isEnabled()) << "the one live control of a run";
+
+        host.setProgressText(QStringLiteral("1 / 2"));
+        EXPECT_EQ(progress->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(),
+                  QStringLiteral("1 / 2"));
+
+        host.endRun();
+        EXPECT_TRUE(mainWindow.isEnabled());
+        EXPECT_TRUE(formatEditor.isEnabled());
+        EXPECT_EQ(progressWindow(mainWindow), nullptr);
+    }
+}
+
+TEST(WindowRunHost, ConfirmedCancelSetsTheFlagUntilTheNextRunResetsIt)
+{
+    test::ScriptedInteraction interaction;
+    QWidget mainWindow;
+    QWidget formatEditor;
+    WindowRunHost host(interaction, mainWindow, formatEditor);
+    host.beginRun();
+    interaction.answer(Answer::Yes);
+    progressWindow(mainWindow)->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+    EXPECT_TRUE(host.cancelFlag());
+    host.endRun();
+    EXPECT_TRUE(host.cancelFlag());
+    host.resetCancelFlag();
+    EXPECT_FALSE(host.cancelFlag());
+    EXPECT_TRUE(interaction.allAnswersUsed());
+}
+
+TEST(WindowRunHost, MessagesAndQuestionsGoToTheInteraction)
+{
+    test::ScriptedInteraction interaction;
+    QWidget mainWindow;
+    QWidget formatEditor;
+    WindowRunHost host(interaction, mainWindow, formatEditor);
+    interaction.answer(Answer::Cancel);
+    interaction.answer(Answer::OverwriteAll);
+    interaction.chooseDirectoryAnswer(QStringLiteral("/tmp/out"));
+    EXPECT_EQ(host.showMessage(QStringLiteral("q"), MessageIcon::Question, MessageButtons::OkCancel,
+                               Answer::Cancel),
+              Answer::Cancel);
+    EXPECT_EQ(host.AskYesAllNoCancel(QStringLiteral("p"), QString()), Answer::OverwriteAll);
+    EXPECT_EQ(host.chooseDirectory(QStringLiteral("t"), QStringLiteral("/tmp")),
+              QStringLiteral("/tmp/out"));
+    EXPECT_EQ(interaction.texts(),
+              (QStringList{QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("t")}));
+}
+
+} // namespace
+} // namespace tavrune
