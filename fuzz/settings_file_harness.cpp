@@ -17,6 +17,10 @@ public:
     }
     int AskYesAllNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
     QString chooseDirectory(const QString&, const QString&) override { return {}; }
+    QString chooseOpenFile(const QStringList&, const QString&, const QString&) override
+    {
+        return {};
+    }
 };
 
 } // namespace

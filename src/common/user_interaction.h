@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tavrune {
 
@@ -52,6 +53,13 @@ public:
     // A directory chooser titled title, starting at initialDirectory; the chosen
     // directory, or empty text when the user cancelled.
     virtual QString chooseDirectory(const QString& title, const QString& initialDirectory) = 0;
+
+    // A file chooser for an existing file, with the filters ("name (*.a *.b)") in
+    // order, the first preselected; it starts in startDirectory with selectedFile
+    // (a full path, or empty) preselected. The chosen full path, or empty text when
+    // the user cancelled.
+    virtual QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
+                                   const QString& selectedFile) = 0;
 };
 
 } // namespace tavrune

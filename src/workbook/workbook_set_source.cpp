@@ -63,6 +63,18 @@ public:
 
     void ActivateWorkbook(const QString& name) override { m_source.m_active = bookIndex(name); }
 
+    void CloseWorkbook(const QString& name) override
+    {
+        const qsizetype index = bookIndex(name);
+        m_source.m_books.removeAt(index);
+        if (m_source.m_active == index) {
+            m_source.m_active = -1;
+        } else if (m_source.m_active > index) {
+            --m_source.m_active;
+        }
+        m_source.workbookClosed();
+    }
+
     QList<WorksheetHandle> ActiveWorkbookSheets() override
     {
         if (m_source.m_active < 0) {

@@ -32,6 +32,8 @@ protected:
     virtual void cellRead(const WorksheetHandle& sheet, const QString& address);
     virtual bool isVisible() const { return true; }
     virtual void setFirstWindowState() {}
+    // Called after a workbook was taken out of the open ones.
+    virtual void workbookClosed() {}
 
     // Adds a workbook and makes it active; replaces an open workbook with the same
     // path in place instead. Throws when another workbook of the same name is open.

@@ -43,6 +43,8 @@ public:
     // Name of workbook index, counted from 1.
     virtual QString WorkbookName(qint16 index) = 0;
     virtual void ActivateWorkbook(const QString& name) = 0;
+    // Takes the named workbook out of the open ones; letter case does not matter.
+    virtual void CloseWorkbook(const QString& name) = 0;
     // The worksheets of the active workbook in the application's order.
     virtual QList<WorksheetHandle> ActiveWorkbookSheets() = 0;
     virtual QString SheetName(const WorksheetHandle& sheet) = 0;

@@ -40,6 +40,22 @@ QString ScriptedInteraction::chooseDirectory(const QString& title, const QString
     return path;
 }
 
+QString ScriptedInteraction::chooseOpenFile(const QStringList& filters,
+                                            const QString& startDirectory,
+                                            const QString& selectedFile)
+{
+    m_shown.append(
+        {QStringLiteral("open file"), MessageIcon::None, MessageButtons::Ok, Answer::Ok});
+    m_openFileRequests.append({filters, startDirectory, selectedFile});
+    if (m_directories.empty()) {
+        ADD_FAILURE() << "unexpected file chooser";
+        return {};
+    }
+    QString path = m_directories.front();
+    m_directories.pop_front();
+    return path;
+}
+
 int ScriptedInteraction::nextAnswer(const QString& question, int defaultAnswer)
 {
     if (m_answers.empty()) {

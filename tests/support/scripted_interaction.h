@@ -40,6 +40,17 @@ public:
     int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
     // Recorded with the title as text; the initial directory is kept apart.
     QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
+    // Recorded as "open file" with the filters, start directory and selected file
+    // kept apart; answered from the same queue as the directory chooser.
+    QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
+                           const QString& selectedFile) override;
+    struct OpenFileRequest
+    {
+        QStringList filters;
+        QString startDirectory;
+        QString selectedFile;
+    };
+    const QList<OpenFileRequest>& openFileRequests() const { return m_openFileRequests; }
 
     const QList<Shown>& shown() const { return m_shown; }
     // Texts of everything shown, in order.
@@ -54,6 +65,7 @@ private:
     std::deque<QString> m_directories;
     QList<Shown> m_shown;
     QStringList m_directoryStarts;
+    QList<OpenFileRequest> m_openFileRequests;
     std::function<void(const QString&)> m_onShown;
 };
 

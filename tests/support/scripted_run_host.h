@@ -23,6 +23,10 @@ public:
                     int defaultAnswer) override;
     int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
     QString chooseDirectory(const QString&, const QString&) override { return {}; }
+    QString chooseOpenFile(const QStringList&, const QString&, const QString&) override
+    {
+        return {};
+    }
     void beginRun() override;
     void setProgressText(const QString& text) override;
     void endRun() override;

@@ -1,0 +1,197 @@
+#include "workbook/workbook_lists.h"
+
+#include "common/error.h"
+#include "common/user_interaction.h"
+#include "workbook/workbook_source.h"
+
+#include <QFileInfo>
+#include <new>
+#include <optional>
+
+namespace tavrune {
+
+namespace {
+
+// Runs one step of a list handler; a step that fails is skipped.
+template <typename Step> void skipOnFailure(Step&& step)
+{
+    try {
+        step();
+    } catch (const Error&) {
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+} // namespace
+
+WorkbookLists::WorkbookLists(WorkbookSource& source, WorkbookListView& view,
+                             UserInteraction& interaction)
+    : m_source(source), m_view(view), m_interaction(interaction)
+{
+}
+
+QStringList WorkbookLists::openFilters()
+{
+    return {QStringLiteral("ﾜｰｸﾌﾞｯｸ (*.xlsx *.xlsm *.xls *.ods)"),
+            QStringLiteral("Excel ﾌｧｲﾙ (*.xlsx *.xlsm *.xls)"),
+            QStringLiteral("OpenDocument ｽﾌﾟﾚｯﾄﾞｼｰﾄ (*.ods)"), QStringLiteral("すべてのﾌｧｲﾙ (*)")};
+}
+
+void WorkbookLists::refresh()
+{
+    std::unique_ptr<WorkbookConnection> connection;
+    skipOnFailure([&] { connection = m_source.Attach(); });
+    skipOnFailure([&] {
+        if (connection) {
+            connection->SetFirstWindowState();
+        }
+    });
+    std::optional<QString> keep;
+    if (!m_pendingFile.isEmpty()) {
+        keep = m_pendingFile;
+        m_pendingFile.clear();
+    } else if (m_view.hasWorkbookEntries()) {
+        keep = m_view.workbookText();
+    }
+    m_view.setSheetEntries({});
+    QStringList names;
+    skipOnFailure([&] {
+        if (!connection) {
+            return;
+        }
+        const qint16 count = connection->WorkbookCount();
+        for (qint16 i = 1; i <= count; ++i) {
+            names.append(connection->WorkbookName(i));
+        }
+    });
+    m_view.setWorkbookEntries(names);
+    connection.reset();
+    if (!names.isEmpty()) {
+        const qsizetype index = keep ? names.indexOf(*keep) : 0;
+        if (index >= 0) {
+            m_view.chooseWorkbookEntry(index);
+            workbookChosen();
+        }
+    }
+    m_view.showSelectionCount();
+}
+
+void WorkbookLists::workbookChosen()
+{
+    std::unique_ptr<WorkbookConnection> connection;
+    skipOnFailure([&] { connection = m_source.Attach(); });
+    if (!connection) {
+        m_view.setSheetEntries({});
+        return;
+    }
+    // A workbook that cannot be made active must not show the sheets of the one
+    // active before: the run would take them for the chosen workbook's.
+    bool active = false;
+    skipOnFailure([&] {
+        connection->ActivateWorkbook(m_view.workbookText());
+        active = true;
+    });
+    skipOnFailure([&] { connection->SetFirstWindowState(); });
+    QStringList entries;
+    skipOnFailure([&] {
+        if (!active) {
+            return;
+        }
+        const QString reference = m_view.tableNameReference();
+        for (const WorksheetHandle& sheet : connection->ActiveWorkbookSheets()) {
+            QString tableName;
+            skipOnFailure([&] { tableName = connection->CellValue(sheet, reference); });
+            entries.append(connection->SheetName(sheet) + QStringLiteral(" (") + tableName + u')');
+        }
+    });
+    m_view.setSheetEntries(entries);
+}
+
+void WorkbookLists::openCommand()
+{
+    QString path;
+    if (!m_pendingFile.isEmpty()) {
+        path = m_pendingFile;
+        m_pendingFile.clear();
+        const QFileInfo info(path);
+        if (!info.exists() || info.isDir()) {
+            m_interaction.showMessage(QStringLiteral("ファイルが見つかりません。"),
+                                      MessageIcon::Exclamation, MessageButtons::Ok, Answer::Ok);
+            return;
+        }
+    } else {
+        path = chooseInDialog();
+        if (path.isEmpty()) {
+            return;
+        }
+    }
+    open(path);
+}
+
+void WorkbookLists::openRecent(const QString& path)
+{
+    m_pendingFile = path;
+    openCommand();
+}
+
+bool WorkbookLists::openFile(const QString& path)
+{
+    return open(QFileInfo(path).absoluteFilePath());
+}
+
+bool WorkbookLists::open(const QString& path)
+{
+    try {
+        const std::unique_ptr<WorkbookConnection> connection = m_source.Attach();
+        connection->OpenWorkbook(path);
+    } catch (const Error& error) {
+        stop(error.description());
+        return false;
+    } catch (const std::bad_alloc&) {
+        stop(QStringLiteral("メモリが足りないため \"%1\" を開けません。").arg(path));
+        return false;
+    }
+    m_defPath = path;
+    m_recent.add(path);
+    m_view.showRecentFiles(m_recent.paths());
+    m_pendingFile = path.mid(path.lastIndexOf(u'/') + 1);
+    refresh();
+    return true;
+}
+
+QString WorkbookLists::chooseInDialog()
+{
+    // An existing file is preselected in its directory; a directory, or a path
+    // that cannot be looked at, is where the dialog starts.
+    const QFileInfo info(m_defPath);
+    if (!m_defPath.isEmpty() && info.isFile()) {
+        return m_interaction.chooseOpenFile(openFilters(), info.absolutePath(),
+                                            info.absoluteFilePath());
+    }
+    return m_interaction.chooseOpenFile(openFilters(), m_defPath, QString());
+}
+
+void WorkbookLists::closeChosenWorkbook()
+{
+    const QString name = m_view.workbookText();
+    if (name.isEmpty()) {
+        return;
+    }
+    skipOnFailure([&] { m_source.Attach()->CloseWorkbook(name); });
+    // The closed name is no longer there to keep: the first workbook left is chosen.
+    m_view.setWorkbookEntries({});
+    refresh();
+}
+
+void WorkbookLists::restoreRecentFiles(const QStringList& stored)
+{
+    m_recent.restore(stored);
+    m_view.showRecentFiles(m_recent.paths());
+}
+
+void WorkbookLists::stop(const QString& message)
+{
+    m_interaction.showMessage(message, MessageIcon::Stop, MessageButtons::Ok, Answer::Ok);
+}
+
+} // namespace tavrune
