@@ -12,7 +12,12 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 build_fuzzers() {
     CC=clang CXX=clang++ cmake -S "$fuzz_root" -B "$fuzz_build" -G Ninja \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRUNE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-    cmake --build "$fuzz_build" --parallel "$@"
+    local targets=()
+    for harness in "${harnesses[@]}"; do
+        targets+=("fuzz_$harness")
+    done
+    # Only the fuzzers: the windows are not fuzzed.
+    cmake --build "$fuzz_build" --parallel --target "${targets[@]}" "$@"
 }
 
 # The longest input worth trying for a harness.

@@ -131,4 +131,24 @@ QString DialogInteraction::chooseDirectory(const QString& title, const QString& 
                                              QFileDialog::ShowDirsOnly);
 }
 
+QString DialogInteraction::chooseOpenFile(const QStringList& filters, const QString& startDirectory,
+                                          const QString& selectedFile)
+{
+    QFileDialog dialog(m_parent.data());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(filters);
+    // Qt's own dialog matches the filters without regard to case, so workbooks
+    // saved with upper-case extensions (BOOK.XLS) are listed too.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setDirectory(startDirectory);
+    if (!selectedFile.isEmpty()) {
+        dialog.selectFile(selectedFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
 } // namespace tavrune

@@ -35,6 +35,12 @@ QString WindowRunHost::chooseDirectory(const QString& title, const QString& init
     return m_interaction.chooseDirectory(title, initialDirectory);
 }
 
+QString WindowRunHost::chooseOpenFile(const QStringList& filters, const QString& startDirectory,
+                                      const QString& selectedFile)
+{
+    return m_interaction.chooseOpenFile(filters, startDirectory, selectedFile);
+}
+
 void WindowRunHost::beginRun()
 {
     removeProgressDialog();

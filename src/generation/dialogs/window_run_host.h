@@ -26,6 +26,8 @@ public:
                     int defaultAnswer) override;
     int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
     QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
+    QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
+                           const QString& selectedFile) override;
 
     void beginRun() override;
     void setProgressText(const QString& text) override;

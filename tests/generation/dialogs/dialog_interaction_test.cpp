@@ -1,5 +1,5 @@
 #include "app/dialog_interaction.h"
-#include "generation/dialogs/when_modal.h"
+#include "support/when_modal.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 #include "app/twips.h"
 #include "common/user_interaction.h"
 #include "generation/dialogs/overwrite_question_dialog.h"
-#include "generation/dialogs/when_modal.h"
+#include "support/when_modal.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "generation/dialogs/when_modal.h"
+#include "support/when_modal.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "settings/settings_paths.h"
+#include "settings/settings_records.h"
+#include "settings/window_state.h"
+#include "workbook/workbook_lists.h"
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tavrune {
+
+class FormatEditorWindow;
+class SplitterHandle;
+class UserInteraction;
+class WorkbookSource;
+
+// The main window "Tavrune for Excel": the workbook and sheet lists on the left,
+// the file setting (templates and output options) on the right, the menus, and
+// the program's start-up and shut-down.
+class MainWindow : public QMainWindow, private WorkbookListView
+{
+    Q_OBJECT
+
+public:
+    // Every message, question and file dialog goes through interaction; the
+    // workbooks come from source. manualPath is the help file F1 opens.
+    MainWindow(UserInteraction& interaction, WorkbookSource& source, SettingsPaths paths,
+               QString manualPath, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Restores the window state, shows the window, loads the settings and
+    // chooses the settings used last. Closing the window saves its state.
+    void startUp();
+
+    FormatEditorWindow& formatEditor() const { return *m_formatEditor; }
+    // The splitter's position, in twips.
+    double splitterPosition() const { return m_splitter; }
+    int currentPage() const { return m_currentPage; }
+    int currentText() const { return m_currentText; }
+    const QStringList& recentFiles() const { return m_lists->recentFiles(); }
+    const QString& defPath() const { return m_lists->defPath(); }
+
+    // Opens workbook files named outside the open dialog (command line, another
+    // start of the program, a drop), one after the other, and comes forward.
+    void openFiles(const QStringList& paths);
+
+    // The file setting as the right pane shows it; templates with CR LF breaks.
+    FileSetting fileSettingFromControls() const;
+    void showFileSetting(const FileSetting& setting);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createMenus();
+    void createLeftPane(QWidget* central);
+    void createRightPane(QWidget* central);
+    void createTemplatePage();
+    void createOutputPage();
+
+    // Layout, in twips, whenever the window, the splitter or the page changes.
+    void formResize();
+    void sizeControls(double splitter);
+    void cntMainResize();
+    void cntSetResize();
+    void placeTwips(QWidget* widget, double left, double top, double width, double height);
+    double innerWidth() const;
+    double innerHeight() const;
+
+    void restoreWindowState();
+    void saveWindowState();
+    bool chooseFileSetting(qsizetype position);
+
+    void onMnuFileMakeClicked();
+    void onMnuViewAboutToShow();
+    void onMnuViewTopMostClicked();
+    void onMnuViewFormatClicked();
+    void onMnuHelpHelpClicked();
+    void onMnuHelpVerClicked();
+    void onCmdSetClicked(int index);
+    void onCmdTextClicked(int index);
+    void onCmdOutputDirClicked();
+    void onSplitterPressed();
+    void onSplitterDragged(int x);
+    void onSplitterReleased();
+    void setStatusText(const QString& text);
+
+    // The lists' widgets.
+    QString workbookText() const override;
+    bool hasWorkbookEntries() const override;
+    void setWorkbookEntries(const QStringList& names) override;
+    void chooseWorkbookEntry(qsizetype index) override;
+    void setSheetEntries(const QStringList& entries) override;
+    QString tableNameReference() const override;
+    void showSelectionCount() override;
+    void showRecentFiles(const QStringList& paths) override;
+
+    UserInteraction& m_interaction;
+    WorkbookSource& m_source;
+    SettingsPaths m_paths;
+    QString m_manualPath;
+    WindowState m_windowState;
+    FormatSettings m_formats;
+    FileSettings m_files;
+    FormatEditorWindow* m_formatEditor = nullptr;
+    std::unique_ptr<WorkbookLists> m_lists;
+
+    double m_splitter = 0; // twips
+    int m_currentPage = 0;
+    int m_currentText = 0;
+
+    QWidget* m_central = nullptr;
+    QComboBox* m_cmbExcelFile = nullptr;
+    QListWidget* m_lstExcelSheet = nullptr;
+    SplitterHandle* m_imgSplitter = nullptr;
+    QWidget* m_picSplitter = nullptr;
+    QComboBox* m_cmbName = nullptr;
+    QPushButton* m_cmdAdd = nullptr;
+    QPushButton* m_cmdDelete = nullptr;
+    QWidget* m_cntMain = nullptr;
+    std::array<QPushButton*, 2> m_cmdSet{};
+    std::array<QWidget*, 2> m_cntSet{};
+    std::array<QPushButton*, 3> m_cmdText{};
+    std::array<QPlainTextEdit*, 3> m_txtText{};
+    QWidget* m_fraOutputFile = nullptr;
+    std::array<QRadioButton*, 2> m_optOutputFile{};
+    QLineEdit* m_txtOutputFile = nullptr;
+    QWidget* m_fraOutputFileStr = nullptr;
+    std::array<QCheckBox*, 2> m_chkOutputFileStr{};
+    std::array<QLineEdit*, 2> m_txtOutputFileStr{};
+    QWidget* m_fraOutputDir = nullptr;
+    QLineEdit* m_txtOutputDir = nullptr;
+    QPushButton* m_cmdOutputDir = nullptr;
+    QLabel* m_statusText = nullptr;
+
+    QMenu* m_mnuFile = nullptr;
+    QMenu* m_mnuView = nullptr;
+    QAction* m_mnuFileLine3 = nullptr;
+    QAction* m_mnuFileEnd = nullptr;
+    QList<QAction*> m_recentEntries; // mnuFile_Recent1 first
+    QAction* m_mnuViewTopMost = nullptr;
+};
+
+} // namespace tavrune

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+namespace tavrune {
+
+// The invisible handle between the panes of the main window: it shows the
+// west-east sizing pointer and reports a drag by the pointer's position within
+// itself, in pixels.
+class SplitterHandle : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SplitterHandle(QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    void pressed();
+    void dragged(int x);
+    void released();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_dragging = false;
+};
+
+} // namespace tavrune

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QRect>
+
+class QPushButton;
+class QWidget;
+
+namespace tavrune {
+
+// The program's icon.
+QIcon programIcon();
+
+// Places a window so that it does not stick out of the screen: a negative left or
+// top becomes the screen's; a window that would stick out to the right or at the
+// bottom is moved back so that its far edge meets the screen's. A window wider
+// than the screen thus starts left of it. Sizes are kept.
+QRect MoveFormOnScreen(const QRect& window, const QRect& screen);
+
+// The stay-on-top hint, changed without hiding a shown window.
+void SetTopMost(QWidget& window, bool on);
+bool IsTopMost(const QWidget& window);
+
+// The page and template buttons: the chosen one yellow, the others in the normal
+// button colour.
+void setButtonHighlighted(QPushButton& button, bool highlighted);
+
+// The font of the template boxes: "ＭＳ 明朝" where it exists, else a Japanese
+// serif font, else the generic serif family.
+QFont templateFont();
+// A bold label font: "ＭＳ Ｐゴシック" 9.75 pt where it exists, else a Japanese
+// sans-serif font.
+QFont boldLabelFont();
+// The program's own font: a Japanese sans-serif face, so that kana and kanji use
+// Japanese glyph forms whatever the locale.
+QFont applicationFont(const QFont& base);
+
+} // namespace tavrune

@@ -1,0 +1,387 @@
+#include "app/main_window.h"
+#include "app/main_window_layout.h"
+#include "app/twips.h"
+#include "app/window_services.h"
+#include "format_editor/format_editor_window.h"
+#include "settings/settings_file.h"
+#include "settings/window_state_file.h"
+#include "support/scripted_interaction.h"
+#include "support/test_files.h"
+#include "support/when_modal.h"
+#include "workbook/file_workbook_source.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tavrune;
+
+namespace {
+
+const QString kSampleSettings = QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat");
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    SettingsPaths paths() const
+    {
+        return {m_dir.filePath(QStringLiteral("tavrune.dat")),
+                m_dir.filePath(QStringLiteral("tavrune.ini"))};
+    }
+
+    void writeState(const QByteArray& ini) { test::writeBytes(paths().windowStateFile, ini); }
+    QString readState(const char* section, const char* key) const
+    {
+        return WindowStateFile(paths().windowStateFile)
+            .ReadWindowState(QString::fromLatin1(section), QString::fromLatin1(key));
+    }
+
+    MainWindow& start(const QString& manual = QString())
+    {
+        m_window = std::make_unique<MainWindow>(m_ui, m_source, paths(), manual);
+        m_window->startUp();
+        return *m_window;
+    }
+
+    // A control of the main window itself; the format editor has a cmbName too.
+    template <typename T> T* find(const char* name) const
+    {
+        for (T* found : m_window->findChildren<T*>(QString::fromLatin1(name))) {
+            const auto* widget = qobject_cast<const QWidget*>(found);
+            if (widget == nullptr || widget->window() != &m_window->formatEditor()) {
+                return found;
+            }
+        }
+        ADD_FAILURE() << "no control " << name;
+        return nullptr;
+    }
+
+    int px(double twips) const { return twipsToPixelsX(*m_window, twips); }
+    QRect screen() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+    QTemporaryDir m_dir;
+    test::ScriptedInteraction m_ui;
+    FileWorkbookSource m_source;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(MainWindowTest, FirstStartWithoutFiles)
+{
+    MainWindow& window = start();
+    EXPECT_EQ(window.windowTitle(), u"Tavrune for Excel");
+    EXPECT_EQ(window.pos(), screen().topLeft());
+    EXPECT_EQ(window.size(), QSize(400, 367)); // 6000 × 5500 twips at 15 twips a pixel
+    EXPECT_EQ(window.minimumSize(), QSize(400, 367));
+    EXPECT_EQ(window.maximumWidth(), QWIDGETSIZE_MAX);
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_FALSE(IsTopMost(window));
+    EXPECT_FALSE(IsTopMost(window.formatEditor()));
+    EXPECT_FALSE(window.formatEditor().isVisible());
+    EXPECT_TRUE(window.recentFiles().isEmpty());
+    EXPECT_FALSE(find<QAction>("mnuFile_Line3")->isVisible());
+    EXPECT_EQ(find<QComboBox>("cmbName")->count(), 0);
+    EXPECT_EQ(find<QComboBox>("cmbName")->currentText(), QString());
+    EXPECT_EQ(window.formatEditor().findChild<QComboBox*>(QStringLiteral("cmbName"))->count(), 0);
+    EXPECT_TRUE(find<QPlainTextEdit>("txtText0")->isVisible());
+    EXPECT_EQ(find<QLabel>("lblStatus")->text(), u"0 個を選択");
+    EXPECT_TRUE(m_ui.shown().isEmpty());
+}
+
+TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
+{
+    QFile::copy(kSampleSettings, paths().settingsFile);
+    // 20000 twips is beyond the right edge of any test screen: the window is
+    // pulled back so that its right edge meets the screen's.
+    writeState("[Pos]\r\nLeft=20000\r\nTop=-200\r\nWidth=9000\r\nHeight=6000\r\nSplitter=2500\r\n"
+               "[Window]\r\nState=0\r\nTopMost=-1\r\n"
+               "[Excel]\r\nDefPath=/data/b.xls\r\nRecent1=/data/a.xlsx\r\nRecent2=/data/b&c.xls\r\n"
+               "[Name]\r\nMain=1\r\nFormat=0\r\n");
+    MainWindow& window = start();
+    EXPECT_EQ(window.pos(), QPoint(screen().right() + 1 - px(9000), screen().top()));
+    EXPECT_EQ(window.size(), QSize(px(9000), px(6000)));
+    EXPECT_DOUBLE_EQ(window.splitterPosition(), 2500);
+    EXPECT_EQ(find<QWidget>("lstExcelSheet")->width(), px(2500));
+    EXPECT_TRUE(IsTopMost(window));
+    EXPECT_TRUE(IsTopMost(window.formatEditor()));
+    EXPECT_EQ(window.defPath(), u"/data/b.xls");
+    EXPECT_EQ(window.recentFiles(),
+              QStringList({QStringLiteral("/data/a.xlsx"), QStringLiteral("/data/b&c.xls")}));
+    EXPECT_TRUE(find<QAction>("mnuFile_Line3")->isVisible());
+    EXPECT_EQ(find<QAction>("mnuFile_Recent2")->text(), u"/data/b&&c.xls");
+
+    FormatSettings formats;
+    FileSettings files;
+    ASSERT_TRUE(SettingsFile(kSampleSettings, m_ui).LoadSettingsFile(formats, files));
+    EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), 1);
+    EXPECT_EQ(window.fileSettingFromControls().Text, files.at(1).Text);
+    EXPECT_EQ(window.fileSettingFromControls().OutputFileName, files.at(1).OutputFileName);
+    EXPECT_EQ(window.formatEditor().fields().TableTitle, formats.at(0).TableTitle);
+    EXPECT_EQ(window.formatEditor().rowStartText(), QString::number(formats.at(0).RowStart));
+}
+
+TEST_F(MainWindowTest, PositionsOutsideTheListsChooseNothing)
+{
+    QFile::copy(kSampleSettings, paths().settingsFile);
+    writeState("[Name]\r\nMain=3\r\nFormat=70000\r\n");
+    MainWindow& window = start();
+    EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), -1);
+    EXPECT_EQ(window.fileSettingFromControls().Text[0], QString());
+    EXPECT_EQ(window.formatEditor().fields().TableName, QString());
+    EXPECT_TRUE(m_ui.shown().isEmpty());
+    EXPECT_EQ(readState("Name", "Main"), u"3"); // nothing chosen, nothing written
+}
+
+TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)
+{
+    QByteArray ini = "[Pos]\r\nLeft=1500\r\nTop=1200\r\nWidth=9000\r\nHeight=6000\r\n"
+                     "Splitter=2000\r\n[Window]\r\nState=2\r\n[Excel]\r\nDefPath=/d/x.ods\r\n";
+    for (int i = 1; i <= 11; ++i) {
+        ini += QStringLiteral("Recent%1=/r/%1.xlsx\r\n").arg(i).toUtf8();
+    }
+    writeState(ini);
+    MainWindow& window = start();
+    EXPECT_TRUE(window.isMaximized());
+    window.close();
+
+    // Closed maximised: the state says so, the bounds are the normal ones.
+    EXPECT_EQ(readState("Window", "State"), u"2");
+    EXPECT_EQ(readState("Pos", "Left"), u"1500");
+    EXPECT_EQ(readState("Pos", "Top"), u"1200");
+    EXPECT_EQ(readState("Pos", "Width"), u"9000");
+    EXPECT_EQ(readState("Pos", "Height"), u"6000");
+    EXPECT_EQ(readState("Pos", "Splitter"), u"2000");
+    EXPECT_EQ(readState("Window", "TopMost"), u"0");
+    EXPECT_EQ(readState("Excel", "DefPath"), u"/d/x.ods");
+    // Rebuilding from eleven keys keeps the nine newest, Recent1 on top.
+    for (int i = 1; i <= 11; ++i) {
+        EXPECT_EQ(readState("Excel", qPrintable(QStringLiteral("Recent%1").arg(i))),
+                  QStringLiteral("/r/%1.xlsx").arg(i));
+    }
+    EXPECT_EQ(window.recentFiles().size(), 9);
+    EXPECT_EQ(window.recentFiles().first(), u"/r/1.xlsx");
+}
+
+TEST_F(MainWindowTest, ShutDownOfANormalWindowWritesItsBoundsInTwips)
+{
+    MainWindow& window = start();
+    window.resize(px(8000), px(7000));
+    window.move(screen().topLeft() + QPoint(30, 40));
+    SetTopMost(window, true);
+    window.close();
+    EXPECT_EQ(readState("Window", "State"), u"0");
+    EXPECT_EQ(readState("Pos", "Left"), QString::number((screen().left() + 30) * 15));
+    EXPECT_EQ(readState("Pos", "Top"), QString::number((screen().top() + 40) * 15));
+    EXPECT_EQ(readState("Pos", "Width"), u"7995"); // 533 pixels
+    EXPECT_EQ(readState("Window", "TopMost"), u"-1");
+    EXPECT_EQ(readState("Pos", "Splitter"), u"1580"); // none stored: the lower limit
+}
+
+TEST_F(MainWindowTest, PageAndTemplateButtonsShowOneBoxAndHighlightTheirButton)
+{
+    MainWindow& window = start();
+    const QColor yellow(Qt::yellow);
+    const auto highlighted = [&](const char* name) {
+        return find<QPushButton>(name)->palette().color(QPalette::Button) == yellow;
+    };
+    EXPECT_TRUE(highlighted("cmdSet0"));
+    EXPECT_TRUE(highlighted("cmdText0"));
+    EXPECT_FALSE(highlighted("cmdSet1"));
+
+    find<QPushButton>("cmdText1")->click();
+    EXPECT_EQ(window.currentText(), 1);
+    EXPECT_TRUE(highlighted("cmdText1"));
+    EXPECT_FALSE(highlighted("cmdText0"));
+    for (const char* box : {"txtText0", "txtText2"}) {
+        EXPECT_FALSE(find<QWidget>(box)->isVisible()) << box;
+    }
+    // The header box fills the page below the template buttons.
+    const QWidget* page = find<QWidget>("cntSet0");
+    EXPECT_EQ(find<QWidget>("txtText1")->geometry(),
+              QRect(px(10), px(315), page->width() - px(10), page->height() - px(315)));
+
+    find<QPushButton>("cmdSet1")->click();
+    EXPECT_EQ(window.currentPage(), 1);
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_TRUE(find<QWidget>("cntSet1")->isVisible());
+    EXPECT_TRUE(highlighted("cmdSet1"));
+    EXPECT_FALSE(highlighted("cmdSet0"));
+    // The output page's widths follow its frame.
+    const int frame = find<QWidget>("fraOutputFile")->width();
+    EXPECT_EQ(find<QWidget>("fraOutputDir")->width(), frame);
+    const QWidget* dir = find<QWidget>("txtOutputDir");
+    EXPECT_EQ(find<QWidget>("cmdOutputDir")->x(), dir->x() + dir->width());
+
+    find<QPushButton>("cmdSet0")->click();
+    EXPECT_TRUE(find<QWidget>("txtText1")->isVisible());
+    EXPECT_FALSE(find<QWidget>("txtText0")->isVisible());
+}
+
+TEST(MainWindowLayoutTest, SplitterLimits)
+{
+    struct Case
+    {
+        double position;
+        double innerWidth;
+        double afterResize;
+        double whileDragging;
+    };
+    const Case cases[] = {
+        {3000, 6000, 1700, 1700}, // at most inner width - 4300
+        {1000, 6000, 1580, 1580}, // at least 1580
+        {1600, 6000, 1600, 1600},
+        {3000, 5800, 1580, 1500}, // too narrow: the lower limit wins after a resize,
+        {1000, 5800, 1580, 1500}, // the upper one while dragging
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(clampSplitter(c.position, c.innerWidth), c.afterResize)
+            << c.position << " in " << c.innerWidth;
+        EXPECT_EQ(clampSplitterDrag(c.position, c.innerWidth), c.whileDragging)
+            << c.position << " in " << c.innerWidth;
+    }
+}
+
+TEST_F(MainWindowTest, DraggingTheSplitterStopsAtTheLimits)
+{
+    writeState("[Pos]\r\nSplitter=1600\r\n");
+    MainWindow& window = start(); // minimum size: inner width 6000 twips
+    QWidget* handle = find<QWidget>("imgSplitter");
+    QWidget* bar = find<QWidget>("picSplitter");
+    ASSERT_EQ(handle->x(), px(1600));
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(2, 10));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->width(), handle->width() / 2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(300, 10), handle->mapToGlobal(QPointF(300, 10)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(handle, &move);
+    EXPECT_EQ(bar->x(), px(1700));
+    QMouseEvent back(QEvent::MouseMove, QPointF(-300, 10), handle->mapToGlobal(QPointF(-300, 10)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(handle, &back);
+    EXPECT_EQ(bar->x(), px(1580));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(-300, 10));
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_DOUBLE_EQ(window.splitterPosition(), 1580);
+    EXPECT_EQ(find<QWidget>("lstExcelSheet")->width(), px(1580));
+    EXPECT_EQ(find<QWidget>("cntMain")->x(), px(1580) + px(60));
+}
+
+TEST_F(MainWindowTest, AlwaysOnTopAppliesToBothWindowsAndTheMenuReadsIt)
+{
+    MainWindow& window = start();
+    auto* menu = find<QMenu>("mnuView");
+    QAction* item = find<QAction>("mnuView_TopMost");
+    item->trigger();
+    EXPECT_TRUE(IsTopMost(window));
+    EXPECT_TRUE(IsTopMost(window.formatEditor()));
+    EXPECT_TRUE(window.isVisible());
+    item->setChecked(false); // stale until the menu opens
+    Q_EMIT menu->aboutToShow();
+    EXPECT_TRUE(item->isChecked());
+    item->trigger();
+    EXPECT_FALSE(IsTopMost(window));
+    EXPECT_FALSE(IsTopMost(window.formatEditor()));
+}
+
+TEST_F(MainWindowTest, FolderButtonTakesTheChosenDirectoryOnly)
+{
+    start();
+    auto* box = find<QLineEdit>("txtOutputDir");
+    box->setText(QStringLiteral("/tmp/start"));
+    m_ui.chooseDirectoryAnswer(QStringLiteral("/tmp/chosen"));
+    m_ui.chooseDirectoryAnswer(QString());
+    find<QPushButton>("cmdOutputDir")->click();
+    EXPECT_EQ(box->text(), u"/tmp/chosen");
+    find<QPushButton>("cmdOutputDir")->click();
+    EXPECT_EQ(box->text(), u"/tmp/chosen");
+    EXPECT_EQ(m_ui.texts(),
+              QStringList({QStringLiteral("フォルダ選択"), QStringLiteral("フォルダ選択")}));
+    EXPECT_EQ(m_ui.directoryStarts(),
+              QStringList({QStringLiteral("/tmp/start"), QStringLiteral("/tmp/chosen")}));
+}
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+TEST_F(MainWindowTest, HelpOpensTheManualWhenItExists)
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    const QString manual = m_dir.filePath(QStringLiteral("index.html"));
+    start(manual);
+    QAction* help = find<QAction>("mnuHelp_Help");
+    EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
+    help->trigger();
+    EXPECT_TRUE(recorder.opened.isEmpty()); // no manual: nothing happens
+    test::writeBytes(manual, "<html></html>");
+    help->trigger();
+    EXPECT_EQ(recorder.opened, QList<QUrl>({QUrl::fromLocalFile(manual)}));
+    EXPECT_TRUE(m_ui.shown().isEmpty());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+TEST_F(MainWindowTest, AboutShowsCaptionVersionAndFollowsTopMost)
+{
+    MainWindow& window = start();
+    for (const bool topMost : {false, true}) {
+        SetTopMost(window, topMost);
+        window.setWindowTitle(topMost ? QStringLiteral("Renamed")
+                                      : QStringLiteral("Tavrune for Excel"));
+        bool seen = false;
+        test::whenModalShown([&](QWidget& dialog) {
+            seen = true;
+            EXPECT_EQ(dialog.objectName(), u"frmVer");
+            EXPECT_EQ(dialog.windowTitle(), u"ﾊﾞｰｼﾞｮﾝ情報");
+            EXPECT_EQ(IsTopMost(dialog), topMost);
+            EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblAppName"))->text(),
+                      window.windowTitle());
+            EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblVer"))->text(),
+                      u"Version - 1.50");
+            QTest::keyClick(&dialog, Qt::Key_Return);
+        });
+        find<QAction>("mnuHelp_Ver")->trigger();
+        EXPECT_TRUE(seen);
+    }
+}
+
+TEST(WindowServicesTest, MoveFormOnScreenKeepsWindowsOnTheScreen)
+{
+    const QRect screen(0, 0, 1024, 768);
+    struct Case
+    {
+        QRect window;
+        QPoint placed;
+    };
+    const Case cases[] = {
+        {{1333, 10, 600, 400}, {424, 10}},  // right edge pulled back onto the screen
+        {{-50, -5, 600, 400}, {0, 0}},      // negative left and top become 0
+        {{100, 700, 600, 400}, {100, 368}}, // bottom edge pulled back
+        {{10, 10, 1200, 400}, {-176, 10}},  // wider than the screen: starts left of it
+        {{30, 40, 600, 400}, {30, 40}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MoveFormOnScreen(c.window, screen), QRect(c.placed, c.window.size()))
+            << c.window.x() << "," << c.window.y();
+    }
+}
+
+} // namespace
+
+#include "main_window_test.moc"

@@ -1,0 +1,94 @@
+// Shows the program's windows with the sample workbook and settings and saves a
+// PNG of each, for a person to review: tavrune_screenshots OUTPUT_DIRECTORY.
+
+#include "app/about_dialog.h"
+#include "app/dialog_interaction.h"
+#include "app/main_window.h"
+#include "app/twips.h"
+#include "app/window_services.h"
+#include "format_editor/format_editor_window.h"
+#include "generation/dialogs/overwrite_question_dialog.h"
+#include "generation/dialogs/progress_dialog.h"
+#include "workbook/file_workbook_source.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+#include <cstdio>
+
+namespace {
+
+bool save(QWidget& widget, const QDir& out, const QString& name)
+{
+    widget.show();
+    QTest::qWait(200);
+    const bool saved = widget.grab().save(out.filePath(name + QStringLiteral(".png")));
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(out.filePath(name + ".png")));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    using namespace tavrune;
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tavrune_screenshots OUTPUT_DIRECTORY\n");
+        return 2;
+    }
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
+    QApplication::setFont(applicationFont(QApplication::font()));
+    QApplication::setWindowIcon(programIcon());
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(out.path());
+
+    QTemporaryDir home;
+    const SettingsPaths paths{home.filePath(QStringLiteral("tavrune.dat")),
+                              home.filePath(QStringLiteral("tavrune.ini"))};
+    QFile::copy(QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat"), paths.settingsFile);
+    QFile state(paths.windowStateFile);
+    if (state.open(QIODevice::WriteOnly)) {
+        state.write("[Pos]\r\nLeft=600\r\nTop=600\r\nWidth=10500\r\nHeight=7200\r\nSplitter=3000\r\n"
+                    "[Excel]\r\nRecent1=" TAVRUNE_SAMPLES "/table_definitions.xlsx\r\n");
+        state.close();
+    }
+
+    DialogInteraction interaction;
+    FileWorkbookSource source;
+    MainWindow window(interaction, source, paths, QString());
+    interaction.setParentWindow(&window);
+    window.startUp();
+    bool ok = save(window, out, QStringLiteral("main_templates"));
+    window.findChild<QPushButton*>(QStringLiteral("cmdSet1"))->click();
+    ok = save(window, out, QStringLiteral("main_output")) && ok;
+    ok = save(window.formatEditor(), out, QStringLiteral("frmFormat")) && ok;
+    window.formatEditor().hide();
+
+    OverwriteQuestionDialog question(&window);
+    question.setQuestion(QStringLiteral("/home/user/ddl/顧客マスタ.sql\r\n\r\n既に同名のファイルが"
+                                        "存在します。\r\n上書きしますか？"),
+                         QString());
+    ok = save(question, out, QStringLiteral("frmMsg")) && ok;
+    question.hide();
+
+    bool cancelFlag = false;
+    ProgressDialog progress(interaction, cancelFlag, &window);
+    progress.setProgressText(QStringLiteral("2 / 5"));
+    ok = save(progress, out, QStringLiteral("frmCancel")) && ok;
+    progress.hide();
+
+    AboutDialog about(QApplication::windowIcon(), window.windowTitle(), &window);
+    ok = save(about, out, QStringLiteral("frmVer")) && ok;
+    return ok ? 0 : 1;
+}
