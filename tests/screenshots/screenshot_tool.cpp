@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,8 +60,9 @@ int main(int argc, char* argv[])
     QFile::copy(QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat"), paths.settingsFile);
     QFile state(paths.windowStateFile);
     if (state.open(QIODevice::WriteOnly)) {
-        state.write("[Pos]\r\nLeft=600\r\nTop=600\r\nWidth=10500\r\nHeight=7200\r\nSplitter=3000\r\n"
-                    "[Excel]\r\nRecent1=" TAVRUNE_SAMPLES "/table_definitions.xlsx\r\n");
+        state.write(
+            "[Pos]\r\nLeft=600\r\nTop=600\r\nWidth=10500\r\nHeight=7200\r\nSplitter=3000\r\n"
+            "[Excel]\r\nRecent1=" TAVRUNE_SAMPLES "/table_definitions.xlsx\r\n");
         state.close();
     }
 
@@ -69,6 +71,11 @@ int main(int argc, char* argv[])
     MainWindow window(interaction, source, paths, QString());
     interaction.setParentWindow(&window);
     window.startUp();
+    window.openFiles({QStringLiteral(TAVRUNE_SAMPLES "/table_definitions.xlsx")});
+    auto* sheets = window.centralWidget()->findChild<QListWidget*>(QStringLiteral("lstExcelSheet"));
+    for (int row : {0, 2}) {
+        sheets->item(row)->setSelected(true);
+    }
     bool ok = save(window, out, QStringLiteral("main_templates"));
     window.findChild<QPushButton*>(QStringLiteral("cmdSet1"))->click();
     ok = save(window, out, QStringLiteral("main_output")) && ok;
