@@ -70,14 +70,23 @@ template <typename Widget> Widget* named(Widget* widget, const QString& name)
 MainWindow::MainWindow(UserInteraction& interaction, WorkbookSource& source, SettingsPaths paths,
                        QString manualPath, QWidget* parent)
     : QMainWindow(parent), m_interaction(interaction), m_source(source), m_paths(std::move(paths)),
-      m_manualPath(std::move(manualPath)), m_windowState(m_paths.windowStateFile)
+      m_manualPath(std::move(manualPath)), m_windowState(m_paths.windowStateFile),
+      m_settingsFile(m_paths.settingsFile, interaction)
 {
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
     m_lists = std::make_unique<WorkbookLists>(m_source, static_cast<WorkbookListView&>(*this),
                                               m_interaction);
-    m_formatEditor = new FormatEditorWindow(m_formats, m_windowState, this);
+    const auto save = [this] { return m_settingsFile.SaveSettingsFile(m_formats, m_files); };
+    m_fileSettings = std::make_unique<NamedSettings<FileSetting>>(
+        SettingKind::File, m_files, static_cast<SettingView<FileSetting>&>(*this), m_interaction,
+        m_windowState, save);
+    m_formatEditor = new FormatEditorWindow(m_formats, m_windowState, m_interaction, save, this);
     m_formatEditor->hide();
+    connect(m_formatEditor, &FormatEditorWindow::mainWindowWanted, this, [this] {
+        raise();
+        activateWindow();
+    });
 
     m_central = named(new QWidget(this), QStringLiteral("frmMainClient"));
     setCentralWidget(m_central);
@@ -85,6 +94,23 @@ MainWindow::MainWindow(UserInteraction& interaction, WorkbookSource& source, Set
     createMenus();
     createLeftPane(m_central);
     createRightPane(m_central);
+    watchForEdits();
+}
+
+void MainWindow::watchForEdits()
+{
+    for (QPlainTextEdit* box : m_txtText) {
+        connect(box, &QPlainTextEdit::textChanged, this, &MainWindow::showModifiedMark);
+    }
+    for (QLineEdit* box :
+         {m_txtOutputFileStr[0], m_txtOutputFileStr[1], m_txtOutputFile, m_txtOutputDir}) {
+        connect(box, &QLineEdit::textChanged, this, &MainWindow::showModifiedMark);
+    }
+    for (QAbstractButton* button : {static_cast<QAbstractButton*>(m_optOutputFile[0]),
+                                    static_cast<QAbstractButton*>(m_chkOutputFileStr[0]),
+                                    static_cast<QAbstractButton*>(m_chkOutputFileStr[1])}) {
+        connect(button, &QAbstractButton::toggled, this, &MainWindow::showModifiedMark);
+    }
 }
 
 MainWindow::~MainWindow() = default;
@@ -169,12 +195,26 @@ void MainWindow::createRightPane(QWidget* central)
     m_cmbName = named(new QComboBox(central), QStringLiteral("cmbName"));
     m_cmbName->setEditable(true);
     m_cmbName->setInsertPolicy(QComboBox::NoInsert);
-    connect(m_cmbName, &QComboBox::activated, this,
-            [this](int position) { chooseFileSetting(position); });
+    connect(m_cmbName, &QComboBox::activated, this, [this](int position) {
+        m_fileSettings->choose(position);
+        showModifiedMark();
+    });
+    connect(m_cmbName, &QComboBox::editTextChanged, this, &MainWindow::showModifiedMark);
+    m_lblModified = named(new QLabel(central), QStringLiteral("lblModified"));
+    m_lblModified->setAlignment(Qt::AlignCenter);
+    m_lblModified->setToolTip(QStringLiteral("登録されていない変更があります"));
     m_cmdAdd =
         named(new QPushButton(QStringLiteral("登録(&S)"), central), QStringLiteral("cmdAdd"));
     m_cmdDelete =
         named(new QPushButton(QStringLiteral("削除(&D)"), central), QStringLiteral("cmdDelete"));
+    connect(m_cmdAdd, &QPushButton::clicked, this, [this] {
+        m_fileSettings->registerSetting();
+        showModifiedMark();
+    });
+    connect(m_cmdDelete, &QPushButton::clicked, this, [this] {
+        m_fileSettings->deleteSetting();
+        showModifiedMark();
+    });
     m_cmdAdd->setGeometry(twipsRect(*this, 0, 0, kButtonWidth, kButtonHeight));
     m_cmdDelete->setGeometry(twipsRect(*this, 0, 0, kButtonWidth, kButtonHeight));
 
@@ -306,7 +346,11 @@ void MainWindow::sizeControls(double splitter)
                                twipsToPixelsY(*this, kTopRowHeight),
                                twipsToPixelsX(*this, mainWidth), m_cntMain->height());
     }
-    placeTwips(m_cmbName, splitter + kPaneGap, 0, mainWidth - 2 * kButtonWidth + 20, kTopRowHeight);
+    // The name box leaves room at its right end for the mark of unregistered edits.
+    const double nameWidth = mainWidth - 2 * kButtonWidth + 20 - kModifiedMarkWidth;
+    placeTwips(m_cmbName, splitter + kPaneGap, 0, nameWidth, kTopRowHeight);
+    placeTwips(m_lblModified, splitter + kPaneGap + nameWidth, 0, kModifiedMarkWidth,
+               kTopRowHeight);
     cntMainResize();
 }
 
@@ -408,19 +452,18 @@ void MainWindow::startUp()
     show();
     repaint();
 
-    SettingsFile(m_paths.settingsFile, m_interaction).LoadSettingsFile(m_formats, m_files);
-    m_cmbName->clear();
-    for (const FileSetting& file : m_files) {
-        m_cmbName->addItem(file.Name);
-    }
+    m_settingsFile.LoadSettingsFile(m_formats, m_files);
+    m_fileSettings->showNames();
     m_cmbName->setCurrentIndex(-1);
-    m_formatEditor->refreshNames();
+    m_cmbName->setEditText(QString());
+    m_formatEditor->showNames();
     if (const auto position = m_windowState.chosenPosition(SettingKind::File, m_files.size())) {
-        chooseFileSetting(*position);
+        m_fileSettings->choose(*position);
     }
     if (const auto position = m_windowState.chosenPosition(SettingKind::Format, m_formats.size())) {
         m_formatEditor->choosePosition(*position);
     }
+    showModifiedMark();
     m_lists->refresh();
 }
 
@@ -454,6 +497,13 @@ void MainWindow::restoreWindowState()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (hasUnregisteredEdits() &&
+        m_interaction.showMessage(QStringLiteral("登録されていない変更があります。終了しますか？"),
+                                  MessageIcon::Question, MessageButtons::YesNo,
+                                  Answer::No) != Answer::Yes) {
+        event->ignore();
+        return;
+    }
     saveWindowState();
     m_formatEditor->hide();
     event->accept();
@@ -583,29 +633,69 @@ FileSetting MainWindow::fileSettingFromControls() const
     return setting;
 }
 
-void MainWindow::showFileSetting(const FileSetting& setting)
+bool MainWindow::hasUnregisteredEdits() const
 {
+    return m_fileSettings->hasUnregisteredEdits() || m_formatEditor->hasUnregisteredEdits();
+}
+
+void MainWindow::showModifiedMark()
+{
+    m_lblModified->setText(m_fileSettings->hasUnregisteredEdits() ? QStringLiteral("*")
+                                                                  : QString());
+}
+
+QString MainWindow::nameText() const
+{
+    return m_cmbName->currentText();
+}
+
+void MainWindow::setNameText(const QString& name)
+{
+    m_cmbName->setEditText(name);
+}
+
+void MainWindow::focusName()
+{
+    m_cmbName->setFocus();
+}
+
+void MainWindow::appendName(const QString& name)
+{
+    const QString typed = m_cmbName->currentText();
+    m_cmbName->addItem(name);
+    m_cmbName->setEditText(typed);
+}
+
+void MainWindow::removeName(qsizetype position)
+{
+    m_cmbName->removeItem(static_cast<int>(position));
+}
+
+void MainWindow::chooseName(qsizetype position)
+{
+    m_cmbName->setCurrentIndex(static_cast<int>(position));
+}
+
+FileSetting MainWindow::recordFromControls() const
+{
+    return fileSettingFromControls();
+}
+
+void MainWindow::showRecord(const FileSetting& setting)
+{
+    m_cmbName->setEditText(setting.Name);
     for (int i = 0; i < 3; ++i) {
         m_txtText[i]->setPlainText(toBoxText(setting.Text[i]));
     }
-    m_optOutputFile[setting.OutputFile == 0 ? 0 : 1]->setChecked(true);
+    // Values the controls cannot show (a hand-edited file) show as option 0 and
+    // unchecked.
+    m_optOutputFile[setting.OutputFile == 1 ? 1 : 0]->setChecked(true);
     for (int i = 0; i < 2; ++i) {
         m_chkOutputFileStr[i]->setChecked(setting.OutputFileStrCheck[i] == 1);
         m_txtOutputFileStr[i]->setText(setting.OutputFileStr[i]);
     }
     m_txtOutputFile->setText(setting.OutputFileName);
     m_txtOutputDir->setText(setting.OutputDir);
-}
-
-bool MainWindow::chooseFileSetting(qsizetype position)
-{
-    if (position < 0 || position >= m_files.size() || position >= m_cmbName->count()) {
-        return false;
-    }
-    m_cmbName->setCurrentIndex(static_cast<int>(position));
-    showFileSetting(m_files.at(position));
-    m_windowState.setChosenPosition(SettingKind::File, position);
-    return true;
 }
 
 // ---- Commands ----

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/named_settings.h"
+#include "settings/settings_file.h"
 #include "settings/settings_paths.h"
 #include "settings/settings_records.h"
 #include "settings/window_state.h"
@@ -30,7 +32,7 @@ class WorkbookSource;
 // The main window "Tavrune for Excel": the workbook and sheet lists on the left,
 // the file setting (templates and output options) on the right, the menus, and
 // the program's start-up and shut-down.
-class MainWindow : public QMainWindow, private WorkbookListView
+class MainWindow : public QMainWindow, private WorkbookListView, private SettingView<FileSetting>
 {
     Q_OBJECT
 
@@ -59,7 +61,7 @@ public:
 
     // The file setting as the right pane shows it; templates with CR LF breaks.
     FileSetting fileSettingFromControls() const;
-    void showFileSetting(const FileSetting& setting);
+    bool hasUnregisteredEdits() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +75,7 @@ private:
     void createRightPane(QWidget* central);
     void createTemplatePage();
     void createOutputPage();
+    void watchForEdits();
 
     // Layout, in twips, whenever the window, the splitter or the page changes.
     void formResize();
@@ -85,7 +88,7 @@ private:
 
     void restoreWindowState();
     void saveWindowState();
-    bool chooseFileSetting(qsizetype position);
+    void showModifiedMark();
 
     void onMnuFileMakeClicked();
     void onMnuViewAboutToShow();
@@ -111,13 +114,25 @@ private:
     void showSelectionCount() override;
     void showRecentFiles(const QStringList& paths) override;
 
+    // The controls of the named file settings.
+    QString nameText() const override;
+    void setNameText(const QString& name) override;
+    void focusName() override;
+    void appendName(const QString& name) override;
+    void removeName(qsizetype position) override;
+    void chooseName(qsizetype position) override;
+    FileSetting recordFromControls() const override;
+    void showRecord(const FileSetting& record) override;
+
     UserInteraction& m_interaction;
     WorkbookSource& m_source;
     SettingsPaths m_paths;
     QString m_manualPath;
     WindowState m_windowState;
+    SettingsFile m_settingsFile;
     FormatSettings m_formats;
     FileSettings m_files;
+    std::unique_ptr<NamedSettings<FileSetting>> m_fileSettings;
     FormatEditorWindow* m_formatEditor = nullptr;
     std::unique_ptr<WorkbookLists> m_lists;
 
@@ -131,6 +146,7 @@ private:
     SplitterHandle* m_imgSplitter = nullptr;
     QWidget* m_picSplitter = nullptr;
     QComboBox* m_cmbName = nullptr;
+    QLabel* m_lblModified = nullptr;
     QPushButton* m_cmdAdd = nullptr;
     QPushButton* m_cmdDelete = nullptr;
     QWidget* m_cntMain = nullptr;

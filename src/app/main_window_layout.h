@@ -13,6 +13,7 @@ constexpr double kMinimumLeftPane = 1580;
 constexpr double kRightPaneReserve = 4300; // kept for the right pane when the window shrinks
 constexpr double kMinimumWidth = 6000;
 constexpr double kMinimumHeight = 5500;
+constexpr double kModifiedMarkWidth = 180; // the "*" beside the name box
 } // namespace MainWindowMetrics
 
 // The splitter position after a window resize: at most the inner width less the

@@ -1,13 +1,18 @@
 #include "format_editor/format_editor_window.h"
 
+#include "settings/text_to_number.h"
 #include "settings/window_state.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tavrune {
@@ -21,6 +26,8 @@ struct FieldRow
     const char16_t* hint; // the placeholder the field feeds, or the hint beside it
 };
 
+// Grouped as a sheet is read: the table's cells, the column letters and their
+// marks, the extra cells.
 const FieldRow kRows[] = {
     {FormatField::TableName, "txtTableName", u"[%TableName]"},
     {FormatField::TableTitle, "txtTableTitle", u"[%TableTitle]"},
@@ -43,23 +50,56 @@ const FieldRow kRows[] = {
     {FormatField::Etc4, "txtEtc4", u"[%etc4]"},
 };
 
+// Rows after which a little space separates the groups.
+bool endsGroup(FormatField field)
+{
+    return field == FormatField::RowStart || field == FormatField::RowScale ||
+           field == FormatField::Comment;
+}
+
 } // namespace
 
-FormatEditorWindow::FormatEditorWindow(const FormatSettings& formats, WindowState& windowState,
+FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& windowState,
+                                       UserInteraction& interaction, std::function<bool()> save,
                                        QWidget* parent)
-    : QWidget(parent, Qt::Window), m_formats(formats), m_windowState(windowState)
+    : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmFormat"));
     setWindowTitle(QStringLiteral("ﾌｫｰﾏｯﾄ設定"));
+    m_settings = std::make_unique<NamedSettings<FormatSetting>>(
+        SettingKind::Format, formats, static_cast<SettingView<FormatSetting>&>(*this), interaction,
+        windowState, std::move(save));
 
     auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
     m_name = new QComboBox(this);
     m_name->setObjectName(QStringLiteral("cmbName"));
     m_name->setEditable(true);
     m_name->setInsertPolicy(QComboBox::NoInsert);
-    layout->addWidget(m_name);
     connect(m_name, &QComboBox::activated, this,
             [this](int position) { choosePosition(position); });
+    connect(m_name, &QComboBox::editTextChanged, this, &FormatEditorWindow::showModifiedMark);
+    m_modified = new QLabel(this);
+    m_modified->setObjectName(QStringLiteral("lblModified"));
+    m_modified->setToolTip(QStringLiteral("登録されていない変更があります"));
+    m_modified->setFixedWidth(m_modified->fontMetrics().horizontalAdvance(u'*') * 2);
+    auto* add = new QPushButton(QStringLiteral("登録(&S)"), this);
+    add->setObjectName(QStringLiteral("cmdAdd"));
+    connect(add, &QPushButton::clicked, this, [this] {
+        m_settings->registerSetting();
+        showModifiedMark();
+    });
+    auto* remove = new QPushButton(QStringLiteral("削除(&D)"), this);
+    remove->setObjectName(QStringLiteral("cmdDelete"));
+    connect(remove, &QPushButton::clicked, this, [this] {
+        m_settings->deleteSetting();
+        showModifiedMark();
+    });
+    top->addWidget(m_name, 1);
+    top->addWidget(m_modified);
+    top->addWidget(add);
+    top->addWidget(remove);
+    layout->addLayout(top);
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("fraFormat"));
@@ -69,15 +109,27 @@ FormatEditorWindow::FormatEditorWindow(const FormatSettings& formats, WindowStat
         auto* label = new QLabel(formatFieldLabel(spec.field), frame);
         auto* edit = new QLineEdit(frame);
         edit->setObjectName(QString::fromLatin1(spec.objectName));
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textChanged, this, &FormatEditorWindow::showModifiedMark);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row, 1);
         grid->addWidget(new QLabel(QString::fromUtf16(spec.hint), frame), row, 2);
         m_fields.insert(spec.field, edit);
         ++row;
+        if (endsGroup(spec.field)) {
+            grid->setRowMinimumHeight(row++, 6);
+        }
     }
     layout->addWidget(frame);
+
+    // Ctrl+F switches back and forth between this window and the main window.
+    auto* toMain = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    toMain->setContext(Qt::WindowShortcut);
+    connect(toMain, &QShortcut::activated, this, &FormatEditorWindow::mainWindowWanted);
 }
+
+FormatEditorWindow::~FormatEditorWindow() = default;
 
 FormatSetting FormatEditorWindow::fields() const
 {
@@ -107,8 +159,93 @@ QString FormatEditorWindow::rowStartText() const
     return field(FormatField::RowStart)->text();
 }
 
+void FormatEditorWindow::showNames()
+{
+    m_settings->showNames();
+    m_name->setCurrentIndex(-1);
+    m_name->setEditText(QString());
+}
+
+bool FormatEditorWindow::choosePosition(qsizetype position)
+{
+    const bool chosen = m_settings->choose(position);
+    showModifiedMark();
+    return chosen;
+}
+
+bool FormatEditorWindow::hasUnregisteredEdits() const
+{
+    return m_settings->hasUnregisteredEdits();
+}
+
+void FormatEditorWindow::showModifiedMark()
+{
+    m_modified->setText(hasUnregisteredEdits() ? QStringLiteral("*") : QString());
+}
+
+void FormatEditorWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hide();
+}
+
+bool FormatEditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A field that gets the focus, by mouse or key, has its whole text selected,
+    // so typing replaces it. After a click the press would undo the selection, so
+    // it is made once the click has been handled.
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+            QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- The controls of the named formats ----
+
+QString FormatEditorWindow::nameText() const
+{
+    return m_name->currentText();
+}
+
+void FormatEditorWindow::setNameText(const QString& name)
+{
+    m_name->setEditText(name);
+}
+
+void FormatEditorWindow::focusName()
+{
+    m_name->setFocus();
+}
+
+void FormatEditorWindow::appendName(const QString& name)
+{
+    const QString typed = m_name->currentText();
+    m_name->addItem(name);
+    m_name->setEditText(typed);
+}
+
+void FormatEditorWindow::removeName(qsizetype position)
+{
+    m_name->removeItem(static_cast<int>(position));
+}
+
+void FormatEditorWindow::chooseName(qsizetype position)
+{
+    m_name->setCurrentIndex(static_cast<int>(position));
+}
+
+FormatSetting FormatEditorWindow::recordFromControls() const
+{
+    FormatSetting record = fields();
+    record.RowStart = TextToInt32(rowStartText(), formatFieldName(FormatField::RowStart));
+    return record;
+}
+
 void FormatEditorWindow::showRecord(const FormatSetting& record)
 {
+    m_name->setEditText(record.Name);
     field(FormatField::TableName)->setText(record.TableName);
     field(FormatField::TableTitle)->setText(record.TableTitle);
     field(FormatField::RowStart)->setText(QString::number(record.RowStart));
@@ -128,34 +265,6 @@ void FormatEditorWindow::showRecord(const FormatSetting& record)
     field(FormatField::Etc2)->setText(record.Etc[1]);
     field(FormatField::Etc3)->setText(record.Etc[2]);
     field(FormatField::Etc4)->setText(record.Etc[3]);
-}
-
-void FormatEditorWindow::refreshNames()
-{
-    const QString typed = m_name->currentText();
-    m_name->clear();
-    for (const FormatSetting& format : m_formats) {
-        m_name->addItem(format.Name);
-    }
-    m_name->setCurrentIndex(-1);
-    m_name->setEditText(typed);
-}
-
-bool FormatEditorWindow::choosePosition(qsizetype position)
-{
-    if (position < 0 || position >= m_formats.size() || position >= m_name->count()) {
-        return false;
-    }
-    m_name->setCurrentIndex(static_cast<int>(position));
-    showRecord(m_formats.at(position));
-    m_windowState.setChosenPosition(SettingKind::Format, position);
-    return true;
-}
-
-void FormatEditorWindow::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    hide();
 }
 
 } // namespace tavrune

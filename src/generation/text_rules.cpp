@@ -60,19 +60,6 @@ QString TrimTrailingBlanks(const QString& text)
     return text.left(end);
 }
 
-QString trimSpaces(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ') {
-        ++begin;
-    }
-    while (end > begin && text.at(end - 1) == u' ') {
-        --end;
-    }
-    return text.mid(begin, end - begin);
-}
-
 bool markMatches(const QString& mark, const QString& wanted)
 {
     if (wanted == QStringLiteral("[%*]")) {

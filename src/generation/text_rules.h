@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/trim_spaces.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,9 +21,6 @@ void ReplaceAll(QString& text, const QString& placeholder, const QString& value)
 // Removes trailing spaces, then trailing tab characters. Spaces in front of removed
 // tabs stay.
 QString TrimTrailingBlanks(const QString& text);
-
-// Leading and trailing spaces (U+0020 only) removed.
-QString trimSpaces(const QString& text);
 
 // Whether a not-null or index mark matches the format's match string: "[%*]"
 // matches every mark that is not blank, any other string only itself, exactly.

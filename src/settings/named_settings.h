@@ -1,0 +1,81 @@
+#pragma once
+
+#include "settings/settings_records.h"
+#include "settings/window_state.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace tavrune {
+
+class UserInteraction;
+
+// The controls that edit one setting, with a name box listing the registered
+// names: the main window's file setting or the format editor's format.
+template <typename Record> class SettingView
+{
+public:
+    virtual ~SettingView() = default;
+
+    virtual QString nameText() const = 0;
+    virtual void setNameText(const QString& name) = 0;
+    virtual void focusName() = 0;
+    // The name box's list, position i naming record i.
+    virtual void appendName(const QString& name) = 0;
+    virtual void removeName(qsizetype position) = 0;
+    virtual void chooseName(qsizetype position) = 0;
+    // The record as the controls show it (the name from the name box); throws an
+    // Error when a field cannot be stored as it stands.
+    virtual Record recordFromControls() const = 0;
+    // Shows a record in the controls, its name in the name box.
+    virtual void showRecord(const Record& record) = 0;
+};
+
+// Registering, choosing and deleting the named settings of one kind. The
+// controls are a working copy: a run uses them as they stand, and only
+// registering stores them. Every registration and deletion saves the whole
+// settings file.
+template <typename Record> class NamedSettings
+{
+public:
+    // save writes both lists to the settings file and says whether it could.
+    NamedSettings(SettingKind kind, QList<Record>& records, SettingView<Record>& view,
+                  UserInteraction& interaction, WindowState& windowState,
+                  std::function<bool()> save);
+
+    // Stores the controls under the trimmed name, asking before it replaces a
+    // registered setting of exactly that name.
+    void registerSetting();
+    // Deletes the setting named exactly as the name box says, after asking; the
+    // controls keep what they show.
+    void deleteSetting();
+    // Shows the registered setting at position and remembers the position; false
+    // when there is none.
+    bool choose(qsizetype position);
+    // Fills the name box from the list (after the settings file was loaded).
+    void showNames();
+
+    // Whether the controls hold what no registered setting of the name shown
+    // holds, so that closing the program would lose it.
+    bool hasUnregisteredEdits() const;
+
+private:
+    SettingKind m_kind;
+    QList<Record>& m_records;
+    SettingView<Record>& m_view;
+    UserInteraction& m_interaction;
+    WindowState& m_windowState;
+    std::function<bool()> m_save;
+};
+
+// How a record is shown and compared: values the controls cannot show
+// (an output mode or check other than 0 or 1 in a hand-edited file) as the
+// controls show them.
+FileSetting asShown(const FileSetting& record);
+FormatSetting asShown(const FormatSetting& record);
+
+extern template class NamedSettings<FileSetting>;
+extern template class NamedSettings<FormatSetting>;
+
+} // namespace tavrune
