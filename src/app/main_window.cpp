@@ -746,8 +746,12 @@ void MainWindow::onMnuViewFormatClicked()
 {
     if (!m_formatEditor->isVisible()) {
         const QRect frame = frameGeometry();
-        QRect wanted(QPoint(frame.right() + 1, frame.top()),
-                     m_formatEditor->frameGeometry().size());
+        // An editor never shown has no frame yet; it will get one like this window's.
+        QSize size = m_formatEditor->frameGeometry().size();
+        if (m_formatEditor->frameGeometry().size() == m_formatEditor->size()) {
+            size += frame.size() - this->size();
+        }
+        QRect wanted(QPoint(frame.right() + 1, frame.top()), size);
         if (const QScreen* current = screen()) {
             wanted = MoveFormOnScreen(wanted, current->availableGeometry());
         }

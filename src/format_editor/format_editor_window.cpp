@@ -127,6 +127,8 @@ FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& win
     auto* toMain = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
     toMain->setContext(Qt::WindowShortcut);
     connect(toMain, &QShortcut::activated, this, &FormatEditorWindow::mainWindowWanted);
+    // Its size is known before the first showing, which places it by that size.
+    adjustSize();
 }
 
 FormatEditorWindow::~FormatEditorWindow() = default;
