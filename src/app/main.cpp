@@ -7,8 +7,6 @@
 #include "workbook/file_workbook_source.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
@@ -31,12 +29,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavrune"));
-    // The standard buttons read はい, いいえ and キャンセル whatever the locale.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QStringLiteral("qtbase_ja"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    installQtJapanese(app);
     QApplication::setFont(applicationFont(QApplication::font()));
     QApplication::setWindowIcon(programIcon());
 

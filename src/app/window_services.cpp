@@ -1,8 +1,11 @@
 #include "app/window_services.h"
 
+#include <QCoreApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QPushButton>
+#include <QTranslator>
 #include <QWidget>
 #include <QWindow>
 
@@ -35,6 +38,17 @@ QRect MoveFormOnScreen(const QRect& window, const QRect& screen)
         placed.moveTop(screen.top() + screen.height() - window.height());
     }
     return placed;
+}
+
+bool installQtJapanese(QCoreApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 void SetTopMost(QWidget& window, bool on)

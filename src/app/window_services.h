@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QRect>
 
+class QCoreApplication;
 class QPushButton;
 class QWidget;
 
@@ -11,6 +12,10 @@ namespace tavrune {
 
 // The program's icon.
 QIcon programIcon();
+
+// Loads Qt's own Japanese texts (qtbase_ja), so that standard buttons read はい,
+// いいえ and キャンセル whatever the locale; false when they are not installed.
+bool installQtJapanese(QCoreApplication& application);
 
 // Places a window so that it does not stick out of the screen: a negative left or
 // top becomes the screen's; a window that would stick out to the right or at the

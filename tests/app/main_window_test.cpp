@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -359,6 +360,35 @@ TEST_F(MainWindowTest, AboutShowsCaptionVersionAndFollowsTopMost)
         find<QAction>("mnuHelp_Ver")->trigger();
         EXPECT_TRUE(seen);
     }
+}
+
+TEST(WindowServicesTest, StandardButtonsAndFontsAreJapanese)
+{
+    ASSERT_TRUE(installQtJapanese(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tavrune for Excel"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto caption = [&](QMessageBox::StandardButton button) {
+        return box.button(button)->text().remove(u'&');
+    };
+    EXPECT_TRUE(caption(QMessageBox::Yes).startsWith(u"はい"))
+        << caption(QMessageBox::Yes).toStdString();
+    EXPECT_TRUE(caption(QMessageBox::No).startsWith(u"いいえ"))
+        << caption(QMessageBox::No).toStdString();
+    EXPECT_TRUE(caption(QMessageBox::Cancel).startsWith(u"キャンセル"))
+        << caption(QMessageBox::Cancel).toStdString();
+
+    // Every font the windows use has glyphs for kana and kanji, half-width kana
+    // included, so nothing shows as boxes.
+    for (const QFont& font : {templateFont(), boldLabelFont(), applicationFont(QFont())}) {
+        const QFontMetrics metrics(font);
+        for (const char16_t c : {u'漢', u'ｶ', u'あ', u'ア'}) {
+            EXPECT_TRUE(metrics.inFont(QChar(c)))
+                << QFontInfo(font).family().toStdString() << " lacks " << int(c);
+        }
+    }
+    EXPECT_EQ(templateFont().families().first(), u"ＭＳ 明朝");
+    EXPECT_EQ(boldLabelFont().families().first(), u"ＭＳ Ｐゴシック");
+    EXPECT_TRUE(boldLabelFont().bold());
 }
 
 TEST(WindowServicesTest, MoveFormOnScreenKeepsWindowsOnTheScreen)

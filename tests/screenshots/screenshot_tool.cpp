@@ -15,12 +15,10 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -44,11 +42,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: tavrune_screenshots OUTPUT_DIRECTORY\n");
         return 2;
     }
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QStringLiteral("qtbase_ja"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    installQtJapanese(app);
     QApplication::setFont(applicationFont(QApplication::font()));
     QApplication::setWindowIcon(programIcon());
     const QDir out(QString::fromLocal8Bit(argv[1]));
