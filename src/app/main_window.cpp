@@ -2,6 +2,7 @@
 
 #include "app/about_dialog.h"
 #include "app/main_window_layout.h"
+#include "app/preview_dock.h"
 #include "app/splitter_handle.h"
 #include "app/twips.h"
 #include "app/window_services.h"
@@ -33,6 +34,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
+#include <limits>
 
 namespace tavrune {
 
@@ -94,6 +96,18 @@ MainWindow::MainWindow(UserInteraction& interaction, WorkbookSource& source, Set
     createMenus();
     createLeftPane(m_central);
     createRightPane(m_central);
+    m_preview = new PreviewDock([this] { return previewOfCurrentSheet(); }, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_preview);
+    m_preview->hide();
+    QAction* preview = m_preview->toggleViewAction();
+    preview->setObjectName(QStringLiteral("mnuView_Preview"));
+    preview->setText(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
+    preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), preview);
+    connect(m_formatEditor, &FormatEditorWindow::fieldsEdited, m_preview,
+            &PreviewDock::scheduleUpdate);
+    connect(m_lstExcelSheet, &QListWidget::currentRowChanged, m_preview,
+            &PreviewDock::scheduleUpdate);
     watchForEdits();
 }
 
@@ -642,6 +656,20 @@ void MainWindow::showModifiedMark()
 {
     m_lblModified->setText(m_fileSettings->hasUnregisteredEdits() ? QStringLiteral("*")
                                                                   : QString());
+    if (m_preview != nullptr) {
+        m_preview->scheduleUpdate();
+    }
+}
+
+SheetPreview MainWindow::previewOfCurrentSheet() const
+{
+    const int row = m_lstExcelSheet->currentRow();
+    if (row < 0 || row >= std::numeric_limits<qint16>::max()) {
+        return {};
+    }
+    return previewSheet(m_source, m_cmbExcelFile->currentText(), static_cast<qint16>(row + 1),
+                        m_formatEditor->fields(), m_formatEditor->rowStartText(),
+                        fileSettingFromControls());
 }
 
 QString MainWindow::nameText() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generation/sheet_preview.h"
 #include "settings/named_settings.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
@@ -25,6 +26,7 @@ class QRadioButton;
 namespace tavrune {
 
 class FormatEditorWindow;
+class PreviewDock;
 class SplitterHandle;
 class UserInteraction;
 class WorkbookSource;
@@ -89,6 +91,7 @@ private:
     void restoreWindowState();
     void saveWindowState();
     void showModifiedMark();
+    SheetPreview previewOfCurrentSheet() const;
 
     void onMnuFileMakeClicked();
     void onMnuViewAboutToShow();
@@ -134,6 +137,7 @@ private:
     FileSettings m_files;
     std::unique_ptr<NamedSettings<FileSetting>> m_fileSettings;
     FormatEditorWindow* m_formatEditor = nullptr;
+    PreviewDock* m_preview = nullptr;
     std::unique_ptr<WorkbookLists> m_lists;
 
     double m_splitter = 0; // twips

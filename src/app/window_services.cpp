@@ -88,6 +88,16 @@ QFont templateFont()
     return font;
 }
 
+QFont monospaceFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("monospace")});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
+
 QFont boldLabelFont()
 {
     QFont font;

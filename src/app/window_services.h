@@ -34,6 +34,8 @@ void setButtonHighlighted(QPushButton& button, bool highlighted);
 // The font of the template boxes: "ＭＳ 明朝" where it exists, else a Japanese
 // serif font, else the generic serif family.
 QFont templateFont();
+// A fixed-pitch font with the same Japanese fallbacks, for the preview.
+QFont monospaceFont();
 // A bold label font: "ＭＳ Ｐゴシック" 9.75 pt where it exists, else a Japanese
 // sans-serif font.
 QFont boldLabelFont();

@@ -183,6 +183,7 @@ bool FormatEditorWindow::hasUnregisteredEdits() const
 void FormatEditorWindow::showModifiedMark()
 {
     m_modified->setText(hasUnregisteredEdits() ? QStringLiteral("*") : QString());
+    Q_EMIT fieldsEdited();
 }
 
 void FormatEditorWindow::closeEvent(QCloseEvent* event)

@@ -48,6 +48,8 @@ public:
 Q_SIGNALS:
     // Ctrl+F in this window: the main window is to come forward.
     void mainWindowWanted();
+    // A field or the name was edited or a format chosen.
+    void fieldsEdited();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -11,6 +11,7 @@
 #include "generation/dialogs/progress_dialog.h"
 #include "workbook/file_workbook_source.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -73,6 +74,13 @@ int main(int argc, char* argv[])
     bool ok = save(window, out, QStringLiteral("main_templates"));
     window.findChild<QPushButton*>(QStringLiteral("cmdSet1"))->click();
     ok = save(window, out, QStringLiteral("main_output")) && ok;
+    window.findChild<QPushButton*>(QStringLiteral("cmdSet0"))->click();
+    sheets->setCurrentRow(0);
+    sheets->item(0)->setSelected(true);
+    window.resize(window.width(), window.height() + 300);
+    window.findChild<QAction*>(QStringLiteral("mnuView_Preview"))->trigger();
+    ok = save(window, out, QStringLiteral("main_preview")) && ok;
+    window.findChild<QAction*>(QStringLiteral("mnuView_Preview"))->trigger();
     ok = save(window.formatEditor(), out, QStringLiteral("frmFormat")) && ok;
     window.formatEditor().hide();
 
