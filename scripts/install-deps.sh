@@ -4,7 +4,7 @@
 set -euo pipefail
 # The windows also need the SVG plugin for the program's icon, Qt's Japanese
 # translations for the standard buttons and Japanese fonts.
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libgsf-1-dev libgtest-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libgsf-1-dev libgtest-dev
     libqt6svg6 qt6-translations-l10n fonts-noto-cjk)
 if [[ ${1:-} == fuzz ]]; then
     packages+=(clang libclang-rt-14-dev llvm-14)

@@ -3,7 +3,10 @@
 #include "common/error.h"
 
 #include <QFile>
+#include <QtEndian>
+#include <algorithm>
 #include <zip.h>
+#include <zlib.h>
 
 namespace tavrune {
 
@@ -15,12 +18,190 @@ namespace {
                 QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(path, why));
 }
 
+constexpr quint16 kStored = 0;
+constexpr quint16 kDeflated = 8;
+constexpr qint64 kInputChunk = 64 * 1024;
+
+quint16 u16(const char* p)
+{
+    return qFromLittleEndian<quint16>(p);
+}
+
+quint32 u32(const char* p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+
+quint64 u64(const char* p)
+{
+    return qFromLittleEndian<quint64>(p);
+}
+
+// Where one entry lies in the file: from its local header to the end of its
+// stored bytes.
+struct Placement
+{
+    quint64 start = 0;
+    quint64 end = 0;
+};
+
+// Reads the central directory again for what libzip does not tell: where each
+// entry's local header lies. Returns the entries in directory order, which is
+// libzip's index order.
+std::vector<Placement> readPlacements(const QString& path)
+{
+    const auto damaged = [&path]() {
+        fail(path, QStringLiteral("zip の中央ディレクトリが壊れています"));
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(path, file.errorString());
+    }
+    const quint64 size = static_cast<quint64>(file.size());
+    const auto readAt = [&](quint64 offset, qint64 length) {
+        if (offset > size || static_cast<quint64>(length) > size - offset ||
+            !file.seek(static_cast<qint64>(offset))) {
+            damaged();
+        }
+        QByteArray bytes = file.read(length);
+        if (bytes.size() != length) {
+            damaged();
+        }
+        return bytes;
+    };
+
+    // The end record is within the last 22 + 65535 bytes.
+    const quint64 tailSize = std::min<quint64>(size, 22 + 65535);
+    const QByteArray tail = readAt(size - tailSize, static_cast<qint64>(tailSize));
+    const qsizetype end = tail.lastIndexOf(QByteArrayLiteral("PK\x05\x06"));
+    if (end < 0 || tail.size() - end < 22) {
+        damaged();
+    }
+    const char* record = tail.constData() + end;
+    quint64 count = u16(record + 10);
+    quint64 directorySize = u32(record + 12);
+    quint64 directoryOffset = u32(record + 16);
+    if (count == 0xFFFF || directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF) {
+        // Zip64: a locator just before the end record points at the zip64 end record.
+        const quint64 endOffset = size - tailSize + static_cast<quint64>(end);
+        if (endOffset < 20) {
+            damaged();
+        }
+        const QByteArray locator = readAt(endOffset - 20, 20);
+        if (!locator.startsWith(QByteArrayLiteral("PK\x06\x07"))) {
+            damaged();
+        }
+        const QByteArray end64 = readAt(u64(locator.constData() + 8), 56);
+        if (!end64.startsWith(QByteArrayLiteral("PK\x06\x06"))) {
+            damaged();
+        }
+        count = u64(end64.constData() + 32);
+        directorySize = u64(end64.constData() + 40);
+        directoryOffset = u64(end64.constData() + 48);
+    }
+    if (count > ZipArchive::kMaxEntries) {
+        fail(path, QStringLiteral("zip のエントリ数が上限 %1 を超えています")
+                       .arg(ZipArchive::kMaxEntries));
+    }
+    const QByteArray directory = readAt(directoryOffset, static_cast<qint64>(directorySize));
+
+    std::vector<Placement> placements;
+    placements.reserve(count);
+    qsizetype at = 0;
+    for (quint64 i = 0; i < count; ++i) {
+        if (directory.size() - at < 46 || u32(directory.constData() + at) != 0x02014B50) {
+            damaged();
+        }
+        const char* header = directory.constData() + at;
+        quint64 compressed = u32(header + 20);
+        const bool size64 = u32(header + 24) == 0xFFFFFFFF;
+        const quint16 nameLength = u16(header + 28);
+        const quint16 extraLength = u16(header + 30);
+        const quint16 commentLength = u16(header + 32);
+        quint64 offset = u32(header + 42);
+        const qsizetype next = at + 46 + nameLength + extraLength + commentLength;
+        if (next > directory.size()) {
+            damaged();
+        }
+        if (compressed == 0xFFFFFFFF || offset == 0xFFFFFFFF) {
+            // The zip64 extra field holds the large values, in this order.
+            const char* extra = header + 46 + nameLength;
+            for (qsizetype e = 0; e + 4 <= extraLength;) {
+                const quint16 id = u16(extra + e);
+                const quint16 length = u16(extra + e + 2);
+                if (e + 4 + length > extraLength) {
+                    damaged();
+                }
+                if (id == 0x0001) {
+                    qsizetype field = e + 4;
+                    const auto take = [&](quint64& value) {
+                        if (field + 8 > e + 4 + length) {
+                            damaged();
+                        }
+                        value = u64(extra + field);
+                        field += 8;
+                    };
+                    quint64 ignored = 0;
+                    if (size64) {
+                        take(ignored);
+                    }
+                    if (compressed == 0xFFFFFFFF) {
+                        take(compressed);
+                    }
+                    if (offset == 0xFFFFFFFF) {
+                        take(offset);
+                    }
+                    break;
+                }
+                e += 4 + length;
+            }
+        }
+        const QByteArray local = readAt(offset, 30);
+        if (u32(local.constData()) != 0x04034B50) {
+            damaged();
+        }
+        const quint64 payload =
+            offset + 30 + u16(local.constData() + 26) + u16(local.constData() + 28);
+        if (compressed > size || payload > size - compressed) {
+            damaged();
+        }
+        placements.push_back({offset, payload + compressed});
+        at = next;
+    }
+    return placements;
+}
+
 } // namespace
 
-ZipEntryDevice::ZipEntryDevice(ZipArchive& archive, zip_file* file, QString name,
-                               quint64 compressedSize)
-    : m_archive(archive), m_file(file), m_name(std::move(name)), m_compressedSize(compressedSize)
+struct ZipEntryDevice::Inflater
 {
+    z_stream stream{};
+    QByteArray input;
+    bool initialised = false;
+
+    ~Inflater()
+    {
+        if (initialised) {
+            inflateEnd(&stream);
+        }
+    }
+};
+
+ZipEntryDevice::ZipEntryDevice(ZipArchive& archive, zip_file* file, QString name,
+                               const Stored& stored)
+    : m_archive(archive), m_file(file), m_name(std::move(name)), m_stored(stored)
+{
+    if (m_stored.method == kDeflated) {
+        m_inflater = std::make_unique<Inflater>();
+        m_inflater->input.resize(kInputChunk);
+        // Raw deflate data, as zip stores it.
+        if (inflateInit2(&m_inflater->stream, -MAX_WBITS) == Z_OK) {
+            m_inflater->initialised = true;
+        } else {
+            m_failure = QStringLiteral("%1 を展開できません").arg(m_name);
+        }
+    }
+    m_crc = static_cast<quint32>(crc32(0, nullptr, 0));
     QIODevice::open(QIODevice::ReadOnly);
 }
 
@@ -29,32 +210,123 @@ ZipEntryDevice::~ZipEntryDevice()
     zip_fclose(m_file);
 }
 
+qint64 ZipEntryDevice::fail(const QString& why)
+{
+    m_failure = why;
+    return -1;
+}
+
 qint64 ZipEntryDevice::readData(char* data, qint64 maxSize)
 {
     if (!m_failure.isEmpty()) {
         return -1;
     }
-    const zip_int64_t got = zip_fread(m_file, data, static_cast<zip_uint64_t>(maxSize));
+    if (m_finished || maxSize <= 0) {
+        return 0;
+    }
+    const qint64 got = produce(data, maxSize);
     if (got < 0) {
-        m_failure =
-            QStringLiteral("%1 が壊れています (%2)")
-                .arg(m_name, QString::fromUtf8(zip_error_strerror(zip_file_get_error(m_file))));
         return -1;
     }
+    if (!account(data, got)) {
+        return -1;
+    }
+    return got;
+}
+
+// Reads stored bytes and turns them into entry bytes: copied for a stored entry,
+// inflated for a deflated one.
+qint64 ZipEntryDevice::produce(char* data, qint64 maxSize)
+{
+    const auto readStored = [this](char* into, qint64 wanted) -> qint64 {
+        const quint64 left = m_stored.compressedSize - m_compressedRead;
+        const qint64 size = static_cast<qint64>(std::min<quint64>(left, quint64(wanted)));
+        if (size == 0) {
+            return 0;
+        }
+        const zip_int64_t got = zip_fread(m_file, into, static_cast<zip_uint64_t>(size));
+        if (got <= 0) {
+            return fail(QStringLiteral("%1 が壊れています (%2)")
+                            .arg(m_name, QString::fromUtf8(
+                                             zip_error_strerror(zip_file_get_error(m_file)))));
+        }
+        m_compressedRead += static_cast<quint64>(got);
+        return got;
+    };
+
+    if (m_stored.method == kStored) {
+        const qint64 got = readStored(data, maxSize);
+        if (got == 0) {
+            m_finished = true;
+        }
+        return got;
+    }
+
+    z_stream& stream = m_inflater->stream;
+    stream.next_out = reinterpret_cast<Bytef*>(data);
+    stream.avail_out = static_cast<uInt>(std::min<qint64>(maxSize, 1 << 30));
+    while (stream.avail_out > 0 && !m_finished) {
+        if (stream.avail_in == 0) {
+            const qint64 got = readStored(m_inflater->input.data(), kInputChunk);
+            if (got < 0) {
+                return -1;
+            }
+            if (got == 0) {
+                return fail(QStringLiteral("%1 が途中で切れています").arg(m_name));
+            }
+            stream.next_in = reinterpret_cast<Bytef*>(m_inflater->input.data());
+            stream.avail_in = static_cast<uInt>(got);
+        }
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        if (result == Z_STREAM_END) {
+            m_finished = true;
+        } else if (result != Z_OK && result != Z_BUF_ERROR) {
+            return fail(
+                QStringLiteral("%1 が壊れています (%2)")
+                    .arg(m_name, QString::fromUtf8(stream.msg != nullptr ? stream.msg : "zlib")));
+        }
+        // Hand over what there is as soon as the stored bytes run dry, so that a
+        // reader waiting for a token is not kept waiting for a full buffer.
+        if (stream.avail_out < static_cast<uInt>(std::min<qint64>(maxSize, 1 << 30)) &&
+            stream.avail_in == 0) {
+            break;
+        }
+    }
+    return static_cast<qint64>(std::min<qint64>(maxSize, 1 << 30)) - stream.avail_out;
+}
+
+// Counts what was produced against the bounds, and checks the size and CRC-32 at
+// the end.
+bool ZipEntryDevice::account(const char* data, qint64 got)
+{
     m_inflated += static_cast<quint64>(got);
     m_archive.m_totalInflated += static_cast<quint64>(got);
+    m_crc = static_cast<quint32>(
+        crc32(m_crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(got)));
+    const quint64 consumed = m_compressedRead - (m_inflater ? m_inflater->stream.avail_in : 0);
     if (m_inflated > ZipArchive::kMaxEntrySize) {
-        m_failure = QStringLiteral("%1 が展開後の上限 %2 MiB を超えています")
-                        .arg(m_name)
-                        .arg(ZipArchive::kMaxEntrySize >> 20);
+        fail(QStringLiteral("%1 が展開後の上限 %2 MiB を超えています")
+                 .arg(m_name)
+                 .arg(ZipArchive::kMaxEntrySize >> 20));
     } else if (m_archive.m_totalInflated > ZipArchive::kMaxTotalSize) {
-        m_failure = QStringLiteral("展開後の合計が上限 %1 MiB を超えています")
-                        .arg(ZipArchive::kMaxTotalSize >> 20);
+        fail(QStringLiteral("展開後の合計が上限 %1 MiB を超えています")
+                 .arg(ZipArchive::kMaxTotalSize >> 20));
     } else if (m_inflated > ZipArchive::kRatioCheckFrom &&
-               m_inflated > ZipArchive::kMaxRatio * std::max<quint64>(m_compressedSize, 1)) {
-        m_failure = QStringLiteral("%1 の圧縮率が異常です").arg(m_name);
+               m_inflated > ZipArchive::kMaxRatio * std::max<quint64>(consumed, 1)) {
+        fail(QStringLiteral("%1 の圧縮率が異常です").arg(m_name));
+    } else if (m_inflated > m_stored.size) {
+        fail(QStringLiteral("%1 の展開後の大きさが記録 (%2 バイト) を超えています")
+                 .arg(m_name)
+                 .arg(m_stored.size));
+    } else if (m_finished && m_inflated != m_stored.size) {
+        fail(QStringLiteral("%1 の展開後の大きさ %2 バイトが記録 (%3 バイト) と違います")
+                 .arg(m_name)
+                 .arg(m_inflated)
+                 .arg(m_stored.size));
+    } else if (m_finished && m_crc != m_stored.crc) {
+        fail(QStringLiteral("%1 の CRC が一致しません (壊れています)").arg(m_name));
     }
-    return m_failure.isEmpty() ? got : -1;
+    return m_failure.isEmpty();
 }
 
 ZipArchive::ZipArchive(const QString& path) : m_path(path)
@@ -74,12 +346,40 @@ ZipArchive::ZipArchive(const QString& path) : m_path(path)
         m_zip = nullptr;
         fail(path, QStringLiteral("zip のエントリ数が上限 %1 を超えています").arg(kMaxEntries));
     }
+    try {
+        checkPlacement(static_cast<quint64>(count));
+    } catch (...) {
+        zip_discard(m_zip);
+        m_zip = nullptr;
+        throw;
+    }
     m_index.reserve(count);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
         if (name != nullptr) {
             // The first entry of a name wins, as a package reader takes it.
-            m_index.insert(normalise(QString::fromUtf8(name)), static_cast<quint64>(i));
+            const QString key = normalise(QString::fromUtf8(name));
+            if (!m_index.contains(key)) {
+                m_index.insert(key, static_cast<quint64>(i));
+            }
+        }
+    }
+}
+
+// Refuses entries whose bytes overlap: several names for one stored entry would
+// let its bytes be inflated once per name.
+void ZipArchive::checkPlacement(quint64 count)
+{
+    std::vector<Placement> placements = readPlacements(m_path);
+    if (placements.size() != count) {
+        fail(m_path, QStringLiteral("zip の中央ディレクトリが壊れています"));
+    }
+    std::sort(placements.begin(), placements.end(),
+              [](const Placement& a, const Placement& b) { return a.start < b.start; });
+    for (size_t i = 1; i < placements.size(); ++i) {
+        if (placements[i].start < placements[i - 1].end) {
+            fail(m_path, QStringLiteral("zip のエントリが重なっています (オフセット %1)")
+                             .arg(placements[i].start));
         }
     }
 }
@@ -112,6 +412,9 @@ std::unique_ptr<ZipEntryDevice> ZipArchive::open(const QString& name)
     if (it == m_index.constEnd()) {
         return nullptr;
     }
+    if (m_opened.contains(it.value())) {
+        fail(m_path, QStringLiteral("%1 が複数の箇所から参照されています").arg(name));
+    }
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_zip, it.value(), 0, &stat) != 0) {
@@ -120,13 +423,34 @@ std::unique_ptr<ZipEntryDevice> ZipArchive::open(const QString& name)
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
         fail(m_path, QStringLiteral("%1 は暗号化されています").arg(name));
     }
-    zip_file* file = zip_fopen_index(m_zip, it.value(), 0);
+    const quint64 needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+    if ((stat.valid & needed) != needed) {
+        fail(m_path, QStringLiteral("%1 の情報を読めません").arg(name));
+    }
+    // Workbook writers store or deflate; other methods only open doors (bzip2
+    // inflates far beyond deflate's ratio, and slowly).
+    if (stat.comp_method != kStored && stat.comp_method != kDeflated) {
+        fail(m_path, QStringLiteral("%1 の圧縮方式 %2 には対応していません")
+                         .arg(name)
+                         .arg(stat.comp_method));
+    }
+    if (stat.size > kMaxEntrySize) {
+        fail(m_path, QStringLiteral("%1 が展開後の上限 %2 MiB を超えています")
+                         .arg(name)
+                         .arg(kMaxEntrySize >> 20));
+    }
+    zip_file* file = zip_fopen_index(m_zip, it.value(), ZIP_FL_COMPRESSED);
     if (file == nullptr) {
         fail(m_path, QStringLiteral("%1 を開けません (%2)")
                          .arg(name, QString::fromUtf8(zip_strerror(m_zip))));
     }
-    const quint64 compressed = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
-    return std::unique_ptr<ZipEntryDevice>(new ZipEntryDevice(*this, file, name, compressed));
+    m_opened.insert(it.value());
+    ZipEntryDevice::Stored stored;
+    stored.method = static_cast<quint16>(stat.comp_method);
+    stored.compressedSize = stat.comp_size;
+    stored.size = stat.size;
+    stored.crc = stat.crc;
+    return std::unique_ptr<ZipEntryDevice>(new ZipEntryDevice(*this, file, name, stored));
 }
 
 QByteArray ZipArchive::readAll(const QString& name)

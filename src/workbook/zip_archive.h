@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QHash>
 #include <QIODevice>
+#include <QSet>
 #include <QString>
 #include <memory>
+#include <vector>
 
 struct zip;
 struct zip_file;
@@ -13,9 +15,12 @@ namespace tavrune {
 
 class ZipArchive;
 
-// A zip entry read as a stream, inflating as it is read. Bytes actually inflated
-// are counted against the archive's bounds; passing one ends reading with an error
-// that limitError() reports.
+// A zip entry read as a stream, inflating as it is read. The entry's stored bytes
+// are read as they are and inflated here, so that what counts is what the entry
+// really holds: the bytes actually inflated are counted against the archive's
+// bounds and against the compressed bytes actually consumed, and at the end the
+// size and CRC-32 must match the central directory. Passing a bound or a mismatch
+// ends reading with an error that failure() reports.
 class ZipEntryDevice : public QIODevice
 {
 public:
@@ -31,31 +36,51 @@ protected:
 
 private:
     friend class ZipArchive;
-    ZipEntryDevice(ZipArchive& archive, zip_file* file, QString name, quint64 compressedSize);
+    struct Inflater;
+    struct Stored
+    {
+        quint16 method = 0;
+        quint64 compressedSize = 0;
+        quint64 size = 0;
+        quint32 crc = 0;
+    };
+    ZipEntryDevice(ZipArchive& archive, zip_file* file, QString name, const Stored& stored);
+
+    qint64 produce(char* data, qint64 maxSize);
+    bool account(const char* data, qint64 got);
+    qint64 fail(const QString& why);
 
     ZipArchive& m_archive;
     zip_file* m_file;
     QString m_name;
-    quint64 m_compressedSize;
+    Stored m_stored;
+    std::unique_ptr<Inflater> m_inflater;
+    quint64 m_compressedRead = 0; // stored bytes taken from the file
     quint64 m_inflated = 0;
+    quint32 m_crc = 0;
+    bool m_finished = false;
     QString m_failure;
 };
 
 // Read access to a zip package with bounds on what its entries may inflate to.
 // Entry names are matched without regard to letter case and with either slash, a
-// leading slash being optional.
+// leading slash being optional; of two entries with one name the first counts.
+// Entries whose stored bytes overlap are refused when the archive opens, and each
+// entry may be opened only once, so no stored byte is inflated twice.
 class ZipArchive
 {
 public:
     static constexpr quint64 kMaxEntries = 100'000;
     static constexpr quint64 kMaxEntrySize = 512ull << 20;
     static constexpr quint64 kMaxTotalSize = 2048ull << 20;
-    // Deflate cannot compress much beyond 1:1032; a higher ratio marks a crafted
-    // entry. Only checked once an entry has inflated past kRatioCheckFrom bytes.
+    // Deflate cannot compress much beyond 1:1032; a higher ratio of inflated bytes
+    // to stored bytes consumed marks a crafted entry. Only checked once an entry
+    // has inflated past kRatioCheckFrom bytes.
     static constexpr quint64 kMaxRatio = 1100;
     static constexpr quint64 kRatioCheckFrom = 1ull << 20;
 
-    // Opens the archive; throws an error naming the file when it is not a zip.
+    // Opens the archive; throws an error naming the file when it is not a zip or
+    // its directory is damaged.
     explicit ZipArchive(const QString& path);
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
@@ -63,7 +88,8 @@ public:
 
     bool contains(const QString& name) const;
     // Opens an entry as a stream; nullptr when there is no such entry. Throws when
-    // the entry cannot be opened (encrypted, unsupported compression).
+    // the entry cannot be opened (encrypted, compressed other than by deflate,
+    // opened before).
     std::unique_ptr<ZipEntryDevice> open(const QString& name);
     // The whole entry, within the bounds; throws when a bound is passed.
     QByteArray readAll(const QString& name);
@@ -75,9 +101,12 @@ public:
 private:
     friend class ZipEntryDevice;
 
+    void checkPlacement(quint64 count);
+
     QString m_path;
     zip* m_zip = nullptr;
     QHash<QString, quint64> m_index; // normalised name -> entry index
+    QSet<quint64> m_opened;
     quint64 m_totalInflated = 0;
 };
 
