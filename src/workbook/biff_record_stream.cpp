@@ -71,8 +71,15 @@ BiffRecord BiffRecordStream::next()
 }
 
 BiffBodyReader::BiffBodyReader(const BiffRecord& record, const QString& path)
-    : m_segments{record.body}, m_path(path), m_type(record.type), m_offset(record.offset)
+    : m_segments{record.body}, m_path(path), m_type(record.type), m_offset(record.offset),
+      m_total(record.body.size())
 {
+}
+
+void BiffBodyReader::addContinue(QByteArrayView body)
+{
+    m_segments.push_back(body);
+    m_total += body.size();
 }
 
 void BiffBodyReader::throwTruncated() const
@@ -83,21 +90,13 @@ void BiffBodyReader::throwTruncated() const
                                   .arg(biffRecordName(m_type)));
 }
 
-qsizetype BiffBodyReader::remaining() const
-{
-    qsizetype total = 0;
-    for (size_t i = m_segment; i < m_segments.size(); ++i) {
-        total += m_segments[i].size();
-    }
-    return total - m_position;
-}
-
 bool BiffBodyReader::advanceIfNeeded()
 {
     while (m_position >= m_segments[m_segment].size()) {
         if (m_segment + 1 >= m_segments.size()) {
             return false;
         }
+        m_passed += m_segments[m_segment].size();
         ++m_segment;
         m_position = 0;
     }
@@ -183,6 +182,7 @@ QString BiffBodyReader::readBiff8Chars(quint32 count, bool highByte)
             if (m_segment + 1 >= m_segments.size()) {
                 throwTruncated();
             }
+            m_passed += m_segments[m_segment].size();
             ++m_segment;
             m_position = 0;
             // Characters going on in a CONTINUE record: a new option byte first.

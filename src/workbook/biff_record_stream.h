@@ -47,10 +47,11 @@ public:
     BiffBodyReader(const BiffRecord& record, const QString& path);
 
     // Adds the body of a CONTINUE record that carries on this record.
-    void addContinue(QByteArrayView body) { m_segments.push_back(body); }
+    void addContinue(QByteArrayView body);
 
-    // Bytes left to read across all pieces.
-    qsizetype remaining() const;
+    // Bytes left to read across all pieces; kept as a count, so that asking costs
+    // nothing however many pieces there are.
+    qsizetype remaining() const { return m_total - m_passed - m_position; }
 
     quint8 readU8();
     quint16 readU16();
@@ -78,7 +79,9 @@ private:
     quint16 m_type = 0;
     qsizetype m_offset = 0;
     size_t m_segment = 0;
-    qsizetype m_position = 0;
+    qsizetype m_position = 0; // in the current piece
+    qsizetype m_passed = 0;   // bytes of the pieces before the current one
+    qsizetype m_total = 0;    // bytes of all pieces
 };
 
 // "0x00FC" for a record type.

@@ -1,6 +1,9 @@
 #include "workbook/ods_reader.h"
 
 #include "common/error.h"
+#include "workbook/allocation_failure.h"
+#include "workbook/quoted_text.h"
+#include "workbook/strict_number.h"
 #include "workbook/xml_guard.h"
 #include "workbook/zip_archive.h"
 
@@ -24,8 +27,8 @@ constexpr QStringView kCalcExtNs =
     u"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
 constexpr QByteArrayView kSpreadsheetMimeType = "application/vnd.oasis.opendocument.spreadsheet";
 
-// Repeat counts are clamped here so that counters never overflow; anything this
-// large already runs past the sheet's last row or column.
+// Larger repeat counts are refused as damaged, so that counters never overflow;
+// anything this large already runs past the sheet's last row or column.
 constexpr qint64 kMaxRepeat = qint64(1) << 31;
 constexpr qint64 kSecondsPerDay = 86400;
 
@@ -46,13 +49,6 @@ QStringView attributeValue(const QXmlStreamAttributes& attributes, QStringView n
         }
     }
     return {};
-}
-
-qint64 repeatCount(const QXmlStreamAttributes& attributes, QStringView name)
-{
-    bool ok = false;
-    const qint64 count = attributeValue(attributes, kTableNs, name).toLongLong(&ok);
-    return ok && count > 1 ? std::min(count, kMaxRepeat) : 1;
 }
 
 // "2024-01-05" or "2024-01-05T09:05:03[.fff]" (a trailing zone is ignored) as a
@@ -105,27 +101,49 @@ std::optional<double> parseDateValue(QStringView text)
 }
 
 // An ISO 8601 duration such as "PT09H05M03S", "PT36H00M00.5S" or "-P1DT2H" as a
-// fraction of a day.
+// fraction of a day: weeks and days, then "T" and hours, minutes and seconds, each
+// at most once and in that order, a fraction only on the last. Years and months
+// have no fixed length and are refused.
 std::optional<double> parseDuration(QStringView text)
 {
     const bool negative = text.startsWith(u'-');
     if (negative) {
         text = text.mid(1);
     }
-    if (!text.startsWith(u'P') || text.size() < 2) {
+    if (!text.startsWith(u'P')) {
         return std::nullopt;
     }
+    struct Unit
+    {
+        char16_t letter;
+        bool inTime;
+        double seconds;
+    };
+    static constexpr Unit kUnits[] = {
+        {u'W', false, 7.0 * kSecondsPerDay},
+        {u'D', false, double(kSecondsPerDay)},
+        {u'H', true, 3600},
+        {u'M', true, 60},
+        {u'S', true, 1},
+    };
     double seconds = 0;
     bool inTime = false;
+    bool timeComponent = false;
+    int next = 0; // the first unit still allowed
     qsizetype i = 1;
     while (i < text.size()) {
-        if (text[i] == u'T' && !inTime) {
+        if (text[i] == u'T') {
+            if (inTime) {
+                return std::nullopt;
+            }
             inTime = true;
             ++i;
             continue;
         }
         const qsizetype start = i;
-        while (i < text.size() && (text[i].isDigit() || text[i] == u'.')) {
+        bool fraction = false;
+        while (i < text.size() && (text[i].isDigit() || (text[i] == u'.' && !fraction))) {
+            fraction = fraction || text[i] == u'.';
             ++i;
         }
         if (i == start || i == text.size()) {
@@ -133,23 +151,21 @@ std::optional<double> parseDuration(QStringView text)
         }
         bool ok = false;
         const double value = text.mid(start, i - start).toDouble(&ok);
-        if (!ok) {
+        const QChar letter = text[i++];
+        int unit = next;
+        while (unit < int(std::size(kUnits)) &&
+               (kUnits[unit].letter != letter || kUnits[unit].inTime != inTime)) {
+            ++unit;
+        }
+        if (!ok || unit == int(std::size(kUnits)) || (fraction && i != text.size())) {
             return std::nullopt;
         }
-        const QChar unit = text[i++];
-        if (!inTime && unit == u'D') {
-            seconds += value * kSecondsPerDay;
-        } else if (!inTime && unit == u'W') {
-            seconds += value * 7 * kSecondsPerDay;
-        } else if (inTime && unit == u'H') {
-            seconds += value * 3600;
-        } else if (inTime && unit == u'M') {
-            seconds += value * 60;
-        } else if (inTime && unit == u'S') {
-            seconds += value;
-        } else {
-            return std::nullopt; // years and months have no fixed length
-        }
+        seconds += value * kUnits[unit].seconds;
+        timeComponent = timeComponent || inTime;
+        next = unit + 1;
+    }
+    if (next == 0 || (inTime && !timeComponent)) {
+        return std::nullopt; // "P", "PT" or "P1DT": nothing, or nothing after "T"
     }
     return (negative ? -seconds : seconds) / kSecondsPerDay;
 }
@@ -159,14 +175,14 @@ class ContentReader
 {
 public:
     ContentReader(const QString& path, ZipEntryDevice& device, WorkbookData& workbook)
-        : m_path(path), m_device(device), m_xml(&device), m_workbook(workbook)
+        : m_path(path), m_guard(device, m_part), m_xml(&m_guard), m_workbook(workbook)
     {
     }
 
     void read();
 
 private:
-    QXmlStreamReader::TokenType next() { return readNextToken(m_xml, m_device, m_path, m_part); }
+    QXmlStreamReader::TokenType next() { return readNextToken(m_xml, m_guard, m_path, m_part); }
     bool isElement(QStringView ns, QStringView name) const
     {
         return m_xml.name() == name && m_xml.namespaceUri() == ns;
@@ -175,7 +191,8 @@ private:
     void readSpreadsheet();
     void readTable();
     void readRow();
-    void readCell(bool covered);
+    void readCell();
+    qint64 repeatCount(const QXmlStreamAttributes& attributes, QStringView name) const;
     void readParagraph(QString& text);
     void appendText(QString& text, QStringView more, qsizetype count = 1);
     Cell makeCell(const QXmlStreamAttributes& attributes, const QString& text, bool hasText);
@@ -185,7 +202,7 @@ private:
 
     const QString& m_path;
     const QString m_part = QStringLiteral("content.xml");
-    ZipEntryDevice& m_device;
+    XmlGuard m_guard;
     QXmlStreamReader m_xml;
     WorkbookData& m_workbook;
     SheetData* m_sheet = nullptr;
@@ -256,12 +273,7 @@ void ContentReader::readSpreadsheet()
 void ContentReader::readTable()
 {
     const QXmlStreamAttributes attributes = m_xml.attributes();
-    const QString name = attributeValue(attributes, kTableNs, u"name").toString();
-    try {
-        m_sheet = &m_workbook.addSheet(name);
-    } catch (const Error& error) {
-        fail(m_path, error.description());
-    }
+    m_sheet = &m_workbook.addSheet(attributeValue(attributes, kTableNs, u"name").toString());
     m_row = 1;
     // Header rows, row groups (nested) and table:table-rows only wrap rows; they
     // are entered rather than skipped.
@@ -307,10 +319,10 @@ void ContentReader::readRow()
         if (token != QXmlStreamReader::StartElement) {
             continue;
         }
-        if (isElement(kTableNs, u"table-cell")) {
-            readCell(false);
-        } else if (isElement(kTableNs, u"covered-table-cell")) {
-            readCell(true);
+        // A cell covered by a merge keeps the value stored in it, as in the other
+        // formats.
+        if (isElement(kTableNs, u"table-cell") || isElement(kTableNs, u"covered-table-cell")) {
+            readCell();
         } else {
             skipElement();
         }
@@ -322,7 +334,20 @@ void ContentReader::readRow()
     m_row = std::min<qint64>(m_row + repeat, qint64(kMaxRow) + 1);
 }
 
-void ContentReader::readCell(bool covered)
+qint64 ContentReader::repeatCount(const QXmlStreamAttributes& attributes, QStringView name) const
+{
+    const QStringView value = attributeValue(attributes, kTableNs, name);
+    if (value.isNull()) {
+        return 1;
+    }
+    const std::optional<quint64> count = parseDecimal(value, kMaxRepeat);
+    if (!count || *count == 0) {
+        failAtCell(QStringLiteral("繰り返し数"), value);
+    }
+    return static_cast<qint64>(*count);
+}
+
+void ContentReader::readCell()
 {
     const QXmlStreamAttributes attributes = m_xml.attributes();
     const qint64 repeat = repeatCount(attributes, u"number-columns-repeated");
@@ -339,7 +364,7 @@ void ContentReader::readCell(bool covered)
         if (token != QXmlStreamReader::StartElement) {
             continue;
         }
-        if (!covered && isElement(kTextNs, u"p")) {
+        if (isElement(kTextNs, u"p")) {
             if (hasText) {
                 appendText(text, u"\n");
             }
@@ -351,8 +376,8 @@ void ContentReader::readCell(bool covered)
     }
 
     const qint64 first = m_column;
-    Cell cell = covered ? Cell{} : makeCell(attributes, text, hasText);
-    // Empty and covered cells, however many, only move the position on.
+    Cell cell = makeCell(attributes, text, hasText);
+    // Empty cells, however many, only move the position on.
     m_column = std::min<qint64>(m_column + repeat, qint64(kMaxColumn) + 1);
     if (cell.kind == CellKind::Empty) {
         return;
@@ -433,10 +458,14 @@ void ContentReader::readParagraph(QString& text)
             if (m_xml.namespaceUri() == kTextNs) {
                 const QStringView element = m_xml.name();
                 if (element == u"s") {
-                    bool ok = false;
                     const QXmlStreamAttributes attributes = m_xml.attributes();
-                    const qint64 count = attributeValue(attributes, kTextNs, u"c").toLongLong(&ok);
-                    appendText(text, u" ", ok && count > 1 ? count : 1);
+                    const QStringView value = attributeValue(attributes, kTextNs, u"c");
+                    const std::optional<quint64> count =
+                        value.isNull() ? 1 : parseDecimal(value, kMaxRepeat);
+                    if (!count) {
+                        failAtCell(QStringLiteral("空白の数"), value);
+                    }
+                    appendText(text, u" ", std::max<qint64>(1, static_cast<qint64>(*count)));
                     skipElement();
                     break;
                 }
@@ -514,11 +543,7 @@ void ContentReader::emitRow(qint64 repeat)
 
 quint32 ContentReader::addString(const QString& text)
 {
-    try {
-        return m_workbook.addString(text);
-    } catch (const Error& error) {
-        fail(m_path, error.description());
-    }
+    return m_workbook.addString(text);
 }
 
 void ContentReader::failAtCell(const QString& what, QStringView value) const
@@ -527,12 +552,10 @@ void ContentReader::failAtCell(const QString& what, QStringView value) const
                      .arg(m_sheet->name())
                      .arg(m_row)
                      .arg(m_column)
-                     .arg(what, value.toString()));
+                     .arg(what, quotedText(value)));
 }
 
-} // namespace
-
-WorkbookData readOdsWorkbook(const QString& path)
+WorkbookData readOdsPackage(const QString& path)
 {
     ZipArchive archive(path);
     // The mimetype entry is optional; when present it must name a spreadsheet.
@@ -541,16 +564,23 @@ WorkbookData readOdsWorkbook(const QString& path)
         const QByteArray mimeType = entry->read(256).trimmed();
         if (mimeType != kSpreadsheetMimeType) {
             fail(path, QStringLiteral("OpenDocument の表計算ファイルではありません (mimetype: %1)")
-                           .arg(QString::fromUtf8(mimeType.left(200))));
+                           .arg(quotedText(QString::fromUtf8(mimeType))));
         }
     }
     std::unique_ptr<ZipEntryDevice> content = archive.open(QStringLiteral("content.xml"));
     if (!content) {
         fail(path, QStringLiteral("content.xml がありません"));
     }
-    WorkbookData workbook;
+    WorkbookData workbook(path);
     ContentReader(path, *content, workbook).read();
     return workbook;
+}
+
+} // namespace
+
+WorkbookData readOdsWorkbook(const QString& path)
+{
+    return readReportingAllocationFailure(path, [&path] { return readOdsPackage(path); });
 }
 
 } // namespace tavrune

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "workbook/number_text.h"
+#include "workbook/quoted_text.h"
 
 #include <algorithm>
 
@@ -60,18 +61,29 @@ const Cell* SheetData::find(CellAddress address) const
     return &*it;
 }
 
+WorkbookData::WorkbookData(QString file) : m_file(std::move(file)) {}
+
+void WorkbookData::failBound(const QString& why) const
+{
+    throw Error(ErrorNumber::ApplicationDefined,
+                m_file.isEmpty()
+                    ? why
+                    : QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(m_file, why));
+}
+
 quint32 WorkbookData::addString(const QString& text)
 {
     if (text.size() > kMaxTextLength) {
-        throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("文字列が長すぎます (%1 文字、上限 %2 文字)。")
-                        .arg(text.size())
-                        .arg(kMaxTextLength));
+        failBound(QStringLiteral("文字列が長すぎます (%1 文字、上限 %2 文字)。")
+                      .arg(text.size())
+                      .arg(kMaxTextLength));
+    }
+    if (static_cast<qsizetype>(m_strings.size()) >= kMaxStrings) {
+        failBound(QStringLiteral("文字列の数が上限 %1 を超えています。").arg(kMaxStrings));
     }
     m_totalTextLength += text.size();
     if (m_totalTextLength > kMaxTotalTextLength) {
-        throw Error(
-            ErrorNumber::ApplicationDefined,
+        failBound(
             QStringLiteral("文字列の合計が上限 %1 文字を超えています。").arg(kMaxTotalTextLength));
     }
     m_strings.push_back(text);
@@ -81,8 +93,12 @@ quint32 WorkbookData::addString(const QString& text)
 SheetData& WorkbookData::addSheet(const QString& name)
 {
     if (static_cast<qsizetype>(m_sheets.size()) >= kMaxSheets) {
-        throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("シートの数が上限 %1 を超えています。").arg(kMaxSheets));
+        failBound(QStringLiteral("シートの数が上限 %1 を超えています。").arg(kMaxSheets));
+    }
+    if (name.size() > kMaxSheetNameLength) {
+        failBound(QStringLiteral("シート名 \"%1\" が上限 %2 文字を超えています。")
+                      .arg(quotedText(name))
+                      .arg(kMaxSheetNameLength));
     }
     m_sheets.emplace_back(name);
     return m_sheets.back();
@@ -92,8 +108,7 @@ void WorkbookData::addCell(SheetData& sheet, const Cell& cell)
 {
     sheet.addCell(cell);
     if (++m_cellCount > kMaxCells) {
-        throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("セルの数が上限 %1 を超えています。").arg(kMaxCells));
+        failBound(QStringLiteral("セルの数が上限 %1 を超えています。").arg(kMaxCells));
     }
 }
 

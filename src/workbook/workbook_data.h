@@ -3,6 +3,7 @@
 #include "workbook/cell_address.h"
 
 #include <QString>
+#include <deque>
 #include <vector>
 
 namespace tavrune {
@@ -70,11 +71,18 @@ private:
 class WorkbookData
 {
 public:
+    // file names the workbook's file in the errors of the bounds; empty for a
+    // workbook made in memory.
+    explicit WorkbookData(QString file = {});
+
     // Bounds on what one file may make the program hold.
     static constexpr qsizetype kMaxCells = 5'000'000;
     static constexpr qsizetype kMaxSheets = 10'000;
     static constexpr qsizetype kMaxTextLength = 1'000'000;
     static constexpr qsizetype kMaxTotalTextLength = 200'000'000;
+    // Every text counts, empty ones too: each costs memory of its own.
+    static constexpr qsizetype kMaxStrings = 5'000'000;
+    static constexpr qsizetype kMaxSheetNameLength = 255;
 
     // Adds a text to the pool and returns its index. Throws when the pool outgrows
     // its bounds.
@@ -82,7 +90,8 @@ public:
     const QString& string(quint32 index) const { return m_strings.at(index); }
     qsizetype stringCount() const { return static_cast<qsizetype>(m_strings.size()); }
 
-    // Adds an empty worksheet at the end and returns it. Throws past kMaxSheets.
+    // Adds an empty worksheet at the end and returns it. Throws past kMaxSheets or
+    // for a name longer than kMaxSheetNameLength.
     SheetData& addSheet(const QString& name);
     // Adds a cell to one of this workbook's sheets. Throws once the workbook holds
     // more than kMaxCells cells.
@@ -101,7 +110,12 @@ public:
     QString cellText(const SheetData& sheet, CellAddress address) const;
 
 private:
-    std::vector<QString> m_strings;
+    [[noreturn]] void failBound(const QString& why) const;
+
+    QString m_file;
+    // A deque grows without copying what it holds, so a large pool never needs
+    // twice its size while it grows.
+    std::deque<QString> m_strings;
     std::vector<SheetData> m_sheets;
     qsizetype m_totalTextLength = 0;
     qsizetype m_cellCount = 0;

@@ -1,6 +1,7 @@
 #include "workbook/workbook_file_reader.h"
 
 #include "common/error.h"
+#include "workbook/allocation_failure.h"
 #include "workbook/ods_reader.h"
 #include "workbook/xls_reader.h"
 #include "workbook/xlsx_reader.h"
@@ -37,9 +38,7 @@ FileKind kindOf(const QByteArray& head)
     throw Error(number, QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(path, why));
 }
 
-} // namespace
-
-WorkbookData readWorkbookFile(const QString& path)
+WorkbookData readKnownFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -47,6 +46,11 @@ WorkbookData readWorkbookFile(const QString& path)
     }
     if (info.isDir()) {
         fail(ErrorNumber::PathFileAccess, path, QStringLiteral("フォルダです"));
+    }
+    // A pipe or a device would block the read or never end; only plain files are
+    // workbooks.
+    if (!info.isFile()) {
+        fail(ErrorNumber::PathFileAccess, path, QStringLiteral("通常のファイルではありません"));
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -76,6 +80,13 @@ WorkbookData readWorkbookFile(const QString& path)
          head.isEmpty() ? QStringLiteral("空のファイルです")
                         : QStringLiteral("対応しているブックの形式 (.xlsx, .xlsm, .xls, .ods) "
                                          "ではありません"));
+}
+
+} // namespace
+
+WorkbookData readWorkbookFile(const QString& path)
+{
+    return readReportingAllocationFailure(path, [&path] { return readKnownFile(path); });
 }
 
 } // namespace tavrune

@@ -1,5 +1,6 @@
 #include "workbook/xls_reader.h"
 
+#include "workbook/allocation_failure.h"
 #include "workbook/biff_record_stream.h"
 #include "workbook/compound_file.h"
 #include "workbook/number_format.h"
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QStringDecoder>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <unordered_set>
@@ -168,21 +170,32 @@ class XlsParser
 {
 public:
     XlsParser(const QString& path, const QByteArray& data)
-        : m_path(path), m_records(data, m_path), m_decoder(decoderForCodePage(1252))
+        : m_path(path), m_records(data, m_path), m_decoder(decoderForCodePage(1252)),
+          m_workbook(path)
     {
     }
 
     WorkbookData parse()
     {
         readGlobals();
-        std::unordered_set<quint32> offsets;
+        std::unordered_set<quint32> seen;
+        std::vector<quint32> offsets;
+        offsets.reserve(m_entries.size());
         for (const SheetEntry& entry : m_entries) {
-            if (!offsets.insert(entry.offset).second) {
+            if (!seen.insert(entry.offset).second) {
                 fail(QStringLiteral("シート \"%1\" の位置 %2 が他のシートと重なっています。")
                          .arg(entry.name)
                          .arg(entry.offset));
             }
-            readSheet(entry);
+            offsets.push_back(entry.offset);
+        }
+        std::sort(offsets.begin(), offsets.end());
+        for (const SheetEntry& entry : m_entries) {
+            // A sheet ends before the next sheet begins, so that no record is read
+            // for two sheets: sheets pointing into one chain of nested BOF records
+            // would otherwise each scan the rest of the chain.
+            const auto next = std::upper_bound(offsets.begin(), offsets.end(), entry.offset);
+            readSheet(entry, next == offsets.end() ? m_records.size() : qsizetype(*next));
         }
         return std::move(m_workbook);
     }
@@ -396,7 +409,7 @@ private:
         return index;
     }
 
-    void readSheet(const SheetEntry& entry)
+    void readSheet(const SheetEntry& entry, qsizetype end)
     {
         SheetData& sheet = m_workbook.addSheet(entry.name);
         if (entry.offset >= m_records.size()) {
@@ -424,6 +437,12 @@ private:
         bool sawEof = false;
         bool dialog = false;
         while (!m_records.atEnd()) {
+            if (m_records.position() >= end) {
+                fail(QStringLiteral("シート \"%1\" が EOF レコードの前に次のシートの位置 %2 に"
+                                    "達しています。")
+                         .arg(entry.name)
+                         .arg(end));
+            }
             const BiffRecord record = m_records.next();
             if (record.type == Record::Bof) {
                 ++depth;
@@ -618,8 +637,10 @@ private:
 
 WorkbookData readXlsWorkbook(const QString& path)
 {
-    const QByteArray data = readXlsWorkbookStream(path);
-    return XlsParser(path, data).parse();
+    return readReportingAllocationFailure(path, [&path] {
+        const QByteArray data = readXlsWorkbookStream(path);
+        return XlsParser(path, data).parse();
+    });
 }
 
 } // namespace tavrune

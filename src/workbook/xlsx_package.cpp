@@ -1,6 +1,8 @@
 #include "workbook/xlsx_package.h"
 
 #include "common/error.h"
+#include "workbook/quoted_text.h"
+#include "workbook/workbook_data.h"
 #include "workbook/xml_guard.h"
 #include "workbook/zip_archive.h"
 
@@ -152,19 +154,20 @@ void failXlsx(const QString& file, const QString& why)
 }
 
 XlsxPartReader::XlsxPartReader(ZipArchive& archive, const QString& part)
-    : m_device(archive.open(part)), m_file(archive.path()), m_part(part)
+    : m_device(archive.open(part)), m_file(archive.path()), m_part(quotedText(part))
 {
     if (!m_device) {
-        fail(QStringLiteral("%1 がありません").arg(part));
+        fail(QStringLiteral("%1 がありません").arg(m_part));
     }
-    m_xml.setDevice(m_device.get());
+    m_guard = std::make_unique<XmlGuard>(*m_device, m_part);
+    m_xml.setDevice(m_guard.get());
 }
 
 XlsxPartReader::~XlsxPartReader() = default;
 
 QXmlStreamReader::TokenType XlsxPartReader::next()
 {
-    return readNextToken(m_xml, *m_device, m_file, m_part);
+    return readNextToken(m_xml, *m_guard, m_file, m_part);
 }
 
 XlsxNamespace XlsxPartReader::elementNamespace() const
@@ -214,6 +217,13 @@ void XlsxPartReader::appendElementText(QString& text)
             break;
         case QXmlStreamReader::Characters:
             if (depth == 1) {
+                // Checked as the text grows, so that a text in many pieces cannot
+                // grow past the bound before it is checked.
+                if (text.size() + m_xml.text().size() > WorkbookData::kMaxTextLength) {
+                    fail(QStringLiteral("%1 の文字列が上限 %2 文字を超えています")
+                             .arg(m_part)
+                             .arg(WorkbookData::kMaxTextLength));
+                }
                 text += m_xml.text();
             }
             break;
@@ -230,28 +240,78 @@ void XlsxPartReader::fail(const QString& why) const
     failXlsx(m_file, why);
 }
 
-std::vector<XlsxRelationship> readXlsxRelationships(ZipArchive& archive, const QString& sourcePart)
+const XlsxRelationship* XlsxRelationships::find(const QString& id) const
+{
+    const auto it = byId.constFind(id);
+    return it == byId.constEnd() ? nullptr : &it.value();
+}
+
+const XlsxRelationship* XlsxRelationships::find(XlsxRelationshipKind kind) const
+{
+    for (const XlsxRelationship& relationship : firstOfKind) {
+        if (relationship.kind == kind) {
+            return &relationship;
+        }
+    }
+    return nullptr;
+}
+
+XlsxRelationships readXlsxRelationships(ZipArchive& archive, const QString& sourcePart)
 {
     const QString relsPart = xlsxRelationshipsPartName(sourcePart);
     if (!archive.contains(relsPart)) {
-        failXlsx(archive.path(), QStringLiteral("関係の定義 %1 がありません").arg(relsPart));
+        failXlsx(archive.path(),
+                 QStringLiteral("関係の定義 %1 がありません").arg(quotedText(relsPart)));
     }
     XlsxPartReader reader(archive, relsPart);
-    std::vector<XlsxRelationship> relationships;
+    XlsxRelationships relationships;
+    qsizetype count = 0;
+    qsizetype worksheets = 0;
     while (reader.next() != QXmlStreamReader::EndDocument) {
         if (!reader.isStart(XlsxNamespace::PackageRelationships, u"Relationship")) {
             continue;
+        }
+        if (++count > XlsxRelationships::kMaxRelationships) {
+            reader.fail(QStringLiteral("%1 の関係の数が上限 %2 を超えています")
+                            .arg(reader.part())
+                            .arg(XlsxRelationships::kMaxRelationships));
         }
         const QXmlStreamAttributes attributes = reader.xml().attributes();
         if (attributes.value(QLatin1String("TargetMode")) == u"External") {
             continue;
         }
+        const QStringView id = attributes.value(QLatin1String("Id"));
+        if (id.size() > XlsxRelationships::kMaxIdLength) {
+            reader.fail(QStringLiteral("%1 の関係 ID \"%2\" が長すぎます")
+                            .arg(reader.part(), quotedText(id)));
+        }
+        if (relationships.byId.contains(id.toString())) {
+            continue; // the first of an id counts
+        }
         XlsxRelationship relationship;
-        relationship.id = attributes.value(QLatin1String("Id")).toString();
+        relationship.id = id.toString();
         relationship.kind = classifyXlsxRelationshipType(attributes.value(QLatin1String("Type")));
-        relationship.target =
-            resolveXlsxTarget(sourcePart, attributes.value(QLatin1String("Target")).toString());
-        relationships.push_back(std::move(relationship));
+        const bool needed = relationship.kind == XlsxRelationshipKind::Worksheet ||
+                            (relationship.kind != XlsxRelationshipKind::Other &&
+                             !relationships.find(relationship.kind));
+        if (needed) {
+            const QStringView target = attributes.value(QLatin1String("Target"));
+            if (target.size() > XlsxRelationships::kMaxTargetLength) {
+                reader.fail(QStringLiteral("%1 の関係 %2 の参照先 \"%3\" が長すぎます")
+                                .arg(reader.part(), quotedText(id), quotedText(target)));
+            }
+            relationship.target = resolveXlsxTarget(sourcePart, target.toString());
+        }
+        if (relationship.kind == XlsxRelationshipKind::Worksheet &&
+            ++worksheets > WorkbookData::kMaxSheets) {
+            reader.fail(QStringLiteral("%1 のワークシートの関係の数が上限 %2 を超えています")
+                            .arg(reader.part())
+                            .arg(WorkbookData::kMaxSheets));
+        }
+        if (needed && relationship.kind != XlsxRelationshipKind::Worksheet) {
+            relationships.firstOfKind.push_back(relationship);
+        }
+        relationships.byId.insert(relationship.id, std::move(relationship));
     }
     return relationships;
 }

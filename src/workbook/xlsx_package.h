@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringView>
 #include <QXmlStreamReader>
@@ -8,6 +9,7 @@
 
 namespace tavrune {
 
+class XmlGuard;
 class ZipArchive;
 class ZipEntryDevice;
 
@@ -39,7 +41,24 @@ struct XlsxRelationship
 {
     QString id;
     XlsxRelationshipKind kind = XlsxRelationshipKind::Other;
-    QString target; // part name, resolved against the source part
+    QString target; // part name, resolved against the source part; empty for Other
+};
+
+// The relationships of one part, looked up by id or by kind; of several with one id
+// or kind the first counts. Only worksheets keep all their targets; of the other
+// kinds a reader uses just the first.
+struct XlsxRelationships
+{
+    // Bounds on one relationships part.
+    static constexpr qsizetype kMaxRelationships = 100'000;
+    static constexpr qsizetype kMaxIdLength = 255;
+    static constexpr qsizetype kMaxTargetLength = 1000;
+
+    QHash<QString, XlsxRelationship> byId;
+    std::vector<XlsxRelationship> firstOfKind;
+
+    const XlsxRelationship* find(const QString& id) const;
+    const XlsxRelationship* find(XlsxRelationshipKind kind) const;
 };
 
 // The name of the part holding the relationships of sourcePart ("" for the package).
@@ -75,19 +94,22 @@ public:
     // Reads past the end of the element the current start token opened.
     void skipElement();
     // Appends the text of the element the current start token opened up to its end.
+    // Throws once text would grow past the longest text a workbook may hold.
     void appendElementText(QString& text);
 
     [[noreturn]] void fail(const QString& why) const;
 
 private:
     std::unique_ptr<ZipEntryDevice> m_device;
+    std::unique_ptr<XmlGuard> m_guard;
     QXmlStreamReader m_xml;
     QString m_file;
     QString m_part;
 };
 
-// The relationships of sourcePart; throws naming the file when their part is missing.
-std::vector<XlsxRelationship> readXlsxRelationships(ZipArchive& archive, const QString& sourcePart);
+// The relationships of sourcePart; throws naming the file when their part is missing
+// or passes a bound.
+XlsxRelationships readXlsxRelationships(ZipArchive& archive, const QString& sourcePart);
 
 // Throws an error naming the file and the reason.
 [[noreturn]] void failXlsx(const QString& file, const QString& why);

@@ -1,5 +1,7 @@
 #include "workbook/xlsx_reader.h"
 
+#include "workbook/allocation_failure.h"
+#include "workbook/quoted_text.h"
 #include "workbook/xlsx_package.h"
 #include "workbook/xlsx_strings.h"
 #include "workbook/xlsx_styles.h"
@@ -17,28 +19,6 @@ struct SheetEntry
     QString relationshipId;
 };
 
-const XlsxRelationship* findRelationship(const std::vector<XlsxRelationship>& relationships,
-                                         XlsxRelationshipKind kind)
-{
-    for (const XlsxRelationship& relationship : relationships) {
-        if (relationship.kind == kind) {
-            return &relationship;
-        }
-    }
-    return nullptr;
-}
-
-const XlsxRelationship* findRelationship(const std::vector<XlsxRelationship>& relationships,
-                                         const QString& id)
-{
-    for (const XlsxRelationship& relationship : relationships) {
-        if (relationship.id == id) {
-            return &relationship;
-        }
-    }
-    return nullptr;
-}
-
 // Reads the sheet list in document order and the date system.
 std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& part, bool& date1904)
 {
@@ -50,19 +30,36 @@ std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& par
             const QStringView value = reader.xml().attributes().value(QLatin1String("date1904"));
             date1904 = value == u"1" || value == u"true";
         } else if (reader.isStart(XlsxNamespace::Main, u"sheet")) {
+            // Every entry counts, worksheet or not, so that a long list of chart
+            // sheets is refused as soon as it passes the bound.
+            if (static_cast<qsizetype>(sheets.size()) >= WorkbookData::kMaxSheets) {
+                reader.fail(QStringLiteral("%1 のシートの数が上限 %2 を超えています")
+                                .arg(reader.part())
+                                .arg(WorkbookData::kMaxSheets));
+            }
             SheetEntry entry;
             for (const QXmlStreamAttribute& attribute : reader.xml().attributes()) {
                 if (attribute.namespaceUri().isEmpty() && attribute.name() == u"name") {
+                    if (attribute.value().size() > WorkbookData::kMaxSheetNameLength) {
+                        reader.fail(
+                            QStringLiteral("%1 のシート名 \"%2\" が上限 %3 文字を超えています")
+                                .arg(reader.part(), quotedText(attribute.value()))
+                                .arg(WorkbookData::kMaxSheetNameLength));
+                    }
                     entry.name = attribute.value().toString();
                 } else if (attribute.name() == u"id" &&
                            classifyXlsxNamespace(attribute.namespaceUri()) ==
                                XlsxNamespace::Relationships) {
+                    if (attribute.value().size() > XlsxRelationships::kMaxIdLength) {
+                        reader.fail(QStringLiteral("%1 の関係 ID \"%2\" が長すぎます")
+                                        .arg(reader.part(), quotedText(attribute.value())));
+                    }
                     entry.relationshipId = attribute.value().toString();
                 }
             }
             if (entry.relationshipId.isEmpty()) {
                 reader.fail(QStringLiteral("%1 のシート \"%2\" に関係 ID がありません")
-                                .arg(part, entry.name));
+                                .arg(reader.part(), entry.name));
             }
             sheets.push_back(std::move(entry));
         }
@@ -70,46 +67,42 @@ std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& par
     return sheets;
 }
 
-} // namespace
-
-WorkbookData readXlsxWorkbook(const QString& path)
+WorkbookData readPackage(const QString& path)
 {
     ZipArchive archive(path);
 
-    const std::vector<XlsxRelationship> packageRelationships = readXlsxRelationships(archive, {});
+    const XlsxRelationships packageRelationships = readXlsxRelationships(archive, {});
     const XlsxRelationship* office =
-        findRelationship(packageRelationships, XlsxRelationshipKind::OfficeDocument);
+        packageRelationships.find(XlsxRelationshipKind::OfficeDocument);
     if (office == nullptr) {
         failXlsx(path, QStringLiteral("_rels/.rels にブックのパートへの関係がありません"));
     }
     const QString workbookPart = office->target;
     if (!archive.contains(workbookPart)) {
-        failXlsx(path, QStringLiteral("ブックのパート %1 がありません").arg(workbookPart));
+        failXlsx(path,
+                 QStringLiteral("ブックのパート %1 がありません").arg(quotedText(workbookPart)));
     }
-    const std::vector<XlsxRelationship> relationships =
-        readXlsxRelationships(archive, workbookPart);
+    const XlsxRelationships relationships = readXlsxRelationships(archive, workbookPart);
 
-    WorkbookData workbook;
+    WorkbookData workbook(path);
     XlsxSheetContext context;
     const std::vector<SheetEntry> sheets =
         readWorkbookPart(archive, workbookPart, context.date1904);
     workbook.setDate1904(context.date1904);
 
-    if (const XlsxRelationship* styles =
-            findRelationship(relationships, XlsxRelationshipKind::Styles)) {
+    if (const XlsxRelationship* styles = relationships.find(XlsxRelationshipKind::Styles)) {
         context.cellStyles = readXlsxCellStyles(archive, styles->target);
     }
-    if (const XlsxRelationship* strings =
-            findRelationship(relationships, XlsxRelationshipKind::SharedStrings)) {
+    if (const XlsxRelationship* strings = relationships.find(XlsxRelationshipKind::SharedStrings)) {
         context.sharedStrings = readXlsxSharedStrings(archive, strings->target, workbook);
     }
 
     for (const SheetEntry& entry : sheets) {
-        const XlsxRelationship* relationship =
-            findRelationship(relationships, entry.relationshipId);
+        const XlsxRelationship* relationship = relationships.find(entry.relationshipId);
         if (relationship == nullptr) {
             failXlsx(path, QStringLiteral("シート \"%1\" の関係 %2 が %3 の関係にありません")
-                               .arg(entry.name, entry.relationshipId, workbookPart));
+                               .arg(entry.name, quotedText(entry.relationshipId),
+                                    quotedText(workbookPart)));
         }
         // Chart, dialog and macro sheets are not worksheets and are left out.
         if (relationship->kind != XlsxRelationshipKind::Worksheet) {
@@ -117,12 +110,19 @@ WorkbookData readXlsxWorkbook(const QString& path)
         }
         if (!archive.contains(relationship->target)) {
             failXlsx(path, QStringLiteral("シート \"%1\" のパート %2 がありません")
-                               .arg(entry.name, relationship->target));
+                               .arg(entry.name, quotedText(relationship->target)));
         }
         SheetData& sheet = workbook.addSheet(entry.name);
         readXlsxWorksheet(archive, relationship->target, context, workbook, sheet);
     }
     return workbook;
+}
+
+} // namespace
+
+WorkbookData readXlsxWorkbook(const QString& path)
+{
+    return readReportingAllocationFailure(path, [&path] { return readPackage(path); });
 }
 
 } // namespace tavrune

@@ -1,10 +1,13 @@
 #include "workbook/xlsx_worksheet.h"
 
 #include "workbook/cell_address.h"
+#include "workbook/quoted_text.h"
+#include "workbook/strict_number.h"
 #include "workbook/xlsx_package.h"
 
 #include <QDate>
 #include <QTime>
+#include <cstdint>
 #include <optional>
 
 namespace tavrune {
@@ -153,7 +156,7 @@ void WorksheetReader::startRow()
         bool ok = false;
         const quint32 row = r.toUInt(&ok);
         if (!ok || row < 1 || row > kMaxRow) {
-            fail(QStringLiteral("行番号 \"%1\" が範囲外です").arg(r));
+            fail(QStringLiteral("行番号 \"%1\" が範囲外です").arg(quotedText(r)));
         }
         m_row = row;
     }
@@ -184,7 +187,7 @@ void WorksheetReader::readCell()
     if (!ref.isEmpty()) {
         const std::optional<CellAddress> parsed = parseCellAddress(ref);
         if (!parsed) {
-            fail(QStringLiteral("セル参照 \"%1\" が不正か範囲外です").arg(ref));
+            fail(QStringLiteral("セル参照 \"%1\" が不正か範囲外です").arg(quotedText(ref)));
         }
         address = *parsed;
     } else {
@@ -204,9 +207,15 @@ void WorksheetReader::readCell()
     const ValueType valueType = parseValueType(type);
     NumberStyle style = NumberStyle::General;
     if (!styleIndex.isEmpty()) {
-        const qsizetype index = styleIndex.toLongLong();
-        if (index >= 0 && index < static_cast<qsizetype>(m_context.cellStyles.size())) {
-            style = m_context.cellStyles[static_cast<size_t>(index)];
+        // An index past the cell formats reads as General; one that is no number
+        // is damage, not format 0 (which may be a date).
+        const std::optional<quint64> index = parseDecimal(styleIndex, UINT32_MAX);
+        if (!index) {
+            fail(QStringLiteral("セル %1 のスタイル番号 \"%2\" が不正です")
+                     .arg(formatCellAddress(address), quotedText(styleIndex)));
+        }
+        if (*index < m_context.cellStyles.size()) {
+            style = m_context.cellStyles[static_cast<size_t>(*index)];
         }
     }
 
@@ -251,7 +260,7 @@ void WorksheetReader::readCell()
         const quint32 index = QStringView(m_value).trimmed().toUInt(&ok);
         if (!ok || index >= m_context.sharedStrings.count) {
             fail(QStringLiteral("セル %1 の共有文字列番号 \"%2\" が範囲外です (共有文字列 %3 個)")
-                     .arg(formatCellAddress(address), m_value)
+                     .arg(formatCellAddress(address), quotedText(m_value))
                      .arg(m_context.sharedStrings.count));
         }
         addText(address, m_context.sharedStrings.first + index);
@@ -278,7 +287,7 @@ void WorksheetReader::readCell()
         const std::optional<double> serial = isoDateSerial(m_value, m_context.date1904);
         if (!serial) {
             fail(QStringLiteral("セル %1 の日付 \"%2\" が不正です")
-                     .arg(formatCellAddress(address), m_value));
+                     .arg(formatCellAddress(address), quotedText(m_value)));
         }
         cell.kind = CellKind::Number;
         cell.style = NumberStyle::Date;
@@ -297,7 +306,7 @@ void WorksheetReader::readCell()
         cell.number = value.toDouble(&ok);
         if (!ok) {
             fail(QStringLiteral("セル %1 の数値 \"%2\" が不正です")
-                     .arg(formatCellAddress(address), value));
+                     .arg(formatCellAddress(address), quotedText(value)));
         }
         cell.kind = CellKind::Number;
         cell.style = style;

@@ -1,17 +1,103 @@
 #pragma once
 
+#include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QXmlStreamReader>
+#include <vector>
 
 namespace tavrune {
 
 class ZipEntryDevice;
 
-// Reads the next token of a workbook part. A document type declaration is refused
-// (workbook parts never carry one, and entity expansion could be abused); a
-// malformed document, or an entry that stopped at a bound, throws an error naming
-// the file and the part.
-QXmlStreamReader::TokenType readNextToken(QXmlStreamReader& xml, const ZipEntryDevice& device,
+// Passes the bytes of an XML part on to the XML reader after checking them with a
+// small scanner of its own, so that the reader never sees markup whose parsing
+// costs more than its size: elements nested too deep, start tags with too many
+// attributes or namespace declarations, and text, attribute values, names,
+// comments or processing instructions too long to hold. Parts in encodings other
+// than UTF-8, UTF-16 and Latin-1 are refused, as is any document type declaration.
+// Reading stops at the first piece that breaks a bound; failure() then says why.
+class XmlGuard : public QIODevice
+{
+public:
+    static constexpr int kMaxDepth = 256;
+    static constexpr int kMaxAttributes = 128;         // per start tag
+    static constexpr int kMaxNamespaces = 128;         // declarations in scope
+    static constexpr qint64 kMaxTokenLength = 8 << 20; // characters as stored
+
+    XmlGuard(ZipEntryDevice& source, const QString& part);
+    ~XmlGuard() override;
+
+    bool isSequential() const override { return true; }
+    // Empty unless reading stopped at a bound, a damaged entry or a refused construct.
+    QString failure() const;
+    bool failed() const;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    enum class State : quint8
+    {
+        Text,
+        TagOpen, // after "<"
+        TagName, // the name of a start tag
+        InTag,   // between attributes
+        AttributeName,
+        Value,      // an attribute value
+        SlashInTag, // after "/" in a start tag
+        EndTag,
+        Bang,     // after "<!"
+        BangDash, // after "<!-"
+        Comment,
+        CData,
+        Instruction, // after "<?"
+    };
+    enum class Encoding : quint8
+    {
+        Unknown,
+        Bytes, // UTF-8 or Latin-1: markup characters are single bytes
+        Utf16LittleEndian,
+        Utf16BigEndian,
+    };
+
+    bool detectEncoding(const char* data, qint64 size);
+    bool scan(const char* data, qint64 size);
+    bool step(char16_t c);
+    bool openElement();
+    bool closeElement();
+    bool startValue();
+    bool grow(qint64& length, const char* what);
+    bool checkDeclaration();
+    bool stop(const QString& why);
+
+    ZipEntryDevice& m_source;
+    QString m_part;
+    QString m_failure;
+    Encoding m_encoding = Encoding::Unknown;
+    QByteArray m_head;      // the first bytes, until the encoding is known
+    int m_pendingByte = -1; // half of a UTF-16 unit split between reads
+    State m_state = State::Text;
+    char16_t m_quote = 0;
+    int m_marks = 0; // "-" in a comment, "]" in CDATA, "?" in an instruction
+    int m_attributes = 0;
+    bool m_namespaceName = false; // the current attribute name may be "xmlns" or "xmlns:..."
+    int m_nameLength = 0;
+    char16_t m_namePrefix[6] = {};
+    std::vector<int> m_namespaces; // declarations of each open element
+    int m_namespacesInScope = 0;
+    qint64 m_tokenLength = 0;
+    bool m_inDeclaration = false; // inside the XML declaration at the very start
+    QString m_declaration;
+    qint64 m_position = 0;
+};
+
+// Reads the next token of a workbook part read through guard. A document type
+// declaration is refused (workbook parts never carry one, and entity expansion
+// could be abused); a malformed document, or a part that stopped at a bound,
+// throws an error naming the file and the part.
+QXmlStreamReader::TokenType readNextToken(QXmlStreamReader& xml, const XmlGuard& guard,
                                           const QString& file, const QString& part);
 
 } // namespace tavrune
