@@ -15,10 +15,38 @@ constexpr char kCodecName[] = "windows-31j";
 // keeping it for a later call.
 constexpr auto kFlags = QStringConverter::Flag::Stateless;
 
+// Characters that Mac and Linux input methods give where Windows input gives a
+// code page 932 character that looks the same; the Japanese Windows conversion
+// writes them as that character, and so do we.
+constexpr struct
+{
+    char16_t from;
+    char16_t to;
+} kLookAlikes[] = {
+    {u'\u301C', u'\uFF5E'}, // WAVE DASH → FULLWIDTH TILDE (0x8160)
+    {u'\u2016', u'\u2225'}, // DOUBLE VERTICAL LINE → PARALLEL TO (0x8161)
+    {u'\u2212', u'\uFF0D'}, // MINUS SIGN → FULLWIDTH HYPHEN-MINUS (0x817C)
+    {u'\u00A2', u'\uFFE0'}, // CENT SIGN → FULLWIDTH CENT SIGN (0x8191)
+    {u'\u00A3', u'\uFFE1'}, // POUND SIGN → FULLWIDTH POUND SIGN (0x8192)
+    {u'\u00AC', u'\uFFE2'}, // NOT SIGN → FULLWIDTH NOT SIGN (0x81CA)
+    {u'\u2014', u'\u2015'}, // EM DASH → HORIZONTAL BAR (0x815C)
+};
+
+QString withLookAlikesReplaced(QStringView text)
+{
+    QString replaced = text.toString();
+    for (const auto& lookAlike : kLookAlikes) {
+        replaced.replace(QChar(lookAlike.from), QChar(lookAlike.to));
+    }
+    return replaced;
+}
+
 } // namespace
 
-std::optional<QByteArray> encodeCp932(QStringView text, char32_t* unrepresentable)
+std::optional<QByteArray> encodeCp932(QStringView original, char32_t* unrepresentable)
 {
+    const QString replaced = withLookAlikesReplaced(original);
+    const QStringView text = replaced;
     QStringEncoder encoder(kCodecName, kFlags);
     QByteArray bytes = encoder.encode(text);
     // Without the codec (a Qt built without ICU) nothing is representable, rather

@@ -13,7 +13,11 @@ namespace tavrune {
 
 // The text in code page 932, or none when it holds a character the code page
 // cannot represent; then *unrepresentable (if given) receives that character's
-// code point (a lone surrogate counts as such a character).
+// code point (a lone surrogate counts as such a character). Seven characters that
+// other systems' input gives for look-alikes of code page 932 characters (U+301C
+// WAVE DASH, U+2016, U+2212, U+00A2, U+00A3, U+00AC, U+2014) are written as those
+// characters, as the Japanese Windows conversion does; they read back as the code
+// page's own characters (U+FF5E and so on).
 std::optional<QByteArray> encodeCp932(QStringView text, char32_t* unrepresentable = nullptr);
 
 // The bytes read as code page 932, or none when they are not valid in it (an

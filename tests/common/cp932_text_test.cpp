@@ -1,0 +1,41 @@
+#include "common/cp932_text.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrune;
+
+namespace {
+
+TEST(Cp932TextTest, LookAlikesAreWrittenAsTheCodePagesOwnCharacters)
+{
+    const struct
+    {
+        char16_t written;
+        const char* bytes;
+        char16_t readBack;
+    } cases[] = {
+        {u'\u301C', "\x81\x60", u'\uFF5E'}, {u'\uFF5E', "\x81\x60", u'\uFF5E'},
+        {u'\u2016', "\x81\x61", u'\u2225'}, {u'\u2212', "\x81\x7C", u'\uFF0D'},
+        {u'\u00A2', "\x81\x91", u'\uFFE0'}, {u'\u00A3', "\x81\x92", u'\uFFE1'},
+        {u'\u00AC', "\x81\xCA", u'\uFFE2'}, {u'\u2014', "\x81\x5C", u'\u2015'},
+    };
+    for (const auto& c : cases) {
+        const QString text = QStringLiteral("a") + QChar(c.written) + u'b';
+        const std::optional<QByteArray> bytes = encodeCp932(text);
+        ASSERT_TRUE(bytes) << int(c.written);
+        EXPECT_EQ(*bytes, QByteArray("a") + c.bytes + "b") << int(c.written);
+        EXPECT_EQ(decodeCp932(*bytes), QStringLiteral("a") + QChar(c.readBack) + u'b');
+    }
+}
+
+TEST(Cp932TextTest, OtherCharactersOutsideTheCodePageAreNamed)
+{
+    for (const char32_t codePoint : {U'\u00E9', U'\U0001F600', U'\u2115'}) {
+        char32_t named = 0;
+        const QString text = QStringLiteral("〜x") + QString::fromUcs4(&codePoint, 1);
+        EXPECT_EQ(encodeCp932(text, &named), std::nullopt);
+        EXPECT_EQ(named, codePoint);
+    }
+}
+
+} // namespace
