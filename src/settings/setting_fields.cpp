@@ -88,6 +88,10 @@ QString fileFieldName(FileField field)
         return QStringLiteral("出力ファイル名");
     case FileField::OutputDir:
         return QStringLiteral("出力先ディレクトリ");
+    case FileField::Encoding:
+        return QStringLiteral("文字コード");
+    case FileField::LineEnd:
+        return QStringLiteral("改行");
     }
     return {};
 }

@@ -43,6 +43,8 @@ enum class FileField
     OutputFileStrAfter,
     OutputFileName,
     OutputDir,
+    Encoding,
+    LineEnd,
 };
 
 // The label the format editor shows beside a field ("取得文字列" stands beside

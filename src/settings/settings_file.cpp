@@ -187,6 +187,9 @@ FileSetting readFileLine(QByteArrayView line)
     }
     s.OutputFileName = fields.required(fileLineFieldName(10));
     s.OutputDir = fields.required(fileLineFieldName(11));
+    // Files written before these fields existed end here.
+    s.Encoding = encodingFromName(fields.optional(fileLineFieldName(12)));
+    s.LineEnding = lineEndFromName(fields.optional(fileLineFieldName(13)));
     return s;
 }
 
@@ -292,6 +295,12 @@ QByteArray fileLine(const FileSetting& s)
     }
     line.add(s.OutputFileName, fileLineFieldName(10));
     line.add(s.OutputDir, fileLineFieldName(11));
+    // Only a setting that is not written the original way carries these, so that
+    // every other record stays byte for byte what other readers of the file know.
+    if (s.Encoding != OutputEncoding::Cp932 || s.LineEnding != LineEnd::CrLf) {
+        line.add(encodingName(s.Encoding), fileLineFieldName(12));
+        line.add(lineEndName(s.LineEnding), fileLineFieldName(13));
+    }
     return line.finish();
 }
 

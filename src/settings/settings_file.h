@@ -11,7 +11,9 @@ class UserInteraction;
 // The file holding every registered format setting and file setting: one line per
 // record in code page 932, fields each followed by 0x01, lines ended by CR LF, a
 // line of the single byte 0x02 between the format records and the file records,
-// and 0x03 standing for a line break inside a template.
+// and 0x03 standing for a line break inside a template. A file record has eleven
+// fields, and two more (output encoding and line end) only when they are not the
+// defaults CP932 and CRLF; a reader ignores fields it does not know.
 //
 // Failures are shown through the UserInteraction with the stop icon; nothing is
 // thrown to the caller.

@@ -34,6 +34,29 @@ struct FormatSetting
     bool operator==(const FormatSetting&) const = default;
 };
 
+// The character encoding of output files.
+enum class OutputEncoding
+{
+    Cp932, // code page 932, as the settings file itself
+    Utf8,
+    Utf8Bom, // UTF-8 beginning with a byte order mark
+};
+
+// The line end of output files.
+enum class LineEnd
+{
+    CrLf,
+    Lf,
+};
+
+// The texts a file record stores for them ("CP932", "UTF-8", "UTF-8-BOM"; "CRLF",
+// "LF"); an empty or unknown text reads as the default, CP932 and CRLF, matched
+// without regard to letter case.
+QString encodingName(OutputEncoding encoding);
+OutputEncoding encodingFromName(const QString& name);
+QString lineEndName(LineEnd lineEnd);
+LineEnd lineEndFromName(const QString& name);
+
 // Templates and output options.
 struct FileSetting
 {
@@ -45,6 +68,8 @@ struct FileSetting
     std::array<QString, 2> OutputFileStr; // put before / after the table title
     QString OutputFileName;
     QString OutputDir;
+    OutputEncoding Encoding = OutputEncoding::Cp932;
+    LineEnd LineEnding = LineEnd::CrLf;
     // Filled and used only during a generation run; never registered or stored.
     QStringList BodyLines;
     QStringList HeaderLines;

@@ -105,6 +105,47 @@ TEST_F(SettingsFileTest, WritesTheExampleFileSettingByteForByte)
     EXPECT_TRUE(ui.shown().isEmpty());
 }
 
+TEST_F(SettingsFileTest, EncodingAndLineEndAreTwoMoreFieldsOnlyWhenNotTheDefaults)
+{
+    FileSetting utf8 = ddl();
+    utf8.Encoding = OutputEncoding::Utf8Bom;
+    utf8.LineEnding = LineEnd::Lf;
+    FileSetting lfOnly = ddl();
+    lfOnly.LineEnding = LineEnd::Lf;
+    ASSERT_TRUE(file.SaveSettingsFile({}, {ddl(), utf8, lfOnly}));
+    const QList<QByteArray> lines = readBytes(path()).split('\n');
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[1].endsWith("C:\\out\x01\r")); // the defaults add nothing
+    EXPECT_TRUE(lines[2].endsWith("C:\\out\x01UTF-8-BOM\x01LF\x01\r"));
+    EXPECT_TRUE(lines[3].endsWith("C:\\out\x01" "CP932\x01LF\x01\r"));
+    ASSERT_TRUE(file.LoadSettingsFile(formats, files));
+    EXPECT_EQ(files, (FileSettings{ddl(), utf8, lfOnly}));
+
+    // Any letter case reads; an unknown or empty text is the default.
+    const struct
+    {
+        const char* encoding;
+        const char* lineEnd;
+        OutputEncoding readEncoding;
+        LineEnd readLineEnd;
+    } cases[] = {
+        {"utf-8", "lf", OutputEncoding::Utf8, LineEnd::Lf},
+        {"Shift_JIS", "CR", OutputEncoding::Cp932, LineEnd::CrLf},
+        {"", "", OutputEncoding::Cp932, LineEnd::CrLf},
+    };
+    for (const auto& c : cases) {
+        writeBytes(path(), QByteArray("\x02\r\nD\x01\x01\x01\x01"
+                                      "0\x01"
+                                      "0\x01"
+                                      "0\x01\x01\x01\x01/o\x01") +
+                               c.encoding + "\x01" + c.lineEnd + "\x01\r\n");
+        ASSERT_TRUE(file.LoadSettingsFile(formats, files)) << c.encoding;
+        ASSERT_EQ(files.size(), 1);
+        EXPECT_EQ(files[0].Encoding, c.readEncoding) << c.encoding;
+        EXPECT_EQ(files[0].LineEnding, c.readLineEnd) << c.lineEnd;
+    }
+}
+
 TEST_F(SettingsFileTest, EmptyListsGiveOnlyTheSectionLine)
 {
     // A missing file loads nothing, quietly.
