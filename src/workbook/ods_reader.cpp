@@ -175,7 +175,8 @@ class ContentReader
 {
 public:
     ContentReader(const QString& path, ZipEntryDevice& device, WorkbookData& workbook)
-        : m_path(path), m_guard(device, m_part), m_xml(&m_guard), m_workbook(workbook)
+        : m_path(path), m_archive(device.archive()), m_guard(device, m_part), m_xml(&m_guard),
+          m_workbook(workbook)
     {
     }
 
@@ -201,6 +202,7 @@ private:
     [[noreturn]] void failAtCell(const QString& what, QStringView value) const;
 
     const QString& m_path;
+    ZipArchive& m_archive;
     const QString m_part = QStringLiteral("content.xml");
     XmlGuard m_guard;
     QXmlStreamReader m_xml;
@@ -382,6 +384,8 @@ void ContentReader::readCell()
     if (cell.kind == CellKind::Empty) {
         return;
     }
+    // Granted once per cell element: repeats cost no parsing.
+    m_archive.grantElements(ZipArchive::kElementsPerCell);
     if (first + repeat - 1 > kMaxColumn) {
         fail(m_path, QStringLiteral(
                          "シート \"%1\" の %2 行目 %3 列目に値があり、列の上限 %4 を超えています")

@@ -2,6 +2,7 @@
 
 #include "workbook/workbook_data.h"
 #include "workbook/xlsx_package.h"
+#include "workbook/zip_archive.h"
 
 namespace tavrune {
 
@@ -46,6 +47,7 @@ XlsxSharedStrings readXlsxSharedStrings(ZipArchive& archive, const QString& part
     while (reader.next() != QXmlStreamReader::EndDocument) {
         if (reader.isStart(XlsxNamespace::Main, u"si")) {
             workbook.addString(readXlsxStringItem(reader));
+            archive.grantElements(ZipArchive::kElementsPerString);
             ++strings.count;
         }
     }

@@ -4,6 +4,7 @@
 #include "workbook/quoted_text.h"
 #include "workbook/strict_number.h"
 #include "workbook/xlsx_package.h"
+#include "workbook/zip_archive.h"
 
 #include <QDate>
 #include <QTime>
@@ -96,7 +97,8 @@ class WorksheetReader
 public:
     WorksheetReader(ZipArchive& archive, const QString& part, const XlsxSheetContext& context,
                     WorkbookData& workbook, SheetData& sheet)
-        : m_reader(archive, part), m_context(context), m_workbook(workbook), m_sheet(sheet)
+        : m_reader(archive, part), m_archive(archive), m_context(context), m_workbook(workbook),
+          m_sheet(sheet)
     {
     }
 
@@ -106,10 +108,12 @@ private:
     void startRow();
     void readCell();
     void addText(CellAddress address, quint32 text);
+    void addCell(const Cell& cell);
     quint32 emptyText();
     [[noreturn]] void fail(const QString& why) const;
 
     XlsxPartReader m_reader;
+    ZipArchive& m_archive;
     const XlsxSheetContext& m_context;
     WorkbookData& m_workbook;
     SheetData& m_sheet;
@@ -313,7 +317,7 @@ void WorksheetReader::readCell()
         break;
     }
     }
-    m_workbook.addCell(m_sheet, cell);
+    addCell(cell);
 }
 
 void WorksheetReader::addText(CellAddress address, quint32 text)
@@ -323,7 +327,13 @@ void WorksheetReader::addText(CellAddress address, quint32 text)
     cell.column = address.column;
     cell.kind = CellKind::Text;
     cell.text = text;
+    addCell(cell);
+}
+
+void WorksheetReader::addCell(const Cell& cell)
+{
     m_workbook.addCell(m_sheet, cell);
+    m_archive.grantElements(ZipArchive::kElementsPerCell);
 }
 
 quint32 WorksheetReader::emptyText()

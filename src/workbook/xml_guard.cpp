@@ -294,6 +294,9 @@ bool XmlGuard::openElement()
         return stop(
             QStringLiteral("%1 の要素の入れ子が上限 %2 を超えています").arg(m_part).arg(kMaxDepth));
     }
+    if (!charge(1)) {
+        return false;
+    }
     m_namespaces.push_back(0);
     m_attributes = 0;
     m_nameLength = 0;
@@ -310,6 +313,17 @@ bool XmlGuard::closeElement()
     return true;
 }
 
+bool XmlGuard::charge(quint64 elements)
+{
+    if (!m_source.archive().takeElements(elements)) {
+        return stop(QStringLiteral("%1 で XML 要素の数が、読み取った値に見合う上限 (%2 個) を"
+                                   "超えています")
+                        .arg(m_part)
+                        .arg(m_source.archive().elementsRead()));
+    }
+    return true;
+}
+
 bool XmlGuard::startValue()
 {
     m_tokenLength = 0;
@@ -317,6 +331,11 @@ bool XmlGuard::startValue()
         return stop(QStringLiteral("%1 の要素の属性の数が上限 %2 を超えています")
                         .arg(m_part)
                         .arg(kMaxAttributes));
+    }
+    // The XML reader compares each attribute with those before it in its tag:
+    // the n-th attribute costs about n / 32 elements.
+    if (m_attributes >= 32 && !charge(static_cast<quint64>(m_attributes / 32))) {
+        return false;
     }
     const auto prefixIs = [this](QStringView text) {
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -330,6 +349,9 @@ bool XmlGuard::startValue()
         (m_nameLength == 5 && prefixIs(u"xmlns")) || (m_nameLength >= 6 && prefixIs(u"xmlns:"));
     m_nameLength = 0;
     if (declaration && !m_namespaces.empty()) {
+        if (!charge(1)) {
+            return false;
+        }
         ++m_namespaces.back();
         if (++m_namespacesInScope > kMaxNamespaces) {
             return stop(QStringLiteral("%1 の名前空間の宣言が上限 %2 を超えています")

@@ -16,6 +16,8 @@ class ZipEntryDevice;
 // attributes or namespace declarations, and text, attribute values, names,
 // comments or processing instructions too long to hold. Parts in encodings other
 // than UTF-8, UTF-16 and Latin-1 are refused, as is any document type declaration.
+// Every element, and the attributes and namespace declarations that make a tag
+// costly, is charged to the file's element budget (ZipArchive::takeElements).
 // Reading stops at the first piece that breaks a bound; failure() then says why.
 class XmlGuard : public QIODevice
 {
@@ -69,6 +71,7 @@ private:
     bool closeElement();
     bool startValue();
     bool grow(qint64& length, const char* what);
+    bool charge(quint64 elements);
     bool checkDeclaration();
     bool stop(const QString& why);
 

@@ -453,6 +453,22 @@ std::unique_ptr<ZipEntryDevice> ZipArchive::open(const QString& name)
     return std::unique_ptr<ZipEntryDevice>(new ZipEntryDevice(*this, file, name, stored));
 }
 
+bool ZipArchive::takeElements(quint64 count)
+{
+    if (count > m_elementsLeft) {
+        m_elementsLeft = 0;
+        return false;
+    }
+    m_elementsLeft -= count;
+    m_elementsRead += count;
+    return true;
+}
+
+void ZipArchive::grantElements(quint64 count)
+{
+    m_elementsLeft += count;
+}
+
 QByteArray ZipArchive::readAll(const QString& name)
 {
     std::unique_ptr<ZipEntryDevice> device = open(name);

@@ -29,6 +29,7 @@ public:
     bool isSequential() const override { return true; }
     // Empty unless reading stopped at a bound or a damaged entry.
     const QString& failure() const { return m_failure; }
+    ZipArchive& archive() const { return m_archive; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
@@ -78,6 +79,14 @@ public:
     // has inflated past kRatioCheckFrom bytes.
     static constexpr quint64 kMaxRatio = 1100;
     static constexpr quint64 kRatioCheckFrom = 1ull << 20;
+    // XML elements the readers may parse in all parts of one file, besides those
+    // granted for each value read: parsing costs time for every element, whether
+    // it holds anything or not, so a file of nothing but elements stops here.
+    // Attributes and namespace declarations are charged as elements too (see
+    // XmlGuard), as they cost parsing time of their own.
+    static constexpr quint64 kBaseElements = 4'000'000;
+    static constexpr quint64 kElementsPerCell = 4;
+    static constexpr quint64 kElementsPerString = 2;
 
     // Opens the archive; throws an error naming the file when it is not a zip or
     // its directory is damaged.
@@ -95,6 +104,12 @@ public:
     QByteArray readAll(const QString& name);
 
     const QString& path() const { return m_path; }
+
+    // Takes count elements from the budget; false once it is spent.
+    bool takeElements(quint64 count);
+    // Grants elements for values read from the file.
+    void grantElements(quint64 count);
+    quint64 elementsRead() const { return m_elementsRead; }
     // Normalises a part name for lookup: lower case, forward slashes, no leading slash.
     static QString normalise(const QString& name);
 
@@ -108,6 +123,8 @@ private:
     QHash<QString, quint64> m_index; // normalised name -> entry index
     QSet<quint64> m_opened;
     quint64 m_totalInflated = 0;
+    quint64 m_elementsLeft = kBaseElements;
+    quint64 m_elementsRead = 0;
 };
 
 } // namespace tavrune
