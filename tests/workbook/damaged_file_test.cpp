@@ -1,4 +1,6 @@
 #include "common/error.h"
+#include "support/workbook_test_support.h"
+#include "workbook/allocation_failure.h"
 #include "workbook/workbook_file_reader.h"
 
 #include <QDir>
@@ -7,6 +9,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
+#include <sys/stat.h>
 
 using namespace tavrune;
 
@@ -83,4 +88,122 @@ TEST(DamagedFiles, TruncatedAndAlteredFixturesFailCleanly)
         }
     }
     EXPECT_EQ(variants, paths.size() * 24);
+}
+
+// Each kind of small file that once hung the readers, crashed them or made them
+// take gigabytes (tests/data/hostile, written by make_hostile.py) is refused at
+// the bound it passes. The message names the file and the bound, and quotes no
+// more than a short start of what the file holds.
+TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
+{
+    const struct
+    {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"xlsx_nested_namespaces.xlsx", "名前空間の宣言が上限 128 を"},
+        {"ods_nested_namespaces.ods", "名前空間の宣言が上限 128 を"},
+        {"xlsx_deep_nesting.xlsx", "要素の入れ子が上限 256 を"},
+        {"xlsx_many_attributes.xlsx", "属性の数が上限 128 を"},
+        {"xlsx_long_comment.xlsx", "コメントが上限 8388608 文字"},
+        {"xlsx_element_flood.xlsx", "XML 要素の数が、読み取った値に見合う上限 (4000000 個)"},
+        {"xlsx_many_sheets.xlsx", "シートの数が上限 10000 を"},
+        {"xlsx_shared_sheet_part.xlsx", "sheet1.xml が複数の箇所から参照されています"},
+        {"xlsx_aliased_sheet_part.xlsx", "zip のエントリが重なっています"},
+        {"zip_overlapping_entries.xlsx", "zip のエントリが重なっています"},
+        {"zip_wrong_crc.xlsx", "sheet1.xml の CRC が一致しません"},
+        {"zip_bzip2_bomb.xlsx", "圧縮方式 12 には対応していません"},
+        {"zip_lying_size.xlsx", "zip のエントリが重なっています"},
+        {"xlsx_huge_value.xlsx", "文字列が上限 1000000 文字"},
+        {"xlsx_huge_sheet_name.xlsx",
+         "\"nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn…\" が上限 255 文字"},
+        {"xlsx_empty_shared_strings.xlsx", "文字列の数が上限 5000000 を"},
+        {"xlsx_long_reference.xlsx", "セル参照 \"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA…\""},
+        {"xlsx_long_shared_index.xlsx",
+         "共有文字列番号 \"9999999999999999999999999999999999999999…\""},
+        {"xlsx_style_not_a_number.xlsx", "セル A1 のスタイル番号 \"x\" が不正です"},
+        {"ods_repeat_20_digits.ods", "繰り返し数 \"99999999999999999999\" が不正です"},
+        {"ods_duration_repeated_unit.ods", "時刻 \"PT1H1H1H1H\" が不正です"},
+        {"xls_nested_bof.xls", "EOF レコードの前に次のシートの位置"},
+    };
+    for (const auto& c : cases) {
+        const QString path = test::fixturePath("hostile", c.file);
+        const QString description = test::readErrorOf(readWorkbookFile, path);
+        EXPECT_TRUE(description.contains(QString::fromUtf8(c.reason)))
+            << c.file << ": " << description.toStdString();
+        EXPECT_LT(description.size(), path.size() + 160) << description.toStdString();
+    }
+}
+
+// Files of the same families that stay within every bound read as written: the
+// bounds sit above what honest workbooks need.
+TEST(DamagedFiles, FilesAtTheBoundsRead)
+{
+    // Elements nested 256 deep, start tags with 128 attributes of which 128
+    // declare namespaces, a text of 1,000,000 characters.
+    const WorkbookData limits =
+        readWorkbookFile(test::fixturePath("hostile", "xlsx_at_the_limits.xlsx"));
+    EXPECT_EQ(test::text(limits, QStringLiteral("S"), "A1"), QString(1'000'000, u'あ'));
+    // Of two entries with one name the first counts.
+    const WorkbookData duplicate =
+        readWorkbookFile(test::fixturePath("hostile", "zip_duplicate_names.xlsx"));
+    EXPECT_EQ(test::text(duplicate, QStringLiteral("S"), "A1"), QStringLiteral("first"));
+    // Shared strings spread over thousands of CONTINUE records, empty ones after.
+    const WorkbookData continues =
+        readWorkbookFile(test::fixturePath("hostile", "xls_empty_continues.xls"));
+    EXPECT_EQ(continues.stringCount(), 3000);
+    EXPECT_EQ(continues.string(2999), QStringLiteral("a"));
+}
+
+// A pipe or a device would block the read or never end; they are refused before
+// anything is opened.
+TEST(DamagedFiles, OnlyPlainFilesAreRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pipe = dir.filePath(QStringLiteral("pipe.xlsx"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString& path : {pipe, QStringLiteral("/dev/zero")}) {
+        try {
+            readWorkbookFile(path);
+            ADD_FAILURE() << path.toStdString() << " was read";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::PathFileAccess);
+            EXPECT_TRUE(error.description().contains(path));
+            EXPECT_TRUE(
+                error.description().contains(QStringLiteral("通常のファイルではありません")))
+                << error.description().toStdString();
+        }
+    }
+}
+
+// Running out of memory while reading is the usual error naming the file, never
+// an abort; the readers' own errors pass unchanged.
+TEST(DamagedFiles, RunningOutOfMemoryIsAnErrorNamingTheFile)
+{
+    const QString path = QStringLiteral("/work/book.xlsx");
+    const std::function<WorkbookData()> failures[] = {
+        []() -> WorkbookData { throw std::bad_alloc(); },
+        []() -> WorkbookData { throw std::length_error("vector"); },
+    };
+    for (const auto& failure : failures) {
+        try {
+            readReportingAllocationFailure(path, failure);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
+            EXPECT_EQ(error.description(),
+                      QStringLiteral(
+                          "ファイル \"/work/book.xlsx\" を読み込めません: メモリが足りません"));
+        }
+    }
+    try {
+        readReportingAllocationFailure(path, []() -> WorkbookData {
+            throw Error(ErrorNumber::FileNotFound, QStringLiteral("own"));
+        });
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);
+        EXPECT_EQ(error.description(), QStringLiteral("own"));
+    }
 }

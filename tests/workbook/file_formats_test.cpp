@@ -1,5 +1,6 @@
 #include "common/error.h"
 #include "workbook/file_workbook_source.h"
+#include "workbook/workbook_file_reader.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -70,6 +71,26 @@ TEST(FileFormats, EveryFormatReadsTheSameTableDefinitions)
     for (const char* name : {"formats/tables_libreoffice.ods", "formats/tables_libreoffice.xls",
                              "formats/tables_libreoffice.xlsx"}) {
         EXPECT_EQ(contentOf(fixture(name)), expected) << name;
+    }
+}
+
+// LibreOffice keeps a value stored in a cell covered by a merge and writes it to
+// every format; each reader returns the stored value, as the application shows it
+// once the merge is undone.
+TEST(FileFormats, EveryFormatReadsTheValuesStoredUnderAMerge)
+{
+    for (const char* name :
+         {"formats/covered_value.ods", "formats/covered_value.xls", "formats/covered_value.xlsx"}) {
+        SCOPED_TRACE(name);
+        const WorkbookData workbook = readWorkbookFile(fixture(name));
+        ASSERT_EQ(workbook.sheets().size(), 1u);
+        const SheetData& sheet = workbook.sheets()[0];
+        EXPECT_EQ(workbook.cellText(sheet, {1, 1}), QStringLiteral("結合元"));
+        EXPECT_EQ(workbook.cellText(sheet, {1, 2}), QStringLiteral("隠れた値"));
+        EXPECT_EQ(workbook.cellText(sheet, {2, 1}), QStringLiteral("42"));
+        EXPECT_EQ(workbook.cellText(sheet, {2, 2}), QString());
+        EXPECT_EQ(workbook.cellText(sheet, {1, 3}), QStringLiteral("右"));
+        EXPECT_EQ(workbook.cellText(sheet, {2, 3}), QStringLiteral("下"));
     }
 }
 

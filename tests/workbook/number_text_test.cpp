@@ -1,5 +1,6 @@
 #include "workbook/number_format.h"
 #include "workbook/number_text.h"
+#include "workbook/strict_number.h"
 
 #include <gtest/gtest.h>
 
@@ -88,4 +89,33 @@ TEST(NumberFormat, CustomCodesNotFooledByLiteralsOrColours)
     EXPECT_EQ(classifyFormatCode(u"\"yyyy\"0"), NumberStyle::General);
     EXPECT_EQ(classifyFormatCode(u"@"), NumberStyle::General);
     EXPECT_EQ(classifyFormatCode(u"0;\"date\" yyyy"), NumberStyle::General);
+}
+
+// Indexes and counts in workbook attributes: decimal digits or nothing; a value
+// past the bound is refused however many digits it has, never read as 0 or 1.
+TEST(StrictNumber, DigitsWithinTheBoundOnly)
+{
+    const struct
+    {
+        const char* text;
+        quint64 max;
+        std::optional<quint64> expected;
+    } cases[] = {
+        {"0", 10, 0},
+        {" +7 ", 10, 7},
+        {"0002", 10, 2},
+        {"2147483648", quint64(1) << 31, quint64(1) << 31},
+        {"2147483649", quint64(1) << 31, std::nullopt},
+        {"99999999999999999999", UINT64_MAX, std::nullopt},
+        {"18446744073709551615", UINT64_MAX, UINT64_MAX},
+        {"", 10, std::nullopt},
+        {"+", 10, std::nullopt},
+        {"-1", 10, std::nullopt},
+        {"x", 10, std::nullopt},
+        {"1e3", 10000, std::nullopt},
+        {"1 2", 100, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseDecimal(QString::fromLatin1(c.text), c.max), c.expected) << c.text;
+    }
 }

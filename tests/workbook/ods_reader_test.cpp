@@ -194,8 +194,8 @@ TEST(OdsReader, AnyPrefixValueRepeatsAndTheLastCell)
     // A row in a foreign namespace that only looks like a table row is skipped.
     EXPECT_EQ(text(workbook, p, "A1"), u"x  y"_qs);
     EXPECT_EQ(text(workbook, p, "B1"), u"plain"_qs); // text without a value type
-    // A covered cell's content is hidden under the merge; it still takes a column.
-    EXPECT_EQ(text(workbook, p, "C1"), QString());
+    // A covered cell keeps the value stored in it, as the other formats do.
+    EXPECT_EQ(text(workbook, p, "C1"), u"hidden"_qs);
     EXPECT_EQ(text(workbook, p, "D1"), u"after"_qs);
     for (const char* address : {"A2", "B2", "A4", "B4"}) {
         EXPECT_EQ(text(workbook, p, address), u"4"_qs) << address;
@@ -203,7 +203,7 @@ TEST(OdsReader, AnyPrefixValueRepeatsAndTheLastCell)
     EXPECT_EQ(text(workbook, p, "C3"), QString());
     EXPECT_EQ(text(workbook, p, "F4"), u"r\ns\tt"_qs);
     EXPECT_EQ(sheetNamed(workbook, p).lastUsedRow(), 4u);
-    EXPECT_EQ(sheetNamed(workbook, p).cellCount(), 3 + 3 * 3);
+    EXPECT_EQ(sheetNamed(workbook, p).cellCount(), 4 + 3 * 3);
 
     EXPECT_EQ(text(workbook, u"Last"_qs, "XFD1048576"), u"True"_qs);
     EXPECT_EQ(sheetNamed(workbook, u"Last"_qs).lastUsedRow(), 1048576u);

@@ -244,7 +244,8 @@ TEST(XlsxReader, RefusesDamagedPackagesNamingTheFileAndTheReason)
     EXPECT_TRUE(missing.contains(u"xl/worksheets/sheet1.xml"_qs)) << missing.toStdString();
     EXPECT_TRUE(missing.contains(u"壊れ"_qs));
     EXPECT_TRUE(readError("encrypted_entry.xlsx").contains(u"暗号化"_qs));
-    EXPECT_TRUE(readError("ratio_bomb.xlsx").contains(u"圧縮率"_qs));
+    // bzip2 inflates far past deflate's ratio; workbooks are only ever deflated.
+    EXPECT_TRUE(readError("ratio_bomb.xlsx").contains(u"圧縮方式 12"_qs));
     EXPECT_TRUE(readError("dtd.xlsx").contains(u"文書型宣言"_qs));
     EXPECT_TRUE(readError("malformed.xlsx").contains(u"XML が不正"_qs));
 }
