@@ -7,9 +7,10 @@ source "$(dirname "$0")/common.sh"
 cd "$fuzz_root"
 corpus=$fuzz_build/corpus
 mkdir -p "${harnesses[@]/#/$corpus/}"
-cp tests/data/xlsx/*.xls[xm] tests/data/formats/*.xlsx samples/*.xlsx "$corpus/xlsx_reader/"
-cp tests/data/xls/*.xls tests/data/formats/*.xls "$corpus/xls_reader/"
-cp tests/data/ods/*.ods tests/data/formats/*.ods "$corpus/ods_reader/"
+cp tests/data/xlsx/*.xls[xm] tests/data/formats/*.xlsx tests/data/hostile/*.xlsx samples/*.xlsx \
+    "$corpus/xlsx_reader/"
+cp tests/data/xls/*.xls tests/data/formats/*.xls tests/data/hostile/*.xls "$corpus/xls_reader/"
+cp tests/data/ods/*.ods tests/data/formats/*.ods tests/data/hostile/*.ods "$corpus/ods_reader/"
 # Stored (uncompressed) copies of the zip packages let mutations reach the XML.
 for harness in xlsx_reader ods_reader; do
     for package in "$corpus/$harness"/*; do
