@@ -385,7 +385,7 @@ void ContentReader::readCell()
         return;
     }
     // Granted once per cell element: repeats cost no parsing.
-    m_archive.grantElements(ZipArchive::kElementsPerCell);
+    m_archive.grantForCell();
     if (first + repeat - 1 > kMaxColumn) {
         fail(m_path, QStringLiteral(
                          "シート \"%1\" の %2 行目 %3 列目に値があり、列の上限 %4 を超えています")
@@ -547,7 +547,9 @@ void ContentReader::emitRow(qint64 repeat)
 
 quint32 ContentReader::addString(const QString& text)
 {
-    return m_workbook.addString(text);
+    const quint32 index = m_workbook.addString(text);
+    m_archive.grantForText(text.size(), false);
+    return index;
 }
 
 void ContentReader::failAtCell(const QString& what, QStringView value) const

@@ -46,8 +46,9 @@ XlsxSharedStrings readXlsxSharedStrings(ZipArchive& archive, const QString& part
     strings.first = static_cast<quint32>(workbook.stringCount());
     while (reader.next() != QXmlStreamReader::EndDocument) {
         if (reader.isStart(XlsxNamespace::Main, u"si")) {
-            workbook.addString(readXlsxStringItem(reader));
-            archive.grantElements(ZipArchive::kElementsPerString);
+            const QString text = readXlsxStringItem(reader);
+            workbook.addString(text);
+            archive.grantForText(text.size(), true);
             ++strings.count;
         }
     }

@@ -109,6 +109,8 @@ private:
     void readCell();
     void addText(CellAddress address, quint32 text);
     void addCell(const Cell& cell);
+    // Adds a text of a cell to the workbook's pool.
+    quint32 keep(const QString& text);
     quint32 emptyText();
     [[noreturn]] void fail(const QString& why) const;
 
@@ -271,15 +273,14 @@ void WorksheetReader::readCell()
         return;
     }
     case ValueType::InlineString:
-        addText(address,
-                m_workbook.addString(inlineText ? *inlineText : decodeXlsxEscapes(m_value)));
+        addText(address, keep(inlineText ? *inlineText : decodeXlsxEscapes(m_value)));
         return;
     case ValueType::FormulaString:
-        addText(address, m_workbook.addString(decodeXlsxEscapes(m_value)));
+        addText(address, keep(decodeXlsxEscapes(m_value)));
         return;
     case ValueType::Error:
         cell.kind = CellKind::Error;
-        cell.text = m_workbook.addString(m_value.trimmed());
+        cell.text = keep(m_value.trimmed());
         break;
     case ValueType::Boolean: {
         const QStringView value = QStringView(m_value).trimmed();
@@ -333,7 +334,14 @@ void WorksheetReader::addText(CellAddress address, quint32 text)
 void WorksheetReader::addCell(const Cell& cell)
 {
     m_workbook.addCell(m_sheet, cell);
-    m_archive.grantElements(ZipArchive::kElementsPerCell);
+    m_archive.grantForCell();
+}
+
+quint32 WorksheetReader::keep(const QString& text)
+{
+    const quint32 index = m_workbook.addString(text);
+    m_archive.grantForText(text.size(), false);
+    return index;
 }
 
 quint32 WorksheetReader::emptyText()

@@ -47,6 +47,12 @@ qint64 XmlGuard::readData(char* data, qint64 maxSize)
     if (got < 0) {
         return -1;
     }
+    if (!m_source.archive().takeXmlBytes(static_cast<quint64>(got))) {
+        stop(QStringLiteral("%1 で XML の量が、読み取った値に見合う上限 (%2 バイト) を超えています")
+                 .arg(m_part)
+                 .arg(m_source.archive().xmlBytesRead()));
+        return -1;
+    }
     const char* rest = data;
     qint64 restSize = got;
     if (m_encoding == Encoding::Unknown) {

@@ -17,7 +17,8 @@ class ZipEntryDevice;
 // comments or processing instructions too long to hold. Parts in encodings other
 // than UTF-8, UTF-16 and Latin-1 are refused, as is any document type declaration.
 // Every element, and the attributes and namespace declarations that make a tag
-// costly, is charged to the file's element budget (ZipArchive::takeElements).
+// costly, and every byte are charged to the file's budget of XML work
+// (ZipArchive::takeElements, takeXmlBytes).
 // Reading stops at the first piece that breaks a bound; failure() then says why.
 class XmlGuard : public QIODevice
 {

@@ -464,9 +464,29 @@ bool ZipArchive::takeElements(quint64 count)
     return true;
 }
 
-void ZipArchive::grantElements(quint64 count)
+bool ZipArchive::takeXmlBytes(quint64 count)
 {
-    m_elementsLeft += count;
+    if (count > m_xmlBytesLeft) {
+        m_xmlBytesLeft = 0;
+        return false;
+    }
+    m_xmlBytesLeft -= count;
+    m_xmlBytesRead += count;
+    return true;
+}
+
+void ZipArchive::grantForCell()
+{
+    m_elementsLeft += kElementsPerCell;
+    m_xmlBytesLeft += kXmlBytesPerCell;
+}
+
+void ZipArchive::grantForText(qsizetype length, bool sharedString)
+{
+    if (sharedString) {
+        m_elementsLeft += kElementsPerString;
+    }
+    m_xmlBytesLeft += kXmlBytesPerCharacter * static_cast<quint64>(length);
 }
 
 QByteArray ZipArchive::readAll(const QString& name)

@@ -79,14 +79,17 @@ public:
     // has inflated past kRatioCheckFrom bytes.
     static constexpr quint64 kMaxRatio = 1100;
     static constexpr quint64 kRatioCheckFrom = 1ull << 20;
-    // XML elements the readers may parse in all parts of one file, besides those
-    // granted for each value read: parsing costs time for every element, whether
-    // it holds anything or not, so a file of nothing but elements stops here.
-    // Attributes and namespace declarations are charged as elements too (see
-    // XmlGuard), as they cost parsing time of their own.
-    static constexpr quint64 kBaseElements = 4'000'000;
+    // The XML work the readers may spend on all parts of one file, besides what
+    // each value read grants: parsing costs time for every element and byte,
+    // whether it yields anything or not, so a file of nothing but markup,
+    // comments or blanks stops here. XmlGuard charges elements (attributes and
+    // namespace declarations as extra elements) and bytes.
+    static constexpr quint64 kBaseElements = 8'000'000;
+    static constexpr quint64 kBaseXmlBytes = 192ull << 20;
     static constexpr quint64 kElementsPerCell = 4;
+    static constexpr quint64 kXmlBytesPerCell = 256;
     static constexpr quint64 kElementsPerString = 2;
+    static constexpr quint64 kXmlBytesPerCharacter = 6; // of a text kept
 
     // Opens the archive; throws an error naming the file when it is not a zip or
     // its directory is damaged.
@@ -105,11 +108,14 @@ public:
 
     const QString& path() const { return m_path; }
 
-    // Takes count elements from the budget; false once it is spent.
+    // Take work from the budget; false once it is spent.
     bool takeElements(quint64 count);
-    // Grants elements for values read from the file.
-    void grantElements(quint64 count);
+    bool takeXmlBytes(quint64 count);
+    // Grant work for a cell read, and for a text kept of the given length.
+    void grantForCell();
+    void grantForText(qsizetype length, bool sharedString);
     quint64 elementsRead() const { return m_elementsRead; }
+    quint64 xmlBytesRead() const { return m_xmlBytesRead; }
     // Normalises a part name for lookup: lower case, forward slashes, no leading slash.
     static QString normalise(const QString& name);
 
@@ -125,6 +131,8 @@ private:
     quint64 m_totalInflated = 0;
     quint64 m_elementsLeft = kBaseElements;
     quint64 m_elementsRead = 0;
+    quint64 m_xmlBytesLeft = kBaseXmlBytes;
+    quint64 m_xmlBytesRead = 0;
 };
 
 } // namespace tavrune

@@ -285,11 +285,21 @@ def make(scale):
         '" sheetId="1" r:id="rId1"/></sheets></workbook>'])))
 
     # Elements and nothing else, as many as deflate packs into the file.
-    count = n(130_000_000, 4_000_001)
+    count = n(130_000_000, 8_000_001)
     yield "xlsx_element_flood.xlsx", zip_bytes(xlsx_entries(Entry(
         "xl/worksheets/sheet1.xml", streamed([sheet_xml("").split("<sheetData>")[0],
                                               "<sheetData/>", b"<e/>" * count,
                                               "</worksheet>"]))))
+
+    # Comments and blanks within every token bound, as many as deflate packs into
+    # the file: bounded by the XML bytes a file may make the readers parse. Only at
+    # full size, as no small file inflates that far.
+    if full:
+        token = b"<!--" + b"c" * ((8 << 20) - 8) + b"-->" + b" " * (8 << 20)
+        yield "xlsx_comment_flood.xlsx", zip_bytes(xlsx_entries(Entry(
+            "xl/worksheets/sheet1.xml", streamed([sheet_xml("").split("<sheetData>")[0],
+                                                  "<sheetData/>", token * 30,
+                                                  "</worksheet>"]))))
 
     # A comment longer than any token may be.
     size = n(500 << 20, (8 << 20) + 1)
