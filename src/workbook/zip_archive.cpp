@@ -280,7 +280,8 @@ qint64 ZipEntryDevice::produce(char* data, qint64 maxSize)
         const int result = inflate(&stream, Z_NO_FLUSH);
         if (result == Z_STREAM_END) {
             m_finished = true;
-        } else if (result != Z_OK && result != Z_BUF_ERROR) {
+        } else if (result != Z_OK && (result != Z_BUF_ERROR || stream.avail_in > 0)) {
+            // A zlib error, or no progress although input is left: the data is damaged.
             return fail(
                 QStringLiteral("%1 が壊れています (%2)")
                     .arg(m_name, QString::fromUtf8(stream.msg != nullptr ? stream.msg : "zlib")));
