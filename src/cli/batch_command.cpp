@@ -195,7 +195,8 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     return options;
 }
 
-int runBatch(const BatchOptions& options, QIODevice& out, QTextStream& err)
+int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& reader, QIODevice& out,
+             QTextStream& err)
 {
     BatchRunHost host(err, options.overwrite);
 
@@ -220,7 +221,7 @@ int runBatch(const BatchOptions& options, QIODevice& out, QTextStream& err)
     const std::optional<FormatSetting> format =
         chooseSetting(formats, options.formatName, formatPosition, "書式設定");
 
-    FileWorkbookSource source;
+    FileWorkbookSource source(reader);
     auto connection = source.Attach();
     connection->OpenWorkbook(QFileInfo(options.workbook).absoluteFilePath());
     const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
@@ -273,11 +274,12 @@ int runBatch(const BatchOptions& options, QIODevice& out, QTextStream& err)
 
 } // namespace
 
-int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& err)
+int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& err,
+                    const FileWorkbookSource::Reader& reader)
 {
     try {
         const std::optional<BatchOptions> options = parseOptions(arguments, out);
-        return options ? runBatch(*options, out, err) : kExitDone;
+        return options ? runBatch(*options, reader, out, err) : kExitDone;
     } catch (const UsageError& usage) {
         err << "tavrune-batch: " << usage.message << '\n'
             << "詳しくは tavrune-batch --help を見てください。\n";

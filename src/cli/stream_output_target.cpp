@@ -1,24 +1,47 @@
 #include "cli/stream_output_target.h"
 
 #include "common/error.h"
-#include "generation/output_files.h"
+#include "generation/system_error_text.h"
+
+#include <QFileDevice>
+#include <cerrno>
 
 namespace tavrune {
 
 StreamOutputTarget::StreamOutputTarget(QIODevice& out) : m_out(out) {}
 
-void StreamOutputTarget::OpenOutputFile(const QString& path)
+void StreamOutputTarget::WriteOutputLine(const QByteArray& line)
 {
-    m_path = path;
+    errno = 0;
+    if (m_out.write(line) != line.size()) {
+        fail();
+    }
 }
 
-void StreamOutputTarget::WriteOutputLine(const QString& text)
+void StreamOutputTarget::CommitOutputFile()
 {
-    const QByteArray bytes = encodeOutputLine(text, m_path);
-    if (m_out.write(bytes) != bytes.size()) {
-        throw Error(ErrorNumber::PathFileAccess,
-                    QStringLiteral("標準出力に書き込めません: %1").arg(m_out.errorString()));
+    // What a file device holds back must reach the stream before a file counts as
+    // written, so that a full disk stops the run.
+    auto* file = qobject_cast<QFileDevice*>(&m_out);
+    errno = 0;
+    if (file && !file->flush()) {
+        fail();
     }
+}
+
+void StreamOutputTarget::fail()
+{
+    // A file device keeps only the system's English text; errno still holds the
+    // reason right after the failed call.
+    const int error = errno;
+    throw Error(ErrorNumber::PathFileAccess,
+                QStringLiteral("標準出力に書き込めません: %1")
+                    .arg(error != 0 ? systemErrorText(error) : m_out.errorString()));
+}
+
+QString StreamOutputTarget::DestinationName(const QString&) const
+{
+    return QStringLiteral("標準出力");
 }
 
 } // namespace tavrune

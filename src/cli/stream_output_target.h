@@ -15,14 +15,17 @@ public:
 
     void EnsureOutputDir(const QString&, UserInteraction&) override {}
     bool OutputFileExists(const QString&) override { return false; }
-    void DeleteOutputFile(const QString&) override {}
-    void OpenOutputFile(const QString& path) override;
-    void WriteOutputLine(const QString& text) override;
-    void CloseOutputFile() override {}
+    bool IsSameFile(const QString&, const QString&) override { return false; }
+    void OpenOutputFile(const QString&, bool) override {}
+    void WriteOutputLine(const QByteArray& line) override;
+    void CommitOutputFile() override;
+    void AbortOutputFile() noexcept override {}
+    QString DestinationName(const QString& path) const override;
 
 private:
+    [[noreturn]] void fail();
+
     QIODevice& m_out;
-    QString m_path;
 };
 
 } // namespace tavrune

@@ -1,5 +1,6 @@
 #include "generation/generation_run.h"
 
+#include "common/cp932_text.h"
 #include "common/error.h"
 #include "generation/output_files.h"
 #include "generation/split_lines.h"
@@ -95,12 +96,9 @@ bool GenerationRun::MakeFiles(const RunInputs& inputs)
         if (error.number() != ErrorNumber::UserDeclined) {
             message(error.description(), MessageIcon::Stop);
         }
-        // Errors from here on are ignored: the file is closed as far as it was written.
-        try {
-            m_output.CloseOutputFile();
-        } catch (const Error&) {
-        }
     }
+    // A file not committed (a cancel, an error) leaves what had its name as it was.
+    m_output.AbortOutputFile();
     m_host.endRun();
     if (outcome == Outcome::Finished) {
         message(QStringLiteral("終了しました。"), MessageIcon::Information);
@@ -125,6 +123,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
 
     m_output.EnsureOutputDir(m_file.OutputDir, m_host);
 
+    // One attachment for the whole run: it sees one version of every workbook.
     const std::unique_ptr<WorkbookConnection> connection = m_source.Attach();
     if (!connection->HasWorkbook(inputs.workbookName)) {
         message(QStringLiteral("Excel ファイルが開かれていません。"), MessageIcon::Exclamation);
@@ -153,38 +152,78 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
         }
         const WorksheetHandle sheet =
             connection->WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
-        bool writeThis = true;
-        if (perTable) {
-            SheetCellReader cells(*connection, sheet);
-            outputPath = tableFilePath(cells, connection->SheetName(sheet));
-            if (!decideOverwrite(outputPath, writeThis)) {
+        const QString sheetName = connection->SheetName(sheet);
+        // In one-file mode the file begins at the first sheet and ends at the last.
+        const bool begins = perTable || sheetCount == 1;
+        const bool ends = perTable || sheetCount == selectedCount;
+        if (begins) {
+            if (perTable) {
+                SheetCellReader cells(*connection, sheet);
+                outputPath = tableFilePath(cells, sheetName);
+            } else {
+                outputPath = AddPathSeparator(m_file.OutputDir) + m_file.OutputFileName;
+            }
+            bool writeThis = true;
+            bool replace = false;
+            if (!decideOverwrite(outputPath, writeThis, replace)) {
                 return Outcome::Cancelled;
             }
-        } else if (sheetCount == 1) {
-            outputPath = AddPathSeparator(m_file.OutputDir) + m_file.OutputFileName;
-            if (!decideOverwrite(outputPath, writeThis)) {
-                return Outcome::Cancelled;
+            if (!writeThis) {
+                continue;
             }
+            m_output.OpenOutputFile(outputPath, replace);
         }
-        if (!writeThis) {
-            continue;
+        const SheetLines lines{expander, sheet, sheetName, outputPath};
+        if (!m_file.Text[1].isEmpty() && begins) {
+            writeLines(lines, m_file.HeaderLines, FileField::Header);
         }
-        m_output.OpenOutputFile(outputPath);
-        const auto writeAll = [&](const QStringList& lines) {
-            for (const QString& line : lines) {
-                m_output.WriteOutputLine(expander.ExpandLine(sheet, line));
-            }
-        };
-        if (!m_file.Text[1].isEmpty() && (perTable || sheetCount == 1)) {
-            writeAll(m_file.HeaderLines);
+        writeLines(lines, m_file.BodyLines, FileField::Body);
+        if (ends && !m_file.Text[2].isEmpty()) {
+            writeLines(lines, m_file.FooterLines, FileField::Footer);
         }
-        writeAll(m_file.BodyLines);
-        if ((sheetCount == selectedCount || perTable) && !m_file.Text[2].isEmpty()) {
-            writeAll(m_file.FooterLines);
+        if (ends) {
+            m_output.CommitOutputFile();
         }
-        m_output.CloseOutputFile();
     }
     return Outcome::Finished;
+}
+
+void GenerationRun::writeLines(const SheetLines& target, const QStringList& lines, FileField field)
+{
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QString text = target.expander.ExpandLine(target.sheet, lines.at(n));
+        char32_t unrepresentable = 0;
+        const std::optional<QByteArray> bytes = encodeOutputLine(text, &unrepresentable);
+        if (!bytes) {
+            unrepresentableCharacter(target, lines.at(n), field, n + 1, unrepresentable);
+        }
+        m_output.WriteOutputLine(*bytes);
+    }
+}
+
+void GenerationRun::unrepresentableCharacter(const SheetLines& target, const QString& line,
+                                             FileField field, qsizetype lineNumber,
+                                             char32_t character)
+{
+    // Where it came from: the template line, else a cell read for the line, else
+    // a text of the format setting put in by a placeholder. The template goes
+    // first because some cells are read for every line, whether used or not.
+    QString origin;
+    if (line.contains(QString::fromUcs4(&character, 1))) {
+        origin = QStringLiteral("シート \"%1\"、%2の %3 行目")
+                     .arg(target.sheetName, fileFieldName(field))
+                     .arg(lineNumber);
+    } else if (const QString cell = target.expander.CellHolding(target.sheet, line, character);
+               !cell.isEmpty()) {
+        origin = QStringLiteral("シート \"%1\" のセル %2").arg(target.sheetName, cell);
+    } else {
+        origin = QStringLiteral("シート \"%1\"、書式の設定文字列").arg(target.sheetName);
+    }
+    throw Error(
+        ErrorNumber::ApplicationDefined,
+        QStringLiteral("文字 %1 はシフト JIS (コードページ 932) で書けないため、"
+                       "%2 に出力できません (%3)。")
+            .arg(describeCodePoint(character), m_output.DestinationName(target.path), origin));
 }
 
 QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& sheetName) const
@@ -200,7 +239,7 @@ QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& shee
     return AddPathSeparator(m_file.OutputDir) + name;
 }
 
-bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis)
+bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis, bool& replace)
 {
     if (!m_output.OutputFileExists(path)) {
         return true;
@@ -212,19 +251,19 @@ bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis)
                                Answer::Cancel) != Answer::Ok) {
             return false;
         }
-        m_output.DeleteOutputFile(path);
+        replace = true;
         return true;
     }
     if (m_overwriteAll) {
-        m_output.DeleteOutputFile(path);
+        replace = true;
         return true;
     }
     switch (m_host.AskYesAllNoCancel(prompt, kCaption)) {
     case Answer::Yes:
-        m_output.DeleteOutputFile(path);
+        replace = true;
         return true;
     case Answer::OverwriteAll:
-        m_output.DeleteOutputFile(path);
+        replace = true;
         m_overwriteAll = true;
         return true;
     case Answer::No:

@@ -3,11 +3,14 @@
 #include "generation/output_target.h"
 #include "generation/run_host.h"
 #include "generation/sheet_cell_reader.h"
+#include "generation/table_text_expander.h"
+#include "settings/setting_fields.h"
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tavrune {
 
@@ -45,12 +48,29 @@ private:
         Cancelled,
     };
 
+    // Where the lines being written come from and go to.
+    struct SheetLines
+    {
+        const TableTextExpander& expander;
+        const WorksheetHandle& sheet;
+        const QString& sheetName;
+        const QString& path;
+    };
+
     bool checkPreconditions(const RunInputs& inputs);
     Outcome run(const RunInputs& inputs);
     // The output path of a sheet in one-file-per-table mode.
     QString tableFilePath(SheetCellReader& cells, const QString& sheetName) const;
     // Decides on an existing output file; false when the run is to be cancelled.
-    bool decideOverwrite(const QString& path, bool& writeThis);
+    // replace tells whether the existing file may be replaced.
+    bool decideOverwrite(const QString& path, bool& writeThis, bool& replace);
+    // Expands the template's lines for the sheet and writes them.
+    void writeLines(const SheetLines& target, const QStringList& lines, FileField field);
+    // Throws the error for a character code page 932 cannot represent, naming
+    // where it came from.
+    [[noreturn]] void unrepresentableCharacter(const SheetLines& target, const QString& line,
+                                               FileField field, qsizetype lineNumber,
+                                               char32_t character);
     void message(const QString& text, MessageIcon icon);
 
     WorkbookSource& m_source;

@@ -66,18 +66,13 @@ void EnsureOutputDir(const QString& dir, UserInteraction& interaction)
     } while (pos >= 0);
 }
 
-QByteArray encodeOutputLine(const QString& text, const QString& path)
+std::optional<QByteArray> encodeOutputLine(const QString& text, char32_t* unrepresentable)
 {
-    char32_t unrepresentable = 0;
-    std::optional<QByteArray> bytes = encodeCp932(text, &unrepresentable);
-    if (!bytes) {
-        throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("文字 %1 はシフト JIS (コードページ 932) で書けないため、"
-                                   "ファイル \"%2\" に出力できません。")
-                        .arg(describeCodePoint(unrepresentable), path));
+    std::optional<QByteArray> bytes = encodeCp932(text, unrepresentable);
+    if (bytes) {
+        bytes->append("\r\n", 2);
     }
-    bytes->append("\r\n", 2);
-    return *bytes;
+    return bytes;
 }
 
 } // namespace tavrune

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tavrune {
 
@@ -21,9 +22,9 @@ QString AddPathSeparator(const QString& dir);
 // raises an error, leaving the levels made before it.
 void EnsureOutputDir(const QString& dir, UserInteraction& interaction);
 
-// A line of output as the files receive it: code page 932, then CR LF. A
-// character that code page 932 cannot represent raises an error naming it (as
-// U+XXXX) and the file at path.
-QByteArray encodeOutputLine(const QString& text, const QString& path);
+// A line of output as the files receive it: code page 932, then CR LF. Nothing
+// when the text holds a character that code page 932 cannot represent; that
+// character goes to *unrepresentable.
+std::optional<QByteArray> encodeOutputLine(const QString& text, char32_t* unrepresentable);
 
 } // namespace tavrune

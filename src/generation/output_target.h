@@ -2,27 +2,39 @@
 
 #include "common/user_interaction.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace tavrune {
 
 // Where a run's output goes: the output directory and files, one file open at a
-// time. Every failure throws an Error.
+// time. A file is put in place only when it is complete (CommitOutputFile); until
+// then whatever had its name stays as it was. Every failure throws an Error.
 class OutputTarget
 {
 public:
     virtual ~OutputTarget() = default;
 
     virtual void EnsureOutputDir(const QString& dir, UserInteraction& interaction) = 0;
-    // Whether a file (hidden ones too, not a directory) of that name exists.
+    // Whether something that is not a directory has that name: a file (hidden ones
+    // too) or a symbolic link, dangling ones too.
     virtual bool OutputFileExists(const QString& path) = 0;
-    virtual void DeleteOutputFile(const QString& path) = 0;
-    // Opens the file for appending, creating it when missing.
-    virtual void OpenOutputFile(const QString& path) = 0;
-    // Writes the text in code page 932, then CR LF.
-    virtual void WriteOutputLine(const QString& text) = 0;
-    // Closes the open file; without one it does nothing.
-    virtual void CloseOutputFile() = 0;
+    // Whether writing path would replace the file at inputPath.
+    virtual bool IsSameFile(const QString& path, const QString& inputPath) = 0;
+    // Begins the file at path. replace allows an existing file or link of that
+    // name to be replaced (the link itself, never what it points to); without it
+    // an existing one makes the commit fail.
+    virtual void OpenOutputFile(const QString& path, bool replace) = 0;
+    // Writes one line as the file receives it: code page 932 bytes ending in CR LF.
+    virtual void WriteOutputLine(const QByteArray& line) = 0;
+    // Puts the open file in place whole; without one it does nothing.
+    virtual void CommitOutputFile() = 0;
+    // Drops the open file, leaving what had its name as it was; without one it
+    // does nothing. Never fails.
+    virtual void AbortOutputFile() noexcept = 0;
+    // How messages name where the lines of path go: "ファイル \"path\"" or standard
+    // output.
+    virtual QString DestinationName(const QString& path) const = 0;
 };
 
 } // namespace tavrune

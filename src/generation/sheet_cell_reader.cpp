@@ -4,15 +4,20 @@
 
 namespace tavrune {
 
-SheetCellReader::SheetCellReader(WorkbookConnection& connection, const WorksheetHandle& sheet)
-    : m_connection(connection), m_sheet(sheet)
+SheetCellReader::SheetCellReader(WorkbookConnection& connection, const WorksheetHandle& sheet,
+                                 const Observer* observer)
+    : m_connection(connection), m_sheet(sheet), m_observer(observer)
 {
 }
 
 QString SheetCellReader::cell(const QString& reference, FormatField field)
 {
     try {
-        return m_connection.CellValue(m_sheet, reference);
+        QString value = m_connection.CellValue(m_sheet, reference);
+        if (m_observer) {
+            (*m_observer)(reference, value);
+        }
+        return value;
     } catch (const Error& error) {
         throw Error(error.number(), QStringLiteral("書式の「%1」から読めません: %2")
                                         .arg(formatFieldName(field), error.description()));

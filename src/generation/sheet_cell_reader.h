@@ -4,6 +4,7 @@
 #include "workbook/workbook_source.h"
 
 #include <QString>
+#include <functional>
 
 namespace tavrune {
 
@@ -13,7 +14,12 @@ namespace tavrune {
 class SheetCellReader
 {
 public:
-    SheetCellReader(WorkbookConnection& connection, const WorksheetHandle& sheet);
+    // Told the address and the value of every cell read.
+    using Observer = std::function<void(const QString& address, const QString& value)>;
+
+    // observer, when given, must outlive the reader.
+    SheetCellReader(WorkbookConnection& connection, const WorksheetHandle& sheet,
+                    const Observer* observer = nullptr);
 
     // The cell named by a cell reference field.
     QString cell(const QString& reference, FormatField field);
@@ -25,6 +31,7 @@ public:
 private:
     WorkbookConnection& m_connection;
     const WorksheetHandle& m_sheet;
+    const Observer* m_observer;
 };
 
 } // namespace tavrune

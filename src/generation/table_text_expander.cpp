@@ -2,7 +2,6 @@
 
 #include "generation/column_lines.h"
 #include "generation/index_lines.h"
-#include "generation/sheet_cell_reader.h"
 #include "generation/text_rules.h"
 
 namespace tavrune {
@@ -15,6 +14,26 @@ TableTextExpander::TableTextExpander(WorkbookConnection& connection, const Forma
 QString TableTextExpander::ExpandLine(const WorksheetHandle& sheet, const QString& line) const
 {
     SheetCellReader cells(m_connection, sheet);
+    return expand(cells, line);
+}
+
+QString TableTextExpander::CellHolding(const WorksheetHandle& sheet, const QString& line,
+                                       char32_t codePoint) const
+{
+    const QString character = QString::fromUcs4(&codePoint, 1);
+    QString found;
+    const SheetCellReader::Observer observer = [&](const QString& address, const QString& value) {
+        if (found.isEmpty() && value.contains(character)) {
+            found = address;
+        }
+    };
+    SheetCellReader cells(m_connection, sheet, &observer);
+    expand(cells, line);
+    return found;
+}
+
+QString TableTextExpander::expand(SheetCellReader& cells, const QString& line) const
+{
     QString text = line;
     // The order matters: name and title go in before the column and index lines
     // are made, so every generated line carries them; the extra cells go in after.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generation/sheet_cell_reader.h"
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
 
@@ -20,8 +21,14 @@ public:
     // four extra cells are read for every line, in that order, so an invalid
     // reference in any of them fails every line. Errors are thrown to the caller.
     QString ExpandLine(const WorksheetHandle& sheet, const QString& line) const;
+    // The address of the first cell read for the line whose text holds
+    // codePoint; empty when none does. Reads the cells again.
+    QString CellHolding(const WorksheetHandle& sheet, const QString& line,
+                        char32_t codePoint) const;
 
 private:
+    QString expand(SheetCellReader& cells, const QString& line) const;
+
     WorkbookConnection& m_connection;
     const FormatSetting& m_format;
 };

@@ -2,6 +2,7 @@
 #include "settings/settings_file.h"
 #include "support/scripted_interaction.h"
 #include "support/test_files.h"
+#include "support/workbook_builder.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -26,14 +27,14 @@ struct Result
     QString err;
 };
 
-Result run(QStringList arguments)
+Result run(QStringList arguments, const FileWorkbookSource::Reader& reader = {})
 {
     arguments.prepend(u"tavrune-batch"_qs);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     QString err;
     QTextStream errStream(&err);
-    const int status = runBatchCommand(arguments, out, errStream);
+    const int status = runBatchCommand(arguments, out, errStream, reader);
     errStream.flush();
     return {status, out.data(), err};
 }
@@ -184,4 +185,39 @@ TEST(BatchCommand, TheSampleSettingsAreWhatTheProgramWrites)
     ASSERT_TRUE(SettingsFile(copy, interaction).SaveSettingsFile(formats, files));
     EXPECT_EQ(readBytes(copy), readBytes(kSettings));
     EXPECT_TRUE(interaction.shown().isEmpty());
+}
+
+TEST(BatchCommand, AnUnrepresentableCharacterNamesWhereItGoesAndComesFrom)
+{
+    // A table name holding a character code page 932 cannot represent, in the
+    // sample format's layout.
+    const auto reader = [](const QString&) {
+        WorkbookBuilder book;
+        book.sheet(u"顧客"_qs)
+            .text(u"C3"_qs, u"CUSTOMER\U0001F600"_qs)
+            .text(u"C4"_qs, u"顧客マスタ"_qs)
+            .text(u"B7"_qs, u"ID"_qs)
+            .text(u"C7"_qs, u"NUMBER"_qs);
+        return book.build();
+    };
+    QTemporaryDir dir;
+    const QString workbook = dir.filePath(u"book.xlsx"_qs);
+    writeBytes(workbook, "book");
+    const QString out = dir.filePath(u"out"_qs);
+    const std::pair<QStringList, QString> modes[] = {
+        {{u"--stdout"_qs}, u"標準出力"_qs},
+        {{u"--output-dir"_qs, out}, u"ファイル \""_qs + out + u"/顧客マスタ.sql\""_qs},
+    };
+    for (const auto& [options, destination] : modes) {
+        const Result result =
+            run(QStringList{u"--settings"_qs, kSettings} + options + QStringList{workbook}, reader);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.err.startsWith(
+            u"文字 U+1F600 (\U0001F600) はシフト JIS (コードページ 932) で書けないため、"_qs +
+            destination + u" に出力できません (シート \"顧客\" のセル C3)。\n"_qs))
+            << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    // The file was never written.
+    EXPECT_TRUE(QDir(out).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }

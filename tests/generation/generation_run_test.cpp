@@ -1,9 +1,9 @@
 #include "common/error.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
+#include "support/memory_workbook_source.h"
 #include "support/scripted_run_host.h"
 #include "support/test_files.h"
-#include "support/memory_workbook_source.h"
 #include "support/workbook_builder.h"
 
 #include <QDir>
@@ -89,6 +89,25 @@ const QString kStopped = u"message exclamation: 中断しました"_qs;
 QString overwritePrompt(const QString& path)
 {
     return path + u"\r\n\r\n既に同名のファイルが存在します。\r\n上書きしますか？"_qs;
+}
+
+// The stop message of a run that ended with an error: third from the end.
+QString stopMessage(const test::ScriptedRunHost& host)
+{
+    const QStringList log = host.logWithoutYields();
+    if (log.size() < 3 || !log.at(log.size() - 3).startsWith(u"message stop: "_qs)) {
+        ADD_FAILURE() << "no stop message in " << log.join(u" | "_qs).toStdString();
+        return {};
+    }
+    return log.at(log.size() - 3);
+}
+
+// Every entry of the directory, hidden ones too, so that a temporary file left
+// behind shows.
+QStringList entries(const QString& dir)
+{
+    return QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -255,14 +274,65 @@ TEST_F(GenerationRunTest, CancelTakesEffectBetweenSheets)
     m_inputs.file.OutputFileName = u"all.sql"_qs;
     m_host.cancelAtYield(2);
     EXPECT_FALSE(run());
-    // The first sheet is written whole; the footer never comes.
-    EXPECT_EQ(readText(path(u"all.sql"_qs)),
-              u"CREATE TABLE CUSTOMER (\r\n  ID NUMBER,\r\n  NAME VARCHAR2\r\n"_qs);
     EXPECT_EQ(m_host.log(), (QStringList{u"begin"_qs, u"yield"_qs, u"progress: 1 / 2"_qs,
                                          u"yield"_qs, u"end"_qs, kStopped}));
+    // The one file was never complete: nothing is left of it.
+    EXPECT_TRUE(entries(m_dir.path()).isEmpty());
 }
 
-TEST_F(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndClosesTheCurrentOne)
+TEST_F(GenerationRunTest, AStopMidwayLeavesEachFileAsItWasOrComplete)
+{
+    // The second selected sheet, 注文, stops the run: by a cancel before it, or by
+    // a character code page 932 cannot represent in its second column row, after
+    // some of its lines have been written.
+    WorkbookBuilder book;
+    const char16_t* tables[][3] = {{u"顧客", u"CUSTOMER", u"顧客マスタ"},
+                                   {u"注文", u"ORDERS", u"注文"}};
+    for (const auto& table : tables) {
+        const QString name = QString::fromUtf16(table[1]);
+        book.sheet(QString::fromUtf16(table[0]))
+            .text(u"C3"_qs, name)
+            .text(u"C4"_qs, QString::fromUtf16(table[2]))
+            .text(u"B7"_qs, u"ID"_qs)
+            .text(u"B8"_qs, u"NAME"_qs)
+            .text(u"C8"_qs, name == u"ORDERS" ? u"VARCHAR2 \U0001F600"_qs : u"TEXT"_qs);
+    }
+    m_source.addOpenWorkbook(kBook, book.build());
+    m_inputs.sheetSelected = {true, true};
+    const QStringList names{u"all.sql"_qs, u"注文.sql"_qs, u"顧客マスタ.sql"_qs};
+
+    for (const int oneFile : {0, 1}) {
+        for (const bool cancel : {true, false}) {
+            SCOPED_TRACE(std::string(oneFile ? "one file" : "per table") +
+                         (cancel ? ", cancelled" : ", failed"));
+            for (const QString& name : names) {
+                writeBytes(path(name), "old");
+            }
+            m_inputs.file.OutputFile = oneFile;
+            m_inputs.file.OutputFileName = u"all.sql"_qs;
+            m_host.answer(oneFile ? Answer::Ok : Answer::OverwriteAll);
+            m_host.cancelAtYield(cancel ? 2 : 0);
+            EXPECT_FALSE(run());
+            // A file is replaced only complete: the per-table file of the first
+            // sheet is; everything else keeps its old content.
+            EXPECT_EQ(readText(path(u"顧客マスタ.sql"_qs)).startsWith(u"CREATE TABLE CUSTOMER"_qs),
+                      !oneFile);
+            EXPECT_EQ(readBytes(path(u"注文.sql"_qs)), "old");
+            EXPECT_EQ(readBytes(path(u"all.sql"_qs)), "old");
+            EXPECT_EQ(entries(m_dir.path()), names);
+            if (!cancel) {
+                const QString file = path(oneFile ? u"all.sql"_qs : u"注文.sql"_qs);
+                EXPECT_EQ(stopMessage(m_host),
+                          u"message stop: 文字 U+1F600 (\U0001F600) はシフト JIS (コードページ "
+                          u"932) で書けないため、ファイル \""_qs +
+                              file + u"\" に出力できません (シート \"注文\" のセル C8)。"_qs);
+            }
+        }
+    }
+    EXPECT_TRUE(m_host.allAnswersUsed());
+}
+
+TEST_F(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndDropsTheCurrentOne)
 {
     WorkbookBuilder book;
     book.sheet(u"A"_qs).text(u"C3"_qs, u"T_A"_qs).text(u"C4"_qs, u"a"_qs);
@@ -272,8 +342,9 @@ TEST_F(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndClosesTheCurrentOne)
     m_inputs.sheetSelected = {true, true};
     EXPECT_FALSE(run());
     EXPECT_EQ(readText(path(u"a.sql"_qs)), u"CREATE TABLE T_A (\r\n\r\n);\r\n"_qs);
-    // The header line went out before the failing body line; the file is closed.
-    EXPECT_EQ(readText(path(u"b.sql"_qs)), u"CREATE TABLE T_B (\r\n"_qs);
+    // The header line went out before the failing body line; the file never
+    // appears.
+    EXPECT_EQ(entries(m_dir.path()), QStringList{u"a.sql"_qs});
     const QStringList log = m_host.logWithoutYields();
     EXPECT_TRUE(log.at(log.size() - 3).startsWith(u"message stop: "_qs));
     EXPECT_TRUE(log.at(log.size() - 3).contains(u"#DIV/0!"_qs));
@@ -311,14 +382,30 @@ TEST_F(GenerationRunTest, TemplatesAreWrittenAsSplit)
     EXPECT_EQ(readBytes(path(u"顧客マスタ.sql"_qs)), "a\rb\nc\r\n\r\nx\r\n\r\ny\r\n");
 }
 
-TEST_F(GenerationRunTest, ACharacterCodePage932CannotHoldStopsTheRun)
+TEST_F(GenerationRunTest, ACharacterCodePage932CannotHoldNamesWhereItCameFrom)
 {
-    m_inputs.file.Text[0] = u"-- \U0001F600 [%TableName]"_qs;
-    EXPECT_FALSE(run());
-    const QStringList log = m_host.logWithoutYields();
-    EXPECT_TRUE(log.at(log.size() - 3).contains(u"U+1F600"_qs))
-        << log.at(log.size() - 3).toStdString();
-    EXPECT_TRUE(log.at(log.size() - 3).contains(u"顧客マスタ.sql"_qs));
+    WorkbookBuilder book;
+    for (const QString& name : {u"顧客"_qs, u"メモ"_qs, u"注文"_qs}) {
+        book.sheet(name).text(u"C4"_qs, name).text(u"D2"_qs, u"note \U0001F600"_qs);
+    }
+    m_source.addOpenWorkbook(kBook, book.build());
+    m_inputs.format.Etc[1] = u"D2"_qs;
+    m_inputs.sheetSelected = {false, false, true};
+    const std::tuple<QString, QString, QString> cases[] = {
+        // body, header, where the character came from
+        {u"-- \U0001F600 [%TableName]"_qs, u""_qs, u"シート \"注文\"、本文の 1 行目"_qs},
+        {u""_qs, u"--\r\n-- [%TableName] \U0001F600"_qs, u"シート \"注文\"、ヘッダの 2 行目"_qs},
+        {u"-- [%Etc2]"_qs, u""_qs, u"シート \"注文\" のセル D2"_qs},
+    };
+    for (const auto& [body, header, origin] : cases) {
+        m_inputs.file.Text = {body, header, QString()};
+        EXPECT_FALSE(run());
+        EXPECT_EQ(stopMessage(m_host),
+                  u"message stop: 文字 U+1F600 (\U0001F600) はシフト JIS (コードページ 932) で"
+                  u"書けないため、ファイル \""_qs +
+                      path(u"注文.sql"_qs) + u"\" に出力できません ("_qs + origin + u")。"_qs);
+    }
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }
 
 TEST_F(GenerationRunTest, AnInvalidStartRowOrReferenceEndsTheRun)

@@ -2,12 +2,18 @@
 #include "generation/file_output_target.h"
 #include "generation/output_files.h"
 #include "generation/split_lines.h"
+#include "generation/system_error_text.h"
 #include "support/scripted_interaction.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace tavrune;
 
@@ -82,31 +88,219 @@ TEST(EnsureOutputDir, ExistingMissingAndRefused)
     EXPECT_EQ(interaction.shown().size(), 1);
 }
 
-TEST(FileOutputTarget, ExistenceDeleteAndAppend)
+namespace {
+
+// Every entry of the directory, hidden ones too, so that a temporary file left
+// behind shows.
+QStringList entries(const QTemporaryDir& dir)
+{
+    return QDir(dir.path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                   QDir::Name);
+}
+
+// The error an operation throws; a test failure when it throws none.
+template <typename Operation> QString errorOf(Operation operation)
+{
+    try {
+        operation();
+    } catch (const Error& error) {
+        return error.description();
+    }
+    ADD_FAILURE() << "no error";
+    return {};
+}
+
+} // namespace
+
+TEST(FileOutputTarget, AFileAppearsWholeOnlyWhenCommitted)
 {
     QTemporaryDir dir;
     FileOutputTarget output;
-    const QString hidden = dir.filePath(u".hidden"_qs);
+    const QString path = dir.filePath(u".hidden"_qs);
+    EXPECT_FALSE(output.OutputFileExists(path));
+
+    output.OpenOutputFile(path, false);
+    QByteArray expected;
+    for (int i = 0; i < 3000; ++i) { // more than one buffer's worth
+        const QByteArray line = QByteArray::number(i).rightJustified(40, 'x') + "\r\n";
+        output.WriteOutputLine(line);
+        expected += line;
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    output.CommitOutputFile();
+    output.CommitOutputFile(); // nothing open: nothing happens
+    EXPECT_EQ(test::readBytes(path), expected);
+    EXPECT_TRUE(output.OutputFileExists(path));
+    EXPECT_EQ(entries(dir), QStringList{u".hidden"_qs});
+
+    // Replacing: the old content stays until the commit, and an abort keeps it.
+    output.OpenOutputFile(path, true);
+    output.WriteOutputLine("new\r\n");
+    output.AbortOutputFile();
+    EXPECT_EQ(test::readBytes(path), expected);
+    output.OpenOutputFile(path, true);
+    output.WriteOutputLine("new\r\n");
+    EXPECT_EQ(test::readBytes(path), expected);
+    output.CommitOutputFile();
+    EXPECT_EQ(test::readBytes(path), "new\r\n");
+    EXPECT_EQ(entries(dir), QStringList{u".hidden"_qs});
+
+    // A file still open when the target goes is removed with it.
+    {
+        FileOutputTarget dropped;
+        dropped.OpenOutputFile(dir.filePath(u"never.sql"_qs), false);
+        dropped.WriteOutputLine("x\r\n");
+    }
+    EXPECT_EQ(entries(dir), QStringList{u".hidden"_qs});
+}
+
+TEST(FileOutputTarget, AnExistingNameIsReplacedItselfAndOnlyWhenAllowed)
+{
+    struct Case
+    {
+        const char* what;
+        // Makes the name in the output directory; elsewhere is another directory.
+        void (*make)(const QString& path, const QString& elsewhere);
+        bool link;
+    };
+    const Case cases[] = {
+        {"a file", [](const QString& path, const QString&) { test::writeBytes(path, "old"); },
+         false},
+        {"a dangling link",
+         [](const QString& path, const QString& elsewhere) {
+             ASSERT_TRUE(QFile::link(elsewhere + u"/missing.sql"_qs, path));
+         },
+         true},
+        {"a link to a file elsewhere",
+         [](const QString& path, const QString& elsewhere) {
+             ASSERT_TRUE(QFile::link(elsewhere + u"/target.sql"_qs, path));
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        for (const bool replace : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (replace ? ", replaced" : ", kept"));
+            QTemporaryDir dir;
+            QTemporaryDir elsewhere;
+            test::writeBytes(elsewhere.filePath(u"target.sql"_qs), "elsewhere");
+            const QString path = dir.filePath(u"out.sql"_qs);
+            c.make(path, elsewhere.path());
+            const QString linkTarget = QFileInfo(path).symLinkTarget();
+            FileOutputTarget output;
+            EXPECT_TRUE(output.OutputFileExists(path));
+
+            if (replace) {
+                output.OpenOutputFile(path, true);
+                output.WriteOutputLine("new\r\n");
+                output.CommitOutputFile();
+                EXPECT_FALSE(QFileInfo(path).isSymLink());
+                EXPECT_EQ(test::readBytes(path), "new\r\n");
+            } else {
+                EXPECT_TRUE(errorOf([&] { output.OpenOutputFile(path, false); }).contains(path));
+                EXPECT_EQ(QFileInfo(path).isSymLink(), c.link);
+                EXPECT_EQ(QFileInfo(path).symLinkTarget(), linkTarget);
+                if (!c.link) {
+                    EXPECT_EQ(test::readBytes(path), "old");
+                }
+            }
+            // What a link pointed to is never written.
+            EXPECT_EQ(test::readBytes(elsewhere.filePath(u"target.sql"_qs)), "elsewhere");
+            EXPECT_FALSE(QFileInfo::exists(elsewhere.filePath(u"missing.sql"_qs)));
+            EXPECT_EQ(entries(dir), QStringList{u"out.sql"_qs});
+        }
+    }
+}
+
+TEST(FileOutputTarget, ANameTakenWhileWritingIsNotReplacedUnlessAllowed)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"out.sql"_qs);
+    FileOutputTarget output;
+    output.OpenOutputFile(path, false);
+    output.WriteOutputLine("mine\r\n");
+    ASSERT_TRUE(QFile::link(dir.filePath(u"theirs"_qs), path));
+    EXPECT_TRUE(errorOf([&] { output.CommitOutputFile(); }).contains(path));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(entries(dir), QStringList{u"out.sql"_qs});
+}
+
+TEST(FileOutputTarget, ADirectoryOfTheNameOrAMissingDirectoryFails)
+{
+    QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_qs));
-    EXPECT_FALSE(output.OutputFileExists(hidden));
+    FileOutputTarget output;
     EXPECT_FALSE(output.OutputFileExists(dir.filePath(u"sub"_qs)));
     EXPECT_FALSE(output.OutputFileExists(dir.filePath(u"*"_qs)));
+    EXPECT_TRUE(errorOf([&] {
+                    output.OpenOutputFile(dir.filePath(u"sub"_qs), true);
+                }).contains(u"同じ名前のディレクトリがあります"_qs));
+    EXPECT_TRUE(errorOf([&] {
+                    output.OpenOutputFile(dir.filePath(u"none/x.sql"_qs), false);
+                }).contains(u"そのようなファイルやディレクトリはありません"_qs));
+    EXPECT_EQ(entries(dir), QStringList{u"sub"_qs});
+}
 
-    output.OpenOutputFile(hidden);
-    output.WriteOutputLine(u"ｱｲｳ 表"_qs);
-    output.CloseOutputFile();
-    output.OpenOutputFile(hidden);
-    output.WriteOutputLine(QString());
-    output.CloseOutputFile();
-    output.CloseOutputFile(); // nothing open: nothing happens
-    EXPECT_TRUE(output.OutputFileExists(hidden));
-    QFile file(hidden);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("\xB1\xB2\xB3 \x95\x5C\r\n\r\n"));
+TEST(FileOutputTarget, FilesTakeTheirModeFromTheUmask)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"out.sql"_qs);
+    test::writeBytes(path, "old");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    for (const mode_t mask : {mode_t(022), mode_t(077), mode_t(002)}) {
+        const mode_t previous = ::umask(mask);
+        FileOutputTarget output;
+        output.OpenOutputFile(path, true);
+        output.CommitOutputFile();
+        ::umask(previous);
+        struct stat status;
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+    }
+}
 
-    output.DeleteOutputFile(hidden);
-    EXPECT_FALSE(output.OutputFileExists(hidden));
-    EXPECT_THROW(output.DeleteOutputFile(hidden), Error);
-    EXPECT_THROW(output.OpenOutputFile(dir.filePath(u"sub"_qs)), Error);
-    EXPECT_THROW(output.OpenOutputFile(dir.filePath(u"none/x.sql"_qs)), Error);
+TEST(FileOutputTarget, AWriteTheSystemRefusesNamesWhyAndKeepsTheOldFile)
+{
+    // A file size limit makes writes fail as a full disk does, without filling one.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"out.sql"_qs);
+    test::writeBytes(path, "old");
+    FileOutputTarget output;
+    output.OpenOutputFile(path, true);
+    struct rlimit limit;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit lowered = {100'000, limit.rlim_max};
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
+    QString error;
+    try {
+        for (int i = 0; i < 4000; ++i) {
+            output.WriteOutputLine(QByteArray(48, 'x') + "\r\n");
+        }
+        output.CommitOutputFile();
+    } catch (const Error& e) {
+        error = e.description();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_TRUE(error.contains(u"ファイルが大きすぎます"_qs)) << error.toStdString();
+    EXPECT_EQ(test::readBytes(path), "old");
+    EXPECT_EQ(entries(dir), QStringList{u"out.sql"_qs});
+}
+
+TEST(SystemErrorText, NamesTheSystemsReasonInJapanese)
+{
+    const std::pair<int, QString> known[] = {
+        {ENOSPC, u"デバイスに空き領域がありません"_qs},
+        {EDQUOT, u"ディスク使用量制限を超過しました"_qs},
+        {EACCES, u"許可がありません"_qs},
+        {EROFS, u"読み込み専用ファイルシステムです"_qs},
+        {EIO, u"入力/出力エラーです"_qs},
+    };
+    for (const auto& [number, text] : known) {
+        EXPECT_EQ(systemErrorText(number), text);
+    }
+    // Others still say something, with their number.
+    EXPECT_TRUE(systemErrorText(4000).contains(u"4000"_qs));
 }
