@@ -1,6 +1,7 @@
 #include "workbook/zip_archive.h"
 
 #include "common/error.h"
+#include "workbook/quoted_text.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -189,7 +190,7 @@ struct ZipEntryDevice::Inflater
 
 ZipEntryDevice::ZipEntryDevice(ZipArchive& archive, zip_file* file, QString name,
                                const Stored& stored)
-    : m_archive(archive), m_file(file), m_name(std::move(name)), m_stored(stored)
+    : m_archive(archive), m_file(file), m_name(quotedText(name)), m_stored(stored)
 {
     if (m_stored.method == kDeflated) {
         m_inflater = std::make_unique<Inflater>();
@@ -409,41 +410,42 @@ bool ZipArchive::contains(const QString& name) const
 
 std::unique_ptr<ZipEntryDevice> ZipArchive::open(const QString& name)
 {
+    const QString shown = quotedText(name);
     const auto it = m_index.constFind(normalise(name));
     if (it == m_index.constEnd()) {
         return nullptr;
     }
     if (m_opened.contains(it.value())) {
-        fail(m_path, QStringLiteral("%1 が複数の箇所から参照されています").arg(name));
+        fail(m_path, QStringLiteral("%1 が複数の箇所から参照されています").arg(shown));
     }
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_zip, it.value(), 0, &stat) != 0) {
-        fail(m_path, QStringLiteral("%1 の情報を読めません").arg(name));
+        fail(m_path, QStringLiteral("%1 の情報を読めません").arg(shown));
     }
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
-        fail(m_path, QStringLiteral("%1 は暗号化されています").arg(name));
+        fail(m_path, QStringLiteral("%1 は暗号化されています").arg(shown));
     }
     const quint64 needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
     if ((stat.valid & needed) != needed) {
-        fail(m_path, QStringLiteral("%1 の情報を読めません").arg(name));
+        fail(m_path, QStringLiteral("%1 の情報を読めません").arg(shown));
     }
     // Workbook writers store or deflate; other methods only open doors (bzip2
     // inflates far beyond deflate's ratio, and slowly).
     if (stat.comp_method != kStored && stat.comp_method != kDeflated) {
         fail(m_path, QStringLiteral("%1 の圧縮方式 %2 には対応していません")
-                         .arg(name)
+                         .arg(shown)
                          .arg(stat.comp_method));
     }
     if (stat.size > kMaxEntrySize) {
         fail(m_path, QStringLiteral("%1 が展開後の上限 %2 MiB を超えています")
-                         .arg(name)
+                         .arg(shown)
                          .arg(kMaxEntrySize >> 20));
     }
     zip_file* file = zip_fopen_index(m_zip, it.value(), ZIP_FL_COMPRESSED);
     if (file == nullptr) {
         fail(m_path, QStringLiteral("%1 を開けません (%2)")
-                         .arg(name, QString::fromUtf8(zip_strerror(m_zip))));
+                         .arg(shown, QString::fromUtf8(zip_strerror(m_zip))));
     }
     m_opened.insert(it.value());
     ZipEntryDevice::Stored stored;
@@ -494,15 +496,16 @@ QByteArray ZipArchive::readAll(const QString& name)
 {
     std::unique_ptr<ZipEntryDevice> device = open(name);
     if (!device) {
-        fail(m_path, QStringLiteral("%1 がありません").arg(name));
+        fail(m_path, QStringLiteral("%1 がありません").arg(quotedText(name)));
     }
     QByteArray data;
     char buffer[65536];
     for (;;) {
         const qint64 got = device->read(buffer, sizeof buffer);
         if (got < 0) {
-            fail(m_path, device->failure().isEmpty() ? QStringLiteral("%1 を読めません").arg(name)
-                                                     : device->failure());
+            fail(m_path, device->failure().isEmpty()
+                             ? QStringLiteral("%1 を読めません").arg(quotedText(name))
+                             : device->failure());
         }
         if (got == 0) {
             break;
