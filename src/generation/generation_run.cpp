@@ -33,18 +33,42 @@ FormatSetting workingFormat(const RunInputs& inputs)
     return format;
 }
 
+// Characters a file name made from a cell cannot hold: the separator and the
+// control characters (NUL, CR, LF, 0x1A and the like).
+bool forbiddenInFileName(QChar c)
+{
+    return c == u'/' || c.category() == QChar::Other_Control;
+}
+
+// The name as messages show it: control characters as their codes.
+QString visibleName(const QString& name)
+{
+    QString shown;
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control) {
+            shown += u'<' + describeCodePoint(c.unicode()) + u'>';
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 // A name made from a table title must name a file inside the output directory.
 void checkFileName(const QString& name, const QString& sheetName)
 {
     QString why;
+    const auto forbidden = std::find_if(name.begin(), name.end(), forbiddenInFileName);
     if (name.isEmpty()) {
         why = QStringLiteral(
             "ファイル名が空です (テーブルタイトルのセルが空で、付加文字列もありません)");
     } else if (name == u"." || name == u"..") {
         why = QStringLiteral("\"%1\" はファイル名に使えません").arg(name);
-    } else if (name.contains(u'/') || name.contains(QChar(u'\0'))) {
-        why = QStringLiteral("ファイル名 \"%1\" に使えない文字 (/ または NUL) があります")
-                  .arg(QString(name).replace(QChar(u'\0'), QStringLiteral("\\0")));
+    } else if (forbidden != name.end()) {
+        why = QStringLiteral("ファイル名 \"%1\" に使えない文字 (%2) があります")
+                  .arg(visibleName(name), *forbidden == u'/'
+                                              ? QStringLiteral("/")
+                                              : describeCodePoint(forbidden->unicode()));
     } else {
         return;
     }
@@ -112,6 +136,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
 {
     m_host.resetCancelFlag();
     m_overwriteAll = false;
+    m_writtenBy.clear();
 
     m_format = workingFormat(inputs);
     m_file = inputs.file;
@@ -130,6 +155,10 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
         return Outcome::Cancelled;
     }
     connection->SetFirstWindowState();
+    m_inputPaths.clear();
+    for (qint16 i = 1, count = connection->WorkbookCount(); i <= count; ++i) {
+        m_inputPaths.append(connection->WorkbookPath(i));
+    }
 
     const TableTextExpander expander(*connection, m_format);
     const auto selectedCount = static_cast<qsizetype>(
@@ -163,6 +192,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
             } else {
                 outputPath = AddPathSeparator(m_file.OutputDir) + m_file.OutputFileName;
             }
+            checkOutputPath(outputPath, sheetName);
             bool writeThis = true;
             bool replace = false;
             if (!decideOverwrite(outputPath, writeThis, replace)) {
@@ -172,6 +202,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
                 continue;
             }
             m_output.OpenOutputFile(outputPath, replace);
+            m_writtenBy.insert(outputPath, sheetName);
         }
         const SheetLines lines{expander, sheet, sheetName, outputPath};
         if (!m_file.Text[1].isEmpty() && begins) {
@@ -237,6 +268,25 @@ QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& shee
     }
     checkFileName(name, sheetName);
     return AddPathSeparator(m_file.OutputDir) + name;
+}
+
+void GenerationRun::checkOutputPath(const QString& path, const QString& sheetName)
+{
+    const auto earlier = m_writtenBy.constFind(path);
+    if (earlier != m_writtenBy.constEnd()) {
+        throw Error(ErrorNumber::BadFileName,
+                    QStringLiteral("シート \"%1\" とシート \"%2\" の出力ファイルが同じ \"%3\" "
+                                   "です。先に書いたファイルを上書きしないよう中止しました。")
+                        .arg(earlier.value(), sheetName, path));
+    }
+    for (const QString& input : m_inputPaths) {
+        if (m_output.IsSameFile(path, input)) {
+            throw Error(ErrorNumber::BadFileName,
+                        QStringLiteral("シート \"%1\" の出力ファイル \"%2\" は開いているブック "
+                                       "\"%3\" です。ブックを上書きしないよう中止しました。")
+                            .arg(sheetName, path, input));
+        }
+    }
 }
 
 bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis, bool& replace)

@@ -8,6 +8,7 @@
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -61,6 +62,9 @@ private:
     Outcome run(const RunInputs& inputs);
     // The output path of a sheet in one-file-per-table mode.
     QString tableFilePath(SheetCellReader& cells, const QString& sheetName) const;
+    // Refuses a path this run has begun a file at already, and the path of an
+    // open workbook.
+    void checkOutputPath(const QString& path, const QString& sheetName);
     // Decides on an existing output file; false when the run is to be cancelled.
     // replace tells whether the existing file may be replaced.
     bool decideOverwrite(const QString& path, bool& writeThis, bool& replace);
@@ -79,6 +83,10 @@ private:
     FormatSetting m_format;
     FileSetting m_file;
     bool m_overwriteAll = false;
+    // The files begun by this run, by path, with the sheet each was begun for.
+    QHash<QString, QString> m_writtenBy;
+    // The files of the open workbooks, which the run never writes.
+    QStringList m_inputPaths;
 };
 
 } // namespace tavrune

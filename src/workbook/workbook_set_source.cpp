@@ -53,13 +53,8 @@ public:
         return static_cast<qint16>(count);
     }
 
-    QString WorkbookName(qint16 index) override
-    {
-        if (index < 1 || index > m_source.m_books.size()) {
-            outOfRange(QStringLiteral("ブック %1").arg(index));
-        }
-        return m_source.m_books.at(index - 1).name;
-    }
+    QString WorkbookName(qint16 index) override { return bookAt(index).name; }
+    QString WorkbookPath(qint16 index) override { return bookAt(index).path; }
 
     void ActivateWorkbook(const QString& name) override { m_source.m_active = bookIndex(name); }
 
@@ -127,6 +122,14 @@ public:
     }
 
 private:
+    const WorkbookSetSource::OpenBook& bookAt(qint16 index) const
+    {
+        if (index < 1 || index > m_source.m_books.size()) {
+            outOfRange(QStringLiteral("ブック %1").arg(index));
+        }
+        return m_source.m_books.at(index - 1);
+    }
+
     qsizetype bookIndex(const QString& name) const
     {
         const qsizetype index = m_source.indexOfName(name);

@@ -42,6 +42,8 @@ public:
     virtual qint16 WorkbookCount() = 0;
     // Name of workbook index, counted from 1.
     virtual QString WorkbookName(qint16 index) = 0;
+    // Full path of the file workbook index (counted from 1) was read from.
+    virtual QString WorkbookPath(qint16 index) = 0;
     virtual void ActivateWorkbook(const QString& name) = 0;
     // Takes the named workbook out of the open ones; letter case does not matter.
     virtual void CloseWorkbook(const QString& name) = 0;

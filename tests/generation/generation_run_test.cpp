@@ -218,13 +218,62 @@ TEST_F(GenerationRunTest, OverwriteAnswersPerTable)
     EXPECT_TRUE(m_host.allAnswersUsed());
 }
 
-TEST_F(GenerationRunTest, TwoSheetsWithOneTitleAskForTheSecond)
+TEST_F(GenerationRunTest, TwoSheetsGivingOneFileNameStopTheRun)
 {
     m_inputs.format.TableTitle = u"A1"_qs; // empty everywhere: the suffix alone names the file
-    m_host.answer(Answer::Yes);
-    EXPECT_TRUE(run());
-    EXPECT_EQ(readText(path(u".sql"_qs)).count(u"CREATE TABLE"_qs), 1);
-    EXPECT_TRUE(readText(path(u".sql"_qs)).contains(u"ORDERS"_qs));
+    const QString file = path(u".sql"_qs);
+    // Whether the file was there before, and whether replacing it was allowed for
+    // the whole run, the second sheet never replaces what the first wrote.
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "existing, all replaced" : "new");
+        QFile::remove(file);
+        if (existing) {
+            writeBytes(file, "old");
+            m_host.answer(Answer::OverwriteAll);
+        }
+        EXPECT_FALSE(run());
+        const QString stop = stopMessage(m_host);
+        EXPECT_TRUE(stop.contains(u"\"顧客\""_qs) && stop.contains(u"\"注文\""_qs) &&
+                    stop.contains(file))
+            << stop.toStdString();
+        EXPECT_TRUE(readText(file).contains(u"CUSTOMER"_qs));
+        EXPECT_FALSE(readText(file).contains(u"ORDERS"_qs));
+        EXPECT_EQ(m_host.log().last(), kStopped);
+    }
+    EXPECT_TRUE(m_host.allAnswersUsed());
+}
+
+TEST_F(GenerationRunTest, AnOpenWorkbookIsNeverWritten)
+{
+    // The workbook lies in the output directory; its file is the output name.
+    const QString workbook = path(u"Book.xlsx"_qs);
+    writeBytes(workbook, "workbook bytes");
+    WorkbookBuilder book;
+    book.sheet(u"表紙"_qs).text(u"C3"_qs, u"T"_qs).text(u"C4"_qs, u"Book"_qs);
+    m_source.addFile(workbook, book.build());
+    m_source.Attach()->OpenWorkbook(workbook);
+    m_inputs.workbookName = u"Book.xlsx"_qs;
+    m_inputs.sheetSelected = {true};
+    m_inputs.file.OutputFileStr[1] = u".xlsx"_qs;
+    m_inputs.file.OutputFileName = u"Book.xlsx"_qs;
+    ASSERT_TRUE(QFile::link(m_dir.path(), path(u"linked"_qs)));
+    // One file per table or one for all, and the directory named directly or
+    // through a link.
+    for (const int oneFile : {0, 1}) {
+        for (const QString& dir : {m_dir.path(), path(u"linked"_qs)}) {
+            SCOPED_TRACE(dir.toStdString() + (oneFile ? " one file" : " per table"));
+            m_inputs.file.OutputFile = oneFile;
+            m_inputs.file.OutputDir = dir;
+            EXPECT_FALSE(run());
+            const QString stop = stopMessage(m_host);
+            EXPECT_TRUE(stop.contains(u"シート \"表紙\""_qs)) << stop.toStdString();
+            EXPECT_TRUE(stop.contains(workbook)) << stop.toStdString();
+            EXPECT_EQ(readBytes(workbook), "workbook bytes");
+        }
+    }
+    // Refused before any question.
+    EXPECT_FALSE(m_host.log().join(u'\n').contains(u"上書きしますか"_qs));
+    EXPECT_EQ(entries(m_dir.path()), (QStringList{u"Book.xlsx"_qs, u"linked"_qs}));
 }
 
 TEST_F(GenerationRunTest, CreatesAMissingDirectoryAfterOneQuestion)
@@ -353,17 +402,27 @@ TEST_F(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndDropsTheCurrentOne)
 
 TEST_F(GenerationRunTest, FileNamesMustStayInsideTheOutputDirectory)
 {
-    for (const QString& title : {u"../escape"_qs, u"."_qs, u""_qs}) {
+    const std::pair<QString, QString> titles[] = {
+        {u"../escape"_qs, u"(/)"_qs},
+        {u"."_qs, u"\".\" はファイル名に使えません"_qs},
+        {u""_qs, u"ファイル名が空です"_qs},
+        {u"two\r\nlines"_qs, u"\"two<U+000D><U+000A>lines\" に使えない文字 (U+000D)"_qs},
+        {u"eof\x1A"_qs, u"(U+001A)"_qs},
+        {u"tab\tname"_qs, u"(U+0009)"_qs},
+        {QStringLiteral("nul") + QChar(u'\0'), u"(U+0000)"_qs},
+    };
+    for (const auto& [title, why] : titles) {
+        SCOPED_TRACE(why.toStdString());
         WorkbookBuilder book;
         book.sheet(u"A"_qs).text(u"C3"_qs, u"T"_qs).text(u"C4"_qs, title);
         m_source.addOpenWorkbook(kBook, book.build());
         m_inputs.sheetSelected = {true};
         m_inputs.file.OutputFileStrCheck = {0, 0};
         EXPECT_FALSE(run());
-        const QStringList log = m_host.logWithoutYields();
-        EXPECT_TRUE(log.at(log.size() - 3).startsWith(u"message stop: シート \"A\""_qs))
-            << log.at(log.size() - 3).toStdString();
-        EXPECT_EQ(log.last(), kStopped);
+        const QString stop = stopMessage(m_host);
+        EXPECT_TRUE(stop.startsWith(u"message stop: シート \"A\""_qs)) << stop.toStdString();
+        EXPECT_TRUE(stop.contains(why)) << stop.toStdString();
+        EXPECT_EQ(m_host.log().last(), kStopped);
     }
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
     EXPECT_TRUE(QFileInfo(m_dir.path()).isDir());
