@@ -133,13 +133,13 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
 TEST_F(MainWindowTest, PositionsOutsideTheListsChooseNothing)
 {
     QFile::copy(kSampleSettings, paths().settingsFile);
-    writeState("[Name]\r\nMain=3\r\nFormat=70000\r\n");
+    writeState("[Name]\r\nMain=99\r\nFormat=70000\r\n");
     MainWindow& window = start();
     EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), -1);
     EXPECT_EQ(window.fileSettingFromControls().Text[0], QString());
     EXPECT_EQ(window.formatEditor().fields().TableName, QString());
     EXPECT_TRUE(m_ui.shown().isEmpty());
-    EXPECT_EQ(readState("Name", "Main"), u"3"); // nothing chosen, nothing written
+    EXPECT_EQ(readState("Name", "Main"), u"99"); // nothing chosen, nothing written
 }
 
 TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)

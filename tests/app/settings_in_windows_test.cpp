@@ -68,6 +68,9 @@ protected:
 TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
 {
     start();
+    FormatSettings samples;
+    FileSettings sampleFiles;
+    load(samples, sampleFiles);
     inMain<QComboBox>("cmbName")->setEditText(QStringLiteral(" 新しい設定 "));
     inMain<QPlainTextEdit>("txtText1")->setPlainText(QStringLiteral("-- [%TableName]\nGO"));
     inMain<QLineEdit>("txtOutputDir")->setText(QStringLiteral("/tmp/out"));
@@ -83,11 +86,11 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
     FormatSettings formats;
     FileSettings files;
     load(formats, files);
-    ASSERT_EQ(files.size(), 3);
+    ASSERT_EQ(files.size(), sampleFiles.size() + 1);
     EXPECT_EQ(files.last().Name, u"新しい設定");
     EXPECT_EQ(files.last().Text[1], u"-- [%TableName]\r\nGO");
     EXPECT_EQ(files.last().OutputDir, u"/tmp/out");
-    ASSERT_EQ(formats.size(), 2);
+    ASSERT_EQ(formats.size(), samples.size() + 1);
     EXPECT_EQ(formats.last().Name, u"F1");
     EXPECT_EQ(formats.last().RowStart, 12);
     EXPECT_EQ(formats.last().TableName, u" B2 ");
