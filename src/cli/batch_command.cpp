@@ -221,9 +221,13 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     const std::optional<FormatSetting> format =
         chooseSetting(formats, options.formatName, formatPosition, "書式設定");
 
-    FileWorkbookSource source(reader);
-    auto connection = source.Attach();
-    connection->OpenWorkbook(QFileInfo(options.workbook).absoluteFilePath());
+    const QString workbookPath = QFileInfo(options.workbook).absoluteFilePath();
+    FileWorkbookSource workbookFiles(reader);
+    workbookFiles.Attach()->OpenWorkbook(workbookPath);
+    // The workbook as read now is the one listed and generated from, however its
+    // file changes meanwhile.
+    const std::unique_ptr<WorkbookSource> source = workbookFiles.snapshot();
+    auto connection = source->Attach();
     const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
 
     if (options.list) {
@@ -269,7 +273,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     StreamOutputTarget stream(out);
     FileOutputTarget fileTarget;
     OutputTarget& target = options.toStdout ? static_cast<OutputTarget&>(stream) : fileTarget;
-    return GenerationRun(source, host, target).MakeFiles(inputs) ? kExitDone : kExitStopped;
+    return GenerationRun(*source, host, target).MakeFiles(inputs) ? kExitDone : kExitStopped;
 }
 
 } // namespace

@@ -12,8 +12,8 @@ namespace tavrune {
 // command and returns the exit status: 0 when the run finished, 1 when it stopped
 // (an error, a workbook that cannot be read, an existing file without
 // --overwrite), 2 for a usage error. Generated text and listings go to out,
-// messages to err. Workbooks are read through reader (by default
-// readWorkbookFile).
+// messages to err. The workbook is read once, through reader (by default
+// readWorkbookFile), and that version is used to the end.
 int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& err,
                     const FileWorkbookSource::Reader& reader = {});
 

@@ -26,17 +26,31 @@ FileWorkbookSource::Stamp FileWorkbookSource::stampOf(const QString& path)
             status.st_ctim.tv_sec * kNsPerSecond + status.st_ctim.tv_nsec};
 }
 
+WorkbookData FileWorkbookSource::readWhole(const QString& path, Stamp& stamp) const
+{
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        stamp = stampOf(path);
+        WorkbookData data = m_reader(path);
+        if (stampOf(path) == stamp) {
+            return data;
+        }
+    }
+    throw Error(ErrorNumber::ApplicationDefined,
+                QStringLiteral("ファイル \"%1\" を読み込めません: 読み込むたびに変更されています")
+                    .arg(path));
+}
+
 void FileWorkbookSource::beforeAttach()
 {
     for (OpenBook& book : books()) {
-        // The stamp is taken before reading: a save that lands during the read
-        // shows as a change at the next attachment.
-        const Stamp stamp = stampOf(book.path);
-        if (stamp.size < 0 || stamp == m_stamps.value(book.path)) {
+        const Stamp current = stampOf(book.path);
+        if (current.size < 0 || current == m_stamps.value(book.path)) {
             continue;
         }
         try {
-            book.data = std::make_shared<const WorkbookData>(m_reader(book.path));
+            Stamp stamp;
+            book.data = std::make_shared<const WorkbookData>(readWhole(book.path, stamp));
             m_stamps.insert(book.path, stamp);
         } catch (const Error&) {
             // Half-saved or locked for the moment: keep the last content and try
@@ -51,8 +65,8 @@ void FileWorkbookSource::openWorkbook(const QString& path)
     const QString absolute = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
     // Refused before the file is read, which may take a while.
     requireNameFree(info.fileName(), absolute);
-    const Stamp stamp = stampOf(absolute);
-    auto data = std::make_shared<const WorkbookData>(m_reader(absolute));
+    Stamp stamp;
+    auto data = std::make_shared<const WorkbookData>(readWhole(absolute, stamp));
     addOrReplace({info.fileName(), absolute, std::move(data)});
     m_stamps.insert(absolute, stamp);
 }

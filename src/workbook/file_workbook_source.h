@@ -11,7 +11,8 @@ namespace tavrune {
 // in this process. Files change while the program runs (the user edits and saves
 // them), so every attachment reads again each open workbook whose file changed on
 // disk; a workbook whose file vanished or cannot be read at that moment keeps its
-// last content.
+// last content. A read is taken only when the file did not change while it was
+// read, so that one workbook never mixes two saved versions.
 class FileWorkbookSource : public WorkbookSetSource
 {
 public:
@@ -40,6 +41,9 @@ private:
     };
 
     static Stamp stampOf(const QString& path);
+    // Reads the file again while it changes during the read, a few times at most;
+    // stamp receives the stamp the data belongs to.
+    WorkbookData readWhole(const QString& path, Stamp& stamp) const;
 
     Reader m_reader;
     QHash<QString, Stamp> m_stamps; // by absolute path

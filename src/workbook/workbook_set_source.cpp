@@ -34,19 +34,28 @@ const SheetData& WorksheetHandle::sheet() const
     return m_workbook->sheets().at(static_cast<size_t>(m_index));
 }
 
-// Carries out the operations on the source's live set of workbooks.
+// Carries out the operations on the source's set of workbooks. Reads go to a copy
+// of the set taken when attaching (the workbooks' contents are shared, not
+// copied), so that a workbook read again by a later attachment does not change
+// what this one sees; what it opens or closes itself shows in the copy too.
 class WorkbookSetConnection : public WorkbookConnection
 {
 public:
-    explicit WorkbookSetConnection(WorkbookSetSource& source) : m_source(source) {}
+    explicit WorkbookSetConnection(WorkbookSetSource& source) : m_source(source) { takeView(); }
 
     bool IsVisible() override { return m_source.isVisible(); }
-    void OpenWorkbook(const QString& path) override { m_source.openWorkbook(path); }
+
+    void OpenWorkbook(const QString& path) override
+    {
+        m_source.openWorkbook(path);
+        takeView();
+    }
+
     void SetFirstWindowState() override { m_source.setFirstWindowState(); }
 
     qint16 WorkbookCount() override
     {
-        const qsizetype count = m_source.m_books.size();
+        const qsizetype count = m_books.size();
         if (count > std::numeric_limits<qint16>::max()) {
             throw Error(ErrorNumber::Overflow, QStringLiteral("開いているブックが多すぎます。"));
         }
@@ -56,27 +65,38 @@ public:
     QString WorkbookName(qint16 index) override { return bookAt(index).name; }
     QString WorkbookPath(qint16 index) override { return bookAt(index).path; }
 
-    void ActivateWorkbook(const QString& name) override { m_source.m_active = bookIndex(name); }
+    void ActivateWorkbook(const QString& name) override
+    {
+        m_active = bookIndex(name);
+        if (const qsizetype inSource = m_source.indexOfName(name); inSource >= 0) {
+            m_source.m_active = inSource;
+        }
+    }
 
     void CloseWorkbook(const QString& name) override
     {
         const qsizetype index = bookIndex(name);
-        m_source.m_books.removeAt(index);
-        if (m_source.m_active == index) {
-            m_source.m_active = -1;
-        } else if (m_source.m_active > index) {
-            --m_source.m_active;
+        m_books.removeAt(index);
+        m_active = m_active == index ? -1 : m_active > index ? m_active - 1 : m_active;
+        const qsizetype inSource = m_source.indexOfName(name);
+        if (inSource >= 0) {
+            m_source.m_books.removeAt(inSource);
+            if (m_source.m_active == inSource) {
+                m_source.m_active = -1;
+            } else if (m_source.m_active > inSource) {
+                --m_source.m_active;
+            }
         }
         m_source.workbookClosed();
     }
 
     QList<WorksheetHandle> ActiveWorkbookSheets() override
     {
-        if (m_source.m_active < 0) {
+        if (m_active < 0) {
             throw Error(ErrorNumber::ObjectNotSet,
                         QStringLiteral("アクティブなブックがありません。"));
         }
-        const auto& data = m_source.m_books.at(m_source.m_active).data;
+        const auto& data = m_books.at(m_active).data;
         QList<WorksheetHandle> sheets;
         sheets.reserve(static_cast<qsizetype>(data->sheets().size()));
         for (size_t i = 0; i < data->sheets().size(); ++i) {
@@ -91,11 +111,14 @@ public:
         return sheet.sheet().name();
     }
 
-    bool HasWorkbook(const QString& name) override { return m_source.indexOfName(name) >= 0; }
+    bool HasWorkbook(const QString& name) override
+    {
+        return WorkbookSetSource::indexOfName(m_books, name) >= 0;
+    }
 
     WorksheetHandle WorksheetAt(const QString& name, qint16 index) override
     {
-        const auto& data = m_source.m_books.at(bookIndex(name)).data;
+        const auto& data = m_books.at(bookIndex(name)).data;
         if (index < 1 || static_cast<size_t>(index) > data->sheets().size()) {
             outOfRange(QStringLiteral("ブック \"%1\" のシート %2").arg(name).arg(index));
         }
@@ -122,17 +145,25 @@ public:
     }
 
 private:
-    const WorkbookSetSource::OpenBook& bookAt(qint16 index) const
+    using OpenBook = WorkbookSetSource::OpenBook;
+
+    void takeView()
     {
-        if (index < 1 || index > m_source.m_books.size()) {
+        m_books = m_source.m_books;
+        m_active = m_source.m_active;
+    }
+
+    const OpenBook& bookAt(qint16 index) const
+    {
+        if (index < 1 || index > m_books.size()) {
             outOfRange(QStringLiteral("ブック %1").arg(index));
         }
-        return m_source.m_books.at(index - 1);
+        return m_books.at(index - 1);
     }
 
     qsizetype bookIndex(const QString& name) const
     {
-        const qsizetype index = m_source.indexOfName(name);
+        const qsizetype index = WorkbookSetSource::indexOfName(m_books, name);
         if (index < 0) {
             outOfRange(QStringLiteral("ブック \"%1\" は開いていません").arg(name));
         }
@@ -140,7 +171,35 @@ private:
     }
 
     WorkbookSetSource& m_source;
+    QList<OpenBook> m_books;
+    qsizetype m_active = -1;
 };
+
+namespace {
+
+// A source frozen at one moment: its attachments never read a file again.
+class WorkbookSnapshot final : public WorkbookSetSource
+{
+protected:
+    void openWorkbook(const QString& path) override
+    {
+        throw Error(ErrorNumber::ApplicationDefined,
+                    QStringLiteral("\"%1\" を開けません: 読み込んだ時点のブックだけを使う処理の"
+                                   "途中です。")
+                        .arg(path));
+    }
+};
+
+} // namespace
+
+std::unique_ptr<WorkbookSource> WorkbookSetSource::snapshot() const
+{
+    auto copy = std::make_unique<WorkbookSnapshot>();
+    WorkbookSetSource& set = *copy;
+    set.m_books = m_books;
+    set.m_active = m_active;
+    return copy;
+}
 
 std::unique_ptr<WorkbookConnection> WorkbookSetSource::Attach()
 {
@@ -152,8 +211,13 @@ void WorkbookSetSource::cellRead(const WorksheetHandle&, const QString&) {}
 
 qsizetype WorkbookSetSource::indexOfName(const QString& name) const
 {
-    for (qsizetype i = 0; i < m_books.size(); ++i) {
-        if (m_books.at(i).name.compare(name, Qt::CaseInsensitive) == 0) {
+    return indexOfName(m_books, name);
+}
+
+qsizetype WorkbookSetSource::indexOfName(const QList<OpenBook>& books, const QString& name)
+{
+    for (qsizetype i = 0; i < books.size(); ++i) {
+        if (books.at(i).name.compare(name, Qt::CaseInsensitive) == 0) {
             return i;
         }
     }

@@ -15,6 +15,10 @@ class WorkbookSetSource : public WorkbookSource
 {
 public:
     std::unique_ptr<WorkbookConnection> Attach() override;
+    // The open workbooks as they are now, for a command that must see one version
+    // of them from its start to its end: attaching to the copy never reads a file
+    // again, and it opens nothing.
+    std::unique_ptr<WorkbookSource> snapshot() const;
 
 protected:
     struct OpenBook
@@ -46,6 +50,8 @@ protected:
 
 private:
     friend class WorkbookSetConnection;
+
+    static qsizetype indexOfName(const QList<OpenBook>& books, const QString& name);
 
     QList<OpenBook> m_books;
     qsizetype m_active = -1;

@@ -27,8 +27,10 @@ private:
     qsizetype m_index = -1;
 };
 
-// One attachment to the open workbooks, for one user action. Every operation
-// either succeeds or throws an Error carrying a number and a description.
+// One attachment to the open workbooks, for one user action. It sees the
+// workbooks as they were when it attached, plus what it opens or closes itself,
+// however they are read again meanwhile. Every operation either succeeds or
+// throws an Error carrying a number and a description.
 class WorkbookConnection
 {
 public:
