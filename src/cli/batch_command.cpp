@@ -14,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <new>
 #include <optional>
 
 namespace tavrune {
@@ -195,10 +196,13 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     return options;
 }
 
+// doing is kept saying what the command is doing, for a message when memory runs
+// out.
 int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& reader, QIODevice& out,
-             QTextStream& err)
+             QTextStream& err, QString& doing)
 {
     BatchRunHost host(err, options.overwrite);
+    doing = QStringLiteral("設定ファイル \"%1\" の読み込み").arg(options.settingsFile);
 
     if (options.settingsGiven && !QFileInfo(options.settingsFile).isFile()) {
         throw Error(
@@ -222,6 +226,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         chooseSetting(formats, options.formatName, formatPosition, "書式設定");
 
     const QString workbookPath = QFileInfo(options.workbook).absoluteFilePath();
+    doing = QStringLiteral("ブック \"%1\" の読み込み").arg(workbookPath);
     FileWorkbookSource workbookFiles(reader);
     workbookFiles.Attach()->OpenWorkbook(workbookPath);
     // The workbook as read now is the one listed and generated from, however its
@@ -273,6 +278,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     StreamOutputTarget stream(out);
     FileOutputTarget fileTarget;
     OutputTarget& target = options.toStdout ? static_cast<OutputTarget&>(stream) : fileTarget;
+    doing = QStringLiteral("ファイル作成");
     return GenerationRun(*source, host, target).MakeFiles(inputs) ? kExitDone : kExitStopped;
 }
 
@@ -281,15 +287,19 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
 int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& err,
                     const FileWorkbookSource::Reader& reader)
 {
+    QString doing = QStringLiteral("コマンドラインの解釈");
     try {
         const std::optional<BatchOptions> options = parseOptions(arguments, out);
-        return options ? runBatch(*options, reader, out, err) : kExitDone;
+        return options ? runBatch(*options, reader, out, err, doing) : kExitDone;
     } catch (const UsageError& usage) {
         err << "tavrune-batch: " << usage.message << '\n'
             << "詳しくは tavrune-batch --help を見てください。\n";
         return kExitUsage;
     } catch (const Error& error) {
         err << error.description() << '\n';
+        return kExitStopped;
+    } catch (const std::bad_alloc&) {
+        err << QStringLiteral("メモリが足りません。%1を続けられません。").arg(doing) << '\n';
         return kExitStopped;
     }
 }

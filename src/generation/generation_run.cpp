@@ -10,6 +10,7 @@
 #include "settings/text_to_number.h"
 
 #include <algorithm>
+#include <new>
 
 namespace tavrune {
 
@@ -114,12 +115,16 @@ bool GenerationRun::MakeFiles(const RunInputs& inputs)
     }
     m_host.beginRun();
     Outcome outcome = Outcome::Cancelled;
+    m_doing = QStringLiteral("ファイル作成の準備");
     try {
         outcome = run(inputs);
     } catch (const Error& error) {
         if (error.number() != ErrorNumber::UserDeclined) {
             message(error.description(), MessageIcon::Stop);
         }
+    } catch (const std::bad_alloc&) {
+        message(QStringLiteral("メモリが足りません。%1を続けられません。").arg(m_doing),
+                MessageIcon::Stop);
     }
     // A file not committed (a cancel, an error) leaves what had its name as it was.
     m_output.AbortOutputFile();
@@ -182,6 +187,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
         const WorksheetHandle sheet =
             connection->WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
         const QString sheetName = connection->SheetName(sheet);
+        m_doing = QStringLiteral("シート \"%1\" の出力").arg(sheetName);
         // In one-file mode the file begins at the first sheet and ends at the last.
         const bool begins = perTable || sheetCount == 1;
         const bool ends = perTable || sheetCount == selectedCount;

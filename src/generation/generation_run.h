@@ -87,6 +87,8 @@ private:
     QHash<QString, QString> m_writtenBy;
     // The files of the open workbooks, which the run never writes.
     QStringList m_inputPaths;
+    // What the run is doing, for a message when memory runs out.
+    QString m_doing;
 };
 
 } // namespace tavrune

@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <new>
 
 using namespace tavrune;
 using test::readBytes;
@@ -220,4 +221,16 @@ TEST(BatchCommand, AnUnrepresentableCharacterNamesWhereItGoesAndComesFrom)
     }
     // The file was never written.
     EXPECT_TRUE(QDir(out).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST(BatchCommand, RunningOutOfMemoryIsReportedNotAborted)
+{
+    QTemporaryDir dir;
+    const QString workbook = dir.filePath(u"book.xlsx"_qs);
+    writeBytes(workbook, "book");
+    const Result result = run({u"--settings"_qs, kSettings, u"--stdout"_qs, workbook},
+                              [](const QString&) -> WorkbookData { throw std::bad_alloc(); });
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, u"メモリが足りません。ブック \""_qs + workbook +
+                              u"\" の読み込みを続けられません。\n"_qs);
 }

@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <new>
 
 using namespace tavrune;
 using test::readBytes;
@@ -465,6 +466,25 @@ TEST_F(GenerationRunTest, ACharacterCodePage932CannotHoldNamesWhereItCameFrom)
                       path(u"注文.sql"_qs) + u"\" に出力できません ("_qs + origin + u")。"_qs);
     }
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+}
+
+TEST_F(GenerationRunTest, RunningOutOfMemoryStopsTheRunWithAMessage)
+{
+    // A target that runs out of memory at the first line of the file.
+    class StarvedTarget : public FileOutputTarget
+    {
+    public:
+        void WriteOutputLine(const QByteArray&) override { throw std::bad_alloc(); }
+    };
+    writeBytes(path(u"顧客マスタ.sql"_qs), "old");
+    m_host.answer(Answer::Yes);
+    StarvedTarget output;
+    EXPECT_FALSE(GenerationRun(m_source, m_host, output).MakeFiles(m_inputs));
+    EXPECT_EQ(stopMessage(m_host),
+              u"message stop: メモリが足りません。シート \"顧客\" の出力を続けられません。"_qs);
+    EXPECT_EQ(m_host.log().last(), kStopped);
+    EXPECT_EQ(readBytes(path(u"顧客マスタ.sql"_qs)), "old");
+    EXPECT_EQ(entries(m_dir.path()), QStringList{u"顧客マスタ.sql"_qs});
 }
 
 TEST_F(GenerationRunTest, AnInvalidStartRowOrReferenceEndsTheRun)
