@@ -12,36 +12,6 @@ const QString kNotNull = QStringLiteral("[%NotNull]");
 const QString kDefault = QStringLiteral("[%Default]");
 const QString kComment = QStringLiteral("[%Comment]");
 
-// Whether a length text counts as a number: blanks around it allowed, an optional
-// sign, digits with optional grouping commas and decimal part; the same enclosed in
-// parentheses also counts, so that a length cell may hold "(10,2)" itself.
-bool isNumericLength(const QString& text)
-{
-    QStringView s = QStringView(text).trimmed();
-    if (s.startsWith(u'(') && s.endsWith(u')') && s.size() >= 2) {
-        s = s.mid(1, s.size() - 2).trimmed();
-    }
-    qsizetype pos = 0;
-    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-')) {
-        ++pos;
-    }
-    bool digits = false;
-    bool point = false;
-    for (; pos < s.size(); ++pos) {
-        const QChar c = s[pos];
-        if (c >= u'0' && c <= u'9') {
-            digits = true;
-        } else if (c == u',' && digits && !point) {
-            continue;
-        } else if (c == u'.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    return digits && !s.endsWith(u',');
-}
-
 class ColumnLineBuilder
 {
 public:

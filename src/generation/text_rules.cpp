@@ -60,6 +60,33 @@ QString TrimTrailingBlanks(const QString& text)
     return text.left(end);
 }
 
+bool isNumericLength(const QString& text)
+{
+    QStringView s = QStringView(text).trimmed();
+    if (s.startsWith(u'(') && s.endsWith(u')') && s.size() >= 2) {
+        s = s.mid(1, s.size() - 2).trimmed();
+    }
+    qsizetype pos = 0;
+    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-')) {
+        ++pos;
+    }
+    bool digits = false;
+    bool point = false;
+    for (; pos < s.size(); ++pos) {
+        const QChar c = s[pos];
+        if (c >= u'0' && c <= u'9') {
+            digits = true;
+        } else if (c == u',' && digits && !point) {
+            continue;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits && !s.endsWith(u',');
+}
+
 bool markMatches(const QString& mark, const QString& wanted)
 {
     if (wanted == QStringLiteral("[%*]")) {

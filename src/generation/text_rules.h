@@ -22,6 +22,11 @@ void ReplaceAll(QString& text, const QString& placeholder, const QString& value)
 // tabs stay.
 QString TrimTrailingBlanks(const QString& text);
 
+// Whether a length text counts as a number: blanks around it allowed, an optional
+// sign, digits with optional grouping commas and decimal part; the same enclosed in
+// parentheses also counts, so that a length cell may hold "(10,2)" itself.
+bool isNumericLength(const QString& text);
+
 // Whether a not-null or index mark matches the format's match string: "[%*]"
 // matches every mark that is not blank, any other string only itself, exactly.
 bool markMatches(const QString& mark, const QString& wanted);
