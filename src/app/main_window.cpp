@@ -120,6 +120,9 @@ void MainWindow::watchForEdits()
          {m_txtOutputFileStr[0], m_txtOutputFileStr[1], m_txtOutputFile, m_txtOutputDir}) {
         connect(box, &QLineEdit::textChanged, this, &MainWindow::showModifiedMark);
     }
+    for (QComboBox* box : {m_cmbEncoding, m_cmbLineEnd}) {
+        connect(box, &QComboBox::currentIndexChanged, this, &MainWindow::showModifiedMark);
+    }
     for (QAbstractButton* button : {static_cast<QAbstractButton*>(m_optOutputFile[0]),
                                     static_cast<QAbstractButton*>(m_chkOutputFileStr[0]),
                                     static_cast<QAbstractButton*>(m_chkOutputFileStr[1])}) {
@@ -288,6 +291,22 @@ void MainWindow::createOutputPage()
         named(new QPushButton(QStringLiteral("..."), outputDir), QStringLiteral("cmdOutputDir"));
     connect(m_cmdOutputDir, &QPushButton::clicked, this, &MainWindow::onCmdOutputDirClicked);
 
+    auto* encodingLabel =
+        named(new QLabel(QStringLiteral("文字コード"), page), QStringLiteral("lblEncoding"));
+    m_cmbEncoding = named(new QComboBox(page), QStringLiteral("cmbEncoding"));
+    m_cmbEncoding->addItem(QStringLiteral("Shift_JIS (CP932)"),
+                           QVariant::fromValue(int(OutputEncoding::Cp932)));
+    m_cmbEncoding->addItem(QStringLiteral("UTF-8"), QVariant::fromValue(int(OutputEncoding::Utf8)));
+    m_cmbEncoding->addItem(QStringLiteral("UTF-8 (BOM)"),
+                           QVariant::fromValue(int(OutputEncoding::Utf8Bom)));
+    auto* lineEndLabel =
+        named(new QLabel(QStringLiteral("改行"), page), QStringLiteral("lblLineEnd"));
+    m_cmbLineEnd = named(new QComboBox(page), QStringLiteral("cmbLineEnd"));
+    m_cmbLineEnd->addItem(QStringLiteral("CR+LF"), QVariant::fromValue(int(LineEnd::CrLf)));
+    m_cmbLineEnd->addItem(QStringLiteral("LF"), QVariant::fromValue(int(LineEnd::Lf)));
+    encodingLabel->setBuddy(m_cmbEncoding);
+    lineEndLabel->setBuddy(m_cmbLineEnd);
+
     // Fixed places (twips); the widths follow the page in cntSetResize.
     placeTwips(m_fraOutputFile, 120, 60, 4000, 2400);
     placeTwips(m_optOutputFile[0], 120, 300, 2400, 270);
@@ -301,6 +320,10 @@ void MainWindow::createOutputPage()
     placeTwips(m_fraOutputDir, 120, 2580, 4000, 780);
     placeTwips(m_txtOutputDir, 120, 330, 3350, 300);
     placeTwips(m_cmdOutputDir, 3470, 330, 400, 300);
+    placeTwips(encodingLabel, 240, 3480, 1000, 300);
+    placeTwips(m_cmbEncoding, 1260, 3450, 2400, 330);
+    placeTwips(lineEndLabel, 240, 3900, 1000, 300);
+    placeTwips(m_cmbLineEnd, 1260, 3870, 2400, 330);
 }
 
 void MainWindow::placeTwips(QWidget* widget, double left, double top, double width, double height)
@@ -644,6 +667,8 @@ FileSetting MainWindow::fileSettingFromControls() const
     }
     setting.OutputFileName = m_txtOutputFile->text();
     setting.OutputDir = m_txtOutputDir->text();
+    setting.Encoding = static_cast<OutputEncoding>(m_cmbEncoding->currentData().toInt());
+    setting.LineEnding = static_cast<LineEnd>(m_cmbLineEnd->currentData().toInt());
     return setting;
 }
 
@@ -724,6 +749,8 @@ void MainWindow::showRecord(const FileSetting& setting)
     }
     m_txtOutputFile->setText(setting.OutputFileName);
     m_txtOutputDir->setText(setting.OutputDir);
+    m_cmbEncoding->setCurrentIndex(m_cmbEncoding->findData(int(setting.Encoding)));
+    m_cmbLineEnd->setCurrentIndex(m_cmbLineEnd->findData(int(setting.LineEnding)));
 }
 
 // ---- Commands ----

@@ -167,6 +167,8 @@ private:
     QWidget* m_fraOutputDir = nullptr;
     QLineEdit* m_txtOutputDir = nullptr;
     QPushButton* m_cmdOutputDir = nullptr;
+    QComboBox* m_cmbEncoding = nullptr;
+    QComboBox* m_cmbLineEnd = nullptr;
     QLabel* m_statusText = nullptr;
 
     QMenu* m_mnuFile = nullptr;

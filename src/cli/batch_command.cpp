@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
+#include "generation/sheet_checks.h"
 #include "generation/text_rules.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
@@ -44,6 +45,9 @@ struct BatchOptions
     bool overwrite = false;
     bool toStdout = false;
     bool list = false;
+    bool check = false;
+    std::optional<OutputEncoding> encoding;
+    std::optional<LineEnd> lineEnd;
 };
 
 // The registered setting of that name, or the one chosen last in the GUI, or the
@@ -151,6 +155,20 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
                        "and exit."));
     parser.addOptions(
         {help, version, settings, format, file, sheet, outputDir, overwrite, toStdout, list});
+    const QCommandLineOption check(
+        QStringLiteral("check"),
+        QStringLiteral("Check the sheets without writing: print SHEET!CELL: message for every "
+                       "finding; exit status 1 when there is one."));
+    const QCommandLineOption encoding(
+        QStringLiteral("encoding"),
+        QStringLiteral("The output encoding, replacing the file setting's: cp932, utf-8 or "
+                       "utf-8-bom."),
+        QStringLiteral("ENCODING"));
+    const QCommandLineOption eol(
+        QStringLiteral("eol"),
+        QStringLiteral("The line end, replacing the file setting's: crlf or lf."),
+        QStringLiteral("EOL"));
+    parser.addOptions({check, encoding, eol});
     parser.addPositionalArgument(QStringLiteral("WORKBOOK"),
                                  QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods)."));
 
@@ -193,6 +211,28 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     options.overwrite = parser.isSet(overwrite);
     options.toStdout = parser.isSet(toStdout);
     options.list = parser.isSet(list);
+    options.check = parser.isSet(check);
+    if (parser.isSet(encoding)) {
+        const QString name = parser.value(encoding);
+        const QStringList known = {QStringLiteral("cp932"), QStringLiteral("utf-8"),
+                                   QStringLiteral("utf-8-bom")};
+        if (!known.contains(name, Qt::CaseInsensitive)) {
+            throw UsageError{
+                QStringLiteral(
+                    "--encoding \"%1\" は cp932、utf-8、utf-8-bom のどれかにしてください。")
+                    .arg(name.left(40))};
+        }
+        options.encoding = encodingFromName(name);
+    }
+    if (parser.isSet(eol)) {
+        const QString name = parser.value(eol);
+        if (name.compare(QStringLiteral("crlf"), Qt::CaseInsensitive) != 0 &&
+            name.compare(QStringLiteral("lf"), Qt::CaseInsensitive) != 0) {
+            throw UsageError{
+                QStringLiteral("--eol \"%1\" は crlf か lf にしてください。").arg(name.left(40))};
+        }
+        options.lineEnd = lineEndFromName(name);
+    }
     return options;
 }
 
@@ -264,6 +304,12 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     if (!options.outputDir.isEmpty()) {
         inputs.file.OutputDir = options.outputDir;
     }
+    if (options.encoding) {
+        inputs.file.Encoding = *options.encoding;
+    }
+    if (options.lineEnd) {
+        inputs.file.LineEnding = *options.lineEnd;
+    }
     inputs.workbookName = connection->WorkbookName(1);
     QStringList sheetNames;
     for (const WorksheetHandle& sheet : sheets) {
@@ -274,6 +320,16 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         selectSheets(selection, sheetNames, inputs.sheetSelected);
     }
     connection.reset();
+
+    if (options.check) {
+        const QList<SheetFinding> findings = checkSheets(*source, inputs);
+        for (const SheetFinding& finding : findings) {
+            out.write((finding.sheet + u'!' + finding.cell + QStringLiteral(": ") +
+                       finding.message + u'\n')
+                          .toUtf8());
+        }
+        return findings.isEmpty() ? kExitDone : kExitStopped;
+    }
 
     StreamOutputTarget stream(out);
     FileOutputTarget fileTarget;

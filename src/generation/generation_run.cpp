@@ -209,6 +209,9 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
             }
             m_output.OpenOutputFile(outputPath, replace);
             m_writtenBy.insert(outputPath, sheetName);
+            if (const QByteArray mark = byteOrderMark(m_file.Encoding); !mark.isEmpty()) {
+                m_output.WriteOutputLine(mark);
+            }
         }
         const SheetLines lines{expander, sheet, sheetName, outputPath};
         if (!m_file.Text[1].isEmpty() && begins) {
@@ -230,7 +233,8 @@ void GenerationRun::writeLines(const SheetLines& target, const QStringList& line
     for (qsizetype n = 0; n < lines.size(); ++n) {
         const QString text = target.expander.ExpandLine(target.sheet, lines.at(n));
         char32_t unrepresentable = 0;
-        const std::optional<QByteArray> bytes = encodeOutputLine(text, &unrepresentable);
+        const std::optional<QByteArray> bytes =
+            encodeOutputLine(text, m_file.Encoding, m_file.LineEnding, &unrepresentable);
         if (!bytes) {
             unrepresentableCharacter(target, lines.at(n), field, n + 1, unrepresentable);
         }
@@ -256,11 +260,10 @@ void GenerationRun::unrepresentableCharacter(const SheetLines& target, const QSt
     } else {
         origin = QStringLiteral("シート \"%1\"、書式の設定文字列").arg(target.sheetName);
     }
-    throw Error(
-        ErrorNumber::ApplicationDefined,
-        QStringLiteral("文字 %1 はシフト JIS (コードページ 932) で書けないため、"
-                       "%2 に出力できません (%3)。")
-            .arg(describeCodePoint(character), m_output.DestinationName(target.path), origin));
+    throw Error(ErrorNumber::ApplicationDefined,
+                QStringLiteral("文字 %1 は%2 で書けないため、%3 に出力できません (%4)。")
+                    .arg(describeCodePoint(character), encodingDescription(m_file.Encoding),
+                         m_output.DestinationName(target.path), origin));
 }
 
 QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& sheetName) const

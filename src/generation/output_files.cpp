@@ -66,13 +66,48 @@ void EnsureOutputDir(const QString& dir, UserInteraction& interaction)
     } while (pos >= 0);
 }
 
-std::optional<QByteArray> encodeOutputLine(const QString& text, char32_t* unrepresentable)
+std::optional<QByteArray> encodeOutputLine(const QString& textIn, OutputEncoding encoding,
+                                           LineEnd lineEnd, char32_t* unrepresentable)
 {
-    std::optional<QByteArray> bytes = encodeCp932(text, unrepresentable);
+    // The expansion of one template line may hold several output lines joined by
+    // CR LF; with LF line ends they end as the file's lines do.
+    QString lfText;
+    if (lineEnd == LineEnd::Lf && textIn.contains(QStringLiteral("\r\n"))) {
+        lfText = QString(textIn).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
+    const QString& text = lfText.isNull() ? textIn : lfText;
+    std::optional<QByteArray> bytes;
+    if (encoding == OutputEncoding::Cp932) {
+        bytes = encodeCp932(text, unrepresentable);
+    } else if (text.isValidUtf16()) {
+        bytes = text.toUtf8();
+    } else if (unrepresentable != nullptr) {
+        // A lone surrogate: UTF-8 has no bytes for it.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+                ++i;
+            } else if (c.isSurrogate()) {
+                *unrepresentable = c.unicode();
+                break;
+            }
+        }
+    }
     if (bytes) {
-        bytes->append("\r\n", 2);
+        bytes->append(lineEnd == LineEnd::Lf ? QByteArrayView("\n") : QByteArrayView("\r\n"));
     }
     return bytes;
+}
+
+QByteArray byteOrderMark(OutputEncoding encoding)
+{
+    return encoding == OutputEncoding::Utf8Bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+}
+
+QString encodingDescription(OutputEncoding encoding)
+{
+    return encoding == OutputEncoding::Cp932 ? QStringLiteral("シフト JIS (コードページ 932)")
+                                             : QStringLiteral("UTF-8");
 }
 
 } // namespace tavrune

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/user_interaction.h"
+#include "settings/settings_records.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,9 +23,16 @@ QString AddPathSeparator(const QString& dir);
 // raises an error, leaving the levels made before it.
 void EnsureOutputDir(const QString& dir, UserInteraction& interaction);
 
-// A line of output as the files receive it: code page 932, then CR LF. Nothing
-// when the text holds a character that code page 932 cannot represent; that
-// character goes to *unrepresentable.
-std::optional<QByteArray> encodeOutputLine(const QString& text, char32_t* unrepresentable);
+// A line of output as the files receive it: in the encoding, then the line end.
+// Nothing when the text holds a character the encoding cannot represent (for
+// UTF-8 only a lone surrogate); that character goes to *unrepresentable.
+std::optional<QByteArray> encodeOutputLine(const QString& text, OutputEncoding encoding,
+                                           LineEnd lineEnd, char32_t* unrepresentable);
+
+// What a file in the encoding begins with: the UTF-8 byte order mark, or nothing.
+QByteArray byteOrderMark(OutputEncoding encoding);
+
+// The encoding as messages name it.
+QString encodingDescription(OutputEncoding encoding);
 
 } // namespace tavrune

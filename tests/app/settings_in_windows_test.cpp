@@ -74,6 +74,8 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
     inMain<QComboBox>("cmbName")->setEditText(QStringLiteral(" 新しい設定 "));
     inMain<QPlainTextEdit>("txtText1")->setPlainText(QStringLiteral("-- [%TableName]\nGO"));
     inMain<QLineEdit>("txtOutputDir")->setText(QStringLiteral("/tmp/out"));
+    inMain<QComboBox>("cmbEncoding")->setCurrentIndex(2);
+    inMain<QComboBox>("cmbLineEnd")->setCurrentIndex(1);
     inMain<QPushButton>("cmdAdd")->click();
 
     inEditor<QComboBox>("cmbName")->setEditText(QStringLiteral("F1"));
@@ -90,6 +92,13 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
     EXPECT_EQ(files.last().Name, u"新しい設定");
     EXPECT_EQ(files.last().Text[1], u"-- [%TableName]\r\nGO");
     EXPECT_EQ(files.last().OutputDir, u"/tmp/out");
+    EXPECT_EQ(files.last().Encoding, OutputEncoding::Utf8Bom);
+    EXPECT_EQ(files.last().LineEnding, LineEnd::Lf);
+    // Choosing a setting written the original way shows the defaults again.
+    auto* name = inMain<QComboBox>("cmbName");
+    name->activated(0);
+    EXPECT_EQ(inMain<QComboBox>("cmbEncoding")->currentText(), u"Shift_JIS (CP932)");
+    EXPECT_EQ(inMain<QComboBox>("cmbLineEnd")->currentText(), u"CR+LF");
     ASSERT_EQ(formats.size(), samples.size() + 1);
     EXPECT_EQ(formats.last().Name, u"F1");
     EXPECT_EQ(formats.last().RowStart, 12);

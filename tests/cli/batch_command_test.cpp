@@ -106,6 +106,60 @@ TEST(BatchCommand, StandardOutputGetsExactlyTheFilesBytes)
     EXPECT_EQ(toStdout.out, written);
 }
 
+TEST(BatchCommand, EncodingAndLineEndReplaceTheFileSettings)
+{
+    const QStringList oneFile{u"--file"_qs, u"CREATE TABLE (1ファイル)"_qs, u"--stdout"_qs};
+    const Result cp932 = runSample(oneFile);
+    ASSERT_EQ(cp932.status, 0) << cp932.err.toStdString();
+    QString text = QStringDecoder("windows-31j").decode(cp932.out);
+    const struct
+    {
+        const char* encoding;
+        const char* eol;
+        QByteArray expected;
+    } cases[] = {
+        {"CP932", "CRLF", cp932.out},
+        {"utf-8", "crlf", text.toUtf8()},
+        {"UTF-8-BOM", "LF", "\xEF\xBB\xBF" + QString(text).replace(u"\r\n"_qs, u"\n"_qs).toUtf8()},
+        {"cp932", "lf", QByteArray(cp932.out).replace("\r\n", "\n")},
+    };
+    for (const auto& c : cases) {
+        const Result result =
+            runSample(oneFile + QStringList{u"--encoding"_qs, QString::fromLatin1(c.encoding),
+                                            u"--eol"_qs, QString::fromLatin1(c.eol)});
+        EXPECT_EQ(result.status, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out, c.expected) << c.encoding << " " << c.eol;
+    }
+    EXPECT_TRUE(text.contains(u"顧客マスタ"_qs));
+}
+
+TEST(BatchCommand, CheckListsFindingsAndSaysByItsStatus)
+{
+    EXPECT_EQ(runSample({u"--check"_qs}).out, QByteArray());
+    EXPECT_EQ(runSample({u"--check"_qs}).status, 0);
+
+    QTemporaryDir dir;
+    const QString book = dir.filePath(u"book.xlsx"_qs);
+    const Result clean = runSample({u"--check"_qs});
+    // A sheet whose title cell is empty and whose rows repeat a title.
+    WorkbookBuilder builder;
+    builder.sheet(u"S"_qs)
+        .text(u"C3"_qs, u"T"_qs)
+        .text(u"B7"_qs, u"ID"_qs)
+        .text(u"C7"_qs, u"NUMBER"_qs)
+        .text(u"B8"_qs, u"ID"_qs)
+        .text(u"C8"_qs, u"NUMBER"_qs);
+    const Result result = run({u"--settings"_qs, kSettings, u"--check"_qs, kWorkbook},
+                              [&](const QString&) { return builder.build(); });
+    EXPECT_EQ(result.status, 1) << result.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts).size(), 2)
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.startsWith("S!C4: ")) << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("S!B8: ")) << result.out.toStdString();
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_TRUE(readBytes(book).startsWith("<unreadable>")); // nothing written
+}
+
 TEST(BatchCommand, SelectsSheetsByNumberRangeAndName)
 {
     const auto tables = [](const Result& result) {
@@ -138,6 +192,8 @@ TEST(BatchCommand, ReportsUsageErrorsAndMissingInputs)
     EXPECT_EQ(run({u"--no-such-option"_qs, kWorkbook}).status, 2);
     EXPECT_EQ(run({kWorkbook, kWorkbook}).status, 2);
     EXPECT_EQ(runSample({u"--stdout"_qs, u"--output-dir"_qs, u"/tmp"_qs}).status, 2);
+    EXPECT_EQ(runSample({u"--stdout"_qs, u"--encoding"_qs, u"sjis"_qs}).status, 2);
+    EXPECT_EQ(runSample({u"--stdout"_qs, u"--eol"_qs, u"cr"_qs}).status, 2);
 
     const Result missing =
         run({u"--settings"_qs, kSettings, u"--list"_qs, u"/nonexistent/a.xlsx"_qs});
