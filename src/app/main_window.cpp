@@ -3,6 +3,7 @@
 #include "app/about_dialog.h"
 #include "app/main_window_layout.h"
 #include "app/preview_dock.h"
+#include "app/sheet_check_window.h"
 #include "app/splitter_handle.h"
 #include "app/twips.h"
 #include "app/window_services.h"
@@ -11,6 +12,7 @@
 #include "generation/dialogs/window_run_host.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
+#include "generation/sheet_checks.h"
 #include "settings/settings_file.h"
 #include "workbook/workbook_source.h"
 
@@ -104,6 +106,10 @@ MainWindow::MainWindow(UserInteraction& interaction, WorkbookSource& source, Set
     preview->setText(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
     preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), preview);
+    QAction* check =
+        named(new QAction(QStringLiteral("ｼｰﾄのﾁｪｯｸ"), this), QStringLiteral("mnuView_Check"));
+    m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), check);
+    connect(check, &QAction::triggered, this, &MainWindow::onMnuViewCheckClicked);
     connect(m_formatEditor, &FormatEditorWindow::fieldsEdited, m_preview,
             &PreviewDock::scheduleUpdate);
     connect(m_lstExcelSheet, &QListWidget::currentRowChanged, m_preview,
@@ -761,14 +767,7 @@ void MainWindow::onMnuFileMakeClicked()
                                   MessageButtons::YesNo, Answer::Yes) == Answer::No) {
         return;
     }
-    RunInputs inputs;
-    inputs.format = m_formatEditor->fields();
-    inputs.rowStartText = m_formatEditor->rowStartText();
-    inputs.file = fileSettingFromControls();
-    inputs.workbookName = m_cmbExcelFile->currentText();
-    for (int i = 0; i < m_lstExcelSheet->count(); ++i) {
-        inputs.sheetSelected.append(m_lstExcelSheet->item(i)->isSelected());
-    }
+    const RunInputs inputs = runInputs();
     try {
         WindowRunHost host(m_interaction, *this, *m_formatEditor);
         FileOutputTarget output;
@@ -782,6 +781,47 @@ void MainWindow::onMnuFileMakeClicked()
                                       .arg(QString::fromLocal8Bit(error.what())),
                                   MessageIcon::Stop, MessageButtons::Ok, Answer::Ok);
     }
+}
+
+RunInputs MainWindow::runInputs() const
+{
+    RunInputs inputs;
+    inputs.format = m_formatEditor->fields();
+    inputs.rowStartText = m_formatEditor->rowStartText();
+    inputs.file = fileSettingFromControls();
+    inputs.workbookName = m_cmbExcelFile->currentText();
+    for (int i = 0; i < m_lstExcelSheet->count(); ++i) {
+        inputs.sheetSelected.append(m_lstExcelSheet->item(i)->isSelected());
+    }
+    return inputs;
+}
+
+void MainWindow::onMnuViewCheckClicked()
+{
+    const RunInputs inputs = runInputs();
+    if (!inputs.sheetSelected.contains(true)) {
+        m_interaction.showMessage(QStringLiteral("チェックするシートを選択してください。"),
+                                  MessageIcon::Exclamation, MessageButtons::Ok, Answer::Ok);
+        return;
+    }
+    if (m_checkWindow == nullptr) {
+        m_checkWindow = new SheetCheckWindow(this);
+        connect(m_checkWindow, &SheetCheckWindow::sheetWanted, this, [this](const QString& sheet) {
+            // The entries read "sheet (table)": the sheet of that name comes under
+            // the cursor, so the preview shows it.
+            for (int i = 0; i < m_lstExcelSheet->count(); ++i) {
+                if (m_lstExcelSheet->item(i)->text().startsWith(sheet + QStringLiteral(" ("))) {
+                    m_lstExcelSheet->setCurrentRow(i, QItemSelectionModel::NoUpdate);
+                    m_lstExcelSheet->scrollToItem(m_lstExcelSheet->item(i));
+                    return;
+                }
+            }
+        });
+    }
+    m_checkWindow->showFindings(checkSheets(m_source, inputs));
+    SetTopMost(*m_checkWindow, IsTopMost(*this));
+    m_checkWindow->show();
+    m_checkWindow->raise();
 }
 
 void MainWindow::onMnuViewAboutToShow()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generation/generation_run.h"
 #include "generation/sheet_preview.h"
 #include "settings/named_settings.h"
 #include "settings/settings_file.h"
@@ -27,6 +28,7 @@ namespace tavrune {
 
 class FormatEditorWindow;
 class PreviewDock;
+class SheetCheckWindow;
 class SplitterHandle;
 class UserInteraction;
 class WorkbookSource;
@@ -97,6 +99,8 @@ private:
     void onMnuViewAboutToShow();
     void onMnuViewTopMostClicked();
     void onMnuViewFormatClicked();
+    void onMnuViewCheckClicked();
+    RunInputs runInputs() const;
     void onMnuHelpHelpClicked();
     void onMnuHelpVerClicked();
     void onCmdSetClicked(int index);
@@ -138,6 +142,7 @@ private:
     std::unique_ptr<NamedSettings<FileSetting>> m_fileSettings;
     FormatEditorWindow* m_formatEditor = nullptr;
     PreviewDock* m_preview = nullptr;
+    SheetCheckWindow* m_checkWindow = nullptr;
     std::unique_ptr<WorkbookLists> m_lists;
 
     double m_splitter = 0; // twips

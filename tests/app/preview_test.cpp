@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using namespace tavrune;
@@ -120,6 +121,34 @@ TEST_F(PreviewTest, AnExpansionErrorShowsInPlaceOfTheText)
     QTRY_VERIFY(shown().contains(u"ﾃﾞｰﾀ型の列"));
     EXPECT_TRUE(shown().contains(u"1A7")) << shown().toStdString(); // the cell read
     EXPECT_TRUE(m_ui.shown().isEmpty());
+}
+
+TEST_F(PreviewTest, SheetChecksListFindingsAndADoubleClickShowsTheSheet)
+{
+    QAction* check = find<QAction>("mnuView_Check");
+    EXPECT_EQ(check->text(), u"ｼｰﾄのﾁｪｯｸ");
+    check->trigger();
+    EXPECT_EQ(m_ui.texts(),
+              QStringList({QStringLiteral("チェックするシートを選択してください。")}));
+
+    auto* sheets = find<QListWidget>("lstExcelSheet");
+    sheets->item(0)->setSelected(true);
+    sheets->item(2)->setSelected(true);
+    m_window->formatEditor()
+        .findChild<QLineEdit*>(QStringLiteral("txtTableTitle"))
+        ->setText(QStringLiteral("Z99"));
+    check->trigger();
+    auto* findings = find<QTreeWidget>("lstFindings");
+    ASSERT_NE(findings, nullptr);
+    ASSERT_EQ(findings->topLevelItemCount(), 2);
+    EXPECT_EQ(findings->topLevelItem(1)->text(0), u"注文");
+    EXPECT_EQ(findings->topLevelItem(1)->text(1), u"Z99");
+    EXPECT_EQ(findings->topLevelItem(1)->text(2), u"テーブルタイトルが空です。");
+    Q_EMIT findings->itemDoubleClicked(findings->topLevelItem(1), 0);
+    EXPECT_EQ(find<QLabel>("lblLocation")->text(), u"注文!Z99");
+    EXPECT_EQ(sheets->currentRow(), 2);
+    EXPECT_EQ(sheets->selectedItems().size(), 2); // the selection stays
+    EXPECT_EQ(m_ui.shown().size(), 1);
 }
 
 } // namespace

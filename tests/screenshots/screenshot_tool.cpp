@@ -81,6 +81,11 @@ int main(int argc, char* argv[])
     window.findChild<QAction*>(QStringLiteral("mnuView_Preview"))->trigger();
     ok = save(window, out, QStringLiteral("main_preview")) && ok;
     window.findChild<QAction*>(QStringLiteral("mnuView_Preview"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("mnuView_Check"))->trigger();
+    if (auto* check = window.findChild<QWidget*>(QStringLiteral("frmCheck"))) {
+        ok = save(*check, out, QStringLiteral("frmCheck")) && ok;
+        check->hide();
+    }
     ok = save(window.formatEditor(), out, QStringLiteral("frmFormat")) && ok;
     window.formatEditor().hide();
 
