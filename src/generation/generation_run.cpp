@@ -20,20 +20,6 @@ const QString kCaption = QStringLiteral("Tavrune for Excel");
 
 // The working copy of the format: every text trimmed of spaces, the start row read
 // leniently from its text.
-FormatSetting workingFormat(const RunInputs& inputs)
-{
-    FormatSetting format = inputs.format;
-    for (QString* field :
-         {&format.TableName, &format.TableTitle, &format.RowTitle, &format.RowType,
-          &format.RowLength, &format.RowScale, &format.Index, &format.StrIndex, &format.NotNull,
-          &format.StrNotNull, &format.SetNotNull, &format.Default, &format.SetDefault,
-          &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
-        *field = trimSpaces(*field);
-    }
-    format.RowStart = TextToInt32(inputs.rowStartText, formatFieldName(FormatField::RowStart));
-    return format;
-}
-
 // Characters a file name made from a cell cannot hold: the separator and the
 // control characters (NUL, CR, LF, 0x1A and the like).
 bool forbiddenInFileName(QChar c)
@@ -79,6 +65,20 @@ void checkFileName(const QString& name, const QString& sheetName)
 }
 
 } // namespace
+
+FormatSetting workingFormat(const FormatSetting& typed, const QString& rowStartText)
+{
+    FormatSetting format = typed;
+    for (QString* field :
+         {&format.TableName, &format.TableTitle, &format.RowTitle, &format.RowType,
+          &format.RowLength, &format.RowScale, &format.Index, &format.StrIndex, &format.NotNull,
+          &format.StrNotNull, &format.SetNotNull, &format.Default, &format.SetDefault,
+          &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
+        *field = trimSpaces(*field);
+    }
+    format.RowStart = TextToInt32(rowStartText, formatFieldName(FormatField::RowStart));
+    return format;
+}
 
 GenerationRun::GenerationRun(WorkbookSource& source, RunHost& host, OutputTarget& output)
     : m_source(source), m_host(host), m_output(output)
@@ -143,7 +143,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
     m_overwriteAll = false;
     m_writtenBy.clear();
 
-    m_format = workingFormat(inputs);
+    m_format = workingFormat(inputs.format, inputs.rowStartText);
     m_file = inputs.file;
     m_file.OutputFile = m_file.OutputFile == 0 ? 0 : 1;
     m_file.BodyLines = SplitLines(m_file.Text[0], fileFieldName(FileField::Body));

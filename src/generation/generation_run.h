@@ -30,6 +30,10 @@ struct RunInputs
     QList<bool> sheetSelected;
 };
 
+// The format as a run reads it: every text trimmed of spaces, the start row read
+// leniently from its text (an error when it is beyond 32 bits).
+FormatSetting workingFormat(const FormatSetting& typed, const QString& rowStartText);
+
 // The create-files command: expands the header, body and footer templates against
 // every selected sheet and writes one file per table or one file for all.
 class GenerationRun

@@ -5,7 +5,6 @@
 #include "common/trim_spaces.h"
 #include "generation/text_rules.h"
 #include "settings/setting_fields.h"
-#include "settings/text_to_number.h"
 
 #include <QHash>
 #include <QSet>
@@ -185,15 +184,8 @@ private:
 QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs)
 {
     QList<SheetFinding> findings;
-    FormatSetting format = inputs.format;
-    for (QString* field :
-         {&format.TableName, &format.TableTitle, &format.RowTitle, &format.RowType,
-          &format.RowLength, &format.RowScale, &format.Index, &format.NotNull, &format.Default,
-          &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
-        *field = trimSpaces(*field);
-    }
     try {
-        format.RowStart = TextToInt32(inputs.rowStartText, formatFieldName(FormatField::RowStart));
+        const FormatSetting format = workingFormat(inputs.format, inputs.rowStartText);
         const std::unique_ptr<WorkbookConnection> connection = source.Attach();
         if (!connection->HasWorkbook(inputs.workbookName)) {
             findings.append(

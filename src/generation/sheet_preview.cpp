@@ -1,34 +1,15 @@
 #include "generation/sheet_preview.h"
 
 #include "common/error.h"
+#include "generation/generation_run.h"
 #include "generation/sheet_cell_reader.h"
 #include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
-#include "generation/text_rules.h"
 #include "settings/setting_fields.h"
-#include "settings/text_to_number.h"
 
 #include <new>
 
 namespace tavrune {
-
-namespace {
-
-FormatSetting trimmedFormat(const FormatSetting& typed, const QString& rowStartText)
-{
-    FormatSetting format = typed;
-    for (QString* field :
-         {&format.TableName, &format.TableTitle, &format.RowTitle, &format.RowType,
-          &format.RowLength, &format.RowScale, &format.Index, &format.StrIndex, &format.NotNull,
-          &format.StrNotNull, &format.SetNotNull, &format.Default, &format.SetDefault,
-          &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
-        *field = trimSpaces(*field);
-    }
-    format.RowStart = TextToInt32(rowStartText, formatFieldName(FormatField::RowStart));
-    return format;
-}
-
-} // namespace
 
 SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, qint16 sheetIndex,
                           const FormatSetting& typedFormat, const QString& rowStartText,
@@ -36,7 +17,7 @@ SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, q
 {
     SheetPreview preview;
     try {
-        const FormatSetting format = trimmedFormat(typedFormat, rowStartText);
+        const FormatSetting format = workingFormat(typedFormat, rowStartText);
         const std::unique_ptr<WorkbookConnection> connection = source.Attach();
         const WorksheetHandle sheet = connection->WorksheetAt(workbookName, sheetIndex);
         if (file.OutputFile == 0) {
