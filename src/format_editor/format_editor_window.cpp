@@ -105,19 +105,19 @@ FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& win
     frame->setObjectName(QStringLiteral("fraFormat"));
     auto* grid = new QGridLayout(frame);
     int row = 0;
-    for (const FieldRow& spec : kRows) {
-        auto* label = new QLabel(formatFieldLabel(spec.field), frame);
+    for (const FieldRow& fieldRow : kRows) {
+        auto* label = new QLabel(formatFieldLabel(fieldRow.field), frame);
         auto* edit = new QLineEdit(frame);
-        edit->setObjectName(QString::fromLatin1(spec.objectName));
+        edit->setObjectName(QString::fromLatin1(fieldRow.objectName));
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textChanged, this, &FormatEditorWindow::showModifiedMark);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row, 1);
-        grid->addWidget(new QLabel(QString::fromUtf16(spec.hint), frame), row, 2);
-        m_fields.insert(spec.field, edit);
+        grid->addWidget(new QLabel(QString::fromUtf16(fieldRow.hint), frame), row, 2);
+        m_fields.insert(fieldRow.field, edit);
         ++row;
-        if (endsGroup(spec.field)) {
+        if (endsGroup(fieldRow.field)) {
             grid->setRowMinimumHeight(row++, 6);
         }
     }
