@@ -64,6 +64,31 @@ XlsxNamespace classifyXlsxNamespace(QStringView uri)
     return XlsxNamespace::Other;
 }
 
+XlsxNamespace classifyXlsxNamespace(std::string_view uri)
+{
+    // Called for every element of the large parts: the URIs are ASCII and compared
+    // as bytes.
+    static constexpr std::string_view mainTransitional =
+        "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    static constexpr std::string_view mainStrict = "http://purl.oclc.org/ooxml/spreadsheetml/main";
+    static constexpr std::string_view relationshipsTransitional =
+        "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    static constexpr std::string_view relationshipsStrict =
+        "http://purl.oclc.org/ooxml/officeDocument/relationships";
+    static constexpr std::string_view packageRelationships =
+        "http://schemas.openxmlformats.org/package/2006/relationships";
+    if (uri == mainTransitional || uri == mainStrict) {
+        return XlsxNamespace::Main;
+    }
+    if (uri == relationshipsTransitional || uri == relationshipsStrict) {
+        return XlsxNamespace::Relationships;
+    }
+    if (uri == packageRelationships) {
+        return XlsxNamespace::PackageRelationships;
+    }
+    return XlsxNamespace::Other;
+}
+
 XlsxRelationshipKind classifyXlsxRelationshipType(QStringView type)
 {
     QStringView kind;

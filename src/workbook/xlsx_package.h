@@ -5,6 +5,7 @@
 #include <QStringView>
 #include <QXmlStreamReader>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace tavrune {
@@ -24,6 +25,7 @@ enum class XlsxNamespace : quint8
 };
 
 XlsxNamespace classifyXlsxNamespace(QStringView uri);
+XlsxNamespace classifyXlsxNamespace(std::string_view uri); // UTF-8
 
 // What a relationship points at, by its type.
 enum class XlsxRelationshipKind : quint8

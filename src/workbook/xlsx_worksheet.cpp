@@ -1,6 +1,7 @@
 #include "workbook/xlsx_worksheet.h"
 
 #include "workbook/cell_address.h"
+#include "workbook/expat_part_parser.h"
 #include "workbook/quoted_text.h"
 #include "workbook/strict_number.h"
 #include "workbook/xlsx_package.h"
@@ -8,6 +9,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 
@@ -27,24 +29,24 @@ enum class ValueType : quint8
     Date,
 };
 
-ValueType parseValueType(QStringView t)
+ValueType parseValueType(std::string_view t)
 {
-    if (t == u"s") {
+    if (t == "s") {
         return ValueType::SharedString;
     }
-    if (t == u"inlineStr") {
+    if (t == "inlineStr") {
         return ValueType::InlineString;
     }
-    if (t == u"str") {
+    if (t == "str") {
         return ValueType::FormulaString;
     }
-    if (t == u"b") {
+    if (t == "b") {
         return ValueType::Boolean;
     }
-    if (t == u"e") {
+    if (t == "e") {
         return ValueType::Error;
     }
-    if (t == u"d") {
+    if (t == "d") {
         return ValueType::Date;
     }
     return ValueType::Number;
@@ -92,67 +94,212 @@ std::optional<double> isoDateSerial(QStringView text, bool date1904)
     return serial;
 }
 
-class WorksheetReader
+// Small decimal numbers make up most numeric cells; they are read here without
+// building a QString. nullopt when the text needs the general parser.
+std::optional<double> quickNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > 15 || text.front() == '+') {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Plain decimal digits read straight from the bytes; ok is false for anything
+// else, which then goes through the general parser.
+quint32 quickUnsigned(std::string_view text, bool& ok)
+{
+    quint32 value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    ok = !text.empty() && error == std::errc() && end == text.data() + text.size();
+    return value;
+}
+
+std::string_view trimmedBytes(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+QString utf8Text(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// An A1 reference of plain ASCII ("B12") read straight from the bytes; anything
+// else goes through the general parser.
+std::optional<CellAddress> quickCellAddress(std::string_view text)
+{
+    size_t i = 0;
+    quint32 column = 0;
+    while (i < text.size() && i < 3 && text[i] >= 'A' && text[i] <= 'Z') {
+        column = column * 26 + static_cast<quint32>(text[i] - 'A' + 1);
+        ++i;
+    }
+    const size_t digits = i;
+    quint32 row = 0;
+    while (i < text.size() && i - digits < 7 && text[i] >= '0' && text[i] <= '9') {
+        row = row * 10 + static_cast<quint32>(text[i] - '0');
+        ++i;
+    }
+    if (digits == 0 || i == digits || i != text.size() || text[digits] == '0' || row > kMaxRow ||
+        column > kMaxColumn) {
+        return parseCellAddress(utf8Text(text));
+    }
+    return CellAddress{row, static_cast<quint16>(column)};
+}
+
+// Reads one worksheet part from the parser's events: the rows and cells of
+// <sheetData>, each cell's cached value <v>, formula mark <f> and inline string <is>.
+class WorksheetHandler : public XmlPartHandler
 {
 public:
-    WorksheetReader(ZipArchive& archive, const QString& part, const XlsxSheetContext& context,
-                    WorkbookData& workbook, SheetData& sheet)
-        : m_reader(archive, part), m_archive(archive), m_context(context), m_workbook(workbook),
+    WorksheetHandler(ExpatPartParser& parser, ZipArchive& archive, const XlsxSheetContext& context,
+                     WorkbookData& workbook, SheetData& sheet)
+        : m_parser(parser), m_archive(archive), m_context(context), m_workbook(workbook),
           m_sheet(sheet)
     {
     }
 
-    void read();
+    void startElement(XlsxNamespace ns, std::string_view name, const XmlAttribute* attributes,
+                      int count) override;
+    void endElement(XlsxNamespace ns, std::string_view name) override;
+    void characters(std::string_view text) override;
 
 private:
-    void startRow();
-    void readCell();
-    void addText(CellAddress address, quint32 text);
+    void startRow(const XmlAttribute* attributes, int count);
+    void startCell(const XmlAttribute* attributes, int count);
+    void finishCell();
+    void addText(quint32 text);
     void addCell(const Cell& cell);
     // Adds a text of a cell to the workbook's pool.
     quint32 keep(const QString& text);
     quint32 emptyText();
     [[noreturn]] void fail(const QString& why) const;
 
-    XlsxPartReader m_reader;
+    ExpatPartParser& m_parser;
     ZipArchive& m_archive;
     const XlsxSheetContext& m_context;
     WorkbookData& m_workbook;
     SheetData& m_sheet;
+    int m_depth = 0;
+    bool m_inSheetData = false;
+    int m_skipDepth = 0;  // of an element inside a cell whose content does not count
+    int m_cellDepth = 0;  // of the <c> being read
+    int m_valueDepth = 0; // of its <v> being read
     quint32 m_row = 0;    // the current row
     quint16 m_column = 0; // the previous cell's column in the row
-    QString m_value;      // the text of <v>, reused from cell to cell
+    // The cell being read.
+    CellAddress m_address;
+    ValueType m_type = ValueType::Number;
+    NumberStyle m_style = NumberStyle::General;
+    bool m_hasValue = false;
+    bool m_hasFormula = false;
+    bool m_hasInline = false;
+    std::string m_value; // the bytes of <v>, reused from cell to cell
+    qsizetype m_valueLength = 0;
+    XlsxStringItem m_inline;
+    QString m_inlineText;
     std::optional<quint32> m_emptyText;
 };
 
-void WorksheetReader::read()
+void WorksheetHandler::startElement(XlsxNamespace ns, std::string_view name,
+                                    const XmlAttribute* attributes, int count)
 {
-    bool inSheetData = false;
-    while (m_reader.next() != QXmlStreamReader::EndDocument) {
-        const QXmlStreamReader::TokenType token = m_reader.xml().tokenType();
-        if (token == QXmlStreamReader::StartElement) {
-            if (m_reader.elementNamespace() != XlsxNamespace::Main) {
-                continue;
+    ++m_depth;
+    if (m_skipDepth != 0) {
+        return;
+    }
+    if (m_inline.isOpen()) {
+        m_inline.startElement(ns, name, m_depth);
+        return;
+    }
+    if (m_cellDepth != 0) {
+        // Children of a cell: the cached value, the formula, the inline string; the
+        // content of anything else does not count.
+        if (ns == XlsxNamespace::Main && m_valueDepth == 0 && m_depth == m_cellDepth + 1) {
+            if (name == "v") {
+                m_hasValue = true;
+                m_valueDepth = m_depth;
+                return;
             }
-            const QStringView name = m_reader.xml().name();
-            if (name == u"sheetData") {
-                inSheetData = true;
-            } else if (inSheetData && name == u"row") {
-                startRow();
-            } else if (inSheetData && name == u"c") {
-                readCell();
+            if (name == "is") {
+                m_inline.open(m_depth);
+                return;
             }
-        } else if (token == QXmlStreamReader::EndElement &&
-                   m_reader.isEnd(XlsxNamespace::Main, u"sheetData")) {
-            inSheetData = false;
+            m_hasFormula = m_hasFormula || name == "f";
         }
+        m_skipDepth = m_depth;
+        return;
+    }
+    if (ns != XlsxNamespace::Main) {
+        return;
+    }
+    if (name == "sheetData") {
+        m_inSheetData = true;
+    } else if (m_inSheetData && name == "row") {
+        startRow(attributes, count);
+    } else if (m_inSheetData && name == "c") {
+        startCell(attributes, count);
     }
 }
 
-void WorksheetReader::startRow()
+void WorksheetHandler::endElement(XlsxNamespace ns, std::string_view name)
 {
-    const QStringView r = m_reader.xml().attributes().value(QLatin1String("r"));
-    if (r.isEmpty()) {
+    if (m_depth == m_skipDepth) {
+        m_skipDepth = 0;
+    } else if (m_skipDepth != 0) {
+    } else if (m_inline.isOpen()) {
+        if (m_inline.endElement(m_depth)) {
+            m_inlineText = m_inline.text();
+            m_hasInline = true;
+        }
+    } else if (m_depth == m_valueDepth) {
+        m_valueDepth = 0;
+    } else if (m_depth == m_cellDepth) {
+        m_cellDepth = 0;
+        finishCell();
+    } else if (ns == XlsxNamespace::Main && name == "sheetData") {
+        m_inSheetData = false;
+    }
+    --m_depth;
+}
+
+void WorksheetHandler::characters(std::string_view text)
+{
+    if (m_skipDepth != 0) {
+        return;
+    }
+    if (m_inline.isOpen()) {
+        m_inline.characters(text, m_depth, m_parser);
+    } else if (m_valueDepth != 0 && m_depth == m_valueDepth) {
+        m_valueLength += utf16Length(text);
+        if (m_valueLength > WorkbookData::kMaxTextLength) {
+            failXlsxTextTooLong(m_parser);
+        }
+        m_value.append(text);
+    }
+}
+
+void WorksheetHandler::startRow(const XmlAttribute* attributes, int count)
+{
+    std::string_view r;
+    for (int i = 0; i < count; ++i) {
+        if (attributes[i].plain && attributes[i].name == "r") {
+            r = attributes[i].value;
+        }
+    }
+    if (r.empty()) {
         // A row without a number follows the previous one.
         if (m_row >= kMaxRow) {
             fail(QStringLiteral("行 %1 の次の行が範囲外です").arg(m_row));
@@ -160,42 +307,46 @@ void WorksheetReader::startRow()
         ++m_row;
     } else {
         bool ok = false;
-        const quint32 row = r.toUInt(&ok);
+        quint32 row = quickUnsigned(r, ok);
+        if (!ok) {
+            row = utf8Text(r).toUInt(&ok);
+        }
         if (!ok || row < 1 || row > kMaxRow) {
-            fail(QStringLiteral("行番号 \"%1\" が範囲外です").arg(quotedText(r)));
+            fail(QStringLiteral("行番号 \"%1\" が範囲外です").arg(quotedText(utf8Text(r))));
         }
         m_row = row;
     }
     m_column = 0;
 }
 
-void WorksheetReader::readCell()
+void WorksheetHandler::startCell(const XmlAttribute* attributes, int count)
 {
-    QStringView ref;
-    QStringView type;
-    QStringView styleIndex;
-    const QXmlStreamAttributes attributes = m_reader.xml().attributes();
-    for (const QXmlStreamAttribute& attribute : attributes) {
-        if (!attribute.namespaceUri().isEmpty()) {
+    std::string_view ref;
+    std::string_view type;
+    std::string_view styleIndex;
+    bool hasStyle = false;
+    for (int i = 0; i < count; ++i) {
+        const XmlAttribute& attribute = attributes[i];
+        if (!attribute.plain) {
             continue;
         }
-        const QStringView name = attribute.name();
-        if (name == u"r") {
-            ref = attribute.value();
-        } else if (name == u"t") {
-            type = attribute.value();
-        } else if (name == u"s") {
-            styleIndex = attribute.value();
+        if (attribute.name == "r") {
+            ref = attribute.value;
+        } else if (attribute.name == "t") {
+            type = attribute.value;
+        } else if (attribute.name == "s") {
+            styleIndex = attribute.value;
+            hasStyle = !styleIndex.empty();
         }
     }
 
-    CellAddress address;
-    if (!ref.isEmpty()) {
-        const std::optional<CellAddress> parsed = parseCellAddress(ref);
+    if (!ref.empty()) {
+        const std::optional<CellAddress> parsed = quickCellAddress(ref);
         if (!parsed) {
-            fail(QStringLiteral("セル参照 \"%1\" が不正か範囲外です").arg(quotedText(ref)));
+            fail(QStringLiteral("セル参照 \"%1\" が不正か範囲外です")
+                     .arg(quotedText(utf8Text(ref))));
         }
-        address = *parsed;
+        m_address = *parsed;
     } else {
         // A cell without a reference follows the previous cell of its row.
         if (m_row == 0) {
@@ -206,93 +357,84 @@ void WorksheetReader::readCell()
                      .arg(m_row)
                      .arg(columnLetters(m_column)));
         }
-        address = CellAddress{m_row, static_cast<quint16>(m_column + 1)};
+        m_address = CellAddress{m_row, static_cast<quint16>(m_column + 1)};
     }
-    m_row = address.row;
-    m_column = address.column;
-    const ValueType valueType = parseValueType(type);
-    NumberStyle style = NumberStyle::General;
-    if (!styleIndex.isEmpty()) {
+    m_row = m_address.row;
+    m_column = m_address.column;
+    m_type = parseValueType(type);
+    m_style = NumberStyle::General;
+    if (hasStyle) {
         // An index past the cell formats reads as General; one that is no number
         // is damage, not format 0 (which may be a date).
-        const std::optional<quint64> index = parseDecimal(styleIndex, UINT32_MAX);
+        const std::optional<quint64> index = parseDecimal(utf8Text(styleIndex), UINT32_MAX);
         if (!index) {
             fail(QStringLiteral("セル %1 のスタイル番号 \"%2\" が不正です")
-                     .arg(formatCellAddress(address), quotedText(styleIndex)));
+                     .arg(formatCellAddress(m_address), quotedText(utf8Text(styleIndex))));
         }
         if (*index < m_context.cellStyles.size()) {
-            style = m_context.cellStyles[static_cast<size_t>(*index)];
+            m_style = m_context.cellStyles[static_cast<size_t>(*index)];
         }
     }
+    m_cellDepth = m_depth;
+    m_value.clear();
+    m_valueLength = 0;
+    m_hasValue = false;
+    m_hasFormula = false;
+    m_hasInline = false;
+}
 
-    // Children: the cached value <v>, the formula <f>, the inline string <is>.
-    m_value.resize(0);
-    bool hasValue = false;
-    bool hasFormula = false;
-    std::optional<QString> inlineText;
-    while (m_reader.next() != QXmlStreamReader::EndElement) {
-        if (m_reader.xml().tokenType() != QXmlStreamReader::StartElement) {
-            continue;
-        }
-        const QStringView name = m_reader.xml().name();
-        if (m_reader.elementNamespace() != XlsxNamespace::Main) {
-            m_reader.skipElement();
-        } else if (name == u"v") {
-            hasValue = true;
-            m_reader.appendElementText(m_value);
-        } else if (name == u"is") {
-            inlineText = readXlsxStringItem(m_reader);
-        } else {
-            hasFormula = hasFormula || name == u"f";
-            m_reader.skipElement();
-        }
-    }
-
-    if (!hasValue && !inlineText) {
+void WorksheetHandler::finishCell()
+{
+    if (!m_hasValue && !m_hasInline) {
         // A formula without a cached result reads as empty text; it still holds
         // something, so it counts for the used rows. Otherwise there is no value.
-        if (hasFormula) {
-            addText(address, emptyText());
+        if (m_hasFormula) {
+            addText(emptyText());
         }
         return;
     }
 
     Cell cell;
-    cell.row = address.row;
-    cell.column = address.column;
-    switch (valueType) {
+    cell.row = m_address.row;
+    cell.column = m_address.column;
+    const std::string_view trimmed = trimmedBytes(m_value);
+    switch (m_type) {
     case ValueType::SharedString: {
         bool ok = false;
-        const quint32 index = QStringView(m_value).trimmed().toUInt(&ok);
+        quint32 index = quickUnsigned(trimmed, ok);
+        if (!ok) {
+            index = utf8Text(m_value).trimmed().toUInt(&ok);
+        }
         if (!ok || index >= m_context.sharedStrings.count) {
             fail(QStringLiteral("セル %1 の共有文字列番号 \"%2\" が範囲外です (共有文字列 %3 個)")
-                     .arg(formatCellAddress(address), quotedText(m_value))
+                     .arg(formatCellAddress(m_address), quotedText(utf8Text(m_value)))
                      .arg(m_context.sharedStrings.count));
         }
-        addText(address, m_context.sharedStrings.first + index);
+        addText(m_context.sharedStrings.first + index);
         return;
     }
     case ValueType::InlineString:
-        addText(address, keep(inlineText ? *inlineText : decodeXlsxEscapes(m_value)));
+        addText(keep(m_hasInline ? m_inlineText : decodeXlsxEscapes(utf8Text(m_value))));
         return;
     case ValueType::FormulaString:
-        addText(address, keep(decodeXlsxEscapes(m_value)));
+        addText(keep(decodeXlsxEscapes(utf8Text(m_value))));
         return;
     case ValueType::Error:
         cell.kind = CellKind::Error;
-        cell.text = keep(m_value.trimmed());
+        cell.text = keep(utf8Text(m_value).trimmed());
         break;
     case ValueType::Boolean: {
-        const QStringView value = QStringView(m_value).trimmed();
+        const QString value = utf8Text(trimmed);
         cell.kind = CellKind::Boolean;
         cell.number = value == u"1" || value.compare(u"true", Qt::CaseInsensitive) == 0 ? 1 : 0;
         break;
     }
     case ValueType::Date: {
-        const std::optional<double> serial = isoDateSerial(m_value, m_context.date1904);
+        const QString value = utf8Text(m_value);
+        const std::optional<double> serial = isoDateSerial(value, m_context.date1904);
         if (!serial) {
             fail(QStringLiteral("セル %1 の日付 \"%2\" が不正です")
-                     .arg(formatCellAddress(address), quotedText(m_value)));
+                     .arg(formatCellAddress(m_address), quotedText(value)));
         }
         cell.kind = CellKind::Number;
         cell.style = NumberStyle::Date;
@@ -300,51 +442,55 @@ void WorksheetReader::readCell()
         break;
     }
     case ValueType::Number: {
-        const QStringView value = QStringView(m_value).trimmed();
-        if (value.isEmpty()) {
-            if (hasFormula) {
-                addText(address, emptyText());
+        if (const std::optional<double> quick = quickNumber(trimmed)) {
+            cell.number = *quick;
+        } else {
+            const QString value = utf8Text(m_value).trimmed();
+            if (value.isEmpty()) {
+                if (m_hasFormula) {
+                    addText(emptyText());
+                }
+                return;
             }
-            return;
-        }
-        bool ok = false;
-        cell.number = value.toDouble(&ok);
-        if (!ok) {
-            fail(QStringLiteral("セル %1 の数値 \"%2\" が不正です")
-                     .arg(formatCellAddress(address), quotedText(value)));
+            bool ok = false;
+            cell.number = value.toDouble(&ok);
+            if (!ok) {
+                fail(QStringLiteral("セル %1 の数値 \"%2\" が不正です")
+                         .arg(formatCellAddress(m_address), quotedText(value)));
+            }
         }
         cell.kind = CellKind::Number;
-        cell.style = style;
+        cell.style = m_style;
         break;
     }
     }
     addCell(cell);
 }
 
-void WorksheetReader::addText(CellAddress address, quint32 text)
+void WorksheetHandler::addText(quint32 text)
 {
     Cell cell;
-    cell.row = address.row;
-    cell.column = address.column;
+    cell.row = m_address.row;
+    cell.column = m_address.column;
     cell.kind = CellKind::Text;
     cell.text = text;
     addCell(cell);
 }
 
-void WorksheetReader::addCell(const Cell& cell)
+void WorksheetHandler::addCell(const Cell& cell)
 {
     m_workbook.addCell(m_sheet, cell);
     m_archive.grantForCell();
 }
 
-quint32 WorksheetReader::keep(const QString& text)
+quint32 WorksheetHandler::keep(const QString& text)
 {
     const quint32 index = m_workbook.addString(text);
     m_archive.grantForText(text.size(), false);
     return index;
 }
 
-quint32 WorksheetReader::emptyText()
+quint32 WorksheetHandler::emptyText()
 {
     if (!m_emptyText) {
         m_emptyText = m_workbook.addString(QString());
@@ -352,10 +498,10 @@ quint32 WorksheetReader::emptyText()
     return *m_emptyText;
 }
 
-void WorksheetReader::fail(const QString& why) const
+void WorksheetHandler::fail(const QString& why) const
 {
-    m_reader.fail(
-        QStringLiteral("シート \"%1\" (%2) の%3").arg(m_sheet.name(), m_reader.part(), why));
+    m_parser.fail(
+        QStringLiteral("シート \"%1\" (%2) の%3").arg(m_sheet.name(), m_parser.part(), why));
 }
 
 } // namespace
@@ -363,8 +509,9 @@ void WorksheetReader::fail(const QString& why) const
 void readXlsxWorksheet(ZipArchive& archive, const QString& part, const XlsxSheetContext& context,
                        WorkbookData& workbook, SheetData& sheet)
 {
-    WorksheetReader reader(archive, part, context, workbook, sheet);
-    reader.read();
+    ExpatPartParser parser(archive, part);
+    WorksheetHandler handler(parser, archive, context, workbook, sheet);
+    parser.parse(handler);
     sheet.finish();
 }
 

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "workbook/xlsx_package.h"
+
+#include <QString>
+#include <array>
+#include <exception>
+#include <memory>
+#include <string_view>
+
+struct XML_ParserStruct;
+
+namespace tavrune {
+
+class XmlGuard;
+class ZipArchive;
+class ZipEntryDevice;
+
+// One attribute as the parser reports it: the local name, whether it is in no
+// namespace, and the value, all UTF-8 and valid only during the callback.
+struct XmlAttribute
+{
+    std::string_view name;
+    bool plain = true; // in no namespace
+    std::string_view value;
+};
+
+// What a streaming reader of one part does with what the parser finds. Callbacks
+// may throw; the parser stops and rethrows once control is back in C++ code.
+class XmlPartHandler
+{
+public:
+    virtual ~XmlPartHandler() = default;
+    // ns is the element's namespace; attributes are count entries.
+    virtual void startElement(XlsxNamespace ns, std::string_view name,
+                              const XmlAttribute* attributes, int count) = 0;
+    virtual void endElement(XlsxNamespace ns, std::string_view name) = 0;
+    // Character data, possibly in several pieces per text.
+    virtual void characters(std::string_view text) = 0;
+};
+
+// Streams one XML part of a package through a SAX parser, behind the same XmlGuard
+// every XML reader uses, and hands what it finds to a handler. Much faster than a
+// pull reader on the large parts (worksheets, shared strings), since no token is
+// copied into a QString unless the handler keeps it. Every failure throws an error
+// naming the file and the part.
+class ExpatPartParser
+{
+public:
+    // Attribute arrays longer than this are refused before the handler sees them;
+    // the guard in front refuses such tags already.
+    static constexpr int kMaxAttributes = 128;
+
+    // Throws when the part is missing.
+    ExpatPartParser(ZipArchive& archive, const QString& part);
+    ~ExpatPartParser();
+    ExpatPartParser(const ExpatPartParser&) = delete;
+    ExpatPartParser& operator=(const ExpatPartParser&) = delete;
+
+    // Parses the whole part.
+    void parse(XmlPartHandler& handler);
+
+    const QString& part() const { return m_part; } // quoted for messages
+    const QString& file() const { return m_file; }
+    [[noreturn]] void fail(const QString& why) const;
+
+private:
+    static void onStart(void* self, const char* name, const char** attributes);
+    static void onEnd(void* self, const char* name);
+    static void onCharacters(void* self, const char* text, int length);
+    static void onDoctype(void* self, const char*, const char*, const char*, int);
+    void stopWith(std::exception_ptr error);
+
+    std::unique_ptr<ZipEntryDevice> m_device;
+    std::unique_ptr<XmlGuard> m_guard;
+    XML_ParserStruct* m_parser = nullptr;
+    XmlPartHandler* m_handler = nullptr;
+    std::array<XmlAttribute, kMaxAttributes> m_attributes; // reused from tag to tag
+    std::exception_ptr m_error;
+    QString m_file;
+    QString m_part;
+};
+
+} // namespace tavrune
