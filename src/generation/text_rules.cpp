@@ -14,7 +14,21 @@ char16_t asciiLower(char16_t c)
 qsizetype indexOfIgnoringAsciiCase(const QString& text, const QString& needle, qsizetype from)
 {
     const qsizetype last = text.size() - needle.size();
+    if (needle.isEmpty()) {
+        return std::max<qsizetype>(from, 0) <= last ? std::max<qsizetype>(from, 0) : -1;
+    }
+    const char16_t first = needle.at(0).unicode();
+    // Placeholders start with "[": a character without case lets the search jump
+    // from one candidate to the next instead of comparing at every position.
+    const bool caseless = asciiLower(first) == first && (first < u'a' || first > u'z');
+    const QStringView view(text);
     for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
+        if (caseless) {
+            i = view.indexOf(QChar(first), i);
+            if (i < 0 || i > last) {
+                return -1;
+            }
+        }
         qsizetype k = 0;
         while (k < needle.size() &&
                asciiLower(text.at(i + k).unicode()) == asciiLower(needle.at(k).unicode())) {

@@ -21,6 +21,8 @@ TEST(ReplaceAll, EveryOccurrenceInAnyAsciiCase)
     EXPECT_EQ(replaced(u"[%TableName][%TableName]"_qs, "[%TableName]", u"顧客"_qs), u"顧客顧客"_qs);
     EXPECT_EQ(replaced(u"no placeholder"_qs, "[%TableName]", u"T"_qs), u"no placeholder"_qs);
     EXPECT_EQ(replaced(u"a[%TableName]b"_qs, "[%TableName]", QString()), u"ab"_qs);
+    EXPECT_EQ(replaced(u"[[%a] [%A [%A]"_qs, "[%a]", u"x"_qs), u"[x [%A x"_qs);
+    EXPECT_EQ(replaced(u"Abc aBC ab"_qs, "abc", u"1"_qs), u"1 1 ab"_qs);
     // Only ASCII letters fold: a full-width or a Kelvin-sign "K" is another character.
     EXPECT_EQ(replaced(u"[%ＴableName] [%Etc\u212A]"_qs, "[%TableName]", u"T"_qs),
               u"[%ＴableName] [%Etc\u212A]"_qs);
