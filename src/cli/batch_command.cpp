@@ -10,7 +10,9 @@
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
 #include "settings/window_state.h"
+#include "workbook/cell_address.h"
 #include "workbook/file_workbook_source.h"
+#include "workbook/workbook_file_reader.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -267,7 +269,19 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
 
     const QString workbookPath = QFileInfo(options.workbook).absoluteFilePath();
     doing = QStringLiteral("ブック \"%1\" の読み込み").arg(workbookPath);
-    FileWorkbookSource workbookFiles(reader);
+    FileWorkbookSource::Reader read = reader;
+    if (options.list && !read) {
+        // The list needs one cell of each sheet, so sheets are read only down to
+        // that cell's row.
+        quint32 lastRow = 1;
+        if (format) {
+            const std::optional<CellAddress> tableName =
+                parseCellAddress(trimSpaces(format->TableName));
+            lastRow = tableName ? tableName->row : kMaxRow;
+        }
+        read = [lastRow](const QString& path) { return readWorkbookFileUpToRow(path, lastRow); };
+    }
+    FileWorkbookSource workbookFiles(read);
     workbookFiles.Attach()->OpenWorkbook(workbookPath);
     // The workbook as read now is the one listed and generated from, however its
     // file changes meanwhile.

@@ -76,6 +76,9 @@ void ExpatPartParser::parse(XmlPartHandler& handler)
         if (m_error) {
             std::rethrow_exception(m_error);
         }
+        if (m_finishedEarly) {
+            return;
+        }
         if (status != XML_STATUS_OK) {
             fail(QStringLiteral("%1 の XML が不正です (%2 行 %3: %4)")
                      .arg(m_part)
@@ -87,6 +90,12 @@ void ExpatPartParser::parse(XmlPartHandler& handler)
             return;
         }
     }
+}
+
+void ExpatPartParser::finishEarly()
+{
+    m_finishedEarly = true;
+    XML_StopParser(m_parser, XML_FALSE);
 }
 
 void ExpatPartParser::fail(const QString& why) const

@@ -60,6 +60,10 @@ public:
     // Parses the whole part.
     void parse(XmlPartHandler& handler);
 
+    // Ends parsing after the current callback, as complete: the reader has what it
+    // needs. The rest of the part is neither read nor checked.
+    void finishEarly();
+
     const QString& part() const { return m_part; } // quoted for messages
     const QString& file() const { return m_file; }
     [[noreturn]] void fail(const QString& why) const;
@@ -77,6 +81,7 @@ private:
     XmlPartHandler* m_handler = nullptr;
     std::array<XmlAttribute, kMaxAttributes> m_attributes; // reused from tag to tag
     std::exception_ptr m_error;
+    bool m_finishedEarly = false;
     QString m_file;
     QString m_part;
 };

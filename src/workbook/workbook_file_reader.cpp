@@ -38,7 +38,7 @@ FileKind kindOf(const QByteArray& head)
     throw Error(number, QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(path, why));
 }
 
-WorkbookData readKnownFile(const QString& path)
+WorkbookData readKnownFile(const QString& path, quint32 lastRow)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -71,7 +71,7 @@ WorkbookData readKnownFile(const QString& path)
             ods = archive.contains(QStringLiteral("content.xml")) &&
                   !archive.contains(QStringLiteral("[Content_Types].xml"));
         }
-        return ods ? readOdsWorkbook(path) : readXlsxWorkbook(path);
+        return ods ? readOdsWorkbook(path) : readXlsxWorkbookUpToRow(path, lastRow);
     }
     case FileKind::Unknown:
         break;
@@ -86,7 +86,12 @@ WorkbookData readKnownFile(const QString& path)
 
 WorkbookData readWorkbookFile(const QString& path)
 {
-    return readReportingAllocationFailure(path, [&path] { return readKnownFile(path); });
+    return readWorkbookFileUpToRow(path, kMaxRow);
+}
+
+WorkbookData readWorkbookFileUpToRow(const QString& path, quint32 lastRow)
+{
+    return readReportingAllocationFailure(path, [&] { return readKnownFile(path, lastRow); });
 }
 
 } // namespace tavrune

@@ -67,7 +67,7 @@ std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& par
     return sheets;
 }
 
-WorkbookData readPackage(const QString& path)
+WorkbookData readPackage(const QString& path, quint32 lastRow)
 {
     ZipArchive archive(path);
 
@@ -86,6 +86,7 @@ WorkbookData readPackage(const QString& path)
 
     WorkbookData workbook(path);
     XlsxSheetContext context;
+    context.lastRow = lastRow;
     const std::vector<SheetEntry> sheets =
         readWorkbookPart(archive, workbookPart, context.date1904);
     workbook.setDate1904(context.date1904);
@@ -122,7 +123,12 @@ WorkbookData readPackage(const QString& path)
 
 WorkbookData readXlsxWorkbook(const QString& path)
 {
-    return readReportingAllocationFailure(path, [&path] { return readPackage(path); });
+    return readReportingAllocationFailure(path, [&path] { return readPackage(path, kMaxRow); });
+}
+
+WorkbookData readXlsxWorkbookUpToRow(const QString& path, quint32 lastRow)
+{
+    return readReportingAllocationFailure(path, [&] { return readPackage(path, lastRow); });
 }
 
 } // namespace tavrune

@@ -317,6 +317,9 @@ void WorksheetHandler::startRow(const XmlAttribute* attributes, int count)
         m_row = row;
     }
     m_column = 0;
+    if (m_row > m_context.lastRow) {
+        m_parser.finishEarly();
+    }
 }
 
 void WorksheetHandler::startCell(const XmlAttribute* attributes, int count)
@@ -361,6 +364,10 @@ void WorksheetHandler::startCell(const XmlAttribute* attributes, int count)
     }
     m_row = m_address.row;
     m_column = m_address.column;
+    if (m_row > m_context.lastRow) {
+        m_parser.finishEarly();
+        return;
+    }
     m_type = parseValueType(type);
     m_style = NumberStyle::General;
     if (hasStyle) {

@@ -16,6 +16,9 @@ struct XlsxSheetContext
     XlsxSharedStrings sharedStrings;
     std::vector<NumberStyle> cellStyles; // by cell format index (the s attribute)
     bool date1904 = false;
+    // Rows below this one are not read: reading a sheet ends at the first row or
+    // cell past it.
+    quint32 lastRow = kMaxRow;
 };
 
 // Streams one worksheet part and adds its cells to sheet. Throws an error naming

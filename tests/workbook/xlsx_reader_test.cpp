@@ -68,6 +68,35 @@ TEST(XlsxReader, ListsWorksheetsInWorkbookOrderWithHiddenOnesAndWithoutChartShee
     EXPECT_EQ(sheetNames(handmade), QStringList{u"手作り"_qs});
 }
 
+TEST(XlsxReader, ReadingDownToARowKeepsThoseRowsAndReadsNoFurther)
+{
+    // Each cell as address, kind and value, texts from the workbook's pool.
+    const auto cellsDownTo = [](const WorkbookData& workbook, const SheetData& sheet,
+                                quint32 lastRow) {
+        QStringList cells;
+        for (const Cell& cell : sheet.cells()) {
+            if (cell.row <= lastRow) {
+                const bool text = cell.kind == CellKind::Text || cell.kind == CellKind::Error;
+                cells.append(formatCellAddress({cell.row, cell.column}) + u' ' +
+                             QString::number(static_cast<int>(cell.kind)) + u' ' +
+                             (text ? workbook.string(cell.text) : QString::number(cell.number)));
+            }
+        }
+        return cells;
+    };
+    const WorkbookData whole = readXlsxWorkbook(fixture("tables_openpyxl.xlsx"));
+    const WorkbookData top = readXlsxWorkbookUpToRow(fixture("tables_openpyxl.xlsx"), 4);
+    ASSERT_EQ(sheetNames(top), sheetNames(whole));
+    for (size_t i = 0; i < whole.sheets().size(); ++i) {
+        EXPECT_EQ(cellsDownTo(top, top.sheets()[i], kMaxRow),
+                  cellsDownTo(whole, whole.sheets()[i], 4));
+    }
+    EXPECT_EQ(text(top, u"顧客"_qs, "C3"), u"CUSTOMER"_qs);
+    // The damaged cell below the rows wanted is never read.
+    EXPECT_NE(readError("bad_shared_index.xlsx"), QString());
+    EXPECT_NO_THROW(readXlsxWorkbookUpToRow(fixture("bad_shared_index.xlsx"), 4));
+}
+
 TEST(XlsxReader, ReadsTableDefinitionSheets)
 {
     const WorkbookData workbook = readXlsxWorkbook(fixture("tables_openpyxl.xlsx"));
