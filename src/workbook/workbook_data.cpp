@@ -112,6 +112,14 @@ void WorkbookData::addCell(SheetData& sheet, const Cell& cell)
     }
 }
 
+void WorkbookData::countCells(qsizetype count)
+{
+    m_cellCount += count;
+    if (m_cellCount > kMaxCells) {
+        failBound(QStringLiteral("セルの数が上限 %1 を超えています。").arg(kMaxCells));
+    }
+}
+
 QString WorkbookData::cellText(const SheetData& sheet, CellAddress address) const
 {
     const Cell* cell = sheet.find(address);

@@ -96,6 +96,9 @@ public:
     // Adds a cell to one of this workbook's sheets. Throws once the workbook holds
     // more than kMaxCells cells.
     void addCell(SheetData& sheet, const Cell& cell);
+    // Counts cells a reader added to one of this workbook's sheets itself, with
+    // the same bound.
+    void countCells(qsizetype count);
 
     std::vector<SheetData>& sheets() { return m_sheets; }
     const std::vector<SheetData>& sheets() const { return m_sheets; }

@@ -98,6 +98,8 @@ WorkbookData readPackage(const QString& path, quint32 lastRow)
         context.sharedStrings = readXlsxSharedStrings(archive, strings->target, workbook);
     }
 
+    // Every sheet is checked and added first; their parts are then read together.
+    std::vector<std::pair<QString, qsizetype>> worksheets; // part, sheet index
     for (const SheetEntry& entry : sheets) {
         const XlsxRelationship* relationship = relationships.find(entry.relationshipId);
         if (relationship == nullptr) {
@@ -113,9 +115,17 @@ WorkbookData readPackage(const QString& path, quint32 lastRow)
             failXlsx(path, QStringLiteral("シート \"%1\" のパート %2 がありません")
                                .arg(entry.name, quotedText(relationship->target)));
         }
-        SheetData& sheet = workbook.addSheet(entry.name);
-        readXlsxWorksheet(archive, relationship->target, context, workbook, sheet);
+        workbook.addSheet(entry.name);
+        worksheets.emplace_back(relationship->target,
+                                static_cast<qsizetype>(workbook.sheets().size()) - 1);
     }
+    // The sheets stay where they are from here on, so the readers may hold them.
+    std::vector<XlsxSheetPart> parts;
+    parts.reserve(worksheets.size());
+    for (const auto& [part, index] : worksheets) {
+        parts.push_back({part, &workbook.sheets()[static_cast<size_t>(index)]});
+    }
+    readXlsxWorksheets(archive, parts, context, workbook);
     return workbook;
 }
 

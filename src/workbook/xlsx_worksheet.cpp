@@ -8,10 +8,15 @@
 #include "workbook/zip_archive.h"
 
 #include <QDate>
+#include <QThread>
 #include <QTime>
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdint>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace tavrune {
 
@@ -159,17 +164,48 @@ std::optional<CellAddress> quickCellAddress(std::string_view text)
     return CellAddress{row, static_cast<quint16>(column)};
 }
 
+// More threads than this gain little: reading also waits on the file.
+constexpr int kMaxThreads = 4;
+
+// What the threads reading worksheets share: the workbook's text pool and its
+// count of cells. Cells are counted in batches, so that the threads do not meet
+// on every cell.
+class WorksheetSink
+{
+public:
+    explicit WorksheetSink(WorkbookData& workbook) : m_workbook(workbook) {}
+
+    quint32 addString(const QString& text)
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_workbook.addString(text);
+    }
+
+    void countCells(qsizetype count)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_workbook.countCells(count);
+    }
+
+private:
+    WorkbookData& m_workbook;
+    std::mutex m_mutex;
+};
+
 // Reads one worksheet part from the parser's events: the rows and cells of
 // <sheetData>, each cell's cached value <v>, formula mark <f> and inline string <is>.
 class WorksheetHandler : public XmlPartHandler
 {
 public:
     WorksheetHandler(ExpatPartParser& parser, ZipArchive& archive, const XlsxSheetContext& context,
-                     WorkbookData& workbook, SheetData& sheet)
-        : m_parser(parser), m_archive(archive), m_context(context), m_workbook(workbook),
-          m_sheet(sheet)
+                     WorksheetSink& sink, SheetData& sheet)
+        : m_parser(parser), m_archive(archive), m_context(context), m_sink(sink), m_sheet(sheet)
     {
     }
+    ~WorksheetHandler() override { m_archive.grant(m_grantedElements, m_grantedBytes); }
+
+    // Counts the cells not counted yet; call once the part is read.
+    void finish() { flush(); }
 
     void startElement(XlsxNamespace ns, std::string_view name, const XmlAttribute* attributes,
                       int count) override;
@@ -186,12 +222,19 @@ private:
     quint32 keep(const QString& text);
     quint32 emptyText();
     [[noreturn]] void fail(const QString& why) const;
+    void flush();
+
+    // Cells gathered before they are counted and granted their work in the budget.
+    static constexpr qsizetype kCellBatch = 256;
 
     ExpatPartParser& m_parser;
     ZipArchive& m_archive;
     const XlsxSheetContext& m_context;
-    WorkbookData& m_workbook;
+    WorksheetSink& m_sink;
     SheetData& m_sheet;
+    qsizetype m_uncountedCells = 0;
+    quint64 m_grantedElements = 0;
+    quint64 m_grantedBytes = 0;
     int m_depth = 0;
     bool m_inSheetData = false;
     int m_skipDepth = 0;  // of an element inside a cell whose content does not count
@@ -486,23 +529,36 @@ void WorksheetHandler::addText(quint32 text)
 
 void WorksheetHandler::addCell(const Cell& cell)
 {
-    m_workbook.addCell(m_sheet, cell);
-    m_archive.grantForCell();
+    m_sheet.addCell(cell);
+    m_grantedElements += ZipArchive::kElementsPerCell;
+    m_grantedBytes += ZipArchive::kXmlBytesPerCell;
+    if (++m_uncountedCells == kCellBatch) {
+        flush();
+    }
 }
 
 quint32 WorksheetHandler::keep(const QString& text)
 {
-    const quint32 index = m_workbook.addString(text);
-    m_archive.grantForText(text.size(), false);
+    const quint32 index = m_sink.addString(text);
+    m_grantedBytes += ZipArchive::kXmlBytesPerCharacter * static_cast<quint64>(text.size());
     return index;
 }
 
 quint32 WorksheetHandler::emptyText()
 {
     if (!m_emptyText) {
-        m_emptyText = m_workbook.addString(QString());
+        m_emptyText = m_sink.addString(QString());
     }
     return *m_emptyText;
+}
+
+void WorksheetHandler::flush()
+{
+    m_archive.grant(m_grantedElements, m_grantedBytes);
+    m_grantedElements = 0;
+    m_grantedBytes = 0;
+    m_sink.countCells(m_uncountedCells);
+    m_uncountedCells = 0;
 }
 
 void WorksheetHandler::fail(const QString& why) const
@@ -513,13 +569,56 @@ void WorksheetHandler::fail(const QString& why) const
 
 } // namespace
 
-void readXlsxWorksheet(ZipArchive& archive, const QString& part, const XlsxSheetContext& context,
-                       WorkbookData& workbook, SheetData& sheet)
+void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& parts,
+                        const XlsxSheetContext& context, WorkbookData& workbook)
 {
-    ExpatPartParser parser(archive, part);
-    WorksheetHandler handler(parser, archive, context, workbook, sheet);
-    parser.parse(handler);
-    sheet.finish();
+    WorksheetSink sink(workbook);
+    std::vector<std::exception_ptr> errors(parts.size());
+    std::atomic<size_t> next = 0;
+    std::atomic<bool> failed = false;
+    // Each thread takes the next sheet in the list. After a failure no sheet is
+    // started, but every sheet before it has been started and finishes, so the
+    // first failure in the list is known.
+    const auto work = [&] {
+        for (;;) {
+            if (failed.load()) {
+                return;
+            }
+            const size_t i = next.fetch_add(1);
+            if (i >= parts.size()) {
+                return;
+            }
+            try {
+                ExpatPartParser parser(archive, parts[i].part);
+                WorksheetHandler handler(parser, archive, context, sink, *parts[i].sheet);
+                parser.parse(handler);
+                handler.finish();
+                parts[i].sheet->finish();
+            } catch (...) {
+                errors[i] = std::current_exception();
+                failed.store(true);
+            }
+        }
+    };
+    const size_t threads = std::min<size_t>(
+        parts.size(), static_cast<size_t>(std::clamp(QThread::idealThreadCount(), 1, kMaxThreads)));
+    std::vector<std::thread> helpers;
+    try {
+        for (size_t t = 1; t < threads; ++t) {
+            helpers.emplace_back(work);
+        }
+    } catch (const std::system_error&) {
+        // No more threads to be had: those there are do the work.
+    }
+    work();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    for (const std::exception_ptr& error : errors) {
+        if (error) {
+            std::rethrow_exception(error);
+        }
+    }
 }
 
 } // namespace tavrune

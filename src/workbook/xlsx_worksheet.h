@@ -21,9 +21,18 @@ struct XlsxSheetContext
     quint32 lastRow = kMaxRow;
 };
 
-// Streams one worksheet part and adds its cells to sheet. Throws an error naming
-// the file, the sheet and the cell when a value cannot be read.
-void readXlsxWorksheet(ZipArchive& archive, const QString& part, const XlsxSheetContext& context,
-                       WorkbookData& workbook, SheetData& sheet);
+// One worksheet to read: its part and the sheet of the workbook its cells go to.
+struct XlsxSheetPart
+{
+    QString part;
+    SheetData* sheet = nullptr;
+};
+
+// Streams the worksheet parts and adds their cells to their sheets, several parts
+// at once on the available cores. Throws an error naming the file, the sheet and
+// the cell when a value cannot be read; of several sheets that fail, the first in
+// the list is reported, as reading them one after the other would.
+void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& parts,
+                        const XlsxSheetContext& context, WorkbookData& workbook);
 
 } // namespace tavrune

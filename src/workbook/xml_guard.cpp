@@ -26,7 +26,10 @@ XmlGuard::XmlGuard(ZipEntryDevice& source, const QString& part) : m_source(sourc
     QIODevice::open(QIODevice::ReadOnly);
 }
 
-XmlGuard::~XmlGuard() = default;
+XmlGuard::~XmlGuard()
+{
+    m_source.archive().giveBackElements(m_elementsReserved);
+}
 
 QString XmlGuard::failure() const
 {
@@ -321,7 +324,18 @@ bool XmlGuard::closeElement()
 
 bool XmlGuard::charge(quint64 elements)
 {
-    if (!m_source.archive().takeElements(elements)) {
+    // Elements are taken from the file's budget in blocks, since the budget is
+    // shared by the threads reading parts; what a part leaves is given back.
+    if (elements <= m_elementsReserved) {
+        m_elementsReserved -= elements;
+        return true;
+    }
+    const quint64 needed = elements - m_elementsReserved;
+    const quint64 taken =
+        m_source.archive().takeElementsUpTo(std::max(needed, kElementBlock), needed);
+    if (taken >= needed) {
+        m_elementsReserved = taken - needed;
+    } else {
         return stop(QStringLiteral("%1 で XML 要素の数が、読み取った値に見合う上限 (%2 個) を"
                                    "超えています")
                         .arg(m_part)

@@ -27,6 +27,7 @@ public:
     static constexpr int kMaxAttributes = 128;         // per start tag
     static constexpr int kMaxNamespaces = 128;         // declarations in scope
     static constexpr qint64 kMaxTokenLength = 8 << 20; // characters as stored
+    static constexpr quint64 kElementBlock = 4096;     // taken from the budget at once
 
     XmlGuard(ZipEntryDevice& source, const QString& part);
     ~XmlGuard() override;
@@ -95,6 +96,7 @@ private:
     bool m_inDeclaration = false; // inside the XML declaration at the very start
     QString m_declaration;
     qint64 m_position = 0;
+    quint64 m_elementsReserved = 0; // taken from the budget, not yet used
 };
 
 // Reads the next token of a workbook part read through guard. A document type

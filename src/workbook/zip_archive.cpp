@@ -208,6 +208,7 @@ ZipEntryDevice::ZipEntryDevice(ZipArchive& archive, zip_file* file, QString name
 
 ZipEntryDevice::~ZipEntryDevice()
 {
+    const std::lock_guard lock(m_archive.m_mutex);
     zip_fclose(m_file);
 }
 
@@ -245,7 +246,11 @@ qint64 ZipEntryDevice::produce(char* data, qint64 maxSize)
         if (size == 0) {
             return 0;
         }
-        const zip_int64_t got = zip_fread(m_file, into, static_cast<zip_uint64_t>(size));
+        zip_int64_t got = 0;
+        {
+            const std::lock_guard lock(m_archive.m_mutex);
+            got = zip_fread(m_file, into, static_cast<zip_uint64_t>(size));
+        }
         if (got <= 0) {
             return fail(QStringLiteral("%1 が壊れています (%2)")
                             .arg(m_name, QString::fromUtf8(
@@ -302,7 +307,7 @@ qint64 ZipEntryDevice::produce(char* data, qint64 maxSize)
 bool ZipEntryDevice::account(const char* data, qint64 got)
 {
     m_inflated += static_cast<quint64>(got);
-    m_archive.m_totalInflated += static_cast<quint64>(got);
+    const quint64 totalInflated = m_archive.m_totalInflated += static_cast<quint64>(got);
     m_crc = static_cast<quint32>(
         crc32(m_crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(got)));
     const quint64 consumed = m_compressedRead - (m_inflater ? m_inflater->stream.avail_in : 0);
@@ -310,7 +315,7 @@ bool ZipEntryDevice::account(const char* data, qint64 got)
         fail(QStringLiteral("%1 が展開後の上限 %2 MiB を超えています")
                  .arg(m_name)
                  .arg(ZipArchive::kMaxEntrySize >> 20));
-    } else if (m_archive.m_totalInflated > ZipArchive::kMaxTotalSize) {
+    } else if (totalInflated > ZipArchive::kMaxTotalSize) {
         fail(QStringLiteral("展開後の合計が上限 %1 MiB を超えています")
                  .arg(ZipArchive::kMaxTotalSize >> 20));
     } else if (m_inflated > ZipArchive::kRatioCheckFrom &&
@@ -415,6 +420,7 @@ std::unique_ptr<ZipEntryDevice> ZipArchive::open(const QString& name)
     if (it == m_index.constEnd()) {
         return nullptr;
     }
+    const std::lock_guard lock(m_mutex);
     if (m_opened.contains(it.value())) {
         fail(m_path, QStringLiteral("%1 が複数の箇所から参照されています").arg(shown));
     }
@@ -456,26 +462,59 @@ std::unique_ptr<ZipEntryDevice> ZipArchive::open(const QString& name)
     return std::unique_ptr<ZipEntryDevice>(new ZipEntryDevice(*this, file, name, stored));
 }
 
+namespace {
+
+// Takes count from left, or empties it and fails when it holds less.
+bool take(std::atomic<quint64>& left, std::atomic<quint64>& read, quint64 count)
+{
+    quint64 now = left.load(std::memory_order_relaxed);
+    do {
+        if (count > now) {
+            left.store(0, std::memory_order_relaxed);
+            return false;
+        }
+    } while (!left.compare_exchange_weak(now, now - count, std::memory_order_relaxed));
+    read.fetch_add(count, std::memory_order_relaxed);
+    return true;
+}
+
+} // namespace
+
 bool ZipArchive::takeElements(quint64 count)
 {
-    if (count > m_elementsLeft) {
-        m_elementsLeft = 0;
-        return false;
-    }
-    m_elementsLeft -= count;
-    m_elementsRead += count;
-    return true;
+    return take(m_elementsLeft, m_elementsRead, count);
+}
+
+quint64 ZipArchive::takeElementsUpTo(quint64 wanted, quint64 needed)
+{
+    quint64 now = m_elementsLeft.load(std::memory_order_relaxed);
+    quint64 taken = 0;
+    do {
+        if (needed > now) {
+            m_elementsLeft.store(0, std::memory_order_relaxed);
+            return 0;
+        }
+        taken = std::min(wanted, now);
+    } while (!m_elementsLeft.compare_exchange_weak(now, now - taken, std::memory_order_relaxed));
+    m_elementsRead.fetch_add(taken, std::memory_order_relaxed);
+    return taken;
+}
+
+void ZipArchive::giveBackElements(quint64 count)
+{
+    m_elementsRead.fetch_sub(count, std::memory_order_relaxed);
+    m_elementsLeft.fetch_add(count, std::memory_order_relaxed);
 }
 
 bool ZipArchive::takeXmlBytes(quint64 count)
 {
-    if (count > m_xmlBytesLeft) {
-        m_xmlBytesLeft = 0;
-        return false;
-    }
-    m_xmlBytesLeft -= count;
-    m_xmlBytesRead += count;
-    return true;
+    return take(m_xmlBytesLeft, m_xmlBytesRead, count);
+}
+
+void ZipArchive::grant(quint64 elements, quint64 xmlBytes)
+{
+    m_elementsLeft.fetch_add(elements, std::memory_order_relaxed);
+    m_xmlBytesLeft.fetch_add(xmlBytes, std::memory_order_relaxed);
 }
 
 void ZipArchive::grantForCell()

@@ -5,7 +5,9 @@
 #include <QIODevice>
 #include <QSet>
 #include <QString>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 struct zip;
@@ -64,6 +66,8 @@ private:
 };
 
 // Read access to a zip package with bounds on what its entries may inflate to.
+// Entries may be opened and read on several threads at once: the archive's own
+// reads are serialised, inflating is not, and the bounds are shared.
 // Entry names are matched without regard to letter case and with either slash, a
 // leading slash being optional; of two entries with one name the first counts.
 // Entries whose stored bytes overlap are refused when the archive opens, and each
@@ -111,8 +115,15 @@ public:
     // Take work from the budget; false once it is spent.
     bool takeElements(quint64 count);
     bool takeXmlBytes(quint64 count);
+    // Takes as much as it can up to wanted, but at least needed; returns what it
+    // took, or 0 when less than needed was left (the budget is then spent).
+    quint64 takeElementsUpTo(quint64 wanted, quint64 needed);
+    // Returns elements taken but not used.
+    void giveBackElements(quint64 count);
     // Grant work for a cell read, and for a text kept of the given length.
     void grantForCell();
+    // Grants work in bulk: what a reader has gathered for several cells and texts.
+    void grant(quint64 elements, quint64 xmlBytes);
     void grantForText(qsizetype length, bool sharedString);
     quint64 elementsRead() const { return m_elementsRead; }
     quint64 xmlBytesRead() const { return m_xmlBytesRead; }
@@ -128,11 +139,12 @@ private:
     zip* m_zip = nullptr;
     QHash<QString, quint64> m_index; // normalised name -> entry index
     QSet<quint64> m_opened;
-    quint64 m_totalInflated = 0;
-    quint64 m_elementsLeft = kBaseElements;
-    quint64 m_elementsRead = 0;
-    quint64 m_xmlBytesLeft = kBaseXmlBytes;
-    quint64 m_xmlBytesRead = 0;
+    std::mutex m_mutex; // guards m_zip and m_opened
+    std::atomic<quint64> m_totalInflated = 0;
+    std::atomic<quint64> m_elementsLeft = kBaseElements;
+    std::atomic<quint64> m_elementsRead = 0;
+    std::atomic<quint64> m_xmlBytesLeft = kBaseXmlBytes;
+    std::atomic<quint64> m_xmlBytesRead = 0;
 };
 
 } // namespace tavrune

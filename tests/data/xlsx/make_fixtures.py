@@ -430,6 +430,18 @@ def make_broken():
         out.write("これは zip ではありません\n")
 
 
+def make_two_damaged_sheets():
+    """Eight sheets, the third and the seventh damaged; the third is long, so that a
+    reader taking sheets on several threads meets the seventh's damage first."""
+    def cells(count):
+        return "".join('<row r="%d"><c r="A%d"><v>%d</v></c></row>' % (r, r, r)
+                       for r in range(1, count + 1))
+    sheets = [("S%d" % i, sheet_xml(cells(3))) for i in range(1, 9)]
+    sheets[2] = ("S3", sheet_xml(cells(10000) + '<row r="10001"><c r="B10001"><v>abc</v></c></row>'))
+    sheets[6] = ("S7", sheet_xml('<row r="1"><c r="C1" t="s"><v>5</v></c></row>'))
+    write_entries(path("two_damaged_sheets.xlsx"), package(sheets, ["<si><t>a</t></si>"]))
+
+
 if __name__ == "__main__":
     make_openpyxl()
     make_xlsxwriter()
@@ -438,3 +450,4 @@ if __name__ == "__main__":
     make_strict()
     make_sheet_order()
     make_broken()
+    make_two_damaged_sheets()
