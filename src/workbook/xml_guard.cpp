@@ -136,6 +136,19 @@ bool XmlGuard::scan(const char* data, qint64 size)
                 if (p == end) {
                     break;
                 }
+            } else if (m_state == State::TagName || m_state == State::EndTag ||
+                       m_state == State::AttributeName) {
+                // Names are the bulk of the markup: run to the byte that ends one.
+                const char* start = p;
+                while (p < end && !endsName(static_cast<uchar>(*p))) {
+                    ++p;
+                }
+                if (!takeName(start, p)) {
+                    return false;
+                }
+                if (p == end) {
+                    break;
+                }
             }
             if (!step(static_cast<uchar>(*p++))) {
                 return false;
@@ -156,6 +169,38 @@ bool XmlGuard::scan(const char* data, qint64 size)
         if (!step(unit)) {
             return false;
         }
+    }
+    return true;
+}
+
+bool XmlGuard::endsName(char16_t c)
+{
+    return isSpace(c) || c == u'=' || c == u'>' || c == u'/' || c == u'"' || c == u'\'';
+}
+
+// The bytes from start to end continue the name being read (of a tag or an
+// attribute), as step() would count them one by one.
+bool XmlGuard::takeName(const char* start, const char* end)
+{
+    const qint64 count = end - start;
+    m_position += count;
+    if (m_state != State::AttributeName) {
+        m_tokenLength += count;
+        if (m_tokenLength > kMaxNameLength) {
+            return stop(QStringLiteral("%1 の要素名が上限 %2 文字を超えています")
+                            .arg(m_part)
+                            .arg(kMaxNameLength));
+        }
+        return true;
+    }
+    for (const char* p = start; p < end && m_nameLength + (p - start) < 6; ++p) {
+        m_namePrefix[m_nameLength + (p - start)] = static_cast<uchar>(*p);
+    }
+    m_nameLength += static_cast<int>(std::min<qint64>(count, kMaxNameLength + 1));
+    if (m_nameLength > kMaxNameLength) {
+        return stop(QStringLiteral("%1 の属性名が上限 %2 文字を超えています")
+                        .arg(m_part)
+                        .arg(kMaxNameLength));
     }
     return true;
 }
