@@ -1,6 +1,9 @@
 #include "generation/sheet_cell_reader.h"
 
 #include "common/error.h"
+#include "workbook/cell_address.h"
+
+#include <algorithm>
 
 namespace tavrune {
 
@@ -26,7 +29,40 @@ QString SheetCellReader::cell(const QString& reference, FormatField field)
 
 QString SheetCellReader::columnCell(const QString& columnLetters, qint64 row, FormatField field)
 {
+    // Plain letters and a row in range read the cell by its numbers; anything else
+    // goes through the A1 reference, which reports what is wrong with it. A
+    // preview observing the reads is told the reference as written.
+    if (m_observer == nullptr && row >= 1 && row <= kMaxRow) {
+        if (const std::optional<quint16> column = columnOf(columnLetters)) {
+            try {
+                return m_connection.CellValueAt(m_sheet,
+                                                CellAddress{static_cast<quint32>(row), *column});
+            } catch (const Error& error) {
+                throw Error(error.number(), QStringLiteral("書式の「%1」から読めません: %2")
+                                                .arg(formatFieldName(field), error.description()));
+            }
+        }
+    }
     return cell(columnLetters + QString::number(row), field);
+}
+
+std::optional<quint16> SheetCellReader::columnOf(const QString& letters)
+{
+    for (const auto& [known, column] : m_columns) {
+        if (known == letters) {
+            return column;
+        }
+    }
+    std::optional<quint16> column;
+    if (!letters.isEmpty() && letters.size() <= 3 &&
+        std::all_of(letters.begin(), letters.end(),
+                    [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); })) {
+        if (const std::optional<CellAddress> address = parseCellAddress(letters + u'1')) {
+            column = address->column;
+        }
+    }
+    m_columns.emplace_back(letters, column);
+    return column;
 }
 
 qint32 SheetCellReader::lastUsedRow()

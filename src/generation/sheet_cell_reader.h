@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace tavrune {
 
@@ -29,9 +31,15 @@ public:
     qint32 lastUsedRow();
 
 private:
+    // The column the letters name, when they are plain column letters.
+    std::optional<quint16> columnOf(const QString& letters);
+
     WorkbookConnection& m_connection;
     const WorksheetHandle& m_sheet;
     const Observer* m_observer;
+    // Column fields read so far and their columns: a run reads the same few
+    // columns on every row.
+    std::vector<std::pair<QString, std::optional<quint16>>> m_columns;
 };
 
 } // namespace tavrune

@@ -29,6 +29,11 @@ WorksheetHandle::WorksheetHandle(std::shared_ptr<const WorkbookData> workbook, q
 {
 }
 
+QString WorkbookConnection::CellValueAt(const WorksheetHandle& sheet, CellAddress address)
+{
+    return CellValue(sheet, formatCellAddress(address));
+}
+
 const SheetData& WorksheetHandle::sheet() const
 {
     return m_workbook->sheets().at(static_cast<size_t>(m_index));
@@ -138,6 +143,13 @@ public:
         return sheet.workbook().cellText(sheet.sheet(), *cell);
     }
 
+    QString CellValueAt(const WorksheetHandle& sheet, CellAddress address) override
+    {
+        requireHandle(sheet);
+        m_source.cellReadAt(sheet, address);
+        return sheet.workbook().cellText(sheet.sheet(), address);
+    }
+
     qint32 LastUsedRow(const WorksheetHandle& sheet) override
     {
         requireHandle(sheet);
@@ -208,6 +220,8 @@ std::unique_ptr<WorkbookConnection> WorkbookSetSource::Attach()
 }
 
 void WorkbookSetSource::cellRead(const WorksheetHandle&, const QString&) {}
+
+void WorkbookSetSource::cellReadAt(const WorksheetHandle&, CellAddress) {}
 
 qsizetype WorkbookSetSource::indexOfName(const QString& name) const
 {

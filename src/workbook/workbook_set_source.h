@@ -34,6 +34,7 @@ protected:
     virtual void openWorkbook(const QString& path) = 0;
     // Called for every cell read, in order.
     virtual void cellRead(const WorksheetHandle& sheet, const QString& address);
+    virtual void cellReadAt(const WorksheetHandle& sheet, CellAddress address);
     virtual bool isVisible() const { return true; }
     virtual void setFirstWindowState() {}
     // Called after a workbook was taken out of the open ones.

@@ -58,6 +58,9 @@ public:
     virtual WorksheetHandle WorksheetAt(const QString& name, qint16 index) = 0;
     // The cell's value as text; address is an A1 reference.
     virtual QString CellValue(const WorksheetHandle& sheet, const QString& address) = 0;
+    // The same for a cell given by its numbers, without an A1 reference to build
+    // and read back.
+    virtual QString CellValueAt(const WorksheetHandle& sheet, CellAddress address);
     // The bottom row of the sheet's used range; 1 for an empty sheet.
     virtual qint32 LastUsedRow(const WorksheetHandle& sheet) = 0;
 };

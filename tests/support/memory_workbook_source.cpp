@@ -37,4 +37,9 @@ void MemoryWorkbookSource::cellRead(const WorksheetHandle& sheet, const QString&
     m_readLog.append(sheet.sheet().name() + u'!' + address);
 }
 
+void MemoryWorkbookSource::cellReadAt(const WorksheetHandle& sheet, CellAddress address)
+{
+    cellRead(sheet, formatCellAddress(address));
+}
+
 } // namespace tavrune

@@ -28,6 +28,7 @@ protected:
     void beforeAttach() override;
     void openWorkbook(const QString& path) override;
     void cellRead(const WorksheetHandle& sheet, const QString& address) override;
+    void cellReadAt(const WorksheetHandle& sheet, CellAddress address) override;
     void setFirstWindowState() override { ++m_firstWindowStateCount; }
 
 private:
