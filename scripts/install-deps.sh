@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (as root, or through sudo).
-# With "fuzz", also clang, its sanitizer and libFuzzer runtime and the symbolizer.
+# Extras by argument, any number of them: "fuzz" adds clang, its sanitizer and
+# libFuzzer runtime and the symbolizer; "package" adds what scripts/package.sh
+# and scripts/check-package.sh use (dpkg-shlibdeps and file for the package's
+# dependencies, the desktop entry and AppStream validators, man, bash-completion).
 set -euo pipefail
 # The windows also need the SVG plugin for the program's icon, Qt's Japanese
 # translations for the standard buttons and Japanese fonts. The tests of the sample
@@ -9,9 +12,16 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libexpat1-dev libgsf-1-dev libgtest-dev
     libqt6svg6 qt6-translations-l10n fonts-noto-cjk
     python3 postgresql mariadb-server sqlite3 cmark-gfm)
-if [[ ${1:-} == fuzz ]]; then
-    packages+=(clang libclang-rt-14-dev llvm-14)
-fi
+for extra in "$@"; do
+    case $extra in
+        fuzz) packages+=(clang libclang-rt-14-dev llvm-14) ;;
+        package) packages+=(dpkg-dev file desktop-file-utils appstream man-db bash-completion) ;;
+        *)
+            echo "install-deps.sh: unknown argument \"$extra\" (fuzz, package)" >&2
+            exit 2
+            ;;
+    esac
+done
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "app/manual_location.h"
 #include "app/single_instance.h"
+#include "app/termination_signal.h"
 #include "app/window_services.h"
 #include "settings/settings_paths.h"
 #include "workbook/file_workbook_source.h"
@@ -32,6 +33,9 @@ int main(int argc, char* argv[])
     installQtJapanese(app);
     QApplication::setFont(applicationFont(QApplication::font()));
     QApplication::setWindowIcon(programIcon());
+    // A session that ends (SIGTERM) closes the window as the user would, so that
+    // the window state is saved and the lock and the socket are removed.
+    TerminationSignal termination;
 
     DialogInteraction interaction;
     FileWorkbookSource source;
@@ -39,6 +43,11 @@ int main(int argc, char* argv[])
                       manualPathFor(QApplication::applicationDirPath()));
     interaction.setParentWindow(&window);
     QObject::connect(&instance, &SingleInstance::filesReceived, &window, &MainWindow::openFiles);
+    QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
+        if (window.close()) {
+            QApplication::quit();
+        }
+    });
     instance.listen();
     window.startUp();
     if (!files.isEmpty()) {

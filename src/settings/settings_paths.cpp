@@ -26,10 +26,17 @@ SettingsPaths pathsIn(const QString& directory)
 SettingsPaths settingsPathsIn(const QString& executableDirectory,
                               const QString& userConfigDirectory)
 {
-    // An installed program cannot write beside itself; each user then keeps
-    // the files in the configuration directory.
+    // An installed program never writes into its install prefix, even where it
+    // could (run as root): each user keeps the files in the configuration
+    // directory. A program that is only built or copied somewhere keeps them
+    // beside itself while it can write there.
+    if (executableDirectory.isEmpty()) {
+        return pathsIn(userConfigDirectory);
+    }
+    const QDir dir(executableDirectory);
     const QFileInfo info(executableDirectory);
-    if (!executableDirectory.isEmpty() && info.isDir() && info.isWritable()) {
+    const bool installed = QFileInfo::exists(dir.filePath(QString::fromLatin1(kInstalledMarker)));
+    if (!installed && info.isDir() && info.isWritable()) {
         return pathsIn(executableDirectory);
     }
     return pathsIn(userConfigDirectory);

@@ -11,8 +11,13 @@ struct SettingsPaths
     QString windowStateFile; // .../tavrune.ini
 };
 
+// The file whose presence marks an installed program, relative to the directory
+// of its executable. Only the install step puts it there, never the build.
+inline constexpr char kInstalledMarker[] = "../share/tavrune/installed";
+
 // Both files beside the executable in executableDirectory when that directory is
-// writable, otherwise in userConfigDirectory (which need not exist yet).
+// writable and holds no installed program (see kInstalledMarker), otherwise in
+// userConfigDirectory (which need not exist yet).
 SettingsPaths settingsPathsIn(const QString& executableDirectory,
                               const QString& userConfigDirectory);
 
