@@ -550,6 +550,9 @@ void measureRow(Row& row, const QDir& scratch, const QString& sheetjsModule)
 
 QString seconds(double value)
 {
+    if (value < 0.01) {
+        return QString::number(value * 1000, 'f', 2) + QStringLiteral(" ms");
+    }
     return QString::number(value, 'f', value < 1 ? 3 : value < 10 ? 2 : 1) + QStringLiteral(" s");
 }
 
@@ -701,6 +704,10 @@ void printTables(const std::vector<Row>& rows, const Timing& startup, const QStr
                       .arg(label(row.workbook), scaling(row, *base, &Row::generation),
                            scaling(row, *base, &Row::list)));
         }
+    }
+    if (load.section(u' ', 0, 0).toDouble() > QThread::idealThreadCount() - 0.5) {
+        g_notes << QStringLiteral("The machine was busy when the benchmark started: times are "
+                                  "longer and noisier than on an idle machine.");
     }
     if (!g_notes.isEmpty()) {
         print(QStringLiteral("\n"));
