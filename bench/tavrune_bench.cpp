@@ -7,7 +7,7 @@
 // tavrune-batch generating one script per table, tavrune-batch --list, and what a
 // user would script instead: openpyxl in read-only mode and SheetJS under Node, each
 // reading every cell as text. Times are medians of wall clock; peak memory is each
-// child's own maximum resident set, from wait4 in the small helper measure_child.
+// child's own maximum resident set, from wait4 in the small helper tavrune-bench-measure.
 //
 //   tavrune-bench
 
