@@ -49,7 +49,9 @@ QString SheetCellReader::columnCell(const QString& columnLetters, qint64 row, Fo
 std::optional<quint16> SheetCellReader::columnOf(const QString& letters)
 {
     for (const auto& [known, column] : m_columns) {
-        if (known == letters) {
+        // The format's fields are passed for every row: the same shared text.
+        if ((known.constData() == letters.constData() && known.size() == letters.size()) ||
+            known == letters) {
             return column;
         }
     }

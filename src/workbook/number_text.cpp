@@ -41,6 +41,11 @@ QString formatGeneralNumber(double value)
     if (value == 0 || !std::isfinite(value)) {
         return QStringLiteral("0");
     }
+    // Whole numbers of up to 15 digits, most numbers in a table definition, show
+    // all their digits: no rounding to work out.
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        return QString::number(static_cast<qint64>(value));
+    }
     // Round to 15 significant digits first; the exponent of the rounded value
     // decides between fixed and exponent form.
     const QString scientific = QString::number(value, 'e', 14); // -d.dddddddddddddde+XX

@@ -61,6 +61,38 @@ const Cell* SheetData::find(CellAddress address) const
     return &*it;
 }
 
+const Cell* SheetData::find(CellAddress address, RowHint& hint) const
+{
+    Q_ASSERT(m_sorted);
+    // The hint is checked against the cells around it, so one left from a sheet
+    // that is gone, or from another sheet, can never point past the row.
+    const size_t size = m_cells.size();
+    const bool known =
+        hint.sheet == this && hint.row == address.row && hint.begin <= hint.end &&
+        hint.end <= size && (hint.begin == 0 || m_cells[hint.begin - 1].row < address.row) &&
+        (hint.end == size || m_cells[hint.end].row > address.row) &&
+        (hint.begin == hint.end ||
+         (m_cells[hint.begin].row == address.row && m_cells[hint.end - 1].row == address.row));
+    if (!known) {
+        const auto [first, last] = std::equal_range(
+            m_cells.begin(), m_cells.end(), address.row, [](const auto& a, const auto& b) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(a)>, Cell>) {
+                    return a.row < b;
+                } else {
+                    return a < b.row;
+                }
+            });
+        hint = {this, address.row, static_cast<size_t>(first - m_cells.begin()),
+                static_cast<size_t>(last - m_cells.begin())};
+    }
+    const auto first = m_cells.begin() + static_cast<std::ptrdiff_t>(hint.begin);
+    const auto last = m_cells.begin() + static_cast<std::ptrdiff_t>(hint.end);
+    const auto it =
+        std::lower_bound(first, last, address.column,
+                         [](const Cell& cell, quint16 column) { return cell.column < column; });
+    return it != last && it->column == address.column ? &*it : nullptr;
+}
+
 WorkbookData::WorkbookData(QString file) : m_file(std::move(file)) {}
 
 void WorkbookData::failBound(const QString& why) const
@@ -122,7 +154,16 @@ void WorkbookData::countCells(qsizetype count)
 
 QString WorkbookData::cellText(const SheetData& sheet, CellAddress address) const
 {
-    const Cell* cell = sheet.find(address);
+    return textOf(sheet, sheet.find(address), address);
+}
+
+QString WorkbookData::cellText(const SheetData& sheet, CellAddress address, RowHint& hint) const
+{
+    return textOf(sheet, sheet.find(address, hint), address);
+}
+
+QString WorkbookData::textOf(const SheetData& sheet, const Cell* cell, CellAddress address) const
+{
     if (cell == nullptr) {
         return {};
     }

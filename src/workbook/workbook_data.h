@@ -37,6 +37,19 @@ struct Cell
     double number = 0; // for Number, and 0 or 1 for Boolean
 };
 
+class SheetData;
+
+// Where the cells of the row read last lie in a sheet. Reads that go along a row
+// find it once; the hint belongs to the reader, so a sheet itself never changes
+// when it is read.
+struct RowHint
+{
+    const SheetData* sheet = nullptr;
+    quint32 row = 0;
+    size_t begin = 0; // the row's cells: [begin, end) of SheetData::cells()
+    size_t end = 0;
+};
+
 // One worksheet as read from a file.
 class SheetData
 {
@@ -54,6 +67,8 @@ public:
 
     // The cell at address, or nullptr when nothing is stored there.
     const Cell* find(CellAddress address) const;
+    // The same, looking the row up only when it is not the hint's.
+    const Cell* find(CellAddress address, RowHint& hint) const;
     // The bottom row holding a value; 1 for a sheet without values.
     quint32 lastUsedRow() const { return m_lastUsedRow; }
     qsizetype cellCount() const { return static_cast<qsizetype>(m_cells.size()); }
@@ -111,9 +126,11 @@ public:
     // False, empty cells as empty text. An error value throws an error naming the
     // sheet, the cell and the value.
     QString cellText(const SheetData& sheet, CellAddress address) const;
+    QString cellText(const SheetData& sheet, CellAddress address, RowHint& hint) const;
 
 private:
     [[noreturn]] void failBound(const QString& why) const;
+    QString textOf(const SheetData& sheet, const Cell* cell, CellAddress address) const;
 
     QString m_file;
     // A deque grows without copying what it holds, so a large pool never needs

@@ -147,7 +147,7 @@ public:
     {
         requireHandle(sheet);
         m_source.cellReadAt(sheet, address);
-        return sheet.workbook().cellText(sheet.sheet(), address);
+        return sheet.workbook().cellText(sheet.sheet(), address, m_rowHint);
     }
 
     qint32 LastUsedRow(const WorksheetHandle& sheet) override
@@ -185,6 +185,7 @@ private:
     WorkbookSetSource& m_source;
     QList<OpenBook> m_books;
     qsizetype m_active = -1;
+    RowHint m_rowHint; // the row read last: a template reads along a row
 };
 
 namespace {

@@ -15,6 +15,8 @@ TEST(GeneralNumber, FifteenSignificantDigitsWithoutTrailingZeros)
     EXPECT_EQ(formatGeneralNumber(0), QStringLiteral("0"));
     EXPECT_EQ(formatGeneralNumber(-0.0), QStringLiteral("0"));
     EXPECT_EQ(formatGeneralNumber(123456789012345), QStringLiteral("123456789012345"));
+    EXPECT_EQ(formatGeneralNumber(-999999999999999), QStringLiteral("-999999999999999"));
+    EXPECT_EQ(formatGeneralNumber(1000), QStringLiteral("1000"));
     EXPECT_EQ(formatGeneralNumber(1234567.891), QStringLiteral("1234567.891"));
     EXPECT_EQ(formatGeneralNumber(0.0001), QStringLiteral("0.0001"));
     EXPECT_EQ(formatGeneralNumber(-0.000123), QStringLiteral("-0.000123"));

@@ -145,3 +145,36 @@ TEST(WorkbookSource, OpensFilesUnderTheirFileNameOnce)
     EXPECT_EQ(errorNumberOf([&] { connection->OpenWorkbook(QStringLiteral("/missing.xlsx")); }),
               ErrorNumber::FileNotFound);
 }
+
+TEST(SheetData, FindingAlongARowAgreesWithTheWholeSearch)
+{
+    SheetData sheet(QStringLiteral("S"));
+    for (const auto& [row, column] : std::vector<std::pair<quint32, quint16>>{
+             {1, 1}, {1, 3}, {2, 2}, {4, 1}, {4, 2}, {4, 5}, {7, 4}}) {
+        Cell cell;
+        cell.row = row;
+        cell.column = column;
+        cell.kind = CellKind::Number;
+        cell.number = row * 10 + column;
+        sheet.addCell(cell);
+    }
+    sheet.finish();
+    SheetData other(QStringLiteral("T"));
+    other.finish();
+
+    // Along the rows, back up, and over rows that hold nothing, with one hint; then
+    // with hints a stale or foreign reader might hold.
+    RowHint hint;
+    for (quint32 row : {1u, 1u, 2u, 4u, 3u, 8u, 4u, 0u, 7u, 1u}) {
+        for (quint16 column = 0; column <= 6; ++column) {
+            const CellAddress address{row, column};
+            EXPECT_EQ(sheet.find(address, hint), sheet.find(address)) << row << "," << column;
+        }
+    }
+    for (const RowHint& forged : {RowHint{&sheet, 4, 0, 7}, RowHint{&sheet, 4, 9, 2},
+                                  RowHint{&sheet, 4, 3, 50}, RowHint{&other, 4, 3, 6}}) {
+        RowHint stale = forged;
+        EXPECT_EQ(sheet.find({4, 2}, stale), sheet.find({4, 2}));
+        EXPECT_EQ(sheet.find({4, 2}, stale)->number, 42);
+    }
+}
