@@ -149,8 +149,9 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
                        "the run)."));
     const QCommandLineOption toStdout(
         QStringLiteral("stdout"),
-        QStringLiteral("Write the generated text to standard output instead of files, "
-                       "exactly the bytes the files would receive (code page 932)."));
+        QStringLiteral(
+            "Write the generated text to standard output instead of files, "
+            "exactly the bytes the files would receive (in their encoding and line ends)."));
     const QCommandLineOption list(
         QStringLiteral("list"),
         QStringLiteral("List the workbook's worksheets (number, sheet name, table name) "
