@@ -7,6 +7,17 @@
 
 namespace tavrune {
 
+namespace {
+
+// A failed read, told with the format field that named the cell.
+Error fieldError(const Error& error, FormatField field)
+{
+    return Error(error.number(), QStringLiteral("書式の「%1」から読めません: %2")
+                                     .arg(formatFieldName(field), error.description()));
+}
+
+} // namespace
+
 SheetCellReader::SheetCellReader(WorkbookConnection& connection, const WorksheetHandle& sheet,
                                  const Observer* observer)
     : m_connection(connection), m_sheet(sheet), m_observer(observer)
@@ -22,8 +33,7 @@ QString SheetCellReader::cell(const QString& reference, FormatField field)
         }
         return value;
     } catch (const Error& error) {
-        throw Error(error.number(), QStringLiteral("書式の「%1」から読めません: %2")
-                                        .arg(formatFieldName(field), error.description()));
+        throw fieldError(error, field);
     }
 }
 
@@ -38,8 +48,7 @@ QString SheetCellReader::columnCell(const QString& columnLetters, qint64 row, Fo
                 return m_connection.CellValueAt(m_sheet,
                                                 CellAddress{static_cast<quint32>(row), *column});
             } catch (const Error& error) {
-                throw Error(error.number(), QStringLiteral("書式の「%1」から読めません: %2")
-                                                .arg(formatFieldName(field), error.description()));
+                throw fieldError(error, field);
             }
         }
     }

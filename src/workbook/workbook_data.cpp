@@ -50,15 +50,8 @@ void SheetData::finish()
 
 const Cell* SheetData::find(CellAddress address) const
 {
-    Q_ASSERT(m_sorted);
-    const auto it = std::lower_bound(
-        m_cells.begin(), m_cells.end(), address, [](const Cell& cell, CellAddress wanted) {
-            return cell.row != wanted.row ? cell.row < wanted.row : cell.column < wanted.column;
-        });
-    if (it == m_cells.end() || it->row != address.row || it->column != address.column) {
-        return nullptr;
-    }
-    return &*it;
+    RowHint hint;
+    return find(address, hint);
 }
 
 const Cell* SheetData::find(CellAddress address, RowHint& hint) const
@@ -74,22 +67,18 @@ const Cell* SheetData::find(CellAddress address, RowHint& hint) const
         (hint.begin == hint.end ||
          (m_cells[hint.begin].row == address.row && m_cells[hint.end - 1].row == address.row));
     if (!known) {
-        const auto [first, last] = std::equal_range(
-            m_cells.begin(), m_cells.end(), address.row, [](const auto& a, const auto& b) {
-                if constexpr (std::is_same_v<std::decay_t<decltype(a)>, Cell>) {
-                    return a.row < b;
-                } else {
-                    return a < b.row;
-                }
-            });
+        const auto first =
+            std::partition_point(m_cells.begin(), m_cells.end(),
+                                 [&](const Cell& cell) { return cell.row < address.row; });
+        const auto last = std::partition_point(
+            first, m_cells.end(), [&](const Cell& cell) { return cell.row == address.row; });
         hint = {this, address.row, static_cast<size_t>(first - m_cells.begin()),
                 static_cast<size_t>(last - m_cells.begin())};
     }
     const auto first = m_cells.begin() + static_cast<std::ptrdiff_t>(hint.begin);
     const auto last = m_cells.begin() + static_cast<std::ptrdiff_t>(hint.end);
-    const auto it =
-        std::lower_bound(first, last, address.column,
-                         [](const Cell& cell, quint16 column) { return cell.column < column; });
+    const auto it = std::partition_point(
+        first, last, [&](const Cell& cell) { return cell.column < address.column; });
     return it != last && it->column == address.column ? &*it : nullptr;
 }
 

@@ -12,19 +12,26 @@ namespace tavrune {
 
 namespace {
 
-constexpr QStringView kMainTransitional =
-    u"http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-constexpr QStringView kMainStrict = u"http://purl.oclc.org/ooxml/spreadsheetml/main";
-constexpr QStringView kRelationshipsTransitional =
-    u"http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-constexpr QStringView kRelationshipsStrict =
-    u"http://purl.oclc.org/ooxml/officeDocument/relationships";
-constexpr QStringView kPackageRelationships =
-    u"http://schemas.openxmlformats.org/package/2006/relationships";
+// The URIs are ASCII: readers compare them with UTF-8 bytes and with UTF-16 text.
+constexpr std::string_view kMainTransitional =
+    "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr std::string_view kMainStrict = "http://purl.oclc.org/ooxml/spreadsheetml/main";
+constexpr std::string_view kRelationshipsTransitional =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr std::string_view kRelationshipsStrict =
+    "http://purl.oclc.org/ooxml/officeDocument/relationships";
+constexpr std::string_view kPackageRelationships =
+    "http://schemas.openxmlformats.org/package/2006/relationships";
+
+QLatin1String latin1(std::string_view text)
+{
+    return QLatin1String(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // Relationship types are these namespaces followed by "/" and the kind.
-bool stripTypePrefix(QStringView type, QStringView prefix, QStringView& kind)
+bool stripTypePrefix(QStringView type, std::string_view prefixText, QStringView& kind)
 {
+    const QLatin1String prefix = latin1(prefixText);
     if (type.size() > prefix.size() && type.startsWith(prefix) && type[prefix.size()] == u'/') {
         kind = type.mid(prefix.size() + 1);
         return true;
@@ -52,13 +59,14 @@ int hexDigit(QChar c)
 XlsxNamespace classifyXlsxNamespace(QStringView uri)
 {
     // The lengths differ, so most mismatches end at the size comparison.
-    if (uri == kMainTransitional || uri == kMainStrict) {
+    const auto is = [uri](std::string_view known) { return uri == latin1(known); };
+    if (is(kMainTransitional) || is(kMainStrict)) {
         return XlsxNamespace::Main;
     }
-    if (uri == kRelationshipsTransitional || uri == kRelationshipsStrict) {
+    if (is(kRelationshipsTransitional) || is(kRelationshipsStrict)) {
         return XlsxNamespace::Relationships;
     }
-    if (uri == kPackageRelationships) {
+    if (is(kPackageRelationships)) {
         return XlsxNamespace::PackageRelationships;
     }
     return XlsxNamespace::Other;
@@ -66,24 +74,13 @@ XlsxNamespace classifyXlsxNamespace(QStringView uri)
 
 XlsxNamespace classifyXlsxNamespace(std::string_view uri)
 {
-    // Called for every element of the large parts: the URIs are ASCII and compared
-    // as bytes.
-    static constexpr std::string_view mainTransitional =
-        "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-    static constexpr std::string_view mainStrict = "http://purl.oclc.org/ooxml/spreadsheetml/main";
-    static constexpr std::string_view relationshipsTransitional =
-        "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    static constexpr std::string_view relationshipsStrict =
-        "http://purl.oclc.org/ooxml/officeDocument/relationships";
-    static constexpr std::string_view packageRelationships =
-        "http://schemas.openxmlformats.org/package/2006/relationships";
-    if (uri == mainTransitional || uri == mainStrict) {
+    if (uri == kMainTransitional || uri == kMainStrict) {
         return XlsxNamespace::Main;
     }
-    if (uri == relationshipsTransitional || uri == relationshipsStrict) {
+    if (uri == kRelationshipsTransitional || uri == kRelationshipsStrict) {
         return XlsxNamespace::Relationships;
     }
-    if (uri == packageRelationships) {
+    if (uri == kPackageRelationships) {
         return XlsxNamespace::PackageRelationships;
     }
     return XlsxNamespace::Other;
@@ -210,54 +207,6 @@ bool XlsxPartReader::isEnd(XlsxNamespace ns, QStringView localName) const
 {
     return m_xml.tokenType() == QXmlStreamReader::EndElement && m_xml.name() == localName &&
            elementNamespace() == ns;
-}
-
-void XlsxPartReader::skipElement()
-{
-    for (int depth = 1; depth > 0;) {
-        switch (next()) {
-        case QXmlStreamReader::StartElement:
-            ++depth;
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        case QXmlStreamReader::EndDocument:
-            fail(QStringLiteral("%1 が途中で終わっています").arg(m_part));
-        default:
-            break;
-        }
-    }
-}
-
-void XlsxPartReader::appendElementText(QString& text)
-{
-    for (int depth = 1; depth > 0;) {
-        switch (next()) {
-        case QXmlStreamReader::StartElement:
-            ++depth;
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        case QXmlStreamReader::Characters:
-            if (depth == 1) {
-                // Checked as the text grows, so that a text in many pieces cannot
-                // grow past the bound before it is checked.
-                if (text.size() + m_xml.text().size() > WorkbookData::kMaxTextLength) {
-                    fail(QStringLiteral("%1 の文字列が上限 %2 文字を超えています")
-                             .arg(m_part)
-                             .arg(WorkbookData::kMaxTextLength));
-                }
-                text += m_xml.text();
-            }
-            break;
-        case QXmlStreamReader::EndDocument:
-            fail(QStringLiteral("%1 が途中で終わっています").arg(m_part));
-        default:
-            break;
-        }
-    }
 }
 
 void XlsxPartReader::fail(const QString& why) const

@@ -93,12 +93,6 @@ public:
     bool isEnd(XlsxNamespace ns, QStringView localName) const;
     XlsxNamespace elementNamespace() const;
 
-    // Reads past the end of the element the current start token opened.
-    void skipElement();
-    // Appends the text of the element the current start token opened up to its end.
-    // Throws once text would grow past the longest text a workbook may hold.
-    void appendElementText(QString& text);
-
     [[noreturn]] void fail(const QString& why) const;
 
 private:

@@ -299,9 +299,10 @@ void WorksheetHandler::startElement(XlsxNamespace ns, std::string_view name,
 
 void WorksheetHandler::endElement(XlsxNamespace ns, std::string_view name)
 {
-    if (m_depth == m_skipDepth) {
-        m_skipDepth = 0;
-    } else if (m_skipDepth != 0) {
+    if (m_skipDepth != 0) {
+        if (m_depth == m_skipDepth) {
+            m_skipDepth = 0;
+        }
     } else if (m_inline.isOpen()) {
         if (m_inline.endElement(m_depth)) {
             m_inlineText = m_inline.text();

@@ -187,9 +187,7 @@ bool XmlGuard::takeName(const char* start, const char* end)
     if (m_state != State::AttributeName) {
         m_tokenLength += count;
         if (m_tokenLength > kMaxNameLength) {
-            return stop(QStringLiteral("%1 の要素名が上限 %2 文字を超えています")
-                            .arg(m_part)
-                            .arg(kMaxNameLength));
+            return nameTooLong("要素名");
         }
         return true;
     }
@@ -198,9 +196,7 @@ bool XmlGuard::takeName(const char* start, const char* end)
     }
     m_nameLength += static_cast<int>(std::min<qint64>(count, kMaxNameLength + 1));
     if (m_nameLength > kMaxNameLength) {
-        return stop(QStringLiteral("%1 の属性名が上限 %2 文字を超えています")
-                        .arg(m_part)
-                        .arg(kMaxNameLength));
+        return nameTooLong("属性名");
     }
     return true;
 }
@@ -244,9 +240,7 @@ bool XmlGuard::step(char16_t c)
             return true;
         }
         if (++m_tokenLength > kMaxNameLength) {
-            return stop(QStringLiteral("%1 の要素名が上限 %2 文字を超えています")
-                            .arg(m_part)
-                            .arg(kMaxNameLength));
+            return nameTooLong("要素名");
         }
         return true;
     case State::AttributeName:
@@ -255,9 +249,7 @@ bool XmlGuard::step(char16_t c)
                 m_namePrefix[m_nameLength] = c;
             }
             if (++m_nameLength > kMaxNameLength) {
-                return stop(QStringLiteral("%1 の属性名が上限 %2 文字を超えています")
-                                .arg(m_part)
-                                .arg(kMaxNameLength));
+                return nameTooLong("属性名");
             }
             return true;
         }
@@ -425,6 +417,13 @@ bool XmlGuard::startValue()
         }
     }
     return true;
+}
+
+bool XmlGuard::nameTooLong(const char* what)
+{
+    return stop(QStringLiteral("%1 の%2が上限 %3 文字を超えています")
+                    .arg(m_part, QString::fromUtf8(what))
+                    .arg(kMaxNameLength));
 }
 
 bool XmlGuard::grow(qint64& length, const char* what)

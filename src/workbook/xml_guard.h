@@ -75,6 +75,7 @@ private:
     bool closeElement();
     bool startValue();
     bool grow(qint64& length, const char* what);
+    bool nameTooLong(const char* what);
     bool charge(quint64 elements);
     bool checkDeclaration();
     bool stop(const QString& why);
