@@ -9,7 +9,7 @@ set -euo pipefail
 # translations for the standard buttons and Japanese fonts. The tests of the sample
 # settings load their scripts into PostgreSQL, MariaDB and SQLite and render their
 # Markdown with cmark-gfm, driven by Python.
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libexpat1-dev libgsf-1-dev libgtest-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libxml2-dev libgsf-1-dev libgtest-dev
     libqt6svg6 qt6-translations-l10n fonts-noto-cjk
     python3 postgresql mariadb-server sqlite3 cmark-gfm)
 for extra in "$@"; do

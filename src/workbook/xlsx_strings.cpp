@@ -1,6 +1,6 @@
 #include "workbook/xlsx_strings.h"
 
-#include "workbook/expat_part_parser.h"
+#include "workbook/sax_part_parser.h"
 #include "workbook/workbook_data.h"
 #include "workbook/zip_archive.h"
 
@@ -56,7 +56,7 @@ bool XlsxStringItem::endElement(int depth)
     return false;
 }
 
-void XlsxStringItem::characters(std::string_view text, int depth, const ExpatPartParser& parser)
+void XlsxStringItem::characters(std::string_view text, int depth, const SaxPartParser& parser)
 {
     if (m_textDepth == 0 || depth != m_textDepth) {
         return;
@@ -76,7 +76,7 @@ QString XlsxStringItem::text() const
         QString::fromUtf8(m_bytes.data(), static_cast<qsizetype>(m_bytes.size())));
 }
 
-void failXlsxTextTooLong(const ExpatPartParser& parser)
+void failXlsxTextTooLong(const SaxPartParser& parser)
 {
     parser.fail(QStringLiteral("%1 の文字列が上限 %2 文字を超えています")
                     .arg(parser.part())
@@ -88,7 +88,7 @@ namespace {
 class SharedStringsHandler : public XmlPartHandler
 {
 public:
-    SharedStringsHandler(ExpatPartParser& parser, ZipArchive& archive, WorkbookData& workbook)
+    SharedStringsHandler(SaxPartParser& parser, ZipArchive& archive, WorkbookData& workbook)
         : m_parser(parser), m_archive(archive), m_workbook(workbook)
     {
     }
@@ -124,7 +124,7 @@ public:
     quint32 count = 0;
 
 private:
-    ExpatPartParser& m_parser;
+    SaxPartParser& m_parser;
     ZipArchive& m_archive;
     WorkbookData& m_workbook;
     XlsxStringItem m_item;
@@ -136,7 +136,7 @@ private:
 XlsxSharedStrings readXlsxSharedStrings(ZipArchive& archive, const QString& part,
                                         WorkbookData& workbook)
 {
-    ExpatPartParser parser(archive, part);
+    SaxPartParser parser(archive, part);
     XlsxSharedStrings strings;
     strings.first = static_cast<quint32>(workbook.stringCount());
     SharedStringsHandler handler(parser, archive, workbook);

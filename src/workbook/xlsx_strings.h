@@ -8,7 +8,7 @@
 
 namespace tavrune {
 
-class ExpatPartParser;
+class SaxPartParser;
 class WorkbookData;
 class ZipArchive;
 
@@ -16,7 +16,7 @@ class ZipArchive;
 qsizetype utf16Length(std::string_view utf8);
 
 // Throws through parser: a text of the part is longer than a workbook may hold.
-[[noreturn]] void failXlsxTextTooLong(const ExpatPartParser& parser);
+[[noreturn]] void failXlsxTextTooLong(const SaxPartParser& parser);
 
 // Collects the text of one string item (<si> of the shared strings, <is> of an
 // inline string cell) from parser events: the plain text or the rich-text runs
@@ -34,7 +34,7 @@ public:
     bool endElement(int depth);
     // Character data while depth elements are open. Throws through parser once the
     // text grows past the longest text a workbook may hold.
-    void characters(std::string_view text, int depth, const ExpatPartParser& parser);
+    void characters(std::string_view text, int depth, const SaxPartParser& parser);
     QString text() const;
 
 private:

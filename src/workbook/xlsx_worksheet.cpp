@@ -1,7 +1,7 @@
 #include "workbook/xlsx_worksheet.h"
 
 #include "workbook/cell_address.h"
-#include "workbook/expat_part_parser.h"
+#include "workbook/sax_part_parser.h"
 #include "workbook/quoted_text.h"
 #include "workbook/strict_number.h"
 #include "workbook/xlsx_package.h"
@@ -197,7 +197,7 @@ private:
 class WorksheetHandler : public XmlPartHandler
 {
 public:
-    WorksheetHandler(ExpatPartParser& parser, ZipArchive& archive, const XlsxSheetContext& context,
+    WorksheetHandler(SaxPartParser& parser, ZipArchive& archive, const XlsxSheetContext& context,
                      WorksheetSink& sink, SheetData& sheet)
         : m_parser(parser), m_archive(archive), m_context(context), m_sink(sink), m_sheet(sheet)
     {
@@ -227,7 +227,7 @@ private:
     // Cells gathered before they are counted and granted their work in the budget.
     static constexpr qsizetype kCellBatch = 256;
 
-    ExpatPartParser& m_parser;
+    SaxPartParser& m_parser;
     ZipArchive& m_archive;
     const XlsxSheetContext& m_context;
     WorksheetSink& m_sink;
@@ -590,7 +590,7 @@ void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& p
                 return;
             }
             try {
-                ExpatPartParser parser(archive, parts[i].part);
+                SaxPartParser parser(archive, parts[i].part);
                 WorksheetHandler handler(parser, archive, context, sink, *parts[i].sheet);
                 parser.parse(handler);
                 handler.finish();

@@ -8,7 +8,8 @@
 #include <memory>
 #include <string_view>
 
-struct XML_ParserStruct;
+struct _xmlParserCtxt;
+struct _xmlError;
 
 namespace tavrune {
 
@@ -39,12 +40,13 @@ public:
     virtual void characters(std::string_view text) = 0;
 };
 
-// Streams one XML part of a package through a SAX parser, behind the same XmlGuard
-// every XML reader uses, and hands what it finds to a handler. Much faster than a
-// pull reader on the large parts (worksheets, shared strings), since no token is
-// copied into a QString unless the handler keeps it. Every failure throws an error
+// Streams one XML part of a package through libxml2's SAX parser, behind the same
+// XmlGuard every XML reader uses, and hands what it finds to a handler. Much faster
+// than a pull reader on the large parts (worksheets, shared strings), since no token
+// is copied into a QString unless the handler keeps it. The parser pulls the bytes
+// as it needs them, so a part is never held whole. Every failure throws an error
 // naming the file and the part.
-class ExpatPartParser
+class SaxPartParser
 {
 public:
     // Attribute arrays longer than this are refused before the handler sees them;
@@ -52,10 +54,10 @@ public:
     static constexpr int kMaxAttributes = 128;
 
     // Throws when the part is missing.
-    ExpatPartParser(ZipArchive& archive, const QString& part);
-    ~ExpatPartParser();
-    ExpatPartParser(const ExpatPartParser&) = delete;
-    ExpatPartParser& operator=(const ExpatPartParser&) = delete;
+    SaxPartParser(ZipArchive& archive, const QString& part);
+    ~SaxPartParser();
+    SaxPartParser(const SaxPartParser&) = delete;
+    SaxPartParser& operator=(const SaxPartParser&) = delete;
 
     // Parses the whole part.
     void parse(XmlPartHandler& handler);
@@ -69,19 +71,32 @@ public:
     [[noreturn]] void fail(const QString& why) const;
 
 private:
-    static void onStart(void* self, const char* name, const char** attributes);
-    static void onEnd(void* self, const char* name);
-    static void onCharacters(void* self, const char* text, int length);
-    static void onDoctype(void* self, const char*, const char*, const char*, int);
+    static int readInput(void* self, char* buffer, int length);
+    static void onStart(void* self, const unsigned char* name, const unsigned char* prefix,
+                        const unsigned char* uri, int namespaceCount,
+                        const unsigned char** namespaces, int count, int defaulted,
+                        const unsigned char** attributes);
+    static void onEnd(void* self, const unsigned char* name, const unsigned char* prefix,
+                      const unsigned char* uri);
+    static void onCharacters(void* self, const unsigned char* text, int length);
+    static void onDoctype(void* self, const unsigned char*, const unsigned char*,
+                          const unsigned char*);
+    static void onError(void* self, _xmlError* error);
+    XlsxNamespace namespaceOf(const unsigned char* uri);
     void stopWith(std::exception_ptr error);
 
     std::unique_ptr<ZipEntryDevice> m_device;
     std::unique_ptr<XmlGuard> m_guard;
-    XML_ParserStruct* m_parser = nullptr;
+    _xmlParserCtxt* m_context = nullptr;
     XmlPartHandler* m_handler = nullptr;
     std::array<XmlAttribute, kMaxAttributes> m_attributes; // reused from tag to tag
+    // The parser keeps one copy of each namespace URI, so the last one classified
+    // is recognised by its address.
+    const unsigned char* m_lastUri = nullptr;
+    XlsxNamespace m_lastNamespace = XlsxNamespace::Other;
     std::exception_ptr m_error;
     bool m_finishedEarly = false;
+    bool m_inputFailed = false;
     QString m_file;
     QString m_part;
 };

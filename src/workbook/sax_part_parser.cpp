@@ -1,0 +1,212 @@
+#include "workbook/sax_part_parser.h"
+
+#include "workbook/quoted_text.h"
+#include "workbook/xml_guard.h"
+#include "workbook/zip_archive.h"
+
+#include <climits>
+#include <cstring>
+#include <libxml/parser.h>
+#include <libxml/xmlerror.h>
+
+namespace tavrune {
+
+namespace {
+
+std::string_view viewOf(const unsigned char* text)
+{
+    return std::string_view(reinterpret_cast<const char*>(text));
+}
+
+// libxml2 wants one initialisation before parsers are used on several threads.
+void initialiseParserOnce()
+{
+    static const bool initialised = [] {
+        xmlInitParser();
+        return true;
+    }();
+    (void)initialised;
+}
+
+xmlSAXHandler makeHandler()
+{
+    xmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.initialized = XML_SAX2_MAGIC;
+    return sax;
+}
+
+} // namespace
+
+SaxPartParser::SaxPartParser(ZipArchive& archive, const QString& part)
+    : m_device(archive.open(part)), m_file(archive.path()), m_part(quotedText(part))
+{
+    if (!m_device) {
+        fail(QStringLiteral("%1 がありません").arg(m_part));
+    }
+    m_guard = std::make_unique<XmlGuard>(*m_device, m_part);
+    initialiseParserOnce();
+    xmlSAXHandler sax = makeHandler();
+    sax.startElementNs = &SaxPartParser::onStart;
+    sax.endElementNs = &SaxPartParser::onEnd;
+    sax.characters = &SaxPartParser::onCharacters;
+    sax.ignorableWhitespace = &SaxPartParser::onCharacters;
+    sax.cdataBlock = &SaxPartParser::onCharacters;
+    sax.internalSubset = &SaxPartParser::onDoctype;
+    sax.serror = &SaxPartParser::onError;
+    m_context = xmlCreateIOParserCtxt(&sax, this, &SaxPartParser::readInput, nullptr, this,
+                                      XML_CHAR_ENCODING_NONE);
+    if (m_context == nullptr) {
+        throw std::bad_alloc();
+    }
+    // No network, no external entities or DTD loading, and the parser's own size
+    // limits kept (no XML_PARSE_HUGE).
+    xmlCtxtUseOptions(m_context, XML_PARSE_NONET);
+}
+
+SaxPartParser::~SaxPartParser()
+{
+    if (m_context != nullptr) {
+        xmlFreeParserCtxt(m_context);
+    }
+}
+
+void SaxPartParser::parse(XmlPartHandler& handler)
+{
+    m_handler = &handler;
+    xmlParseDocument(m_context);
+    if (m_error) {
+        std::rethrow_exception(m_error);
+    }
+    if (m_finishedEarly) {
+        return;
+    }
+    // The guard stops for a bound or a damaged entry, possibly only at the end (a
+    // CRC), so it is asked before the document counts as complete.
+    if (m_inputFailed || m_guard->failed()) {
+        const QString failure = m_guard->failure();
+        fail(failure.isEmpty() ? QStringLiteral("%1 を読めません").arg(m_part) : failure);
+    }
+    if (!m_context->wellFormed || !m_context->nsWellFormed) {
+        const xmlError* error = xmlCtxtGetLastError(m_context);
+        const QString message = error != nullptr && error->message != nullptr
+                                    ? QString::fromUtf8(error->message).trimmed()
+                                    : QString();
+        fail(QStringLiteral("%1 の XML が不正です (%2 行 %3: %4)")
+                 .arg(m_part)
+                 .arg(error != nullptr ? error->line : 0)
+                 .arg(error != nullptr ? error->int2 : 0)
+                 .arg(message));
+    }
+}
+
+void SaxPartParser::finishEarly()
+{
+    m_finishedEarly = true;
+    xmlStopParser(m_context);
+}
+
+void SaxPartParser::fail(const QString& why) const
+{
+    failXlsx(m_file, why);
+}
+
+void SaxPartParser::stopWith(std::exception_ptr error)
+{
+    if (!m_error) {
+        m_error = std::move(error);
+    }
+    xmlStopParser(m_context);
+}
+
+XlsxNamespace SaxPartParser::namespaceOf(const unsigned char* uri)
+{
+    if (uri != m_lastUri) {
+        m_lastUri = uri;
+        m_lastNamespace = classifyXlsxNamespace(viewOf(uri));
+    }
+    return m_lastNamespace;
+}
+
+int SaxPartParser::readInput(void* self, char* buffer, int length)
+{
+    auto* parser = static_cast<SaxPartParser*>(self);
+    const qint64 got = parser->m_guard->read(buffer, length);
+    if (got < 0 || parser->m_guard->failed()) {
+        parser->m_inputFailed = true;
+        return -1;
+    }
+    return static_cast<int>(got);
+}
+
+void SaxPartParser::onStart(void* self, const unsigned char* name, const unsigned char*,
+                            const unsigned char* uri, int, const unsigned char**, int count, int,
+                            const unsigned char** attributes)
+{
+    auto* parser = static_cast<SaxPartParser*>(self);
+    try {
+        if (count > kMaxAttributes) {
+            parser->fail(QStringLiteral("%1 の要素の属性の数が上限 %2 を超えています")
+                             .arg(parser->m_part)
+                             .arg(kMaxAttributes));
+        }
+        // Each attribute comes as local name, prefix, URI, value start and value end.
+        XmlAttribute* list = parser->m_attributes.data();
+        for (int i = 0; i < count; ++i) {
+            const unsigned char* const* a = attributes + 5 * i;
+            XmlAttribute& attribute = list[i];
+            attribute.name = viewOf(a[0]);
+            attribute.plain = a[2] == nullptr;
+            attribute.value = std::string_view(reinterpret_cast<const char*>(a[3]),
+                                               static_cast<size_t>(a[4] - a[3]));
+        }
+        const XlsxNamespace ns = uri == nullptr ? XlsxNamespace::Other : parser->namespaceOf(uri);
+        parser->m_handler->startElement(ns, viewOf(name), list, count);
+    } catch (...) {
+        parser->stopWith(std::current_exception());
+    }
+}
+
+void SaxPartParser::onEnd(void* self, const unsigned char* name, const unsigned char*,
+                          const unsigned char* uri)
+{
+    auto* parser = static_cast<SaxPartParser*>(self);
+    try {
+        const XlsxNamespace ns = uri == nullptr ? XlsxNamespace::Other : parser->namespaceOf(uri);
+        parser->m_handler->endElement(ns, viewOf(name));
+    } catch (...) {
+        parser->stopWith(std::current_exception());
+    }
+}
+
+void SaxPartParser::onCharacters(void* self, const unsigned char* text, int length)
+{
+    auto* parser = static_cast<SaxPartParser*>(self);
+    try {
+        parser->m_handler->characters(
+            std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(length)));
+    } catch (...) {
+        parser->stopWith(std::current_exception());
+    }
+}
+
+void SaxPartParser::onDoctype(void* self, const unsigned char*, const unsigned char*,
+                              const unsigned char*)
+{
+    // The guard refuses a document type declaration before the parser sees one;
+    // this stays as the second line of defence against entity expansion.
+    auto* parser = static_cast<SaxPartParser*>(self);
+    try {
+        parser->fail(QStringLiteral("%1 に文書型宣言があります").arg(parser->m_part));
+    } catch (...) {
+        parser->stopWith(std::current_exception());
+    }
+}
+
+void SaxPartParser::onError(void*, _xmlError*)
+{
+    // Errors are read from the context once parsing has returned; this handler only
+    // keeps libxml2 from printing them.
+}
+
+} // namespace tavrune
