@@ -119,11 +119,11 @@ void SaxPartParser::stopWith(std::exception_ptr error)
     xmlStopParser(m_context);
 }
 
-XlsxNamespace SaxPartParser::namespaceOf(const unsigned char* uri)
+XmlNamespace SaxPartParser::namespaceOf(const unsigned char* uri)
 {
     if (uri != m_lastUri) {
         m_lastUri = uri;
-        m_lastNamespace = classifyXlsxNamespace(viewOf(uri));
+        m_lastNamespace = classifyXmlNamespace(viewOf(uri));
     }
     return m_lastNamespace;
 }
@@ -160,7 +160,7 @@ void SaxPartParser::onStart(void* self, const unsigned char* name, const unsigne
             attribute.value = std::string_view(reinterpret_cast<const char*>(a[3]),
                                                static_cast<size_t>(a[4] - a[3]));
         }
-        const XlsxNamespace ns = uri == nullptr ? XlsxNamespace::Other : parser->namespaceOf(uri);
+        const XmlNamespace ns = uri == nullptr ? XmlNamespace::Other : parser->namespaceOf(uri);
         parser->m_handler->startElement(ns, viewOf(name), list, count);
     } catch (...) {
         parser->stopWith(std::current_exception());
@@ -172,7 +172,7 @@ void SaxPartParser::onEnd(void* self, const unsigned char* name, const unsigned 
 {
     auto* parser = static_cast<SaxPartParser*>(self);
     try {
-        const XlsxNamespace ns = uri == nullptr ? XlsxNamespace::Other : parser->namespaceOf(uri);
+        const XmlNamespace ns = uri == nullptr ? XmlNamespace::Other : parser->namespaceOf(uri);
         parser->m_handler->endElement(ns, viewOf(name));
     } catch (...) {
         parser->stopWith(std::current_exception());

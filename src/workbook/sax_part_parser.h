@@ -33,9 +33,9 @@ class XmlPartHandler
 public:
     virtual ~XmlPartHandler() = default;
     // ns is the element's namespace; attributes are count entries.
-    virtual void startElement(XlsxNamespace ns, std::string_view name,
+    virtual void startElement(XmlNamespace ns, std::string_view name,
                               const XmlAttribute* attributes, int count) = 0;
-    virtual void endElement(XlsxNamespace ns, std::string_view name) = 0;
+    virtual void endElement(XmlNamespace ns, std::string_view name) = 0;
     // Character data, possibly in several pieces per text.
     virtual void characters(std::string_view text) = 0;
 };
@@ -82,7 +82,7 @@ private:
     static void onDoctype(void* self, const unsigned char*, const unsigned char*,
                           const unsigned char*);
     static void onError(void* self, _xmlError* error);
-    XlsxNamespace namespaceOf(const unsigned char* uri);
+    XmlNamespace namespaceOf(const unsigned char* uri);
     void stopWith(std::exception_ptr error);
 
     std::unique_ptr<ZipEntryDevice> m_device;
@@ -93,7 +93,7 @@ private:
     // The parser keeps one copy of each namespace URI, so the last one classified
     // is recognised by its address.
     const unsigned char* m_lastUri = nullptr;
-    XlsxNamespace m_lastNamespace = XlsxNamespace::Other;
+    XmlNamespace m_lastNamespace = XmlNamespace::Other;
     std::exception_ptr m_error;
     bool m_finishedEarly = false;
     bool m_inputFailed = false;

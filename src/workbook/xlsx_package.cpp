@@ -22,6 +22,10 @@ constexpr std::string_view kRelationshipsStrict =
     "http://purl.oclc.org/ooxml/officeDocument/relationships";
 constexpr std::string_view kPackageRelationships =
     "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr std::string_view kOffice = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+constexpr std::string_view kTable = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
+constexpr std::string_view kText = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+constexpr std::string_view kDrawing = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
 
 QLatin1String latin1(std::string_view text)
 {
@@ -56,34 +60,58 @@ int hexDigit(QChar c)
 
 } // namespace
 
-XlsxNamespace classifyXlsxNamespace(QStringView uri)
+XmlNamespace classifyXmlNamespace(QStringView uri)
 {
     // The lengths differ, so most mismatches end at the size comparison.
     const auto is = [uri](std::string_view known) { return uri == latin1(known); };
     if (is(kMainTransitional) || is(kMainStrict)) {
-        return XlsxNamespace::Main;
+        return XmlNamespace::Spreadsheet;
     }
     if (is(kRelationshipsTransitional) || is(kRelationshipsStrict)) {
-        return XlsxNamespace::Relationships;
+        return XmlNamespace::Relationships;
     }
     if (is(kPackageRelationships)) {
-        return XlsxNamespace::PackageRelationships;
+        return XmlNamespace::PackageRelationships;
     }
-    return XlsxNamespace::Other;
+    if (is(kOffice)) {
+        return XmlNamespace::Office;
+    }
+    if (is(kTable)) {
+        return XmlNamespace::Table;
+    }
+    if (is(kText)) {
+        return XmlNamespace::Text;
+    }
+    if (is(kDrawing)) {
+        return XmlNamespace::Drawing;
+    }
+    return XmlNamespace::Other;
 }
 
-XlsxNamespace classifyXlsxNamespace(std::string_view uri)
+XmlNamespace classifyXmlNamespace(std::string_view uri)
 {
     if (uri == kMainTransitional || uri == kMainStrict) {
-        return XlsxNamespace::Main;
+        return XmlNamespace::Spreadsheet;
     }
     if (uri == kRelationshipsTransitional || uri == kRelationshipsStrict) {
-        return XlsxNamespace::Relationships;
+        return XmlNamespace::Relationships;
     }
     if (uri == kPackageRelationships) {
-        return XlsxNamespace::PackageRelationships;
+        return XmlNamespace::PackageRelationships;
     }
-    return XlsxNamespace::Other;
+    if (uri == kOffice) {
+        return XmlNamespace::Office;
+    }
+    if (uri == kTable) {
+        return XmlNamespace::Table;
+    }
+    if (uri == kText) {
+        return XmlNamespace::Text;
+    }
+    if (uri == kDrawing) {
+        return XmlNamespace::Drawing;
+    }
+    return XmlNamespace::Other;
 }
 
 XlsxRelationshipKind classifyXlsxRelationshipType(QStringView type)
@@ -192,18 +220,18 @@ QXmlStreamReader::TokenType XlsxPartReader::next()
     return readNextToken(m_xml, *m_guard, m_file, m_part);
 }
 
-XlsxNamespace XlsxPartReader::elementNamespace() const
+XmlNamespace XlsxPartReader::elementNamespace() const
 {
-    return classifyXlsxNamespace(m_xml.namespaceUri());
+    return classifyXmlNamespace(m_xml.namespaceUri());
 }
 
-bool XlsxPartReader::isStart(XlsxNamespace ns, QStringView localName) const
+bool XlsxPartReader::isStart(XmlNamespace ns, QStringView localName) const
 {
     return m_xml.tokenType() == QXmlStreamReader::StartElement && m_xml.name() == localName &&
            elementNamespace() == ns;
 }
 
-bool XlsxPartReader::isEnd(XlsxNamespace ns, QStringView localName) const
+bool XlsxPartReader::isEnd(XmlNamespace ns, QStringView localName) const
 {
     return m_xml.tokenType() == QXmlStreamReader::EndElement && m_xml.name() == localName &&
            elementNamespace() == ns;
@@ -242,7 +270,7 @@ XlsxRelationships readXlsxRelationships(ZipArchive& archive, const QString& sour
     qsizetype count = 0;
     qsizetype worksheets = 0;
     while (reader.next() != QXmlStreamReader::EndDocument) {
-        if (!reader.isStart(XlsxNamespace::PackageRelationships, u"Relationship")) {
+        if (!reader.isStart(XmlNamespace::PackageRelationships, u"Relationship")) {
             continue;
         }
         if (++count > XlsxRelationships::kMaxRelationships) {

@@ -16,16 +16,20 @@ class ZipEntryDevice;
 
 // The namespaces a workbook reader tells apart; transitional and strict URIs of one
 // namespace map to the same value.
-enum class XlsxNamespace : quint8
+enum class XmlNamespace : quint8
 {
     Other,
-    Main,                 // spreadsheet elements
+    Spreadsheet,          // spreadsheet elements
     Relationships,        // r:id attributes
     PackageRelationships, // the elements of .rels parts
+    Office,               // OpenDocument office: elements and attributes
+    Table,                // OpenDocument table:
+    Text,                 // OpenDocument text:
+    Drawing,              // OpenDocument draw:
 };
 
-XlsxNamespace classifyXlsxNamespace(QStringView uri);
-XlsxNamespace classifyXlsxNamespace(std::string_view uri); // UTF-8
+XmlNamespace classifyXmlNamespace(QStringView uri);
+XmlNamespace classifyXmlNamespace(std::string_view uri); // UTF-8
 
 // What a relationship points at, by its type.
 enum class XlsxRelationshipKind : quint8
@@ -89,9 +93,9 @@ public:
     const QString& file() const { return m_file; }
 
     // Whether the current token starts (or ends) the element ns:localName.
-    bool isStart(XlsxNamespace ns, QStringView localName) const;
-    bool isEnd(XlsxNamespace ns, QStringView localName) const;
-    XlsxNamespace elementNamespace() const;
+    bool isStart(XmlNamespace ns, QStringView localName) const;
+    bool isEnd(XmlNamespace ns, QStringView localName) const;
+    XmlNamespace elementNamespace() const;
 
     [[noreturn]] void fail(const QString& why) const;
 

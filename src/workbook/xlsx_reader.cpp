@@ -26,10 +26,10 @@ std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& par
     std::vector<SheetEntry> sheets;
     date1904 = false;
     while (reader.next() != QXmlStreamReader::EndDocument) {
-        if (reader.isStart(XlsxNamespace::Main, u"workbookPr")) {
+        if (reader.isStart(XmlNamespace::Spreadsheet, u"workbookPr")) {
             const QStringView value = reader.xml().attributes().value(QLatin1String("date1904"));
             date1904 = value == u"1" || value == u"true";
-        } else if (reader.isStart(XlsxNamespace::Main, u"sheet")) {
+        } else if (reader.isStart(XmlNamespace::Spreadsheet, u"sheet")) {
             // Every entry counts, worksheet or not, so that a long list of chart
             // sheets is refused as soon as it passes the bound.
             if (static_cast<qsizetype>(sheets.size()) >= WorkbookData::kMaxSheets) {
@@ -48,8 +48,8 @@ std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& par
                     }
                     entry.name = attribute.value().toString();
                 } else if (attribute.name() == u"id" &&
-                           classifyXlsxNamespace(attribute.namespaceUri()) ==
-                               XlsxNamespace::Relationships) {
+                           classifyXmlNamespace(attribute.namespaceUri()) ==
+                               XmlNamespace::Relationships) {
                     if (attribute.value().size() > XlsxRelationships::kMaxIdLength) {
                         reader.fail(QStringLiteral("%1 の関係 ID \"%2\" が長すぎます")
                                         .arg(reader.part(), quotedText(attribute.value())));

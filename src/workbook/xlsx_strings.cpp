@@ -27,10 +27,10 @@ void XlsxStringItem::open(int depth)
     m_length = 0;
 }
 
-void XlsxStringItem::startElement(XlsxNamespace ns, std::string_view name, int depth)
+void XlsxStringItem::startElement(XmlNamespace ns, std::string_view name, int depth)
 {
     // Inside a phonetic run, or inside a <t> whose own text alone counts.
-    if (m_skipDepth != 0 || m_textDepth != 0 || ns != XlsxNamespace::Main) {
+    if (m_skipDepth != 0 || m_textDepth != 0 || ns != XmlNamespace::Spreadsheet) {
         return;
     }
     // <t> directly in the item or in a run <r>.
@@ -93,17 +93,17 @@ public:
     {
     }
 
-    void startElement(XlsxNamespace ns, std::string_view name, const XmlAttribute*, int) override
+    void startElement(XmlNamespace ns, std::string_view name, const XmlAttribute*, int) override
     {
         ++m_depth;
         if (m_item.isOpen()) {
             m_item.startElement(ns, name, m_depth);
-        } else if (ns == XlsxNamespace::Main && name == "si") {
+        } else if (ns == XmlNamespace::Spreadsheet && name == "si") {
             m_item.open(m_depth);
         }
     }
 
-    void endElement(XlsxNamespace, std::string_view) override
+    void endElement(XmlNamespace, std::string_view) override
     {
         if (m_item.isOpen() && m_item.endElement(m_depth)) {
             const QString text = m_item.text();

@@ -29,7 +29,7 @@ public:
     void open(int depth);
     bool isOpen() const { return m_itemDepth > 0; }
     // An element opened at depth inside the item.
-    void startElement(XlsxNamespace ns, std::string_view name, int depth);
+    void startElement(XmlNamespace ns, std::string_view name, int depth);
     // An element at depth ended; true when it was the item's own.
     bool endElement(int depth);
     // Character data while depth elements are open. Throws through parser once the

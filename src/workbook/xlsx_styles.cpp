@@ -43,21 +43,21 @@ std::vector<NumberStyle> readXlsxCellStyles(ZipArchive& archive, const QString& 
     bool inNumFmts = false;                // <numFmt> also appears in differential formats (<dxfs>)
     bool inCellXfs = false;
     while (reader.next() != QXmlStreamReader::EndDocument) {
-        if (reader.isStart(XlsxNamespace::Main, u"numFmts")) {
+        if (reader.isStart(XmlNamespace::Spreadsheet, u"numFmts")) {
             inNumFmts = true;
-        } else if (reader.isEnd(XlsxNamespace::Main, u"numFmts")) {
+        } else if (reader.isEnd(XmlNamespace::Spreadsheet, u"numFmts")) {
             inNumFmts = false;
-        } else if (inNumFmts && reader.isStart(XlsxNamespace::Main, u"numFmt")) {
+        } else if (inNumFmts && reader.isStart(XmlNamespace::Spreadsheet, u"numFmt")) {
             checkCount(customFormats.size());
             const QXmlStreamAttributes attributes = reader.xml().attributes();
             const int id = formatId(reader, attributes.value(QLatin1String("numFmtId")));
             customFormats.insert(id,
                                  classifyFormatCode(attributes.value(QLatin1String("formatCode"))));
-        } else if (reader.isStart(XlsxNamespace::Main, u"cellXfs")) {
+        } else if (reader.isStart(XmlNamespace::Spreadsheet, u"cellXfs")) {
             inCellXfs = true;
-        } else if (reader.isEnd(XlsxNamespace::Main, u"cellXfs")) {
+        } else if (reader.isEnd(XmlNamespace::Spreadsheet, u"cellXfs")) {
             inCellXfs = false;
-        } else if (inCellXfs && reader.isStart(XlsxNamespace::Main, u"xf")) {
+        } else if (inCellXfs && reader.isStart(XmlNamespace::Spreadsheet, u"xf")) {
             checkCount(static_cast<qsizetype>(formatIds.size()));
             formatIds.push_back(
                 formatId(reader, reader.xml().attributes().value(QLatin1String("numFmtId"))));

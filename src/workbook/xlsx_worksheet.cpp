@@ -1,8 +1,8 @@
 #include "workbook/xlsx_worksheet.h"
 
 #include "workbook/cell_address.h"
-#include "workbook/sax_part_parser.h"
 #include "workbook/quoted_text.h"
+#include "workbook/sax_part_parser.h"
 #include "workbook/strict_number.h"
 #include "workbook/xlsx_package.h"
 #include "workbook/zip_archive.h"
@@ -207,9 +207,9 @@ public:
     // Counts the cells not counted yet; call once the part is read.
     void finish() { flush(); }
 
-    void startElement(XlsxNamespace ns, std::string_view name, const XmlAttribute* attributes,
+    void startElement(XmlNamespace ns, std::string_view name, const XmlAttribute* attributes,
                       int count) override;
-    void endElement(XlsxNamespace ns, std::string_view name) override;
+    void endElement(XmlNamespace ns, std::string_view name) override;
     void characters(std::string_view text) override;
 
 private:
@@ -256,7 +256,7 @@ private:
     std::optional<quint32> m_emptyText;
 };
 
-void WorksheetHandler::startElement(XlsxNamespace ns, std::string_view name,
+void WorksheetHandler::startElement(XmlNamespace ns, std::string_view name,
                                     const XmlAttribute* attributes, int count)
 {
     ++m_depth;
@@ -270,7 +270,7 @@ void WorksheetHandler::startElement(XlsxNamespace ns, std::string_view name,
     if (m_cellDepth != 0) {
         // Children of a cell: the cached value, the formula, the inline string; the
         // content of anything else does not count.
-        if (ns == XlsxNamespace::Main && m_valueDepth == 0 && m_depth == m_cellDepth + 1) {
+        if (ns == XmlNamespace::Spreadsheet && m_valueDepth == 0 && m_depth == m_cellDepth + 1) {
             if (name == "v") {
                 m_hasValue = true;
                 m_valueDepth = m_depth;
@@ -285,7 +285,7 @@ void WorksheetHandler::startElement(XlsxNamespace ns, std::string_view name,
         m_skipDepth = m_depth;
         return;
     }
-    if (ns != XlsxNamespace::Main) {
+    if (ns != XmlNamespace::Spreadsheet) {
         return;
     }
     if (name == "sheetData") {
@@ -297,7 +297,7 @@ void WorksheetHandler::startElement(XlsxNamespace ns, std::string_view name,
     }
 }
 
-void WorksheetHandler::endElement(XlsxNamespace ns, std::string_view name)
+void WorksheetHandler::endElement(XmlNamespace ns, std::string_view name)
 {
     if (m_skipDepth != 0) {
         if (m_depth == m_skipDepth) {
@@ -313,7 +313,7 @@ void WorksheetHandler::endElement(XlsxNamespace ns, std::string_view name)
     } else if (m_depth == m_cellDepth) {
         m_cellDepth = 0;
         finishCell();
-    } else if (ns == XlsxNamespace::Main && name == "sheetData") {
+    } else if (ns == XmlNamespace::Spreadsheet && name == "sheetData") {
         m_inSheetData = false;
     }
     --m_depth;
