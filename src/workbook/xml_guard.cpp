@@ -4,6 +4,7 @@
 #include "workbook/zip_archive.h"
 
 #include <QRegularExpression>
+#include <array>
 #include <cstring>
 
 namespace tavrune {
@@ -16,6 +17,32 @@ constexpr int kMaxDeclarationLength = 512;
 bool isSpace(char16_t c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+// Bytes that end a name: spaces, "=", ">", "/" and quotes.
+constexpr std::array<bool, 256> kEndsName = [] {
+    std::array<bool, 256> table{};
+    for (const unsigned char c : {' ', '\t', '\n', '\r', '=', '>', '/', '"', '\''}) {
+        table[c] = true;
+    }
+    return table;
+}();
+
+// The first byte c from p on, or end. Most texts and values are a few bytes long,
+// shorter than a library call is worth.
+const char* findByte(const char* p, const char* end, char c)
+{
+    const char* shortEnd = end - p > 16 ? p + 16 : end;
+    for (; p < shortEnd; ++p) {
+        if (*p == c) {
+            return p;
+        }
+    }
+    if (p == end) {
+        return end;
+    }
+    const void* found = std::memchr(p, c, static_cast<size_t>(end - p));
+    return found != nullptr ? static_cast<const char*>(found) : end;
 }
 
 } // namespace
@@ -119,42 +146,7 @@ bool XmlGuard::detectEncoding(const char* data, qint64 size)
 bool XmlGuard::scan(const char* data, qint64 size)
 {
     if (m_encoding == Encoding::Bytes) {
-        const char* end = data + size;
-        for (const char* p = data; p < end;) {
-            // Text and attribute values make up most of a part: skip to the byte
-            // that ends them.
-            if (m_state == State::Text || m_state == State::Value) {
-                const char stopAt = m_state == State::Text ? '<' : static_cast<char>(m_quote);
-                const void* found = std::memchr(p, stopAt, static_cast<size_t>(end - p));
-                const char* until = found != nullptr ? static_cast<const char*>(found) : end;
-                m_tokenLength += until - p;
-                m_position += until - p;
-                if (m_tokenLength > kMaxTokenLength) {
-                    return grow(m_tokenLength, m_state == State::Text ? "文字列" : "属性値");
-                }
-                p = until;
-                if (p == end) {
-                    break;
-                }
-            } else if (m_state == State::TagName || m_state == State::EndTag ||
-                       m_state == State::AttributeName) {
-                // Names are the bulk of the markup: run to the byte that ends one.
-                const char* start = p;
-                while (p < end && !endsName(static_cast<uchar>(*p))) {
-                    ++p;
-                }
-                if (!takeName(start, p)) {
-                    return false;
-                }
-                if (p == end) {
-                    break;
-                }
-            }
-            if (!step(static_cast<uchar>(*p++))) {
-                return false;
-            }
-        }
-        return true;
+        return scanBytes(data, data + size);
     }
     const bool little = m_encoding == Encoding::Utf16LittleEndian;
     for (qint64 i = 0; i < size; ++i) {
@@ -173,9 +165,65 @@ bool XmlGuard::scan(const char* data, qint64 size)
     return true;
 }
 
-bool XmlGuard::endsName(char16_t c)
+// The same checks as step() byte by byte, with the runs that make up most of a
+// part (texts, values, names, the spaces between attributes) taken at once.
+bool XmlGuard::scanBytes(const char* p, const char* end)
 {
-    return isSpace(c) || c == u'=' || c == u'>' || c == u'/' || c == u'"' || c == u'\'';
+    while (p < end) {
+        switch (m_state) {
+        case State::Text:
+        case State::Value: {
+            const bool text = m_state == State::Text;
+            const char* until = findByte(p, end, text ? '<' : static_cast<char>(m_quote));
+            m_tokenLength += until - p;
+            m_position += until - p;
+            if (m_tokenLength > kMaxTokenLength) {
+                return grow(m_tokenLength, text ? "文字列" : "属性値");
+            }
+            p = until;
+            if (p == end) {
+                return true;
+            }
+            // The byte that ends the run: "<" opens a tag, the quote ends the value.
+            ++p;
+            ++m_position;
+            if (text) {
+                m_state = State::TagOpen;
+            } else {
+                m_state = State::InTag;
+                m_nameLength = 0;
+            }
+            continue;
+        }
+        case State::TagName:
+        case State::EndTag:
+        case State::AttributeName: {
+            const char* start = p;
+            while (p < end && !kEndsName[static_cast<uchar>(*p)]) {
+                ++p;
+            }
+            if (!takeName(start, p)) {
+                return false;
+            }
+            break;
+        }
+        case State::InTag:
+            while (p < end && isSpace(static_cast<uchar>(*p))) {
+                ++p;
+                ++m_position;
+            }
+            break;
+        default:
+            break;
+        }
+        if (p == end) {
+            return true;
+        }
+        if (!step(static_cast<uchar>(*p++))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The bytes from start to end continue the name being read (of a tag or an

@@ -68,8 +68,8 @@ private:
 
     bool detectEncoding(const char* data, qint64 size);
     bool scan(const char* data, qint64 size);
+    bool scanBytes(const char* p, const char* end);
     bool step(char16_t c);
-    static bool endsName(char16_t c);
     bool takeName(const char* start, const char* end);
     bool openElement();
     bool closeElement();
