@@ -2,6 +2,7 @@
 
 #include "common/cp932_text.h"
 #include "common/error.h"
+#include "generation/expansion_queue.h"
 #include "generation/output_files.h"
 #include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
@@ -168,6 +169,8 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
     const TableTextExpander expander(*connection, m_format);
     const auto selectedCount = static_cast<qsizetype>(
         std::count(inputs.sheetSelected.begin(), inputs.sheetSelected.end(), true));
+    ExpansionQueue expansions(*connection, m_format, m_file,
+                              expansionJobs(*connection, inputs, selectedCount));
     qsizetype sheetCount = 0;
     QString outputPath;
     for (qsizetype i = 0; i < inputs.sheetSelected.size(); ++i) {
@@ -205,6 +208,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
                 return Outcome::Cancelled;
             }
             if (!writeThis) {
+                expansions.skip(sheetCount - 1);
                 continue;
             }
             m_output.OpenOutputFile(outputPath, replace);
@@ -214,13 +218,10 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
             }
         }
         const SheetLines lines{expander, sheet, sheetName, outputPath};
-        if (!m_file.Text[1].isEmpty() && begins) {
-            writeLines(lines, m_file.HeaderLines, FileField::Header);
-        }
-        writeLines(lines, m_file.BodyLines, FileField::Body);
-        if (ends && !m_file.Text[2].isEmpty()) {
-            writeLines(lines, m_file.FooterLines, FileField::Footer);
-        }
+        const ExpandedSheet expanded = expansions.take(sheetCount - 1);
+        writeLines(lines, expanded.header, m_file.HeaderLines, FileField::Header);
+        writeLines(lines, expanded.body, m_file.BodyLines, FileField::Body);
+        writeLines(lines, expanded.footer, m_file.FooterLines, FileField::Footer);
         if (ends) {
             m_output.CommitOutputFile();
         }
@@ -228,17 +229,48 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
     return Outcome::Finished;
 }
 
-void GenerationRun::writeLines(const SheetLines& target, const QStringList& lines, FileField field)
+std::vector<ExpansionJob> GenerationRun::expansionJobs(WorkbookConnection& connection,
+                                                       const RunInputs& inputs,
+                                                       qsizetype selectedCount) const
 {
-    for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QString text = target.expander.ExpandLine(target.sheet, lines.at(n));
-        char32_t unrepresentable = 0;
-        const std::optional<QByteArray> bytes =
-            encodeOutputLine(text, m_file.Encoding, m_file.LineEnding, &unrepresentable);
-        if (!bytes) {
-            unrepresentableCharacter(target, lines.at(n), field, n + 1, unrepresentable);
+    // The sheets the run will come to, as far as they can be told beforehand; a
+    // sheet that cannot be had ends the list, and the run fails at it on its own.
+    std::vector<ExpansionJob> jobs;
+    const bool perTable = m_file.OutputFile == 0;
+    for (qsizetype i = 0; i < inputs.sheetSelected.size(); ++i) {
+        if (!inputs.sheetSelected.at(i)) {
+            continue;
         }
-        m_output.WriteOutputLine(*bytes);
+        if (i + 1 > std::numeric_limits<qint16>::max()) {
+            break;
+        }
+        ExpansionJob job;
+        try {
+            job.sheet = connection.WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
+        } catch (const Error&) {
+            break;
+        }
+        const auto position = static_cast<qsizetype>(jobs.size()) + 1;
+        job.header = !m_file.Text[1].isEmpty() && (perTable || position == 1);
+        job.footer = !m_file.Text[2].isEmpty() && (perTable || position == selectedCount);
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+void GenerationRun::writeLines(const SheetLines& target, const std::vector<ExpandedLine>& expanded,
+                               const QStringList& lines, FileField field)
+{
+    for (size_t n = 0; n < expanded.size(); ++n) {
+        const ExpandedLine& line = expanded[n];
+        if (line.error) {
+            std::rethrow_exception(line.error);
+        }
+        if (!line.bytes) {
+            unrepresentableCharacter(target, lines.at(static_cast<qsizetype>(n)), field,
+                                     static_cast<qsizetype>(n) + 1, line.unrepresentable);
+        }
+        m_output.WriteOutputLine(*line.bytes);
     }
 }
 

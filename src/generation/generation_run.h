@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generation/expansion_queue.h"
 #include "generation/output_target.h"
 #include "generation/run_host.h"
 #include "generation/sheet_cell_reader.h"
@@ -72,8 +73,13 @@ private:
     // Decides on an existing output file; false when the run is to be cancelled.
     // replace tells whether the existing file may be replaced.
     bool decideOverwrite(const QString& path, bool& writeThis, bool& replace);
-    // Expands the template's lines for the sheet and writes them.
-    void writeLines(const SheetLines& target, const QStringList& lines, FileField field);
+    // The sheets the run is to write, for expanding ahead.
+    std::vector<ExpansionJob> expansionJobs(WorkbookConnection& connection, const RunInputs& inputs,
+                                            qsizetype selectedCount) const;
+    // Writes the expanded lines of one template part; a failed line throws, as
+    // expanding it would have. lines are the template's.
+    void writeLines(const SheetLines& target, const std::vector<ExpandedLine>& expanded,
+                    const QStringList& lines, FileField field);
     // Throws the error for a character code page 932 cannot represent, naming
     // where it came from.
     [[noreturn]] void unrepresentableCharacter(const SheetLines& target, const QString& line,

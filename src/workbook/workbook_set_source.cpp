@@ -34,6 +34,11 @@ QString WorkbookConnection::CellValueAt(const WorksheetHandle& sheet, CellAddres
     return CellValue(sheet, formatCellAddress(address));
 }
 
+std::unique_ptr<WorkbookConnection> WorkbookConnection::SheetReader()
+{
+    return nullptr;
+}
+
 const SheetData& WorksheetHandle::sheet() const
 {
     return m_workbook->sheets().at(static_cast<size_t>(m_index));
@@ -154,6 +159,16 @@ public:
     {
         requireHandle(sheet);
         return static_cast<qint32>(sheet.sheet().lastUsedRow());
+    }
+
+    std::unique_ptr<WorkbookConnection> SheetReader() override
+    {
+        // Reads of handed-out sheets touch only their workbook's content, which
+        // never changes; observed reads must keep their order on this thread.
+        if (m_source.observesCellReads()) {
+            return nullptr;
+        }
+        return std::make_unique<WorkbookSetConnection>(m_source);
     }
 
 private:

@@ -35,6 +35,9 @@ protected:
     // Called for every cell read, in order.
     virtual void cellRead(const WorksheetHandle& sheet, const QString& address);
     virtual void cellReadAt(const WorksheetHandle& sheet, CellAddress address);
+    // Whether cellRead and cellReadAt do anything; while they do, every read stays
+    // on the connection's own thread.
+    virtual bool observesCellReads() const { return false; }
     virtual bool isVisible() const { return true; }
     virtual void setFirstWindowState() {}
     // Called after a workbook was taken out of the open ones.

@@ -63,6 +63,10 @@ public:
     virtual QString CellValueAt(const WorksheetHandle& sheet, CellAddress address);
     // The bottom row of the sheet's used range; 1 for an empty sheet.
     virtual qint32 LastUsedRow(const WorksheetHandle& sheet) = 0;
+    // A connection of its own for another thread, on which SheetName, CellValue,
+    // CellValueAt and LastUsedRow read the sheets this one handed out with the same
+    // results and errors; none when reads must stay on this connection.
+    virtual std::unique_ptr<WorkbookConnection> SheetReader();
 };
 
 // The one way to the workbooks: each user action attaches anew.

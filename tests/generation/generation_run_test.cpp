@@ -26,11 +26,14 @@ QString readText(const QString& path)
     return QStringDecoder("windows-31j").decode(readBytes(path));
 }
 
-class GenerationRunTest : public ::testing::Test
+// Every run is checked twice: with the sheets expanded on the run's own thread as
+// they are written, and with them expanded ahead on other threads.
+class GenerationRunTest : public ::testing::TestWithParam<bool>
 {
 protected:
     GenerationRunTest()
     {
+        m_source.setLogReads(!GetParam());
         WorkbookBuilder book;
         const char16_t* tables[][3] = {
             {u"顧客", u"CUSTOMER", u"顧客マスタ"},
@@ -113,7 +116,7 @@ QStringList entries(const QString& dir)
 
 } // namespace
 
-TEST_F(GenerationRunTest, PreconditionsStopBeforeAnythingElse)
+TEST_P(GenerationRunTest, PreconditionsStopBeforeAnythingElse)
 {
     m_inputs.sheetSelected = {false, false, false};
     m_inputs.file.OutputDir = u"relative/not/checked"_qs;
@@ -136,7 +139,7 @@ TEST_F(GenerationRunTest, PreconditionsStopBeforeAnythingElse)
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }
 
-TEST_F(GenerationRunTest, OneFilePerTableNamedAfterTheTitle)
+TEST_P(GenerationRunTest, OneFilePerTableNamedAfterTheTitle)
 {
     EXPECT_TRUE(run());
     EXPECT_EQ(m_host.log(),
@@ -152,7 +155,7 @@ TEST_F(GenerationRunTest, OneFilePerTableNamedAfterTheTitle)
     EXPECT_EQ(m_source.firstWindowStateCount(), 1);
 }
 
-TEST_F(GenerationRunTest, OneFileForAllTables)
+TEST_P(GenerationRunTest, OneFileForAllTables)
 {
     m_inputs.file.OutputFile = 1;
     m_inputs.file.OutputFileName = u"all.sql"_qs;
@@ -167,7 +170,7 @@ TEST_F(GenerationRunTest, OneFileForAllTables)
                                              u"-- end ORDERS\r\n\r\n"_qs);
 }
 
-TEST_F(GenerationRunTest, OneFileModeAsksOnceBeforeReplacingAnExistingFile)
+TEST_P(GenerationRunTest, OneFileModeAsksOnceBeforeReplacingAnExistingFile)
 {
     m_inputs.file.OutputFile = 1;
     m_inputs.file.OutputFileName = u"all.sql"_qs;
@@ -187,7 +190,7 @@ TEST_F(GenerationRunTest, OneFileModeAsksOnceBeforeReplacingAnExistingFile)
     EXPECT_TRUE(m_host.allAnswersUsed());
 }
 
-TEST_F(GenerationRunTest, OverwriteAnswersPerTable)
+TEST_P(GenerationRunTest, OverwriteAnswersPerTable)
 {
     m_inputs.sheetSelected = {true, true, true};
     for (const QString& name : {u"顧客マスタ.sql"_qs, u"メモ.sql"_qs, u"注文.sql"_qs}) {
@@ -219,7 +222,7 @@ TEST_F(GenerationRunTest, OverwriteAnswersPerTable)
     EXPECT_TRUE(m_host.allAnswersUsed());
 }
 
-TEST_F(GenerationRunTest, TwoSheetsGivingOneFileNameStopTheRun)
+TEST_P(GenerationRunTest, TwoSheetsGivingOneFileNameStopTheRun)
 {
     m_inputs.format.TableTitle = u"A1"_qs; // empty everywhere: the suffix alone names the file
     const QString file = path(u".sql"_qs);
@@ -244,7 +247,7 @@ TEST_F(GenerationRunTest, TwoSheetsGivingOneFileNameStopTheRun)
     EXPECT_TRUE(m_host.allAnswersUsed());
 }
 
-TEST_F(GenerationRunTest, AnOpenWorkbookIsNeverWritten)
+TEST_P(GenerationRunTest, AnOpenWorkbookIsNeverWritten)
 {
     // The workbook lies in the output directory; its file is the output name.
     const QString workbook = path(u"Book.xlsx"_qs);
@@ -277,7 +280,7 @@ TEST_F(GenerationRunTest, AnOpenWorkbookIsNeverWritten)
     EXPECT_EQ(entries(m_dir.path()), (QStringList{u"Book.xlsx"_qs, u"linked"_qs}));
 }
 
-TEST_F(GenerationRunTest, CreatesAMissingDirectoryAfterOneQuestion)
+TEST_P(GenerationRunTest, CreatesAMissingDirectoryAfterOneQuestion)
 {
     const QString target = m_dir.path() + u"/a/b/c"_qs;
     ASSERT_TRUE(QDir().mkdir(m_dir.path() + u"/a"_qs));
@@ -296,7 +299,7 @@ TEST_F(GenerationRunTest, CreatesAMissingDirectoryAfterOneQuestion)
     EXPECT_TRUE(QFileInfo::exists(target + u"/注文.sql"_qs));
 }
 
-TEST_F(GenerationRunTest, ARelativeDirectoryFailsBeforeAnyQuestion)
+TEST_P(GenerationRunTest, ARelativeDirectoryFailsBeforeAnyQuestion)
 {
     m_inputs.file.OutputDir = u"out/sub"_qs;
     EXPECT_FALSE(run());
@@ -308,7 +311,7 @@ TEST_F(GenerationRunTest, ARelativeDirectoryFailsBeforeAnyQuestion)
     EXPECT_EQ(m_source.attachCount(), 0);
 }
 
-TEST_F(GenerationRunTest, AWorkbookThatIsNotOpen)
+TEST_P(GenerationRunTest, AWorkbookThatIsNotOpen)
 {
     m_inputs.workbookName = u"Other.xlsx"_qs;
     EXPECT_FALSE(run());
@@ -318,7 +321,7 @@ TEST_F(GenerationRunTest, AWorkbookThatIsNotOpen)
                      u"end"_qs, kStopped}));
 }
 
-TEST_F(GenerationRunTest, CancelTakesEffectBetweenSheets)
+TEST_P(GenerationRunTest, CancelTakesEffectBetweenSheets)
 {
     m_inputs.file.OutputFile = 1;
     m_inputs.file.OutputFileName = u"all.sql"_qs;
@@ -330,7 +333,7 @@ TEST_F(GenerationRunTest, CancelTakesEffectBetweenSheets)
     EXPECT_TRUE(entries(m_dir.path()).isEmpty());
 }
 
-TEST_F(GenerationRunTest, AStopMidwayLeavesEachFileAsItWasOrComplete)
+TEST_P(GenerationRunTest, AStopMidwayLeavesEachFileAsItWasOrComplete)
 {
     // The second selected sheet, 注文, stops the run: by a cancel before it, or by
     // a character code page 932 cannot represent in its second column row, after
@@ -382,7 +385,7 @@ TEST_F(GenerationRunTest, AStopMidwayLeavesEachFileAsItWasOrComplete)
     EXPECT_TRUE(m_host.allAnswersUsed());
 }
 
-TEST_F(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndDropsTheCurrentOne)
+TEST_P(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndDropsTheCurrentOne)
 {
     WorkbookBuilder book;
     book.sheet(u"A"_qs).text(u"C3"_qs, u"T_A"_qs).text(u"C4"_qs, u"a"_qs);
@@ -401,7 +404,35 @@ TEST_F(GenerationRunTest, AnErrorMidwayKeepsEarlierFilesAndDropsTheCurrentOne)
     EXPECT_EQ(log.last(), kStopped);
 }
 
-TEST_F(GenerationRunTest, FileNamesMustStayInsideTheOutputDirectory)
+TEST_P(GenerationRunTest, ManySheetsComeOutInOrderUpToTheFirstFailingOne)
+{
+    // More sheets than are expanded ahead at once, the run stopping far from the start.
+    WorkbookBuilder book;
+    constexpr int kSheets = 30;
+    constexpr int kFailing = 23;
+    for (int n = 1; n <= kSheets; ++n) {
+        book.sheet(QString::number(n))
+            .text(u"C3"_qs, u"T_%1"_qs.arg(n))
+            .text(u"C4"_qs, u"t%1"_qs.arg(n, 2, 10, QChar(u'0')))
+            .number(u"B7"_qs, n);
+        if (n == kFailing) {
+            book.error(u"B8"_qs, u"#N/A"_qs);
+        }
+    }
+    m_source.addOpenWorkbook(kBook, book.build());
+    m_inputs.sheetSelected = QList<bool>(kSheets, true);
+    EXPECT_FALSE(run());
+    QStringList expected;
+    for (int n = 1; n < kFailing; ++n) {
+        const QString name = u"t%1.sql"_qs.arg(n, 2, 10, QChar(u'0'));
+        expected.append(name);
+        EXPECT_EQ(readText(path(name)), u"CREATE TABLE T_%1 (\r\n  %1\r\n);\r\n"_qs.arg(n));
+    }
+    EXPECT_EQ(entries(m_dir.path()), expected);
+    EXPECT_TRUE(stopMessage(m_host).contains(u"#N/A"_qs));
+}
+
+TEST_P(GenerationRunTest, FileNamesMustStayInsideTheOutputDirectory)
 {
     const std::pair<QString, QString> titles[] = {
         {u"../escape"_qs, u"(/)"_qs},
@@ -429,7 +460,7 @@ TEST_F(GenerationRunTest, FileNamesMustStayInsideTheOutputDirectory)
     EXPECT_TRUE(QFileInfo(m_dir.path()).isDir());
 }
 
-TEST_F(GenerationRunTest, TemplatesAreWrittenAsSplit)
+TEST_P(GenerationRunTest, TemplatesAreWrittenAsSplit)
 {
     m_inputs.sheetSelected = {true, false, false};
     m_inputs.file.Text = {QString(), u"  "_qs, QString()};
@@ -442,7 +473,7 @@ TEST_F(GenerationRunTest, TemplatesAreWrittenAsSplit)
     EXPECT_EQ(readBytes(path(u"顧客マスタ.sql"_qs)), "a\rb\nc\r\n\r\nx\r\n\r\ny\r\n");
 }
 
-TEST_F(GenerationRunTest, ACharacterCodePage932CannotHoldNamesWhereItCameFrom)
+TEST_P(GenerationRunTest, ACharacterCodePage932CannotHoldNamesWhereItCameFrom)
 {
     WorkbookBuilder book;
     for (const QString& name : {u"顧客"_qs, u"メモ"_qs, u"注文"_qs}) {
@@ -468,7 +499,7 @@ TEST_F(GenerationRunTest, ACharacterCodePage932CannotHoldNamesWhereItCameFrom)
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }
 
-TEST_F(GenerationRunTest, RunningOutOfMemoryStopsTheRunWithAMessage)
+TEST_P(GenerationRunTest, RunningOutOfMemoryStopsTheRunWithAMessage)
 {
     // A target that runs out of memory at the first line of the file.
     class StarvedTarget : public FileOutputTarget
@@ -487,7 +518,7 @@ TEST_F(GenerationRunTest, RunningOutOfMemoryStopsTheRunWithAMessage)
     EXPECT_EQ(entries(m_dir.path()), QStringList{u"顧客マスタ.sql"_qs});
 }
 
-TEST_F(GenerationRunTest, AnInvalidStartRowOrReferenceEndsTheRun)
+TEST_P(GenerationRunTest, AnInvalidStartRowOrReferenceEndsTheRun)
 {
     m_inputs.rowStartText = u"99999999999"_qs;
     EXPECT_FALSE(run());
@@ -500,3 +531,8 @@ TEST_F(GenerationRunTest, AnInvalidStartRowOrReferenceEndsTheRun)
     const QStringList log = m_host.logWithoutYields();
     EXPECT_TRUE(log.at(log.size() - 3).contains(u"Comment の列"_qs));
 }
+
+INSTANTIATE_TEST_SUITE_P(Expansion, GenerationRunTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "AheadOnOtherThreads" : "OnTheRunsThread";
+                         });

@@ -34,6 +34,9 @@ void MemoryWorkbookSource::openWorkbook(const QString& path)
 
 void MemoryWorkbookSource::cellRead(const WorksheetHandle& sheet, const QString& address)
 {
+    if (!m_logReads) {
+        return;
+    }
     m_readLog.append(sheet.sheet().name() + u'!' + address);
 }
 

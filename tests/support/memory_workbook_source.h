@@ -21,6 +21,8 @@ public:
     // Every cell read so far, as "sheet!address" with the address as passed.
     const QStringList& readLog() const { return m_readLog; }
     void clearReadLog() { m_readLog.clear(); }
+    // Off: reads go unrecorded, and a run may read on several threads.
+    void setLogReads(bool on) { m_logReads = on; }
     int attachCount() const { return m_attachCount; }
     int firstWindowStateCount() const { return m_firstWindowStateCount; }
 
@@ -29,11 +31,13 @@ protected:
     void openWorkbook(const QString& path) override;
     void cellRead(const WorksheetHandle& sheet, const QString& address) override;
     void cellReadAt(const WorksheetHandle& sheet, CellAddress address) override;
+    bool observesCellReads() const override { return m_logReads; }
     void setFirstWindowState() override { ++m_firstWindowStateCount; }
 
 private:
     QHash<QString, std::shared_ptr<const WorkbookData>> m_files;
     QStringList m_readLog;
+    bool m_logReads = true;
     int m_attachCount = 0;
     int m_firstWindowStateCount = 0;
 };

@@ -1,0 +1,166 @@
+#include "generation/expansion_queue.h"
+
+#include "generation/output_files.h"
+#include "generation/table_text_expander.h"
+
+#include <algorithm>
+
+namespace tavrune {
+
+namespace {
+
+// Sheets expanded ahead of the one being written, at most.
+constexpr qsizetype kAhead = 8;
+// Threads expanding besides the run's own.
+constexpr unsigned kMaxWorkers = 3;
+
+// Expands and encodes lines until one fails; false when one did.
+bool expandPart(const TableTextExpander& expander, const WorksheetHandle& sheet,
+                const QStringList& lines, const FileSetting& file, std::vector<ExpandedLine>& out)
+{
+    out.reserve(static_cast<size_t>(lines.size()));
+    for (const QString& line : lines) {
+        ExpandedLine result;
+        try {
+            result.bytes = encodeOutputLine(expander.ExpandLine(sheet, line), file.Encoding,
+                                            file.LineEnding, &result.unrepresentable);
+        } catch (...) {
+            result.error = std::current_exception();
+        }
+        const bool ok = result.bytes.has_value();
+        out.push_back(std::move(result));
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+ExpansionQueue::ExpansionQueue(WorkbookConnection& connection, const FormatSetting& format,
+                               const FileSetting& file, std::vector<ExpansionJob> jobs)
+    : m_connection(connection), m_format(format), m_file(file), m_jobs(std::move(jobs)),
+      m_states(m_jobs.size(), State::Waiting), m_results(m_jobs.size())
+{
+    if (m_jobs.size() < 2) {
+        return;
+    }
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned workers =
+        std::min({cores - 1, kMaxWorkers, static_cast<unsigned>(m_jobs.size() - 1)});
+    for (unsigned i = 0; i < workers; ++i) {
+        std::unique_ptr<WorkbookConnection> reader = m_connection.SheetReader();
+        if (!reader) {
+            break;
+        }
+        m_readers.push_back(std::move(reader));
+    }
+    for (const std::unique_ptr<WorkbookConnection>& reader : m_readers) {
+        m_workers.emplace_back([this, &reader] { work(*reader); });
+    }
+}
+
+ExpansionQueue::~ExpansionQueue()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& worker : m_workers) {
+        worker.join();
+    }
+}
+
+bool ExpansionQueue::claim(qsizetype index)
+{
+    // Jobs are claimed in order, so an unclaimed job is the next one.
+    if (m_states[static_cast<size_t>(index)] != State::Waiting) {
+        return false;
+    }
+    m_states[static_cast<size_t>(index)] = State::Running;
+    m_next = index + 1;
+    return true;
+}
+
+ExpandedSheet ExpansionQueue::take(qsizetype index)
+{
+    const auto at = static_cast<size_t>(index);
+    std::unique_lock lock(m_mutex);
+    ExpandedSheet result;
+    if (claim(index)) {
+        lock.unlock();
+        result = expand(m_connection, m_jobs[at]);
+        lock.lock();
+    } else {
+        m_changed.wait(lock, [&] { return m_states[at] == State::Done; });
+        result = std::move(m_results[at]);
+    }
+    m_states[at] = State::Done;
+    m_taken = index + 1;
+    lock.unlock();
+    m_changed.notify_all();
+    if (result.failure) {
+        std::rethrow_exception(result.failure);
+    }
+    return result;
+}
+
+void ExpansionQueue::skip(qsizetype index)
+{
+    const auto at = static_cast<size_t>(index);
+    std::unique_lock lock(m_mutex);
+    if (!claim(index)) {
+        m_changed.wait(lock, [&] { return m_states[at] == State::Done; });
+        m_results[at] = {};
+    }
+    m_states[at] = State::Done;
+    m_taken = index + 1;
+    lock.unlock();
+    m_changed.notify_all();
+}
+
+void ExpansionQueue::work(WorkbookConnection& reader)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock,
+                       [&] { return m_stopping || m_next >= size() || m_next < m_taken + kAhead; });
+        if (m_stopping || m_next >= size()) {
+            return;
+        }
+        const qsizetype index = m_next;
+        claim(index);
+        lock.unlock();
+        ExpandedSheet result = expand(reader, m_jobs[static_cast<size_t>(index)]);
+        lock.lock();
+        m_results[static_cast<size_t>(index)] = std::move(result);
+        m_states[static_cast<size_t>(index)] = State::Done;
+        m_changed.notify_all();
+    }
+}
+
+ExpandedSheet ExpansionQueue::expand(WorkbookConnection& reader, const ExpansionJob& job) const
+{
+    ExpandedSheet result;
+    try {
+        const TableTextExpander expander(reader, m_format);
+        if (job.header &&
+            !expandPart(expander, job.sheet, m_file.HeaderLines, m_file, result.header)) {
+            return result;
+        }
+        if (!expandPart(expander, job.sheet, m_file.BodyLines, m_file, result.body)) {
+            return result;
+        }
+        if (job.footer) {
+            expandPart(expander, job.sheet, m_file.FooterLines, m_file, result.footer);
+        }
+    } catch (...) {
+        result = {};
+        result.failure = std::current_exception();
+    }
+    return result;
+}
+
+} // namespace tavrune
