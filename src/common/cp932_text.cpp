@@ -35,23 +35,70 @@ constexpr struct
 QString withLookAlikesReplaced(QStringView text)
 {
     QString replaced = text.toString();
-    for (const auto& lookAlike : kLookAlikes) {
-        replaced.replace(QChar(lookAlike.from), QChar(lookAlike.to));
+    char16_t* data = reinterpret_cast<char16_t*>(replaced.data());
+    for (qsizetype i = 0; i < replaced.size(); ++i) {
+        if (data[i] < 0x80) {
+            continue;
+        }
+        for (const auto& lookAlike : kLookAlikes) {
+            if (data[i] == lookAlike.from) {
+                data[i] = lookAlike.to;
+                break;
+            }
+        }
     }
     return replaced;
+}
+
+// Whether the converter writes the character as its own single byte: ASCII but
+// three control characters, which ICU's table for this code page exchanges.
+bool passesThrough(char16_t c)
+{
+    return c < 0x80 && c != 0x1A && c != 0x1C && c != 0x7F;
+}
+
+// The length of the run of characters from start on that pass through.
+qsizetype plainRun(QStringView text, qsizetype start)
+{
+    qsizetype end = start;
+    while (end < text.size() && passesThrough(text[end].unicode())) {
+        ++end;
+    }
+    return end - start;
 }
 
 } // namespace
 
 std::optional<QByteArray> encodeCp932(QStringView original, char32_t* unrepresentable)
 {
+    // ASCII stays as it is in code page 932, and makes up most generated text: only
+    // the runs of other characters go through the converter.
+    if (plainRun(original, 0) == original.size()) {
+        return original.toLatin1();
+    }
     const QString replaced = withLookAlikesReplaced(original);
     const QStringView text = replaced;
     QStringEncoder encoder(kCodecName, kFlags);
-    QByteArray bytes = encoder.encode(text);
-    // Without the codec (a Qt built without ICU) nothing is representable, rather
-    // than everything silently empty.
-    if (encoder.isValid() && !encoder.hasError()) {
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    bool failed = !encoder.isValid();
+    for (qsizetype i = 0; i < text.size() && !failed;) {
+        const qsizetype plain = plainRun(text, i);
+        bytes += text.sliced(i, plain).toLatin1();
+        i += plain;
+        qsizetype other = 0;
+        while (i + other < text.size() && !passesThrough(text[i + other].unicode())) {
+            ++other;
+        }
+        if (other > 0) {
+            bytes += encoder.encode(text.sliced(i, other));
+            failed = encoder.hasError();
+            i += other;
+        }
+    }
+    // Without the codec (a Qt built without ICU) nothing but ASCII is
+    // representable, rather than everything silently empty.
+    if (!failed) {
         return bytes;
     }
     if (unrepresentable) {

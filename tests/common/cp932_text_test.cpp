@@ -1,5 +1,6 @@
 #include "common/cp932_text.h"
 
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using namespace tavrune;
@@ -25,6 +26,25 @@ TEST(Cp932TextTest, LookAlikesAreWrittenAsTheCodePagesOwnCharacters)
         ASSERT_TRUE(bytes) << int(c.written);
         EXPECT_EQ(*bytes, QByteArray("a") + c.bytes + "b") << int(c.written);
         EXPECT_EQ(decodeCp932(*bytes), QStringLiteral("a") + QChar(c.readBack) + u'b');
+    }
+}
+
+TEST(Cp932TextTest, TextIsWrittenAsTheConverterWritesItWhole)
+{
+    // ASCII runs are copied and the rest converted piece by piece; the bytes must be
+    // those of converting the text in one go, control characters included.
+    QString ascii;
+    for (char16_t c = 0; c < 0x80; ++c) {
+        ascii += QChar(c);
+    }
+    for (const QString& text :
+         {ascii, u"項目1の説明"_qs, ascii + u"テーブル"_qs + ascii + u"\u9AD9\u2170"_qs,
+          u"\u2460x\x7F\u00F7"_qs}) {
+        QStringEncoder whole("windows-31j", QStringConverter::Flag::Stateless);
+        const QByteArray expected = whole.encode(text);
+        ASSERT_FALSE(whole.hasError());
+        EXPECT_EQ(encodeCp932(text), expected) << text.toStdString();
+        EXPECT_EQ(decodeCp932(expected), text);
     }
 }
 
