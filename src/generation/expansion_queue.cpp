@@ -88,16 +88,22 @@ ExpandedSheet ExpansionQueue::take(qsizetype index)
 {
     const auto at = static_cast<size_t>(index);
     std::unique_lock lock(m_mutex);
-    ExpandedSheet result;
-    if (claim(index)) {
-        lock.unlock();
-        result = expand(m_connection, m_jobs[at]);
-        lock.lock();
-    } else {
-        m_changed.wait(lock, [&] { return m_states[at] == State::Done; });
-        result = std::move(m_results[at]);
+    while (m_states[at] != State::Done) {
+        // While a worker expands this job, this thread expands the next one
+        // nobody has begun, rather than wait.
+        const qsizetype job = m_states[at] == State::Waiting ? index : m_next;
+        if (job < size() && job < m_taken + kAhead && claim(job)) {
+            lock.unlock();
+            ExpandedSheet result = expand(m_connection, m_jobs[static_cast<size_t>(job)]);
+            lock.lock();
+            m_results[static_cast<size_t>(job)] = std::move(result);
+            m_states[static_cast<size_t>(job)] = State::Done;
+        } else {
+            m_changed.wait(lock);
+        }
     }
-    m_states[at] = State::Done;
+    ExpandedSheet result = std::move(m_results[at]);
+    m_results[at] = {};
     m_taken = index + 1;
     lock.unlock();
     m_changed.notify_all();
