@@ -249,7 +249,8 @@ bool XmlGuard::takeName(const char* start, const char* end)
     return true;
 }
 
-bool XmlGuard::step(char16_t c)
+// Inlined into the scanning loops: it runs for most bytes of markup.
+[[gnu::always_inline]] inline bool XmlGuard::step(char16_t c)
 {
     const qint64 position = m_position++;
     switch (m_state) {
