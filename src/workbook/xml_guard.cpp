@@ -50,7 +50,8 @@ const char* findByte(const char* p, const char* end, char c)
 XmlGuard::XmlGuard(ZipEntryDevice& source, const QString& part) : m_source(source), m_part(part)
 {
     m_namespaces.reserve(kMaxDepth);
-    QIODevice::open(QIODevice::ReadOnly);
+    // Unbuffered: bytes are checked as the parser asks for them, no further.
+    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 XmlGuard::~XmlGuard()

@@ -203,7 +203,8 @@ ZipEntryDevice::ZipEntryDevice(ZipArchive& archive, zip_file* file, QString name
         }
     }
     m_crc = static_cast<quint32>(crc32(0, nullptr, 0));
-    QIODevice::open(QIODevice::ReadOnly);
+    // Unbuffered: a reader that stops early has then inflated no more than it read.
+    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 ZipEntryDevice::~ZipEntryDevice()
