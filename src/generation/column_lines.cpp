@@ -2,6 +2,10 @@
 
 #include "generation/text_rules.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
 namespace tavrune {
 
 namespace {
@@ -11,6 +15,65 @@ const QString kRowType = QStringLiteral("[%RowType]");
 const QString kNotNull = QStringLiteral("[%NotNull]");
 const QString kDefault = QStringLiteral("[%Default]");
 const QString kComment = QStringLiteral("[%Comment]");
+
+// The column line cut at its placeholders, so that a row's values go in with one
+// pass. Replacing the placeholders one after the other gives the same text as long
+// as no "%" stands outside them or in a value: every placeholder then found is one
+// that was in the line from the start.
+class RowPattern
+{
+public:
+    static constexpr int kTitle = 0;
+    static constexpr int kType = 1;
+    static constexpr int kCount = 5;
+
+    explicit RowPattern(const QString& line)
+    {
+        static const QString* const placeholders[kCount] = {&kRowTitle, &kRowType, &kNotNull,
+                                                            &kDefault, &kComment};
+        QString literal;
+        for (qsizetype i = 0; i < line.size();) {
+            int found = -1;
+            if (line[i] == u'[') {
+                for (int k = 0; k < kCount && found < 0; ++k) {
+                    if (matchesIgnoringAsciiCase(line, i, *placeholders[k])) {
+                        found = k;
+                    }
+                }
+            }
+            if (found < 0) {
+                m_usable = m_usable && line[i] != u'%';
+                literal += line[i++];
+                continue;
+            }
+            m_literals.push_back(literal);
+            literal.clear();
+            m_slots.push_back(found);
+            m_holdsType = m_holdsType || found == kType;
+            i += placeholders[found]->size();
+        }
+        m_literals.push_back(literal);
+    }
+
+    bool usable() const { return m_usable; }
+    bool holdsType() const { return m_holdsType; }
+
+    QString fill(const std::array<QString, kCount>& values) const
+    {
+        QString line = m_literals[0];
+        for (size_t n = 0; n < m_slots.size(); ++n) {
+            line += values[static_cast<size_t>(m_slots[n])];
+            line += m_literals[n + 1];
+        }
+        return line;
+    }
+
+private:
+    std::vector<QString> m_literals; // one more than the slots: around them
+    std::vector<int> m_slots;        // the placeholder of each, by its number
+    bool m_usable = true;
+    bool m_holdsType = false;
+};
 
 class ColumnLineBuilder
 {
@@ -58,23 +121,41 @@ public:
         return m_format.SetDefault + u' ' + value;
     }
 
-    QString rowLine(const QString& pattern, qint64 row)
+    QString rowLine(const QString& line, const RowPattern& pattern, qint64 row)
     {
-        QString line = pattern;
-        ReplaceAll(line, kRowTitle,
-                   m_cells.columnCell(m_format.RowTitle, row, FormatField::RowTitle));
-        QString type;
-        if (containsIgnoringAsciiCase(line, kRowType)) {
-            type = typeText(row);
+        // The cells are read in this order, the type only when the line holds its
+        // placeholder once the title is in.
+        const QString title = m_cells.columnCell(m_format.RowTitle, row, FormatField::RowTitle);
+        const bool onePass = pattern.usable() && !title.contains(u'%');
+        QString text;
+        if (!onePass) {
+            text = line;
+            ReplaceAll(text, kRowTitle, title);
         }
-        ReplaceAll(line, kRowType, type);
+        const bool holdsType =
+            onePass ? pattern.holdsType() : containsIgnoringAsciiCase(text, kRowType);
+        const QString type = holdsType ? typeText(row) : QString();
         const QString mark = m_cells.columnCell(m_format.NotNull, row, FormatField::NotNull);
-        ReplaceAll(line, kNotNull,
-                   markMatches(mark, m_format.StrNotNull) ? m_format.SetNotNull : QString());
-        ReplaceAll(line, kDefault,
-                   defaultText(m_cells.columnCell(m_format.Default, row, FormatField::Default)));
-        ReplaceAll(line, kComment, m_cells.columnCell(m_format.Comment, row, FormatField::Comment));
-        return cleanUpLine(line);
+        const QString notNull =
+            markMatches(mark, m_format.StrNotNull) ? m_format.SetNotNull : QString();
+        const QString defaultValue =
+            defaultText(m_cells.columnCell(m_format.Default, row, FormatField::Default));
+        const QString comment = m_cells.columnCell(m_format.Comment, row, FormatField::Comment);
+        const std::array<QString, RowPattern::kCount> values = {title, type, notNull, defaultValue,
+                                                                comment};
+        if (onePass && std::none_of(values.begin(), values.end(),
+                                    [](const QString& value) { return value.contains(u'%'); })) {
+            return cleanUpLine(pattern.fill(values));
+        }
+        if (onePass) {
+            text = line;
+            ReplaceAll(text, kRowTitle, title);
+        }
+        ReplaceAll(text, kRowType, type);
+        ReplaceAll(text, kNotNull, notNull);
+        ReplaceAll(text, kDefault, defaultValue);
+        ReplaceAll(text, kComment, comment);
+        return cleanUpLine(text);
     }
 
 private:
@@ -94,12 +175,13 @@ void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSettin
     }
     const qint64 lastRow = cells.lastUsedRow();
     ColumnLineBuilder builder(cells, format);
+    const RowPattern pattern(text);
     QStringList lines;
     for (qint64 row = format.RowStart; row <= lastRow; ++row) {
         if (cells.columnCell(format.RowTitle, row, FormatField::RowTitle).isEmpty()) {
             break;
         }
-        lines.append(builder.rowLine(text, row));
+        lines.append(builder.rowLine(text, pattern, row));
     }
     text = joinLines(lines);
 }

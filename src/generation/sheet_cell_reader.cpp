@@ -57,10 +57,15 @@ QString SheetCellReader::columnCell(const QString& columnLetters, qint64 row, Fo
 
 std::optional<quint16> SheetCellReader::columnOf(const QString& letters)
 {
+    // The format's fields are passed for every row: the same shared text, found by
+    // its address before any text is compared.
     for (const auto& [known, column] : m_columns) {
-        // The format's fields are passed for every row: the same shared text.
-        if ((known.constData() == letters.constData() && known.size() == letters.size()) ||
-            known == letters) {
+        if (known.constData() == letters.constData() && known.size() == letters.size()) {
+            return column;
+        }
+    }
+    for (const auto& [known, column] : m_columns) {
+        if (known == letters) {
             return column;
         }
     }

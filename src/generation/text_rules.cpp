@@ -29,16 +29,24 @@ qsizetype indexOfIgnoringAsciiCase(const QString& text, const QString& needle, q
                 return -1;
             }
         }
-        qsizetype k = 0;
-        while (k < needle.size() &&
-               asciiLower(text.at(i + k).unicode()) == asciiLower(needle.at(k).unicode())) {
-            ++k;
-        }
-        if (k == needle.size()) {
+        if (matchesIgnoringAsciiCase(view, i, needle)) {
             return i;
         }
     }
     return -1;
+}
+
+bool matchesIgnoringAsciiCase(QStringView text, qsizetype at, QStringView needle)
+{
+    if (at < 0 || at > text.size() - needle.size()) {
+        return false;
+    }
+    for (qsizetype k = 0; k < needle.size(); ++k) {
+        if (asciiLower(text[at + k].unicode()) != asciiLower(needle[k].unicode())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool containsIgnoringAsciiCase(const QString& text, const QString& needle)

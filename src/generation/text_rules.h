@@ -12,6 +12,8 @@ namespace tavrune {
 // it is not there.
 qsizetype indexOfIgnoringAsciiCase(const QString& text, const QString& needle, qsizetype from = 0);
 bool containsIgnoringAsciiCase(const QString& text, const QString& needle);
+// Whether needle stands in text at position at, compared as above.
+bool matchesIgnoringAsciiCase(QStringView text, qsizetype at, QStringView needle);
 
 // Replaces every occurrence of placeholder (found without regard to ASCII case) by
 // value, left to right; the search goes on right behind each inserted value, so a

@@ -135,3 +135,27 @@ TEST_F(ColumnLinesTest, ValuesAreInsertedAsReadAndNotSearchedAgain)
     addColumn(u"[%RowTitle]"_qs, u"NUMBER"_qs, {}, {}, {}, {}, {}, u"[%TableName] [%Etc1]"_qs);
     EXPECT_EQ(expand(u"[%RowTitle] -- [%Comment]"_qs), u"[%RowTitle] -- [%TableName] e1"_qs);
 }
+
+TEST_F(ColumnLinesTest, PlaceholdersMadeByEarlierValuesAreReplacedByLaterOnes)
+{
+    // The placeholders go in one after the other (title, type, not-null, default,
+    // comment), so a value may hold a later one, or complete one with the line.
+    addColumn(u"[%Comment]"_qs, u"NUMBER"_qs, {}, {}, {}, {}, {}, u"c"_qs);
+    addColumn(u"B"_qs, u"DATE"_qs, {}, {}, {}, {}, u"1"_qs, u"[%Default]"_qs);
+    addColumn(u"C"_qs, u"NUMBER"_qs, {}, {}, {}, {}, {}, u"100%"_qs);
+    addColumn(u"[%Row"_qs, u"NUMBER"_qs);
+    const struct
+    {
+        QString line;
+        QString expanded;
+    } cases[] = {
+        {u"[%RowTitle]|[%RowType]|[%Default]|[%Comment]"_qs,
+         u"c|NUMBER||c,\r\nB|DATE|DEFAULT 1|[%Default],\r\nC|NUMBER||100%,\r\n[%Row|NUMBER||"_qs},
+        {u"[%RowTitle]Type] [%rowtitle]"_qs,
+         u"cType] c,\r\nBType] B,\r\nCType] C,\r\nNUMBER [%Row"_qs},
+        {u"5% [%RowTitle]"_qs, u"5% c,\r\n5% B,\r\n5% C,\r\n5% [%Row"_qs},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(expand(c.line), c.expanded) << c.line.toStdString();
+    }
+}
