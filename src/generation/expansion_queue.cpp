@@ -4,6 +4,7 @@
 #include "generation/table_text_expander.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace tavrune {
 
@@ -57,7 +58,11 @@ ExpansionQueue::ExpansionQueue(WorkbookConnection& connection, const FormatSetti
         m_readers.push_back(std::move(reader));
     }
     for (const std::unique_ptr<WorkbookConnection>& reader : m_readers) {
-        m_workers.emplace_back([this, &reader] { work(*reader); });
+        try {
+            m_workers.emplace_back([this, &reader] { work(*reader); });
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: the run's own thread does the rest
+        }
     }
 }
 

@@ -81,6 +81,14 @@ std::optional<quint16> SheetCellReader::columnOf(const QString& letters)
     return column;
 }
 
+std::unique_ptr<WorkbookConnection> SheetCellReader::connectionForThread() const
+{
+    if (m_observer != nullptr) {
+        return nullptr;
+    }
+    return m_connection.SheetReader();
+}
+
 qint32 SheetCellReader::lastUsedRow()
 {
     return m_connection.LastUsedRow(m_sheet);

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     // number joined as they stand.
     QString columnCell(const QString& columnLetters, qint64 row, FormatField field);
     qint32 lastUsedRow();
+    // A connection on which another thread reads this sheet with the same results,
+    // or none when reads must stay here (they are observed).
+    std::unique_ptr<WorkbookConnection> connectionForThread() const;
+    const WorksheetHandle& sheet() const { return m_sheet; }
 
 private:
     // The column the letters name, when they are plain column letters.

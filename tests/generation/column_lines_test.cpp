@@ -159,3 +159,38 @@ TEST_F(ColumnLinesTest, PlaceholdersMadeByEarlierValuesAreReplacedByLaterOnes)
         EXPECT_EQ(expand(c.line), c.expanded) << c.line.toStdString();
     }
 }
+
+TEST_F(ColumnLinesTest, LongSheetsGiveTheSameLinesOnSeveralThreads)
+{
+    // Rows 0-999 make lines, row 1000 has no title, row 1500 has an error in its
+    // default and row 6000 in its title: a run from the top ends at row 1000 whatever
+    // lies below; one from row 1001 fails at row 1500, the first failure in order.
+    QString expected;
+    for (int i = 0; i < 6100; ++i) {
+        const bool character = i % 3 == 0;
+        const QString title = u"C%1"_qs.arg(i);
+        if (i == 1000) {
+            m_book.text(u"C%1"_qs.arg(m_nextRow++), u"NUMBER"_qs);
+            continue;
+        }
+        addColumn(title, character ? u"CHAR"_qs : u"NUMBER"_qs, u"10"_qs, {}, {}, {}, u"x"_qs);
+        if (i < 1000) {
+            expected += (i > 0 ? u",\r\n"_qs : QString()) + title +
+                        (character ? u" CHAR(10) DEFAULT 'x'"_qs : u" NUMBER(10) DEFAULT x"_qs);
+        }
+    }
+    m_book.error(u"H%1"_qs.arg(7 + 1500), u"#N/A"_qs).error(u"B%1"_qs.arg(7 + 6000), u"#REF!"_qs);
+    const QString line = u"[%RowTitle] [%RowType] [%Default]"_qs;
+    for (const bool elsewhere : {false, true}) {
+        m_source.setLogReads(!elsewhere);
+        m_format.RowStart = 7;
+        EXPECT_EQ(expand(line), expected) << elsewhere;
+        m_format.RowStart = 7 + 1001;
+        try {
+            expand(line);
+            ADD_FAILURE() << "no error " << elsewhere;
+        } catch (const Error& error) {
+            EXPECT_TRUE(error.description().contains(u"H1507"_qs)) << error.what();
+        }
+    }
+}
