@@ -184,7 +184,7 @@ struct RowPiece
 
     qint64 first = 0;
     qint64 last = 0;
-    QStringList lines;
+    LineJoiner lines;
     bool ended = false;
     std::exception_ptr error;
 };
@@ -199,7 +199,7 @@ void expandPiece(SheetCellReader& cells, const FormatSetting& format, const QStr
                 piece.ended = true;
                 return;
             }
-            piece.lines.append(builder.rowLine(text, pattern, row));
+            piece.lines.add(builder.rowLine(text, pattern, row));
         }
     } catch (...) {
         piece.error = std::current_exception();
@@ -240,7 +240,7 @@ void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSettin
         if (all.error) {
             std::rethrow_exception(all.error);
         }
-        text = joinLines(all.lines);
+        text = all.lines.take();
         return;
     }
     std::atomic<size_t> next = 0;
@@ -266,17 +266,19 @@ void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSettin
     }
     // As one pass would: up to the first empty title, the first failure in that
     // range thrown; pieces past the end are not looked at.
-    QStringList lines;
+    LineJoiner lines;
     for (RowPiece& piece : pieces) {
         if (piece.error) {
             std::rethrow_exception(piece.error);
         }
-        lines.append(std::move(piece.lines));
+        if (!piece.lines.isEmpty()) {
+            lines.add(piece.lines.take());
+        }
         if (piece.ended) {
             break;
         }
     }
-    text = joinLines(lines);
+    text = lines.take();
 }
 
 } // namespace tavrune

@@ -125,20 +125,27 @@ QString cleanUpLine(const QString& line)
     return TrimTrailingBlanks(line);
 }
 
+void LineJoiner::add(const QString& line)
+{
+    if (!m_any) {
+        m_text = line;
+        m_any = true;
+        return;
+    }
+    if (!m_text.endsWith(u';') && !m_text.endsWith(u',')) {
+        m_text += u',';
+    }
+    m_text += QStringLiteral("\r\n");
+    m_text += line;
+}
+
 QString joinLines(const QStringList& lines)
 {
-    QString joined;
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        const QString& line = lines.at(k);
-        joined += line;
-        if (k + 1 < lines.size()) {
-            if (!line.endsWith(u';') && !line.endsWith(u',')) {
-                joined += u',';
-            }
-            joined += QStringLiteral("\r\n");
-        }
+    LineJoiner joiner;
+    for (const QString& line : lines) {
+        joiner.add(line);
     }
-    return joined;
+    return joiner.take();
 }
 
 } // namespace tavrune

@@ -41,4 +41,18 @@ QString cleanUpLine(const QString& line);
 // already ends with "," or ";") and CR LF.
 QString joinLines(const QStringList& lines);
 
+// Joins lines as joinLines does, one at a time, so that they need not be held.
+class LineJoiner
+{
+public:
+    // A line, or the joined text of lines, which counts as its last line.
+    void add(const QString& line);
+    bool isEmpty() const { return !m_any; }
+    QString take() { return std::move(m_text); }
+
+private:
+    QString m_text;
+    bool m_any = false;
+};
+
 } // namespace tavrune
