@@ -100,6 +100,11 @@ void SaxPartParser::parse(XmlPartHandler& handler)
     }
 }
 
+quint64 SaxPartParser::statedSize() const
+{
+    return m_device->statedSize();
+}
+
 void SaxPartParser::finishEarly()
 {
     m_finishedEarly = true;

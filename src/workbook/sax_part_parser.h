@@ -67,6 +67,8 @@ public:
     void finishEarly();
 
     const QString& part() const { return m_part; } // quoted for messages
+    // The part's inflated size as the archive states it.
+    quint64 statedSize() const;
     const QString& file() const { return m_file; }
     [[noreturn]] void fail(const QString& why) const;
 

@@ -25,6 +25,11 @@ void SheetData::addCell(const Cell& cell)
     m_lastUsedRow = std::max(m_lastUsedRow, cell.row);
 }
 
+void SheetData::reserveCells(qsizetype count)
+{
+    m_cells.reserve(static_cast<size_t>(std::max<qsizetype>(count, 0)));
+}
+
 void SheetData::finish()
 {
     if (m_sorted) {

@@ -62,6 +62,8 @@ public:
     // Cells may come in any order; a later cell at the same address replaces an
     // earlier one. Empty cells are not stored.
     void addCell(const Cell& cell);
+    // Room for count cells, so that a large sheet is not copied as it grows.
+    void reserveCells(qsizetype count);
     // Sorts the cells for lookup; call once all cells are added.
     void finish();
 

@@ -164,6 +164,9 @@ std::optional<CellAddress> quickCellAddress(std::string_view text)
     return CellAddress{row, static_cast<quint16>(column)};
 }
 
+// Worksheet parts from this size on have room for their cells made at once.
+constexpr quint64 kReserveFromPartSize = 4 << 20;
+
 // More threads than this gain little: reading also waits on the file.
 constexpr int kMaxThreads = 4;
 
@@ -591,6 +594,13 @@ void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& p
             }
             try {
                 SaxPartParser parser(archive, parts[i].part);
+                // A large sheet gets room for its cells at once instead of being
+                // copied as it grows: a cell takes 20 bytes of XML at least, and the
+                // room that stays unused in so large a block is never touched.
+                if (parser.statedSize() >= kReserveFromPartSize) {
+                    parts[i].sheet->reserveCells(static_cast<qsizetype>(
+                        std::min<quint64>(parser.statedSize() / 20, WorkbookData::kMaxCells)));
+                }
                 WorksheetHandler handler(parser, archive, context, sink, *parts[i].sheet);
                 parser.parse(handler);
                 handler.finish();

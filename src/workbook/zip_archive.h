@@ -32,6 +32,8 @@ public:
     // Empty unless reading stopped at a bound or a damaged entry.
     const QString& failure() const { return m_failure; }
     ZipArchive& archive() const { return m_archive; }
+    // The inflated size the archive's directory gives; reading checks it.
+    quint64 statedSize() const { return m_stored.size; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
