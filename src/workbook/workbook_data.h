@@ -33,9 +33,13 @@ struct Cell
     quint16 column = 0;
     CellKind kind = CellKind::Empty;
     NumberStyle style = NumberStyle::General;
-    quint32 text = 0;  // pool index, for Text and Error
-    double number = 0; // for Number, and 0 or 1 for Boolean
+    // A cell holds a text or a number, never both: sixteen bytes a cell.
+    union {
+        double number = 0; // for Number, and 0 or 1 for Boolean
+        quint32 text;      // pool index, for Text and Error
+    };
 };
+static_assert(sizeof(Cell) == 16);
 
 class SheetData;
 
