@@ -60,8 +60,11 @@ SaxPartParser::SaxPartParser(ZipArchive& archive, const QString& part)
         throw std::bad_alloc();
     }
     // No network, no external entities or DTD loading, and the parser's own size
-    // limits kept (no XML_PARSE_HUGE).
-    xmlCtxtUseOptions(m_context, XML_PARSE_NONET);
+    // limits kept (no XML_PARSE_HUGE). XML_PARSE_NOENT makes attribute values come
+    // with "&amp;" and "&#38;" decoded (otherwise they read "&#38;"); no entity can
+    // be declared, as the document type declaration is refused and no declaration
+    // handler is set.
+    xmlCtxtUseOptions(m_context, XML_PARSE_NONET | XML_PARSE_NOENT);
 }
 
 SaxPartParser::~SaxPartParser()
@@ -121,11 +124,15 @@ void SaxPartParser::stopWith(std::exception_ptr error)
 
 XmlNamespace SaxPartParser::namespaceOf(const unsigned char* uri)
 {
-    if (uri != m_lastUri) {
-        m_lastUri = uri;
-        m_lastNamespace = classifyXmlNamespace(viewOf(uri));
+    for (const ClassifiedUri& known : m_classifiedUris) {
+        if (known.uri == uri) {
+            return known.ns;
+        }
     }
-    return m_lastNamespace;
+    ClassifiedUri& added = m_classifiedUris[m_nextClassified];
+    m_nextClassified = (m_nextClassified + 1) % kClassifiedUris;
+    added = {uri, classifyXmlNamespace(viewOf(uri))};
+    return added.ns;
 }
 
 int SaxPartParser::readInput(void* self, char* buffer, int length)
@@ -157,6 +164,7 @@ void SaxPartParser::onStart(void* self, const unsigned char* name, const unsigne
             XmlAttribute& attribute = list[i];
             attribute.name = viewOf(a[0]);
             attribute.plain = a[2] == nullptr;
+            attribute.ns = attribute.plain ? XmlNamespace::Other : parser->namespaceOf(a[2]);
             attribute.value = std::string_view(reinterpret_cast<const char*>(a[3]),
                                                static_cast<size_t>(a[4] - a[3]));
         }

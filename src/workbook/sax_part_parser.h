@@ -17,12 +17,13 @@ class XmlGuard;
 class ZipArchive;
 class ZipEntryDevice;
 
-// One attribute as the parser reports it: the local name, whether it is in no
-// namespace, and the value, all UTF-8 and valid only during the callback.
+// One attribute as the parser reports it: the local name, its namespace, and the
+// value with references decoded, all UTF-8 and valid only during the callback.
 struct XmlAttribute
 {
     std::string_view name;
     bool plain = true; // in no namespace
+    XmlNamespace ns = XmlNamespace::Other;
     std::string_view value;
 };
 
@@ -42,10 +43,10 @@ public:
 
 // Streams one XML part of a package through libxml2's SAX parser, behind the same
 // XmlGuard every XML reader uses, and hands what it finds to a handler. Much faster
-// than a pull reader on the large parts (worksheets, shared strings), since no token
-// is copied into a QString unless the handler keeps it. The parser pulls the bytes
-// as it needs them, so a part is never held whole. Every failure throws an error
-// naming the file and the part.
+// than a pull reader on the large parts (worksheets, shared strings, OpenDocument
+// content), since no token is copied into a QString unless the handler keeps it. The parser pulls
+// the bytes as it needs them, so a part is never held whole. Every failure throws an error naming
+// the file and the part.
 class SaxPartParser
 {
 public:
@@ -90,10 +91,17 @@ private:
     _xmlParserCtxt* m_context = nullptr;
     XmlPartHandler* m_handler = nullptr;
     std::array<XmlAttribute, kMaxAttributes> m_attributes; // reused from tag to tag
-    // The parser keeps one copy of each namespace URI, so the last one classified
-    // is recognised by its address.
-    const unsigned char* m_lastUri = nullptr;
-    XmlNamespace m_lastNamespace = XmlNamespace::Other;
+    // The parser keeps one copy of each namespace URI, so the URIs classified last
+    // are recognised by their address. Elements and attributes of a few namespaces
+    // alternate, so several are kept.
+    struct ClassifiedUri
+    {
+        const unsigned char* uri = nullptr;
+        XmlNamespace ns = XmlNamespace::Other;
+    };
+    static constexpr size_t kClassifiedUris = 8;
+    std::array<ClassifiedUri, kClassifiedUris> m_classifiedUris;
+    size_t m_nextClassified = 0; // replaced next, round robin
     std::exception_ptr m_error;
     bool m_finishedEarly = false;
     bool m_inputFailed = false;
