@@ -700,7 +700,8 @@ WorkbookData readOdsPackage(const QString& path)
                            .arg(quotedText(QString::fromUtf8(mimeType))));
         }
     }
-    SaxPartParser parser(archive, QStringLiteral("content.xml"));
+    // All sheets are in this one part, so reading ahead gains a thread's work.
+    SaxPartParser parser(archive, QStringLiteral("content.xml"), SaxPartParser::Input::ReadAhead);
     WorkbookData workbook(path);
     ContentHandler handler(parser, archive, workbook);
     parser.parse(handler);

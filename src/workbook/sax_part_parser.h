@@ -13,6 +13,7 @@ struct _xmlError;
 
 namespace tavrune {
 
+class ReadAhead;
 class XmlGuard;
 class ZipArchive;
 class ZipEntryDevice;
@@ -54,8 +55,16 @@ public:
     // the guard in front refuses such tags already.
     static constexpr int kMaxAttributes = 128;
 
+    // How the bytes reach the parser: read when it asks for them, or read ahead on
+    // a thread of their own, which pays for a large part parsed while no other is.
+    enum class Input : quint8
+    {
+        OnDemand,
+        ReadAhead,
+    };
+
     // Throws when the part is missing.
-    SaxPartParser(ZipArchive& archive, const QString& part);
+    SaxPartParser(ZipArchive& archive, const QString& part, Input input = Input::OnDemand);
     ~SaxPartParser();
     SaxPartParser(const SaxPartParser&) = delete;
     SaxPartParser& operator=(const SaxPartParser&) = delete;
@@ -88,6 +97,7 @@ private:
 
     std::unique_ptr<ZipEntryDevice> m_device;
     std::unique_ptr<XmlGuard> m_guard;
+    std::unique_ptr<ReadAhead> m_readAhead; // null when reading on demand
     _xmlParserCtxt* m_context = nullptr;
     XmlPartHandler* m_handler = nullptr;
     std::array<XmlAttribute, kMaxAttributes> m_attributes; // reused from tag to tag

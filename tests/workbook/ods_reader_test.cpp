@@ -222,6 +222,8 @@ TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)
         {"dtd.ods", u"文書型宣言"_qs},
         {"malformed.ods", u"XML が不正です"_qs},
         {"wrong_mimetype.ods", u"application/vnd.oasis.opendocument.text"_qs},
+        // Found at the end of a part read well ahead of the parser.
+        {"wrong_crc.ods", u"content.xml の CRC が一致しません"_qs},
         // Bad values name their cell, D3 after repeated rows and cells, and quote the
         // value with its references decoded.
         {"bad_number.ods", u"シート \"Bad\" の 3 行目 4 列目の数値 \"1&5\" が不正です"_qs},

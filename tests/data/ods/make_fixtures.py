@@ -17,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import zipfile
+import zlib
 
 import openpyxl
 
@@ -395,6 +396,20 @@ def make_parser_edges():
             '<table:table-cell table:number-columns-repeated="2" office:value-type="float"'
             ' office:value="7"/></table:table-row></table:table>')),
     ])
+    # A content.xml longer than the parser reads ahead, whose CRC-32 is found wrong
+    # only once all of it is inflated.
+    rows = "".join('<table:table-row><table:table-cell office:value-type="float"'
+                   ' office:value="{0}"><text:p>{0}</text:p></table:table-cell>'
+                   '</table:table-row>'.format(n) for n in range(4000))
+    data = content('<table:table table:name="S">' + rows + '</table:table>').encode()
+    write_zip("wrong_crc.ods", [("mimetype", MIMETYPE), ("content.xml", data)])
+    path = os.path.join(HERE, "wrong_crc.ods")
+    with open(path, "rb") as source:
+        package = source.read()
+    crc = zlib.crc32(data).to_bytes(4, "little")
+    assert package.count(crc) == 2  # the local header and the central directory
+    with open(path, "wb") as out:
+        out.write(package.replace(crc, (zlib.crc32(data) ^ 0x5A5A5A5A).to_bytes(4, "little")))
     # Each file fails at one cell, D3, after repeated rows and cells.
     bad_cells = {
         "bad_number.ods": '<table:table-cell office:value-type="float" office:value="1&amp;5"/>',
