@@ -245,8 +245,9 @@ const XmlAttribute* findAttribute(const XmlAttribute* attributes, int count, Xml
 class ContentHandler : public XmlPartHandler
 {
 public:
-    ContentHandler(SaxPartParser& parser, ZipArchive& archive, WorkbookData& workbook)
-        : m_parser(parser), m_archive(archive), m_workbook(workbook)
+    ContentHandler(SaxPartParser& parser, ZipArchive& archive, WorkbookData& workbook,
+                   quint32 lastRow)
+        : m_parser(parser), m_archive(archive), m_workbook(workbook), m_lastRow(lastRow)
     {
     }
 
@@ -288,6 +289,7 @@ private:
     SaxPartParser& m_parser;
     ZipArchive& m_archive;
     WorkbookData& m_workbook;
+    const qint64 m_lastRow; // rows below are skipped
     bool m_foundSpreadsheet = false;
     Level m_level = Level::Document;
     int m_depth = 0;     // elements open
@@ -349,6 +351,9 @@ void ContentHandler::startElement(XmlNamespace ns, std::string_view name,
     case Level::Table:
         if (ns == XmlNamespace::Table) {
             if (name == "table-row") {
+                if (m_row > m_lastRow) {
+                    break;
+                }
                 startRow(attributes, count);
                 return;
             }
@@ -664,7 +669,8 @@ void ContentHandler::emitRow(qint64 repeat)
                           .arg(WorkbookData::kMaxCells));
     }
     m_cellCount += adding;
-    for (qint64 row = m_row; row < m_row + repeat; ++row) {
+    const qint64 end = std::min(m_row + repeat, m_lastRow + 1);
+    for (qint64 row = m_row; row < end; ++row) {
         for (Cell cell : m_rowCells) {
             cell.row = static_cast<quint32>(row);
             m_workbook.addCell(*m_sheet, cell);
@@ -688,7 +694,7 @@ void ContentHandler::failAtCell(const QString& what, std::string_view value) con
                       .arg(what, quotedText(utf8Text(value))));
 }
 
-WorkbookData readOdsPackage(const QString& path)
+WorkbookData readOdsPackage(const QString& path, quint32 lastRow)
 {
     ZipArchive archive(path);
     // The mimetype entry is optional; when present it must name a spreadsheet.
@@ -703,7 +709,7 @@ WorkbookData readOdsPackage(const QString& path)
     // All sheets are in this one part, so reading ahead gains a thread's work.
     SaxPartParser parser(archive, QStringLiteral("content.xml"), SaxPartParser::Input::ReadAhead);
     WorkbookData workbook(path);
-    ContentHandler handler(parser, archive, workbook);
+    ContentHandler handler(parser, archive, workbook, lastRow);
     parser.parse(handler);
     if (!handler.foundSpreadsheet()) {
         parser.fail(
@@ -716,7 +722,12 @@ WorkbookData readOdsPackage(const QString& path)
 
 WorkbookData readOdsWorkbook(const QString& path)
 {
-    return readReportingAllocationFailure(path, [&path] { return readOdsPackage(path); });
+    return readOdsWorkbookUpToRow(path, kMaxRow);
+}
+
+WorkbookData readOdsWorkbookUpToRow(const QString& path, quint32 lastRow)
+{
+    return readReportingAllocationFailure(path, [&] { return readOdsPackage(path, lastRow); });
 }
 
 } // namespace tavrune

@@ -286,3 +286,32 @@ TEST(OdsReader, ReferencesTextInPiecesAndRepeatsUpToTheBounds)
     }
     EXPECT_EQ(sheetNamed(workbook, edge).cellCount(), 4);
 }
+
+TEST(OdsReader, ReadingDownToARowKeepsThoseRowsAndChecksNoFurther)
+{
+    // Each cell down to lastRow as address, kind and value, texts from the pool.
+    const auto cellsDownTo = [](const WorkbookData& workbook, quint32 lastRow) {
+        QStringList cells;
+        for (const SheetData& sheet : workbook.sheets()) {
+            for (const Cell& cell : sheet.cells()) {
+                if (cell.row <= lastRow) {
+                    const bool text = cell.kind == CellKind::Text || cell.kind == CellKind::Error;
+                    cells.append(
+                        sheet.name() + u' ' + formatCellAddress({cell.row, cell.column}) + u' ' +
+                        QString::number(static_cast<int>(cell.kind)) + u' ' +
+                        (text ? workbook.string(cell.text) : QString::number(cell.number)));
+                }
+            }
+        }
+        return cells;
+    };
+    // Rows repeated across the last row wanted (hand_made.ods) are cut there.
+    for (const char* name : {"table_definitions.ods", "edge_cases.ods", "hand_made.ods"}) {
+        const WorkbookData whole = readOdsWorkbook(fixture(name));
+        const WorkbookData top = readOdsWorkbookUpToRow(fixture(name), 3);
+        EXPECT_EQ(sheetNames(top), sheetNames(whole)) << name;
+        EXPECT_EQ(cellsDownTo(top, kMaxRow), cellsDownTo(whole, 3)) << name;
+    }
+    // The bad value in row 3 is never read.
+    EXPECT_NO_THROW(readOdsWorkbookUpToRow(fixture("bad_number.ods"), 2));
+}
