@@ -506,8 +506,8 @@ void ContentHandler::startCell(const XmlAttribute* attributes, int count)
     m_cellRepeat = repeatCount(repeat);
     m_type = type != nullptr ? parseValueType(type->value) : ValueType::None;
     m_error = calcType != nullptr && calcType->value == "error";
-    // Kept until the cell ends: a value is checked after the cell's text, as a
-    // text too long is reported first.
+    // The value is checked when the cell ends, after its paragraphs, so that a
+    // text past its bound is reported first.
     const XmlAttribute* value = values[int(m_type)];
     m_hasValue = value != nullptr;
     m_value.assign(value != nullptr ? value->value : std::string_view());
