@@ -12,7 +12,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 build_fuzzers() {
     CC=clang CXX=clang++ cmake -S "$fuzz_root" -B "$fuzz_build" -G Ninja \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRUNE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-    local targets=()
+    local targets=() harness
     for harness in "${harnesses[@]}"; do
         targets+=("fuzz_$harness")
     done

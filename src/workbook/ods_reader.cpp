@@ -3,28 +3,24 @@
 #include "common/error.h"
 #include "workbook/allocation_failure.h"
 #include "workbook/quoted_text.h"
+#include "workbook/sax_part_parser.h"
 #include "workbook/strict_number.h"
-#include "workbook/xml_guard.h"
+#include "workbook/xlsx_strings.h"
 #include "workbook/zip_archive.h"
 
 #include <QDate>
-#include <QXmlStreamReader>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tavrune {
 
 namespace {
 
-constexpr QStringView kOfficeNs = u"urn:oasis:names:tc:opendocument:xmlns:office:1.0";
-constexpr QStringView kTableNs = u"urn:oasis:names:tc:opendocument:xmlns:table:1.0";
-constexpr QStringView kTextNs = u"urn:oasis:names:tc:opendocument:xmlns:text:1.0";
-constexpr QStringView kDrawNs = u"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
-constexpr QStringView kCalcExtNs =
-    u"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
 constexpr QByteArrayView kSpreadsheetMimeType = "application/vnd.oasis.opendocument.spreadsheet";
 
 // Larger repeat counts are refused as damaged, so that counters never overflow;
@@ -38,17 +34,47 @@ constexpr qint64 kSecondsPerDay = 86400;
                 QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(path, why));
 }
 
-// The value of an attribute matched by namespace URI and local name, whatever its
-// prefix; null when the element has no such attribute.
-QStringView attributeValue(const QXmlStreamAttributes& attributes, QStringView ns, QStringView name)
+QString utf8Text(std::string_view text)
 {
-    for (const QXmlStreamAttribute& attribute : attributes) {
-        if (attribute.name() == name && attribute.namespaceUri() == ns) {
-            // Never null, so that a present but empty value differs from none.
-            return attribute.value().isNull() ? QStringView(u"") : attribute.value();
-        }
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A count of plain ASCII digits read straight from the bytes; anything else goes
+// through the general parser, with the same result.
+std::optional<quint64> parseCount(std::string_view text, quint64 max)
+{
+    if (text.empty() ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return parseDecimal(utf8Text(text), max);
     }
-    return {};
+    quint64 value = 0;
+    for (const char c : text) {
+        const auto digit = static_cast<quint64>(c - '0');
+        if (value > (max - digit) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// A number as the applications write it ("-12.5", "1E-05") read straight from the
+// bytes; nullopt when the text needs the general parser (blanks, a plus sign, a
+// value out of range). Both round correctly, so they agree.
+std::optional<double> quickNumber(std::string_view text)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const size_t digits = !text.empty() && text.front() == '-' ? 1 : 0;
+    if (text.size() <= digits || text.size() > 32 || !isDigit(text[digits]) ||
+        !isDigit(text.back())) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 // "2024-01-05" or "2024-01-05T09:05:03[.fff]" (a trailing zone is ignored) as a
@@ -170,374 +196,481 @@ std::optional<double> parseDuration(QStringView text)
     return (negative ? -seconds : seconds) / kSecondsPerDay;
 }
 
-// Reads content.xml in one streaming pass into the workbook.
-class ContentReader
+// The office:value-type of a cell, as far as it tells how the cell reads.
+enum class ValueType : quint8
+{
+    None, // absent or unknown: the cell's paragraphs, if any
+    Number,
+    Date,
+    Time,
+    Boolean,
+    String,
+};
+
+ValueType parseValueType(std::string_view type)
+{
+    if (type == "float" || type == "percentage" || type == "currency") {
+        return ValueType::Number;
+    }
+    if (type == "date") {
+        return ValueType::Date;
+    }
+    if (type == "time") {
+        return ValueType::Time;
+    }
+    if (type == "boolean") {
+        return ValueType::Boolean;
+    }
+    if (type == "string") {
+        return ValueType::String;
+    }
+    return ValueType::None;
+}
+
+// The first attribute ns:name of a start tag; null when the tag has none.
+const XmlAttribute* findAttribute(const XmlAttribute* attributes, int count, XmlNamespace ns,
+                                  std::string_view name)
+{
+    for (int i = 0; i < count; ++i) {
+        if (attributes[i].ns == ns && attributes[i].name == name) {
+            return &attributes[i];
+        }
+    }
+    return nullptr;
+}
+
+// Reads content.xml from the parser's events into the workbook, in one pass: the
+// tables of office:spreadsheet, their rows (also inside header rows and row
+// groups), and each cell's value or paragraphs.
+class ContentHandler : public XmlPartHandler
 {
 public:
-    ContentReader(const QString& path, ZipEntryDevice& device, WorkbookData& workbook)
-        : m_path(path), m_archive(device.archive()), m_guard(device, m_part), m_xml(&m_guard),
-          m_workbook(workbook)
+    ContentHandler(SaxPartParser& parser, ZipArchive& archive, WorkbookData& workbook,
+                   quint32 lastRow)
+        : m_parser(parser), m_archive(archive), m_workbook(workbook), m_lastRow(lastRow)
     {
     }
 
-    void read();
+    bool foundSpreadsheet() const { return m_foundSpreadsheet; }
+
+    void startElement(XmlNamespace ns, std::string_view name, const XmlAttribute* attributes,
+                      int count) override;
+    void endElement(XmlNamespace ns, std::string_view name) override;
+    void characters(std::string_view text) override;
 
 private:
-    QXmlStreamReader::TokenType next() { return readNextToken(m_xml, m_guard, m_path, m_part); }
-    bool isElement(QStringView ns, QStringView name) const
+    // The innermost element read, as far as it matters.
+    enum class Level : quint8
     {
-        return m_xml.name() == name && m_xml.namespaceUri() == ns;
-    }
-    void skipElement();
-    void readSpreadsheet();
-    void readTable();
-    void readRow();
-    void readCell();
-    qint64 repeatCount(const QXmlStreamAttributes& attributes, QStringView name) const;
-    void readParagraph(QString& text);
-    void appendText(QString& text, QStringView more, qsizetype count = 1);
-    Cell makeCell(const QXmlStreamAttributes& attributes, const QString& text, bool hasText);
+        Document, // outside office:spreadsheet
+        Spreadsheet,
+        Table,
+        Row,
+        Cell,
+        Paragraph,
+    };
+
+    void startTable(const XmlAttribute* attributes, int count);
+    void startRow(const XmlAttribute* attributes, int count);
+    void finishRow();
+    void startCell(const XmlAttribute* attributes, int count);
+    void finishCell();
+    bool startInParagraph(XmlNamespace ns, std::string_view name, const XmlAttribute* attributes,
+                          int count);
+    qint64 repeatCount(const XmlAttribute* attribute) const;
+    void growText(qint64 adding) const;
+    void appendText(char c, qint64 count);
+    QString text() const { return utf8Text(m_text); }
+    Cell makeCell();
     void emitRow(qint64 repeat);
     quint32 addString(const QString& text);
-    [[noreturn]] void failAtCell(const QString& what, QStringView value) const;
+    [[noreturn]] void failAtCell(const QString& what, std::string_view value) const;
 
-    const QString& m_path;
+    SaxPartParser& m_parser;
     ZipArchive& m_archive;
-    const QString m_part = QStringLiteral("content.xml");
-    XmlGuard m_guard;
-    QXmlStreamReader m_xml;
     WorkbookData& m_workbook;
+    const qint64 m_lastRow; // rows below are skipped
+    bool m_foundSpreadsheet = false;
+    Level m_level = Level::Document;
+    int m_depth = 0;     // elements open
+    int m_skipDepth = 0; // of an element whose content does not count
+    // The depth at which each level's element opened.
+    int m_spreadsheetDepth = 0;
+    int m_tableDepth = 0;
+    int m_rowDepth = 0;
+    int m_cellDepth = 0;
+    int m_paragraphDepth = 0;
+
     SheetData* m_sheet = nullptr;
     qint64 m_row = 1;             // the row the next table:table-row starts at
     qint64 m_column = 1;          // the column the next cell starts at
+    qint64 m_rowRepeat = 1;       // of the current row
     std::vector<Cell> m_rowCells; // value cells of the current row, row not yet set
     qint64 m_cellCount = 0;
+
+    // The cell being read: its attributes, and its paragraphs as UTF-8.
+    qint64 m_cellRepeat = 1;
+    ValueType m_type = ValueType::None;
+    bool m_error = false;    // calcext:value-type="error"
+    bool m_hasValue = false; // the value attribute of the type is present
+    std::string m_value;
+    std::string m_text;
+    qint64 m_textLength = 0; // in UTF-16 code units, as the bound counts
+    bool m_hasText = false;  // the cell has a paragraph, possibly empty
 };
 
-void ContentReader::read()
+void ContentHandler::startElement(XmlNamespace ns, std::string_view name,
+                                  const XmlAttribute* attributes, int count)
 {
-    bool found = false;
-    for (;;) {
-        const QXmlStreamReader::TokenType token = next();
-        if (token == QXmlStreamReader::EndDocument) {
-            break;
-        }
-        if (token != QXmlStreamReader::StartElement) {
-            continue;
-        }
+    ++m_depth;
+    if (m_skipDepth != 0) {
+        return;
+    }
+    switch (m_level) {
+    case Level::Document:
         // Descend through the document and its body only; styles, scripts and
         // font declarations are skipped whole.
-        if (isElement(kOfficeNs, u"document-content") || isElement(kOfficeNs, u"body")) {
-            continue;
+        if (ns == XmlNamespace::Office) {
+            if (name == "document-content" || name == "body") {
+                return;
+            }
+            if (name == "spreadsheet") {
+                m_foundSpreadsheet = true;
+                m_level = Level::Spreadsheet;
+                m_spreadsheetDepth = m_depth;
+                return;
+            }
         }
-        if (isElement(kOfficeNs, u"spreadsheet")) {
-            found = true;
-            readSpreadsheet();
-        } else {
-            skipElement();
-        }
-    }
-    if (!found) {
-        fail(m_path,
-             QStringLiteral("content.xml に表計算のデータ (office:spreadsheet) がありません"));
-    }
-}
-
-void ContentReader::skipElement()
-{
-    for (int depth = 1; depth > 0;) {
-        const QXmlStreamReader::TokenType token = next();
-        if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-        } else if (token == QXmlStreamReader::EndElement) {
-            --depth;
-        }
-    }
-}
-
-void ContentReader::readSpreadsheet()
-{
-    for (;;) {
-        const QXmlStreamReader::TokenType token = next();
-        if (token == QXmlStreamReader::EndElement) {
+        break;
+    case Level::Spreadsheet:
+        if (ns == XmlNamespace::Table && name == "table") {
+            startTable(attributes, count);
             return;
         }
-        if (token == QXmlStreamReader::StartElement) {
-            if (isElement(kTableNs, u"table")) {
-                readTable();
-            } else {
-                skipElement();
+        break;
+    case Level::Table:
+        if (ns == XmlNamespace::Table) {
+            if (name == "table-row") {
+                if (m_row > m_lastRow) {
+                    break;
+                }
+                startRow(attributes, count);
+                return;
+            }
+            // Header rows, row groups (nested) and table:table-rows only wrap rows;
+            // they are entered rather than skipped.
+            if (name == "table-header-rows" || name == "table-row-group" || name == "table-rows") {
+                return;
             }
         }
-    }
-}
-
-void ContentReader::readTable()
-{
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    m_sheet = &m_workbook.addSheet(attributeValue(attributes, kTableNs, u"name").toString());
-    m_row = 1;
-    // Header rows, row groups (nested) and table:table-rows only wrap rows; they
-    // are entered rather than skipped.
-    int containers = 0;
-    for (;;) {
-        const QXmlStreamReader::TokenType token = next();
-        if (token == QXmlStreamReader::EndElement) {
-            if (containers == 0) {
-                break;
-            }
-            --containers;
-        } else if (token == QXmlStreamReader::StartElement) {
-            if (m_xml.namespaceUri() != kTableNs) {
-                skipElement();
-                continue;
-            }
-            const QStringView element = m_xml.name();
-            if (element == u"table-row") {
-                readRow();
-            } else if (element == u"table-header-rows" || element == u"table-row-group" ||
-                       element == u"table-rows") {
-                ++containers;
-            } else {
-                skipElement();
-            }
-        }
-    }
-    m_sheet->finish();
-    m_sheet = nullptr;
-}
-
-void ContentReader::readRow()
-{
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    const qint64 repeat = repeatCount(attributes, u"number-rows-repeated");
-    m_column = 1;
-    m_rowCells.clear();
-    for (;;) {
-        const QXmlStreamReader::TokenType token = next();
-        if (token == QXmlStreamReader::EndElement) {
-            break;
-        }
-        if (token != QXmlStreamReader::StartElement) {
-            continue;
-        }
+        break;
+    case Level::Row:
         // A cell covered by a merge keeps the value stored in it, as in the other
         // formats.
-        if (isElement(kTableNs, u"table-cell") || isElement(kTableNs, u"covered-table-cell")) {
-            readCell();
-        } else {
-            skipElement();
+        if (ns == XmlNamespace::Table && (name == "table-cell" || name == "covered-table-cell")) {
+            startCell(attributes, count);
+            return;
         }
+        break;
+    case Level::Cell:
+        // The cell's own paragraphs; annotations, shapes and anything else inside
+        // the cell are skipped.
+        if (ns == XmlNamespace::Text && name == "p") {
+            if (m_hasText) {
+                appendText('\n', 1);
+            }
+            m_hasText = true;
+            m_level = Level::Paragraph;
+            m_paragraphDepth = m_depth;
+            return;
+        }
+        break;
+    case Level::Paragraph:
+        if (!startInParagraph(ns, name, attributes, count)) {
+            return;
+        }
+        break;
     }
-    if (!m_rowCells.empty()) {
-        emitRow(repeat);
-    }
-    // Empty rows, however many, only move the position on.
-    m_row = std::min<qint64>(m_row + repeat, qint64(kMaxRow) + 1);
+    m_skipDepth = m_depth;
 }
 
-qint64 ContentReader::repeatCount(const QXmlStreamAttributes& attributes, QStringView name) const
+void ContentHandler::endElement(XmlNamespace, std::string_view)
 {
-    const QStringView value = attributeValue(attributes, kTableNs, name);
-    if (value.isNull()) {
+    if (m_skipDepth != 0) {
+        if (m_depth == m_skipDepth) {
+            m_skipDepth = 0;
+        }
+    } else if (m_level == Level::Paragraph && m_depth == m_paragraphDepth) {
+        m_level = Level::Cell;
+    } else if (m_level == Level::Cell && m_depth == m_cellDepth) {
+        finishCell();
+    } else if (m_level == Level::Row && m_depth == m_rowDepth) {
+        finishRow();
+    } else if (m_level == Level::Table && m_depth == m_tableDepth) {
+        m_sheet->finish();
+        m_sheet = nullptr;
+        m_level = Level::Spreadsheet;
+    } else if (m_level == Level::Spreadsheet && m_depth == m_spreadsheetDepth) {
+        m_level = Level::Document;
+    }
+    --m_depth;
+}
+
+void ContentHandler::characters(std::string_view text)
+{
+    if (m_skipDepth != 0 || m_level != Level::Paragraph) {
+        return;
+    }
+    const qsizetype length = utf16Length(text);
+    growText(length);
+    m_text.append(text);
+    m_textLength += length;
+}
+
+void ContentHandler::startTable(const XmlAttribute* attributes, int count)
+{
+    const XmlAttribute* name = findAttribute(attributes, count, XmlNamespace::Table, "name");
+    m_sheet = &m_workbook.addSheet(name != nullptr ? utf8Text(name->value) : QString());
+    m_row = 1;
+    m_level = Level::Table;
+    m_tableDepth = m_depth;
+}
+
+void ContentHandler::startRow(const XmlAttribute* attributes, int count)
+{
+    m_rowRepeat =
+        repeatCount(findAttribute(attributes, count, XmlNamespace::Table, "number-rows-repeated"));
+    m_column = 1;
+    m_rowCells.clear();
+    m_level = Level::Row;
+    m_rowDepth = m_depth;
+}
+
+void ContentHandler::finishRow()
+{
+    if (!m_rowCells.empty()) {
+        emitRow(m_rowRepeat);
+    }
+    // Empty rows, however many, only move the position on.
+    m_row = std::min<qint64>(m_row + m_rowRepeat, qint64(kMaxRow) + 1);
+    m_level = Level::Table;
+}
+
+qint64 ContentHandler::repeatCount(const XmlAttribute* attribute) const
+{
+    if (attribute == nullptr) {
         return 1;
     }
-    const std::optional<quint64> count = parseDecimal(value, kMaxRepeat);
+    const std::optional<quint64> count = parseCount(attribute->value, kMaxRepeat);
     if (!count || *count == 0) {
-        failAtCell(QStringLiteral("繰り返し数"), value);
+        failAtCell(QStringLiteral("繰り返し数"), attribute->value);
     }
     return static_cast<qint64>(*count);
 }
 
-void ContentReader::readCell()
+void ContentHandler::startCell(const XmlAttribute* attributes, int count)
 {
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    const qint64 repeat = repeatCount(attributes, u"number-columns-repeated");
-
-    // The cell's own paragraphs; annotations, shapes and anything else inside the
-    // cell are skipped.
-    QString text;
-    bool hasText = false;
-    for (;;) {
-        const QXmlStreamReader::TokenType token = next();
-        if (token == QXmlStreamReader::EndElement) {
-            break;
+    const XmlAttribute* repeat = nullptr;
+    const XmlAttribute* type = nullptr;
+    const XmlAttribute* calcType = nullptr;
+    // The value attributes of the types, by ValueType.
+    const XmlAttribute* values[int(ValueType::String) + 1] = {};
+    const auto keepFirst = [](const XmlAttribute*& kept, const XmlAttribute& attribute) {
+        if (kept == nullptr) {
+            kept = &attribute;
         }
-        if (token != QXmlStreamReader::StartElement) {
-            continue;
-        }
-        if (isElement(kTextNs, u"p")) {
-            if (hasText) {
-                appendText(text, u"\n");
+    };
+    for (int i = 0; i < count; ++i) {
+        const XmlAttribute& attribute = attributes[i];
+        const std::string_view name = attribute.name;
+        if (attribute.ns == XmlNamespace::Office) {
+            if (name == "value-type") {
+                keepFirst(type, attribute);
+            } else if (name == "value") {
+                keepFirst(values[int(ValueType::Number)], attribute);
+            } else if (name == "string-value") {
+                keepFirst(values[int(ValueType::String)], attribute);
+            } else if (name == "date-value") {
+                keepFirst(values[int(ValueType::Date)], attribute);
+            } else if (name == "time-value") {
+                keepFirst(values[int(ValueType::Time)], attribute);
+            } else if (name == "boolean-value") {
+                keepFirst(values[int(ValueType::Boolean)], attribute);
             }
-            hasText = true;
-            readParagraph(text);
-        } else {
-            skipElement();
+        } else if (attribute.ns == XmlNamespace::Table && name == "number-columns-repeated") {
+            keepFirst(repeat, attribute);
+        } else if (attribute.ns == XmlNamespace::CalcExtension && name == "value-type") {
+            keepFirst(calcType, attribute);
         }
     }
+    m_cellRepeat = repeatCount(repeat);
+    m_type = type != nullptr ? parseValueType(type->value) : ValueType::None;
+    m_error = calcType != nullptr && calcType->value == "error";
+    // The value is checked when the cell ends, after its paragraphs, so that a
+    // text past its bound is reported first.
+    const XmlAttribute* value = values[int(m_type)];
+    m_hasValue = value != nullptr;
+    m_value.assign(value != nullptr ? value->value : std::string_view());
+    m_text.clear();
+    m_textLength = 0;
+    m_hasText = false;
+    m_level = Level::Cell;
+    m_cellDepth = m_depth;
+}
 
+void ContentHandler::finishCell()
+{
+    m_level = Level::Row;
     const qint64 first = m_column;
-    Cell cell = makeCell(attributes, text, hasText);
+    Cell cell = makeCell();
     // Empty cells, however many, only move the position on.
-    m_column = std::min<qint64>(m_column + repeat, qint64(kMaxColumn) + 1);
+    m_column = std::min<qint64>(m_column + m_cellRepeat, qint64(kMaxColumn) + 1);
     if (cell.kind == CellKind::Empty) {
         return;
     }
     // Granted once per cell element: repeats cost no parsing.
     m_archive.grantForCell();
-    if (first + repeat - 1 > kMaxColumn) {
-        fail(m_path, QStringLiteral(
-                         "シート \"%1\" の %2 行目 %3 列目に値があり、列の上限 %4 を超えています")
-                         .arg(m_sheet->name())
-                         .arg(m_row)
-                         .arg(std::max<qint64>(first, qint64(kMaxColumn) + 1))
-                         .arg(kMaxColumn));
+    if (first + m_cellRepeat - 1 > kMaxColumn) {
+        m_parser.fail(
+            QStringLiteral("シート \"%1\" の %2 行目 %3 列目に値があり、列の上限 %4 を超えています")
+                .arg(m_sheet->name())
+                .arg(m_row)
+                .arg(std::max<qint64>(first, qint64(kMaxColumn) + 1))
+                .arg(kMaxColumn));
     }
-    for (qint64 column = first; column < first + repeat; ++column) {
+    for (qint64 column = first; column < first + m_cellRepeat; ++column) {
         cell.column = static_cast<quint16>(column);
         m_rowCells.push_back(cell);
     }
 }
 
-Cell ContentReader::makeCell(const QXmlStreamAttributes& attributes, const QString& text,
-                             bool hasText)
+Cell ContentHandler::makeCell()
 {
     Cell cell;
-    const QStringView type = attributeValue(attributes, kOfficeNs, u"value-type");
-    if (attributeValue(attributes, kCalcExtNs, u"value-type") == u"error") {
+    if (m_error) {
         cell.kind = CellKind::Error;
-        cell.text = addString(text);
-    } else if (type == u"float" || type == u"percentage" || type == u"currency") {
-        const QStringView value = attributeValue(attributes, kOfficeNs, u"value");
-        bool ok = false;
-        cell.number = value.toDouble(&ok);
+        cell.text = addString(text());
+        return cell;
+    }
+    switch (m_type) {
+    case ValueType::Number: {
+        const std::optional<double> quick = quickNumber(m_value);
+        bool ok = quick.has_value();
+        cell.number = ok ? *quick : utf8Text(m_value).toDouble(&ok);
         if (!ok || !std::isfinite(cell.number)) {
-            failAtCell(QStringLiteral("数値"), value);
+            failAtCell(QStringLiteral("数値"), m_value);
         }
         cell.kind = CellKind::Number;
-    } else if (type == u"date") {
-        const QStringView value = attributeValue(attributes, kOfficeNs, u"date-value");
-        const std::optional<double> serial = parseDateValue(value);
+        break;
+    }
+    case ValueType::Date: {
+        const std::optional<double> serial = parseDateValue(utf8Text(m_value));
         if (!serial) {
-            failAtCell(QStringLiteral("日付"), value);
+            failAtCell(QStringLiteral("日付"), m_value);
         }
         cell.kind = CellKind::Number;
         cell.style = NumberStyle::Date;
         cell.number = *serial;
-    } else if (type == u"time") {
-        const QStringView value = attributeValue(attributes, kOfficeNs, u"time-value");
-        const std::optional<double> days = parseDuration(value);
+        break;
+    }
+    case ValueType::Time: {
+        const std::optional<double> days = parseDuration(utf8Text(m_value));
         if (!days) {
-            failAtCell(QStringLiteral("時刻"), value);
+            failAtCell(QStringLiteral("時刻"), m_value);
         }
         cell.kind = CellKind::Number;
         cell.style = NumberStyle::Time;
         cell.number = *days;
-    } else if (type == u"boolean") {
-        const QStringView value = attributeValue(attributes, kOfficeNs, u"boolean-value");
-        if (value != u"true" && value != u"false" && value != u"1" && value != u"0") {
-            failAtCell(QStringLiteral("真偽値"), value);
+        break;
+    }
+    case ValueType::Boolean:
+        if (m_value != "true" && m_value != "false" && m_value != "1" && m_value != "0") {
+            failAtCell(QStringLiteral("真偽値"), m_value);
         }
         cell.kind = CellKind::Boolean;
-        cell.number = value == u"true" || value == u"1" ? 1 : 0;
-    } else if (type == u"string") {
+        cell.number = m_value == "true" || m_value == "1" ? 1 : 0;
+        break;
+    case ValueType::String:
         // An explicit string value wins over the displayed paragraphs.
-        const QStringView stringValue = attributeValue(attributes, kOfficeNs, u"string-value");
         cell.kind = CellKind::Text;
-        cell.text = addString(stringValue.isNull() ? text : stringValue.toString());
-    } else if (hasText && !text.isEmpty()) {
-        cell.kind = CellKind::Text;
-        cell.text = addString(text);
+        cell.text = addString(m_hasValue ? utf8Text(m_value) : text());
+        break;
+    case ValueType::None:
+        if (m_textLength > 0) {
+            cell.kind = CellKind::Text;
+            cell.text = addString(text());
+        }
+        break;
     }
     return cell;
 }
 
-void ContentReader::readParagraph(QString& text)
+bool ContentHandler::startInParagraph(XmlNamespace ns, std::string_view name,
+                                      const XmlAttribute* attributes, int count)
 {
-    int depth = 0; // inline elements open inside the paragraph
-    for (;;) {
-        switch (next()) {
-        case QXmlStreamReader::StartElement:
-            if (m_xml.namespaceUri() == kTextNs) {
-                const QStringView element = m_xml.name();
-                if (element == u"s") {
-                    const QXmlStreamAttributes attributes = m_xml.attributes();
-                    const QStringView value = attributeValue(attributes, kTextNs, u"c");
-                    const std::optional<quint64> count =
-                        value.isNull() ? 1 : parseDecimal(value, kMaxRepeat);
-                    if (!count) {
-                        failAtCell(QStringLiteral("空白の数"), value);
-                    }
-                    appendText(text, u" ", std::max<qint64>(1, static_cast<qint64>(*count)));
-                    skipElement();
-                    break;
-                }
-                if (element == u"tab" || element == u"line-break") {
-                    appendText(text, element == u"tab" ? u"\t" : u"\n");
-                    skipElement();
-                    break;
-                }
+    if (ns == XmlNamespace::Text) {
+        if (name == "s") {
+            const XmlAttribute* c = findAttribute(attributes, count, XmlNamespace::Text, "c");
+            const std::optional<quint64> spaces =
+                c == nullptr ? 1 : parseCount(c->value, kMaxRepeat);
+            if (!spaces) {
+                failAtCell(QStringLiteral("空白の数"), c->value);
             }
-            if (isElement(kOfficeNs, u"annotation") || m_xml.namespaceUri() == kDrawNs) {
-                skipElement();
-                break;
-            }
-            ++depth; // spans, links and other inline elements keep their text
-            break;
-        case QXmlStreamReader::EndElement:
-            if (depth == 0) {
-                return;
-            }
-            --depth;
-            break;
-        case QXmlStreamReader::Characters:
-            appendText(text, m_xml.text());
-            break;
-        default:
-            break;
+            appendText(' ', std::max<qint64>(1, static_cast<qint64>(*spaces)));
+            return true;
+        }
+        if (name == "tab" || name == "line-break") {
+            appendText(name == "tab" ? '\t' : '\n', 1);
+            return true;
         }
     }
+    // Spans, links and other inline elements keep their text.
+    return (ns == XmlNamespace::Office && name == "annotation") || ns == XmlNamespace::Drawing;
 }
 
-void ContentReader::appendText(QString& text, QStringView more, qsizetype count)
+void ContentHandler::growText(qint64 adding) const
 {
     // Checked before growing, so that a space count in the file cannot make a
     // huge text.
-    if (count > WorkbookData::kMaxTextLength ||
-        text.size() + more.size() * count > WorkbookData::kMaxTextLength) {
-        fail(m_path,
-             QStringLiteral("シート \"%1\" の %2 行目 %3 列目の文字列が上限 %4 文字を超えています")
-                 .arg(m_sheet->name())
-                 .arg(m_row)
-                 .arg(m_column)
-                 .arg(WorkbookData::kMaxTextLength));
-    }
-    for (qsizetype i = 0; i < count; ++i) {
-        text += more;
+    if (adding > WorkbookData::kMaxTextLength ||
+        m_textLength + adding > WorkbookData::kMaxTextLength) {
+        m_parser.fail(
+            QStringLiteral("シート \"%1\" の %2 行目 %3 列目の文字列が上限 %4 文字を超えています")
+                .arg(m_sheet->name())
+                .arg(m_row)
+                .arg(m_column)
+                .arg(WorkbookData::kMaxTextLength));
     }
 }
 
-void ContentReader::emitRow(qint64 repeat)
+void ContentHandler::appendText(char c, qint64 count)
+{
+    growText(count);
+    m_text.append(static_cast<size_t>(count), c);
+    m_textLength += count;
+}
+
+void ContentHandler::emitRow(qint64 repeat)
 {
     if (m_row + repeat - 1 > kMaxRow) {
-        fail(m_path,
-             QStringLiteral("シート \"%1\" の %2 行目に値があり、行の上限 %3 を超えています")
-                 .arg(m_sheet->name())
-                 .arg(std::max<qint64>(m_row, qint64(kMaxRow) + 1))
-                 .arg(kMaxRow));
+        m_parser.fail(
+            QStringLiteral("シート \"%1\" の %2 行目に値があり、行の上限 %3 を超えています")
+                .arg(m_sheet->name())
+                .arg(std::max<qint64>(m_row, qint64(kMaxRow) + 1))
+                .arg(kMaxRow));
     }
     // Checked before expanding, so that a small file repeating many values is
     // refused at once.
     const qint64 adding = static_cast<qint64>(m_rowCells.size()) * repeat;
     if (m_cellCount + adding > WorkbookData::kMaxCells) {
-        fail(m_path, QStringLiteral("シート \"%1\" の %2 行目でセルの数が上限 %3 を超えています")
-                         .arg(m_sheet->name())
-                         .arg(m_row)
-                         .arg(WorkbookData::kMaxCells));
+        m_parser.fail(QStringLiteral("シート \"%1\" の %2 行目でセルの数が上限 %3 を超えています")
+                          .arg(m_sheet->name())
+                          .arg(m_row)
+                          .arg(WorkbookData::kMaxCells));
     }
     m_cellCount += adding;
-    for (qint64 row = m_row; row < m_row + repeat; ++row) {
+    const qint64 end = std::min(m_row + repeat, m_lastRow + 1);
+    for (qint64 row = m_row; row < end; ++row) {
         for (Cell cell : m_rowCells) {
             cell.row = static_cast<quint32>(row);
             m_workbook.addCell(*m_sheet, cell);
@@ -545,23 +678,23 @@ void ContentReader::emitRow(qint64 repeat)
     }
 }
 
-quint32 ContentReader::addString(const QString& text)
+quint32 ContentHandler::addString(const QString& text)
 {
     const quint32 index = m_workbook.addString(text);
     m_archive.grantForText(text.size(), false);
     return index;
 }
 
-void ContentReader::failAtCell(const QString& what, QStringView value) const
+void ContentHandler::failAtCell(const QString& what, std::string_view value) const
 {
-    fail(m_path, QStringLiteral("シート \"%1\" の %2 行目 %3 列目の%4 \"%5\" が不正です")
-                     .arg(m_sheet->name())
-                     .arg(m_row)
-                     .arg(m_column)
-                     .arg(what, quotedText(value)));
+    m_parser.fail(QStringLiteral("シート \"%1\" の %2 行目 %3 列目の%4 \"%5\" が不正です")
+                      .arg(m_sheet->name())
+                      .arg(m_row)
+                      .arg(m_column)
+                      .arg(what, quotedText(utf8Text(value))));
 }
 
-WorkbookData readOdsPackage(const QString& path)
+WorkbookData readOdsPackage(const QString& path, quint32 lastRow)
 {
     ZipArchive archive(path);
     // The mimetype entry is optional; when present it must name a spreadsheet.
@@ -573,12 +706,15 @@ WorkbookData readOdsPackage(const QString& path)
                            .arg(quotedText(QString::fromUtf8(mimeType))));
         }
     }
-    std::unique_ptr<ZipEntryDevice> content = archive.open(QStringLiteral("content.xml"));
-    if (!content) {
-        fail(path, QStringLiteral("content.xml がありません"));
-    }
+    // All sheets are in this one part, so reading ahead gains a thread's work.
+    SaxPartParser parser(archive, QStringLiteral("content.xml"), SaxPartParser::Input::ReadAhead);
     WorkbookData workbook(path);
-    ContentReader(path, *content, workbook).read();
+    ContentHandler handler(parser, archive, workbook, lastRow);
+    parser.parse(handler);
+    if (!handler.foundSpreadsheet()) {
+        parser.fail(
+            QStringLiteral("content.xml に表計算のデータ (office:spreadsheet) がありません"));
+    }
     return workbook;
 }
 
@@ -586,7 +722,12 @@ WorkbookData readOdsPackage(const QString& path)
 
 WorkbookData readOdsWorkbook(const QString& path)
 {
-    return readReportingAllocationFailure(path, [&path] { return readOdsPackage(path); });
+    return readOdsWorkbookUpToRow(path, kMaxRow);
+}
+
+WorkbookData readOdsWorkbookUpToRow(const QString& path, quint32 lastRow)
+{
+    return readReportingAllocationFailure(path, [&] { return readOdsPackage(path, lastRow); });
 }
 
 } // namespace tavrune

@@ -11,5 +11,8 @@ namespace tavrune {
 // holds a value. Throws an error naming the file and the reason when the file
 // cannot be read.
 WorkbookData readOdsWorkbook(const QString& path);
+// The same, keeping each sheet only down to lastRow: the rows below are still
+// parsed, as every sheet is in one part, but neither read nor checked.
+WorkbookData readOdsWorkbookUpToRow(const QString& path, quint32 lastRow);
 
 } // namespace tavrune

@@ -1,6 +1,7 @@
 #include "workbook/sax_part_parser.h"
 
 #include "workbook/quoted_text.h"
+#include "workbook/read_ahead.h"
 #include "workbook/xml_guard.h"
 #include "workbook/zip_archive.h"
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
+#include <system_error>
 
 namespace tavrune {
 
@@ -38,13 +40,20 @@ xmlSAXHandler makeHandler()
 
 } // namespace
 
-SaxPartParser::SaxPartParser(ZipArchive& archive, const QString& part)
+SaxPartParser::SaxPartParser(ZipArchive& archive, const QString& part, Input input)
     : m_device(archive.open(part)), m_file(archive.path()), m_part(quotedText(part))
 {
     if (!m_device) {
         fail(QStringLiteral("%1 がありません").arg(m_part));
     }
     m_guard = std::make_unique<XmlGuard>(*m_device, m_part);
+    if (input == Input::ReadAhead) {
+        try {
+            m_readAhead = std::make_unique<ReadAhead>(*m_guard);
+        } catch (const std::system_error&) {
+            // No thread to be had: the bytes are read when the parser asks.
+        }
+    }
     initialiseParserOnce();
     xmlSAXHandler sax = makeHandler();
     sax.startElementNs = &SaxPartParser::onStart;
@@ -60,8 +69,11 @@ SaxPartParser::SaxPartParser(ZipArchive& archive, const QString& part)
         throw std::bad_alloc();
     }
     // No network, no external entities or DTD loading, and the parser's own size
-    // limits kept (no XML_PARSE_HUGE).
-    xmlCtxtUseOptions(m_context, XML_PARSE_NONET);
+    // limits kept (no XML_PARSE_HUGE). XML_PARSE_NOENT makes attribute values come
+    // with "&amp;" and "&#38;" decoded (otherwise they read "&#38;"); no entity can
+    // be declared, as the document type declaration is refused and no declaration
+    // handler is set.
+    xmlCtxtUseOptions(m_context, XML_PARSE_NONET | XML_PARSE_NOENT);
 }
 
 SaxPartParser::~SaxPartParser()
@@ -75,6 +87,9 @@ void SaxPartParser::parse(XmlPartHandler& handler)
 {
     m_handler = &handler;
     xmlParseDocument(m_context);
+    if (m_readAhead) {
+        m_readAhead->stop();
+    }
     if (m_error) {
         std::rethrow_exception(m_error);
     }
@@ -126,22 +141,33 @@ void SaxPartParser::stopWith(std::exception_ptr error)
 
 XmlNamespace SaxPartParser::namespaceOf(const unsigned char* uri)
 {
-    if (uri != m_lastUri) {
-        m_lastUri = uri;
-        m_lastNamespace = classifyXmlNamespace(viewOf(uri));
+    for (const ClassifiedUri& known : m_classifiedUris) {
+        if (known.uri == uri) {
+            return known.ns;
+        }
     }
-    return m_lastNamespace;
+    ClassifiedUri& added = m_classifiedUris[m_nextClassified];
+    m_nextClassified = (m_nextClassified + 1) % kClassifiedUris;
+    added = {uri, classifyXmlNamespace(viewOf(uri))};
+    return added.ns;
 }
 
 int SaxPartParser::readInput(void* self, char* buffer, int length)
 {
     auto* parser = static_cast<SaxPartParser*>(self);
-    const qint64 got = parser->m_guard->read(buffer, length);
-    if (got < 0 || parser->m_guard->failed()) {
-        parser->m_inputFailed = true;
+    try {
+        // Reading ahead gives -1 from the read on which the guard stopped.
+        const qint64 got = parser->m_readAhead ? parser->m_readAhead->read(buffer, length)
+                                               : parser->m_guard->read(buffer, length);
+        if (got < 0 || (!parser->m_readAhead && parser->m_guard->failed())) {
+            parser->m_inputFailed = true;
+            return -1;
+        }
+        return static_cast<int>(got);
+    } catch (...) {
+        parser->stopWith(std::current_exception());
         return -1;
     }
-    return static_cast<int>(got);
 }
 
 void SaxPartParser::onStart(void* self, const unsigned char* name, const unsigned char*,
@@ -162,6 +188,7 @@ void SaxPartParser::onStart(void* self, const unsigned char* name, const unsigne
             XmlAttribute& attribute = list[i];
             attribute.name = viewOf(a[0]);
             attribute.plain = a[2] == nullptr;
+            attribute.ns = attribute.plain ? XmlNamespace::Other : parser->namespaceOf(a[2]);
             attribute.value = std::string_view(reinterpret_cast<const char*>(a[3]),
                                                static_cast<size_t>(a[4] - a[3]));
         }

@@ -13,16 +13,18 @@ struct _xmlError;
 
 namespace tavrune {
 
+class ReadAhead;
 class XmlGuard;
 class ZipArchive;
 class ZipEntryDevice;
 
-// One attribute as the parser reports it: the local name, whether it is in no
-// namespace, and the value, all UTF-8 and valid only during the callback.
+// One attribute as the parser reports it: the local name, its namespace, and the
+// value with references decoded, all UTF-8 and valid only during the callback.
 struct XmlAttribute
 {
     std::string_view name;
     bool plain = true; // in no namespace
+    XmlNamespace ns = XmlNamespace::Other;
     std::string_view value;
 };
 
@@ -42,10 +44,10 @@ public:
 
 // Streams one XML part of a package through libxml2's SAX parser, behind the same
 // XmlGuard every XML reader uses, and hands what it finds to a handler. Much faster
-// than a pull reader on the large parts (worksheets, shared strings), since no token
-// is copied into a QString unless the handler keeps it. The parser pulls the bytes
-// as it needs them, so a part is never held whole. Every failure throws an error
-// naming the file and the part.
+// than a pull reader on the large parts (worksheets, shared strings, OpenDocument
+// content), since no token is copied into a QString unless the handler keeps it. The parser pulls
+// the bytes as it needs them, so a part is never held whole. Every failure throws an error naming
+// the file and the part.
 class SaxPartParser
 {
 public:
@@ -53,8 +55,16 @@ public:
     // the guard in front refuses such tags already.
     static constexpr int kMaxAttributes = 128;
 
+    // How the bytes reach the parser: read when it asks for them, or read ahead on
+    // a thread of their own, which pays for a large part parsed while no other is.
+    enum class Input : quint8
+    {
+        OnDemand,
+        ReadAhead,
+    };
+
     // Throws when the part is missing.
-    SaxPartParser(ZipArchive& archive, const QString& part);
+    SaxPartParser(ZipArchive& archive, const QString& part, Input input = Input::OnDemand);
     ~SaxPartParser();
     SaxPartParser(const SaxPartParser&) = delete;
     SaxPartParser& operator=(const SaxPartParser&) = delete;
@@ -89,13 +99,21 @@ private:
 
     std::unique_ptr<ZipEntryDevice> m_device;
     std::unique_ptr<XmlGuard> m_guard;
+    std::unique_ptr<ReadAhead> m_readAhead; // null when reading on demand
     _xmlParserCtxt* m_context = nullptr;
     XmlPartHandler* m_handler = nullptr;
     std::array<XmlAttribute, kMaxAttributes> m_attributes; // reused from tag to tag
-    // The parser keeps one copy of each namespace URI, so the last one classified
-    // is recognised by its address.
-    const unsigned char* m_lastUri = nullptr;
-    XmlNamespace m_lastNamespace = XmlNamespace::Other;
+    // The parser keeps one copy of each namespace URI, so the URIs classified last
+    // are recognised by their address. Elements and attributes of a few namespaces
+    // alternate, so several are kept.
+    struct ClassifiedUri
+    {
+        const unsigned char* uri = nullptr;
+        XmlNamespace ns = XmlNamespace::Other;
+    };
+    static constexpr size_t kClassifiedUris = 8;
+    std::array<ClassifiedUri, kClassifiedUris> m_classifiedUris;
+    size_t m_nextClassified = 0; // replaced next, round robin
     std::exception_ptr m_error;
     bool m_finishedEarly = false;
     bool m_inputFailed = false;

@@ -71,7 +71,7 @@ WorkbookData readKnownFile(const QString& path, quint32 lastRow)
             ods = archive.contains(QStringLiteral("content.xml")) &&
                   !archive.contains(QStringLiteral("[Content_Types].xml"));
         }
-        return ods ? readOdsWorkbook(path) : readXlsxWorkbookUpToRow(path, lastRow);
+        return ods ? readOdsWorkbookUpToRow(path, lastRow) : readXlsxWorkbookUpToRow(path, lastRow);
     }
     case FileKind::Unknown:
         break;

@@ -11,8 +11,8 @@ namespace tavrune {
 // the file and the reason when it is missing, unreadable, of an unknown kind,
 // encrypted or damaged.
 WorkbookData readWorkbookFile(const QString& path);
-// The same, where only rows down to lastRow are needed: .xlsx and .xlsm sheets are
-// read only that far (other kinds whole).
+// The same, where only rows down to lastRow are needed: .xlsx, .xlsm and .ods sheets
+// are read only that far (.xls sheets whole).
 WorkbookData readWorkbookFileUpToRow(const QString& path, quint32 lastRow);
 
 } // namespace tavrune

@@ -26,6 +26,8 @@ constexpr std::string_view kOffice = "urn:oasis:names:tc:opendocument:xmlns:offi
 constexpr std::string_view kTable = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr std::string_view kText = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 constexpr std::string_view kDrawing = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
+constexpr std::string_view kCalcExtension =
+    "urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
 
 QLatin1String latin1(std::string_view text)
 {
@@ -85,6 +87,9 @@ XmlNamespace classifyXmlNamespace(QStringView uri)
     if (is(kDrawing)) {
         return XmlNamespace::Drawing;
     }
+    if (is(kCalcExtension)) {
+        return XmlNamespace::CalcExtension;
+    }
     return XmlNamespace::Other;
 }
 
@@ -110,6 +115,9 @@ XmlNamespace classifyXmlNamespace(std::string_view uri)
     }
     if (uri == kDrawing) {
         return XmlNamespace::Drawing;
+    }
+    if (uri == kCalcExtension) {
+        return XmlNamespace::CalcExtension;
     }
     return XmlNamespace::Other;
 }

@@ -26,6 +26,7 @@ enum class XmlNamespace : quint8
     Table,                // OpenDocument table:
     Text,                 // OpenDocument text:
     Drawing,              // OpenDocument draw:
+    CalcExtension,        // calcext: (marks formula results that are errors)
 };
 
 XmlNamespace classifyXmlNamespace(QStringView uri);

@@ -222,6 +222,19 @@ TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)
         {"dtd.ods", u"文書型宣言"_qs},
         {"malformed.ods", u"XML が不正です"_qs},
         {"wrong_mimetype.ods", u"application/vnd.oasis.opendocument.text"_qs},
+        // Found at the end of a part read well ahead of the parser.
+        {"wrong_crc.ods", u"content.xml の CRC が一致しません"_qs},
+        // Bad values name their cell, D3 after repeated rows and cells, and quote the
+        // value with its references decoded.
+        {"bad_number.ods", u"シート \"Bad\" の 3 行目 4 列目の数値 \"1&5\" が不正です"_qs},
+        {"bad_date.ods", u"3 行目 4 列目の日付 \"2024-02-30\" が不正です"_qs},
+        {"bad_boolean.ods", u"3 行目 4 列目の真偽値 \"yes\" が不正です"_qs},
+        {"bad_space_count.ods", u"3 行目 4 列目の空白の数 \"-1\" が不正です"_qs},
+        {"bad_repeat.ods", u"3 行目 4 列目の繰り返し数 \"0\" が不正です"_qs},
+        // One character past the longest text, in pieces or as one space count.
+        {"long_text.ods", u"シート \"Bad\" の 3 行目 4 列目の文字列が上限 1000000 文字を"_qs},
+        {"many_spaces.ods", u"シート \"Bad\" の 3 行目 4 列目の文字列が上限 1000000 文字を"_qs},
+        {"past_last_column.ods", u"3 行目 16385 列目に値があり、列の上限 16384 を超えています"_qs},
     };
     for (const auto& c : cases) {
         const QString description = readError(c.file);
@@ -246,4 +259,59 @@ TEST(OdsReader, RepeatsPastTheBoundsAreRefusedAtOnce)
     EXPECT_TRUE(cells.contains(u"5000000"_qs)) << cells.toStdString();
     // Refused before any expansion, not after building millions of cells.
     EXPECT_LT(timer.elapsed(), 500);
+}
+
+TEST(OdsReader, ReferencesTextInPiecesAndRepeatsUpToTheBounds)
+{
+    const WorkbookData workbook = readOdsWorkbook(fixture("parser_edges.ods"));
+    const QString sheet = u"A&B <1>"_qs;
+    EXPECT_EQ(sheetNames(workbook), QStringList({sheet, u"Long"_qs, u"Edge"_qs}));
+    const struct
+    {
+        const char* address;
+        QString text;
+    } cells[] = {
+        // A referenced line feed and tab are kept; a tab as written reads as a space.
+        {"A1", u"x&y\nz\t|a b"_qs},          {"B1", u"1.5"_qs},    {"C1", u"a   b"_qs},
+        {"D1", u"aé日😀&"_qs.repeated(1000)}, {"E1", u"1<2>\n"_qs},
+    };
+    for (const auto& c : cells) {
+        EXPECT_EQ(text(workbook, sheet, c.address), c.text) << c.address;
+    }
+    EXPECT_EQ(text(workbook, u"Long"_qs, "A1"), u"😀"_qs.repeated(499999) + u"a "_qs);
+
+    const QString edge = u"Edge"_qs;
+    for (const char* address : {"XFC1048575", "XFD1048575", "XFC1048576", "XFD1048576"}) {
+        EXPECT_EQ(text(workbook, edge, address), u"7"_qs) << address;
+    }
+    EXPECT_EQ(sheetNamed(workbook, edge).cellCount(), 4);
+}
+
+TEST(OdsReader, ReadingDownToARowKeepsThoseRowsAndChecksNoFurther)
+{
+    // Each cell down to lastRow as address, kind and value, texts from the pool.
+    const auto cellsDownTo = [](const WorkbookData& workbook, quint32 lastRow) {
+        QStringList cells;
+        for (const SheetData& sheet : workbook.sheets()) {
+            for (const Cell& cell : sheet.cells()) {
+                if (cell.row <= lastRow) {
+                    const bool text = cell.kind == CellKind::Text || cell.kind == CellKind::Error;
+                    cells.append(
+                        sheet.name() + u' ' + formatCellAddress({cell.row, cell.column}) + u' ' +
+                        QString::number(static_cast<int>(cell.kind)) + u' ' +
+                        (text ? workbook.string(cell.text) : QString::number(cell.number)));
+                }
+            }
+        }
+        return cells;
+    };
+    // Rows repeated across the last row wanted (hand_made.ods) are cut there.
+    for (const char* name : {"table_definitions.ods", "edge_cases.ods", "hand_made.ods"}) {
+        const WorkbookData whole = readOdsWorkbook(fixture(name));
+        const WorkbookData top = readOdsWorkbookUpToRow(fixture(name), 3);
+        EXPECT_EQ(sheetNames(top), sheetNames(whole)) << name;
+        EXPECT_EQ(cellsDownTo(top, kMaxRow), cellsDownTo(whole, 3)) << name;
+    }
+    // The bad value in row 3 is never read.
+    EXPECT_NO_THROW(readOdsWorkbookUpToRow(fixture("bad_number.ods"), 2));
 }

@@ -17,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import zipfile
+import zlib
 
 import openpyxl
 
@@ -362,12 +363,86 @@ def make_bad_files():
         out.write(b"This is plain text, not a zip package.\n")
 
 
+# One paragraph that the parser hands over in many pieces: multi-byte characters,
+# one of them outside the BMP, and entity references.
+LONG_PIECE = "aé日\U0001F600&amp;"
+
+
+def make_parser_edges():
+    """Texts and values as the XML parser reports them, and repeats at the bounds."""
+    write_zip("parser_edges.ods", [
+        ("mimetype", MIMETYPE),
+        ("content.xml", content(
+            # References in attribute values are decoded; a literal tab in one is
+            # normalised to a space, a referenced one is kept.
+            '<table:table table:name="A&amp;B &lt;1&gt;"><table:table-row>'
+            '<table:table-cell office:value-type="string"'
+            ' office:string-value="x&amp;y&#10;z&#9;|a\tb"><text:p>shown</text:p></table:table-cell>'
+            '<table:table-cell office:value-type="float" office:value="&#49;.5"/>'
+            '<table:table-cell><text:p>a<text:s text:c="&#51;"/>b</text:p></table:table-cell>'
+            '<table:table-cell><text:p><text:span>' + LONG_PIECE * 1000 +
+            '</text:span></text:p></table:table-cell>'
+            '<table:table-cell><text:p>1<![CDATA[<2>]]></text:p><text:p/></table:table-cell>'
+            '</table:table-row></table:table>'
+            # A text exactly as long as a workbook holds: surrogate pairs count two.
+            '<table:table table:name="Long"><table:table-row><table:table-cell><text:p>' +
+            "\U0001F600" * 499999 + 'a<text:s/></text:p></table:table-cell>'
+            '</table:table-row></table:table>'
+            # Values repeated up to the last row and column, and no further.
+            '<table:table table:name="Edge">'
+            '<table:table-row table:number-rows-repeated="1048574"/>'
+            '<table:table-row table:number-rows-repeated="2">'
+            '<table:table-cell table:number-columns-repeated="16382"/>'
+            '<table:table-cell table:number-columns-repeated="2" office:value-type="float"'
+            ' office:value="7"/></table:table-row></table:table>')),
+    ])
+    # A content.xml longer than the parser reads ahead, whose CRC-32 is found wrong
+    # only once all of it is inflated.
+    rows = "".join('<table:table-row><table:table-cell office:value-type="float"'
+                   ' office:value="{0}"><text:p>{0}</text:p></table:table-cell>'
+                   '</table:table-row>'.format(n) for n in range(4000))
+    data = content('<table:table table:name="S">' + rows + '</table:table>').encode()
+    write_zip("wrong_crc.ods", [("mimetype", MIMETYPE), ("content.xml", data)])
+    path = os.path.join(HERE, "wrong_crc.ods")
+    with open(path, "rb") as source:
+        package = source.read()
+    crc = zlib.crc32(data).to_bytes(4, "little")
+    assert package.count(crc) == 2  # the local header and the central directory
+    with open(path, "wb") as out:
+        out.write(package.replace(crc, (zlib.crc32(data) ^ 0x5A5A5A5A).to_bytes(4, "little")))
+    # Each file fails at one cell, D3, after repeated rows and cells.
+    bad_cells = {
+        "bad_number.ods": '<table:table-cell office:value-type="float" office:value="1&amp;5"/>',
+        "bad_date.ods": '<table:table-cell office:value-type="date" office:date-value="2024-02-30"/>',
+        "bad_boolean.ods":
+            '<table:table-cell office:value-type="boolean" office:boolean-value="yes"/>',
+        "bad_space_count.ods":
+            '<table:table-cell><text:p>a<text:s text:c="-1"/></text:p></table:table-cell>',
+        "bad_repeat.ods": '<table:table-cell table:number-columns-repeated="0"/>',
+        "long_text.ods":
+            '<table:table-cell><text:p>' + "\U0001F600" * 500000 + 'b</text:p></table:table-cell>',
+        "many_spaces.ods":
+            '<table:table-cell><text:p><text:s text:c="1000001"/></text:p></table:table-cell>',
+        "past_last_column.ods": '<table:table-cell table:number-columns-repeated="16382"'
+                                ' office:value-type="float" office:value="1"/>',
+    }
+    for name, bad_cell in bad_cells.items():
+        write_zip(name, [
+            ("mimetype", MIMETYPE),
+            ("content.xml", content(
+                '<table:table table:name="Bad"><table:table-row table:number-rows-repeated="2"/>'
+                '<table:table-row><table:table-cell table:number-columns-repeated="3"/>' +
+                bad_cell + '</table:table-row></table:table>')),
+        ])
+
+
 def main():
     tmp = tempfile.mkdtemp(prefix="ods_fixtures_")
     try:
         make_table_definitions(tmp)
         make_edge_cases(tmp)
         make_bad_files()
+        make_parser_edges()
     finally:
         shutil.rmtree(tmp)
     return 0
