@@ -583,6 +583,12 @@ void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& p
     // Each thread takes the next sheet in the list. After a failure no sheet is
     // started, but every sheet before it has been started and finishes, so the
     // first failure in the list is known.
+    const int cores = std::clamp(QThread::idealThreadCount(), 1, kMaxThreads);
+    // With fewer sheets than cores, a spare core inflates and checks each sheet's
+    // bytes ahead of its parser.
+    const SaxPartParser::Input input = parts.size() < static_cast<size_t>(cores)
+                                           ? SaxPartParser::Input::ReadAhead
+                                           : SaxPartParser::Input::OnDemand;
     const auto work = [&] {
         for (;;) {
             if (failed.load()) {
@@ -593,7 +599,7 @@ void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& p
                 return;
             }
             try {
-                SaxPartParser parser(archive, parts[i].part);
+                SaxPartParser parser(archive, parts[i].part, input);
                 // A large sheet gets room for its cells at once instead of being
                 // copied as it grows: a cell takes 20 bytes of XML at least, and the
                 // room that stays unused in so large a block is never touched.
@@ -611,8 +617,7 @@ void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& p
             }
         }
     };
-    const size_t threads = std::min<size_t>(
-        parts.size(), static_cast<size_t>(std::clamp(QThread::idealThreadCount(), 1, kMaxThreads)));
+    const size_t threads = std::min<size_t>(parts.size(), static_cast<size_t>(cores));
     std::vector<std::thread> helpers;
     try {
         for (size_t t = 1; t < threads; ++t) {
