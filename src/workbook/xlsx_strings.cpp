@@ -136,7 +136,9 @@ private:
 XlsxSharedStrings readXlsxSharedStrings(ZipArchive& archive, const QString& part,
                                         WorkbookData& workbook)
 {
-    SaxPartParser parser(archive, part);
+    // The shared strings are read before any sheet, while the other cores are
+    // idle: one of them inflates and checks the bytes ahead of the parser.
+    SaxPartParser parser(archive, part, SaxPartParser::Input::ReadAhead);
     XlsxSharedStrings strings;
     strings.first = static_cast<quint32>(workbook.stringCount());
     SharedStringsHandler handler(parser, archive, workbook);
