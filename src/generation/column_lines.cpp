@@ -1,14 +1,11 @@
 #include "generation/column_lines.h"
 
+#include "generation/row_lines.h"
 #include "generation/text_rules.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <exception>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace tavrune {
@@ -171,41 +168,6 @@ private:
     QString m_typeName;
 };
 
-// Rows a thread expands at a time when a sheet's lines are made on several.
-constexpr qint64 kRowsPerPiece = 2048;
-// Threads helping with one sheet's lines.
-constexpr size_t kMaxHelpers = 3;
-
-// A run of rows and the lines made of them, up to the first empty title (ended)
-// or the first failure.
-struct RowPiece
-{
-    RowPiece(qint64 from, qint64 to) : first(from), last(to) {}
-
-    qint64 first = 0;
-    qint64 last = 0;
-    LineJoiner lines;
-    bool ended = false;
-    std::exception_ptr error;
-};
-
-void expandPiece(SheetCellReader& cells, const FormatSetting& format, const QString& text,
-                 const RowPattern& pattern, RowPiece& piece)
-{
-    try {
-        ColumnLineBuilder builder(cells, format);
-        for (qint64 row = piece.first; row <= piece.last; ++row) {
-            if (cells.columnCell(format.RowTitle, row, FormatField::RowTitle).isEmpty()) {
-                piece.ended = true;
-                return;
-            }
-            piece.lines.add(builder.rowLine(text, pattern, row));
-        }
-    } catch (...) {
-        piece.error = std::current_exception();
-    }
-}
-
 } // namespace
 
 void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSetting& format)
@@ -213,72 +175,17 @@ void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSettin
     if (!containsIgnoringAsciiCase(text, kRowTitle)) {
         return;
     }
-    const qint64 lastRow = cells.lastUsedRow();
     const RowPattern pattern(text);
-    std::vector<RowPiece> pieces;
-    for (qint64 first = format.RowStart; first <= lastRow; first += kRowsPerPiece) {
-        pieces.emplace_back(first, std::min(lastRow, first + kRowsPerPiece - 1));
-    }
     // Rows are independent of each other when each takes the type rule: the type
     // decides the apostrophes of its own row's default. Otherwise the last type read
-    // carries over, and the rows go one after the other.
-    std::vector<std::unique_ptr<WorkbookConnection>> readers;
-    if (pieces.size() > 1 && containsIgnoringAsciiCase(text, kRowType)) {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const size_t wanted = std::min<size_t>({cores - 1, kMaxHelpers, pieces.size() - 1});
-        for (size_t i = 0; i < wanted; ++i) {
-            std::unique_ptr<WorkbookConnection> reader = cells.connectionForThread();
-            if (!reader) {
-                break;
-            }
-            readers.push_back(std::move(reader));
-        }
-    }
-    if (readers.empty()) {
-        RowPiece all(format.RowStart, lastRow);
-        expandPiece(cells, format, text, pattern, all);
-        if (all.error) {
-            std::rethrow_exception(all.error);
-        }
-        text = all.lines.take();
-        return;
-    }
-    std::atomic<size_t> next = 0;
-    const auto work = [&](SheetCellReader& reader) {
-        for (size_t k = next++; k < pieces.size(); k = next++) {
-            expandPiece(reader, format, text, pattern, pieces[k]);
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (const std::unique_ptr<WorkbookConnection>& reader : readers) {
-        try {
-            helpers.emplace_back([&] {
-                SheetCellReader cellsHere(*reader, cells.sheet());
-                work(cellsHere);
-            });
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: those there are do the work
-        }
-    }
-    work(cells);
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
-    // As one pass would: up to the first empty title, the first failure in that
-    // range thrown; pieces past the end are not looked at.
-    LineJoiner lines;
-    for (RowPiece& piece : pieces) {
-        if (piece.error) {
-            std::rethrow_exception(piece.error);
-        }
-        if (!piece.lines.isEmpty()) {
-            lines.add(piece.lines.take());
-        }
-        if (piece.ended) {
-            break;
-        }
-    }
-    text = lines.take();
+    // carries over from row to row.
+    const bool independent = containsIgnoringAsciiCase(text, kRowType);
+    text = makeRowLines(cells, format, independent, [&](SheetCellReader& reader) -> RowLineMaker {
+        auto builder = std::make_shared<ColumnLineBuilder>(reader, format);
+        return [builder, &text, &pattern](qint64 row) -> std::optional<QString> {
+            return builder->rowLine(text, pattern, row);
+        };
+    });
 }
 
 } // namespace tavrune

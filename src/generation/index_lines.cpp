@@ -1,5 +1,6 @@
 #include "generation/index_lines.h"
 
+#include "generation/row_lines.h"
 #include "generation/text_rules.h"
 
 namespace tavrune {
@@ -10,22 +11,18 @@ void ExpandIndexLines(QString& text, SheetCellReader& cells, const FormatSetting
     if (!containsIgnoringAsciiCase(text, placeholder)) {
         return;
     }
-    const qint64 lastRow = cells.lastUsedRow();
-    QStringList lines;
-    for (qint64 row = format.RowStart; row <= lastRow; ++row) {
-        if (cells.columnCell(format.RowTitle, row, FormatField::RowTitle).isEmpty()) {
-            break;
-        }
-        const QString mark = cells.columnCell(format.Index, row, FormatField::Index);
-        if (!markMatches(mark, format.StrIndex)) {
-            continue;
-        }
-        QString line = text;
-        ReplaceAll(line, placeholder,
-                   cells.columnCell(format.RowTitle, row, FormatField::RowTitle));
-        lines.append(cleanUpLine(line));
-    }
-    text = joinLines(lines);
+    text = makeRowLines(cells, format, true, [&](SheetCellReader& reader) -> RowLineMaker {
+        return [&reader, &format, &text, &placeholder](qint64 row) -> std::optional<QString> {
+            const QString mark = reader.columnCell(format.Index, row, FormatField::Index);
+            if (!markMatches(mark, format.StrIndex)) {
+                return std::nullopt;
+            }
+            QString line = text;
+            ReplaceAll(line, placeholder,
+                       reader.columnCell(format.RowTitle, row, FormatField::RowTitle));
+            return cleanUpLine(line);
+        };
+    });
 }
 
 } // namespace tavrune

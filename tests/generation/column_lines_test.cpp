@@ -164,8 +164,10 @@ TEST_F(ColumnLinesTest, LongSheetsGiveTheSameLinesOnSeveralThreads)
 {
     // Rows 0-999 make lines, row 1000 has no title, row 1500 has an error in its
     // default and row 6000 in its title: a run from the top ends at row 1000 whatever
-    // lies below; one from row 1001 fails at row 1500, the first failure in order.
+    // lies below; one from row 1001 fails at the first failure it reads in order, row
+    // 1500 for column lines, row 6000 for index lines, which read no default.
     QString expected;
+    QString expectedIndex;
     for (int i = 0; i < 6100; ++i) {
         const bool character = i % 3 == 0;
         const QString title = u"C%1"_qs.arg(i);
@@ -173,7 +175,11 @@ TEST_F(ColumnLinesTest, LongSheetsGiveTheSameLinesOnSeveralThreads)
             m_book.text(u"C%1"_qs.arg(m_nextRow++), u"NUMBER"_qs);
             continue;
         }
-        addColumn(title, character ? u"CHAR"_qs : u"NUMBER"_qs, u"10"_qs, {}, {}, {}, u"x"_qs);
+        const QString index = i % 7 == 0 ? u"○"_qs : QString();
+        addColumn(title, character ? u"CHAR"_qs : u"NUMBER"_qs, u"10"_qs, {}, index, {}, u"x"_qs);
+        if (i < 1000 && !index.isEmpty()) {
+            expectedIndex += (i > 0 ? u",\r\n"_qs : QString()) + u"PK "_qs + title;
+        }
         if (i < 1000) {
             expected += (i > 0 ? u",\r\n"_qs : QString()) + title +
                         (character ? u" CHAR(10) DEFAULT 'x'"_qs : u" NUMBER(10) DEFAULT x"_qs);
@@ -185,12 +191,16 @@ TEST_F(ColumnLinesTest, LongSheetsGiveTheSameLinesOnSeveralThreads)
         m_source.setLogReads(!elsewhere);
         m_format.RowStart = 7;
         EXPECT_EQ(expand(line), expected) << elsewhere;
+        EXPECT_EQ(expand(u"PK [%Index]"_qs), expectedIndex) << elsewhere;
         m_format.RowStart = 7 + 1001;
-        try {
-            expand(line);
-            ADD_FAILURE() << "no error " << elsewhere;
-        } catch (const Error& error) {
-            EXPECT_TRUE(error.description().contains(u"H1507"_qs)) << error.what();
+        for (const auto& [text, cell] :
+             {std::pair{line, u"H1507"_qs}, std::pair{u"PK [%Index]"_qs, u"B6007"_qs}}) {
+            try {
+                expand(text);
+                ADD_FAILURE() << "no error " << elsewhere;
+            } catch (const Error& error) {
+                EXPECT_TRUE(error.description().contains(cell)) << error.what();
+            }
         }
     }
 }

@@ -1,0 +1,122 @@
+#include "generation/row_lines.h"
+
+#include "generation/text_rules.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace tavrune {
+
+namespace {
+
+// Rows a thread makes at a time when a sheet's lines are made on several.
+constexpr qint64 kRowsPerPiece = 2048;
+// Threads helping with one sheet's lines.
+constexpr size_t kMaxHelpers = 3;
+
+// A run of rows and the lines made of them, up to the first empty title (ended)
+// or the first failure.
+struct RowPiece
+{
+    RowPiece(qint64 from, qint64 to) : first(from), last(to) {}
+
+    qint64 first = 0;
+    qint64 last = 0;
+    LineJoiner lines;
+    bool ended = false;
+    std::exception_ptr error;
+};
+
+void makePiece(SheetCellReader& cells, const FormatSetting& format,
+               const RowLineMakerFactory& makerFor, RowPiece& piece)
+{
+    try {
+        const RowLineMaker lineOf = makerFor(cells);
+        for (qint64 row = piece.first; row <= piece.last; ++row) {
+            if (cells.columnCell(format.RowTitle, row, FormatField::RowTitle).isEmpty()) {
+                piece.ended = true;
+                return;
+            }
+            if (std::optional<QString> line = lineOf(row)) {
+                piece.lines.add(*line);
+            }
+        }
+    } catch (...) {
+        piece.error = std::current_exception();
+    }
+}
+
+} // namespace
+
+QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool independentRows,
+                     const RowLineMakerFactory& makerFor)
+{
+    const qint64 lastRow = cells.lastUsedRow();
+    std::vector<RowPiece> pieces;
+    for (qint64 first = format.RowStart; first <= lastRow; first += kRowsPerPiece) {
+        pieces.emplace_back(first, std::min(lastRow, first + kRowsPerPiece - 1));
+    }
+    std::vector<std::unique_ptr<WorkbookConnection>> readers;
+    if (independentRows && pieces.size() > 1) {
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const size_t wanted = std::min<size_t>({cores - 1, kMaxHelpers, pieces.size() - 1});
+        for (size_t i = 0; i < wanted; ++i) {
+            std::unique_ptr<WorkbookConnection> reader = cells.connectionForThread();
+            if (!reader) {
+                break;
+            }
+            readers.push_back(std::move(reader));
+        }
+    }
+    if (readers.empty()) {
+        RowPiece all(format.RowStart, lastRow);
+        makePiece(cells, format, makerFor, all);
+        if (all.error) {
+            std::rethrow_exception(all.error);
+        }
+        return all.lines.take();
+    }
+    std::atomic<size_t> next = 0;
+    const auto work = [&](SheetCellReader& reader) {
+        for (size_t k = next++; k < pieces.size(); k = next++) {
+            makePiece(reader, format, makerFor, pieces[k]);
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (const std::unique_ptr<WorkbookConnection>& reader : readers) {
+        try {
+            helpers.emplace_back([&] {
+                SheetCellReader cellsHere(*reader, cells.sheet());
+                work(cellsHere);
+            });
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: those there are do the work
+        }
+    }
+    work(cells);
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    // As one pass would: up to the first empty title, the first failure in that
+    // range thrown; pieces past the end are not looked at.
+    LineJoiner lines;
+    for (RowPiece& piece : pieces) {
+        if (piece.error) {
+            std::rethrow_exception(piece.error);
+        }
+        if (!piece.lines.isEmpty()) {
+            lines.add(piece.lines.take());
+        }
+        if (piece.ended) {
+            break;
+        }
+    }
+    return lines.take();
+}
+
+} // namespace tavrune
