@@ -25,7 +25,6 @@ const QString kComment = QStringLiteral("[%Comment]");
 class RowPattern
 {
 public:
-    static constexpr int kTitle = 0;
     static constexpr int kType = 1;
     static constexpr int kCount = 5;
 
