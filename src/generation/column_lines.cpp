@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -122,6 +123,9 @@ public:
         return m_format.SetDefault + u' ' + value;
     }
 
+    // Whether a row has taken the type rule, whose type then carries over.
+    bool typeRuleTaken() const { return m_typeRuleTaken; }
+
     QString rowLine(const QString& line, const RowPattern& pattern, qint64 row)
     {
         // The cells are read in this order, the type only when the line holds its
@@ -136,6 +140,7 @@ public:
         const bool holdsType =
             onePass ? pattern.holdsType() : containsIgnoringAsciiCase(text, kRowType);
         const QString type = holdsType ? typeText(row) : QString();
+        m_typeRuleTaken = m_typeRuleTaken || holdsType;
         const QString mark = m_cells.columnCell(m_format.NotNull, row, FormatField::NotNull);
         const QString notNull =
             markMatches(mark, m_format.StrNotNull) ? m_format.SetNotNull : QString();
@@ -165,6 +170,7 @@ private:
     // The type of the last row that took the type rule; decides apostrophes
     // around defaults.
     QString m_typeName;
+    bool m_typeRuleTaken = false;
 };
 
 } // namespace
@@ -175,16 +181,30 @@ void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSettin
         return;
     }
     const RowPattern pattern(text);
-    // Rows are independent of each other when each takes the type rule: the type
-    // decides the apostrophes of its own row's default. Otherwise the last type read
-    // carries over from row to row.
-    const bool independent = containsIgnoringAsciiCase(text, kRowType);
-    text = makeRowLines(cells, format, independent, [&](SheetCellReader& reader) -> RowLineMaker {
+    // Rows depend on each other through the type of the last row that took the
+    // type rule, which decides the apostrophes of later defaults. When the line
+    // holds the type, every row takes the rule and makes its own; otherwise a row
+    // takes it only when its title brings the placeholder in, and once one did,
+    // the lines are made again one row after the other. The cells read, and so the
+    // first failure, do not depend on that.
+    const bool everyRowTakesType = containsIgnoringAsciiCase(text, kRowType);
+    std::atomic<bool> typeCarried = false;
+    const RowLineMakerFactory makerFor = [&](SheetCellReader& reader) -> RowLineMaker {
         auto builder = std::make_shared<ColumnLineBuilder>(reader, format);
-        return [builder, &text, &pattern](qint64 row) -> std::optional<QString> {
-            return builder->rowLine(text, pattern, row);
+        return [builder, &text, &pattern, &typeCarried, everyRowTakesType](qint64 row) {
+            std::optional<QString> line = builder->rowLine(text, pattern, row);
+            if (!everyRowTakesType && builder->typeRuleTaken()) {
+                typeCarried = true;
+            }
+            return line;
         };
-    });
+    };
+    bool split = false;
+    QString lines = makeRowLines(cells, format, true, makerFor, &split);
+    if (split && typeCarried) {
+        lines = makeRowLines(cells, format, false, makerFor);
+    }
+    text = std::move(lines);
 }
 
 } // namespace tavrune

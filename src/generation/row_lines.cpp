@@ -54,7 +54,7 @@ void makePiece(SheetCellReader& cells, const FormatSetting& format,
 } // namespace
 
 QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool independentRows,
-                     const RowLineMakerFactory& makerFor)
+                     const RowLineMakerFactory& makerFor, bool* split)
 {
     const qint64 lastRow = cells.lastUsedRow();
     std::vector<RowPiece> pieces;
@@ -72,6 +72,9 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
             }
             readers.push_back(std::move(reader));
         }
+    }
+    if (split != nullptr) {
+        *split = !readers.empty();
     }
     if (readers.empty()) {
         RowPiece all(format.RowStart, lastRow);

@@ -19,8 +19,8 @@ using RowLineMakerFactory = std::function<RowLineMaker(SheetCellReader& cells)>;
 // title is empty, or to the sheet's last used row, joined. When the rows do not
 // depend on each other and the sheet is long, runs of rows are made on several
 // threads; the text, and the first failure in order, are those of going down the
-// rows one by one.
+// rows one by one. split, when given, tells whether they were.
 QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool independentRows,
-                     const RowLineMakerFactory& makerFor);
+                     const RowLineMakerFactory& makerFor, bool* split = nullptr);
 
 } // namespace tavrune

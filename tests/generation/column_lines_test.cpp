@@ -204,3 +204,20 @@ TEST_F(ColumnLinesTest, LongSheetsGiveTheSameLinesOnSeveralThreads)
         }
     }
 }
+
+TEST_F(ColumnLinesTest, ATypeBroughtInByATitleCarriesOverOnSeveralThreadsToo)
+{
+    // The line holds no type: only row 100 takes the type rule, through its title,
+    // and its CHAR puts every later default, however far down, in apostrophes.
+    QString expected;
+    for (int i = 0; i < 3000; ++i) {
+        const QString title = i == 100 ? u"[%RowType]"_qs : u"C%1"_qs.arg(i);
+        addColumn(title, i == 100 ? u"CHAR"_qs : u"NUMBER"_qs, u"10"_qs, {}, {}, {}, u"x"_qs);
+        expected += (i > 0 ? u",\r\n"_qs : QString()) + (i == 100 ? u"CHAR(10)"_qs : title) +
+                    (i >= 100 ? u" DEFAULT 'x'"_qs : u" DEFAULT x"_qs);
+    }
+    for (const bool elsewhere : {false, true}) {
+        m_source.setLogReads(!elsewhere);
+        EXPECT_EQ(expand(u"[%RowTitle] [%Default]"_qs), expected) << elsewhere;
+    }
+}
