@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QVarLengthArray>
+#include <algorithm>
 
 namespace tavrune {
 
@@ -32,22 +34,14 @@ constexpr struct
     {u'\u2014', u'\u2015'}, // EM DASH → HORIZONTAL BAR (0x815C)
 };
 
-QString withLookAlikesReplaced(QStringView text)
+char16_t withLookAlikeReplaced(char16_t c)
 {
-    QString replaced = text.toString();
-    char16_t* data = reinterpret_cast<char16_t*>(replaced.data());
-    for (qsizetype i = 0; i < replaced.size(); ++i) {
-        if (data[i] < 0x80) {
-            continue;
-        }
-        for (const auto& lookAlike : kLookAlikes) {
-            if (data[i] == lookAlike.from) {
-                data[i] = lookAlike.to;
-                break;
-            }
+    for (const auto& lookAlike : kLookAlikes) {
+        if (c == lookAlike.from) {
+            return lookAlike.to;
         }
     }
-    return replaced;
+    return c;
 }
 
 // Whether the converter writes the character as its own single byte: ASCII but
@@ -57,69 +51,116 @@ bool passesThrough(char16_t c)
     return c < 0x80 && c != 0x1A && c != 0x1C && c != 0x7F;
 }
 
-// The length of the run of characters from start on that pass through.
-qsizetype plainRun(QStringView text, qsizetype start)
+// Characters looked at together on the way through plain text: a block without
+// branches that the compiler turns into vector instructions.
+constexpr qsizetype kBlock = 16;
+
+bool blockPassesThrough(const char16_t* c)
 {
-    qsizetype end = start;
-    while (end < text.size() && passesThrough(text[end].unicode())) {
-        ++end;
+    bool all = true;
+    for (qsizetype k = 0; k < kBlock; ++k) {
+        all &= passesThrough(c[k]);
     }
-    return end - start;
+    return all;
+}
+
+// Copies the run of characters from text[i] on that pass through to out and
+// returns where the run ends.
+qsizetype copyPlainRun(const char16_t* text, qsizetype i, qsizetype size, char*& out)
+{
+    while (i + kBlock <= size && blockPassesThrough(text + i)) {
+        for (qsizetype k = 0; k < kBlock; ++k) {
+            out[k] = static_cast<char>(text[i + k]);
+        }
+        out += kBlock;
+        i += kBlock;
+    }
+    while (i < size && passesThrough(text[i])) {
+        *out++ = static_cast<char>(text[i++]);
+    }
+    return i;
+}
+
+// The first character of text that the code page cannot represent, or U+FFFD.
+char32_t firstUnrepresentable(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1;
+        QString single = text.mid(i, length).toString();
+        if (!pair) {
+            single[0] = QChar(withLookAlikeReplaced(single[0].unicode()));
+        }
+        QStringEncoder encoder(kCodecName, kFlags);
+        // The encoding runs only when its result is taken.
+        const QByteArray ignored = encoder.encode(single);
+        if (encoder.hasError()) {
+            return pair ? QChar::surrogateToUcs4(text[i], text[i + 1])
+                        : char32_t(text[i].unicode());
+        }
+        i += length;
+    }
+    return 0xFFFD;
 }
 
 } // namespace
 
-std::optional<QByteArray> encodeCp932(QStringView original, char32_t* unrepresentable)
+bool appendCp932(QStringView text, QByteArray& bytes, char32_t* unrepresentable)
 {
-    // ASCII stays as it is in code page 932, and makes up most generated text: only
-    // the runs of other characters go through the converter.
-    if (plainRun(original, 0) == original.size()) {
-        return original.toLatin1();
-    }
-    const QString replaced = withLookAlikesReplaced(original);
-    const QStringView text = replaced;
+    // ASCII stays as it is in code page 932 and makes up most generated text: it is
+    // copied, and only the runs of other characters go through the converter.
     QStringEncoder encoder(kCodecName, kFlags);
+    const char16_t* const data = text.utf16();
+    const qsizetype size = text.size();
+    const qsizetype start = bytes.size();
+    // Room for every character as one byte; the converter's runs grow it as needed.
+    bytes.resize(start + size);
+    char* out = bytes.data() + start;
+    QVarLengthArray<char16_t, 256> other;
+    bool failed = false;
+    for (qsizetype i = 0; i < size && !failed;) {
+        i = copyPlainRun(data, i, size, out);
+        other.clear();
+        while (i < size && !passesThrough(data[i])) {
+            other.append(withLookAlikeReplaced(data[i++]));
+        }
+        if (other.isEmpty()) {
+            continue;
+        }
+        // Without the codec (a Qt built without ICU) nothing but ASCII is
+        // representable, rather than everything silently empty.
+        if (!encoder.isValid()) {
+            failed = true;
+            break;
+        }
+        const qsizetype written = out - bytes.constData();
+        const qsizetype needed = written + encoder.requiredSpace(other.size()) + (size - i);
+        if (needed > bytes.size()) {
+            bytes.resize(std::max(needed, bytes.size() + bytes.size() / 2));
+        }
+        out = encoder.appendToBuffer(bytes.data() + written,
+                                     QStringView(other.constData(), other.size()));
+        failed = encoder.hasError();
+    }
+    if (failed) {
+        bytes.truncate(start);
+        if (unrepresentable) {
+            *unrepresentable = firstUnrepresentable(text);
+        }
+        return false;
+    }
+    bytes.truncate(out - bytes.constData());
+    return true;
+}
+
+std::optional<QByteArray> encodeCp932(QStringView text, char32_t* unrepresentable)
+{
     QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    bool failed = !encoder.isValid();
-    for (qsizetype i = 0; i < text.size() && !failed;) {
-        const qsizetype plain = plainRun(text, i);
-        bytes += text.sliced(i, plain).toLatin1();
-        i += plain;
-        qsizetype other = 0;
-        while (i + other < text.size() && !passesThrough(text[i + other].unicode())) {
-            ++other;
-        }
-        if (other > 0) {
-            bytes += encoder.encode(text.sliced(i, other));
-            failed = encoder.hasError();
-            i += other;
-        }
+    if (!appendCp932(text, bytes, unrepresentable)) {
+        return std::nullopt;
     }
-    // Without the codec (a Qt built without ICU) nothing but ASCII is
-    // representable, rather than everything silently empty.
-    if (!failed) {
-        return bytes;
-    }
-    if (unrepresentable) {
-        // Find the first character that fails on its own, to name it.
-        *unrepresentable = 0xFFFD;
-        for (qsizetype i = 0; i < text.size();) {
-            const bool pair =
-                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-            const qsizetype length = pair ? 2 : 1;
-            QStringEncoder single(kCodecName, kFlags);
-            // The encoding runs only when its result is taken.
-            const QByteArray ignored = single.encode(text.mid(i, length));
-            if (single.hasError()) {
-                *unrepresentable = pair ? QChar::surrogateToUcs4(text[i], text[i + 1])
-                                        : char32_t(text[i].unicode());
-                break;
-            }
-            i += length;
-        }
-    }
-    return std::nullopt;
+    return bytes;
 }
 
 std::optional<QString> decodeCp932(QByteArrayView bytes)

@@ -20,6 +20,10 @@ namespace tavrune {
 // page's own characters (U+FF5E and so on).
 std::optional<QByteArray> encodeCp932(QStringView text, char32_t* unrepresentable = nullptr);
 
+// The same, appended to bytes; false (bytes as they were) when the text holds a
+// character the code page cannot represent.
+bool appendCp932(QStringView text, QByteArray& bytes, char32_t* unrepresentable = nullptr);
+
 // The bytes read as code page 932, or none when they are not valid in it (an
 // unassigned byte, a lead byte without a fitting trail byte).
 std::optional<QString> decodeCp932(QByteArrayView bytes);

@@ -78,7 +78,12 @@ std::optional<QByteArray> encodeOutputLine(const QString& textIn, OutputEncoding
     const QString& text = lfText.isNull() ? textIn : lfText;
     std::optional<QByteArray> bytes;
     if (encoding == OutputEncoding::Cp932) {
-        bytes = encodeCp932(text, unrepresentable);
+        // Room for the line end too, so that a long text is not copied to add it.
+        bytes.emplace();
+        bytes->reserve(text.size() + 2);
+        if (!appendCp932(text, *bytes, unrepresentable)) {
+            bytes.reset();
+        }
     } else if (text.isValidUtf16()) {
         bytes = text.toUtf8();
     } else if (unrepresentable != nullptr) {

@@ -107,7 +107,13 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
     }
     // As one pass would: up to the first empty title, the first failure in that
     // range thrown; pieces past the end are not looked at.
+    // Sized once: a long sheet's text is tens of megabytes, too much to copy as it grows.
+    qsizetype size = 0;
+    for (const RowPiece& piece : pieces) {
+        size += piece.lines.size() + 3;
+    }
     LineJoiner lines;
+    lines.reserve(size);
     for (RowPiece& piece : pieces) {
         if (piece.error) {
             std::rethrow_exception(piece.error);

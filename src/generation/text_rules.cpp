@@ -128,7 +128,7 @@ QString cleanUpLine(const QString& line)
 void LineJoiner::add(const QString& line)
 {
     if (!m_any) {
-        m_text = line;
+        m_text += line; // into the room reserved, if any; else shares line
         m_any = true;
         return;
     }

@@ -48,6 +48,8 @@ public:
     // A line, or the joined text of lines, which counts as its last line.
     void add(const QString& line);
     bool isEmpty() const { return !m_any; }
+    qsizetype size() const { return m_text.size(); }
+    void reserve(qsizetype size) { m_text.reserve(size); }
     QString take() { return std::move(m_text); }
 
 private:

@@ -37,13 +37,18 @@ TEST(Cp932TextTest, TextIsWrittenAsTheConverterWritesItWhole)
     for (char16_t c = 0; c < 0x80; ++c) {
         ascii += QChar(c);
     }
+    const QString longPlain =
+        QStringLiteral("CREATE TABLE TABLE_1 (COLUMN_1 NUMBER(10), ").repeated(5);
     for (const QString& text :
          {ascii, u"項目1の説明"_qs, ascii + u"テーブル"_qs + ascii + u"\u9AD9\u2170"_qs,
-          u"\u2460x\x7F\u00F7"_qs}) {
+          u"\u2460x\x7F\u00F7"_qs, longPlain + u'\x1C' + longPlain + u"説明"_qs + longPlain,
+          u"項目"_qs.repeated(300) + longPlain}) {
         QStringEncoder whole("windows-31j", QStringConverter::Flag::Stateless);
         const QByteArray expected = whole.encode(text);
         ASSERT_FALSE(whole.hasError());
-        EXPECT_EQ(encodeCp932(text), expected) << text.toStdString();
+        QByteArray appended("x");
+        EXPECT_TRUE(appendCp932(text, appended));
+        EXPECT_EQ(appended, "x" + expected) << text.toStdString();
         EXPECT_EQ(decodeCp932(expected), text);
     }
 }
@@ -55,6 +60,9 @@ TEST(Cp932TextTest, OtherCharactersOutsideTheCodePageAreNamed)
         const QString text = QStringLiteral("〜x") + QString::fromUcs4(&codePoint, 1);
         EXPECT_EQ(encodeCp932(text, &named), std::nullopt);
         EXPECT_EQ(named, codePoint);
+        QByteArray bytes("before");
+        EXPECT_FALSE(appendCp932(QStringLiteral("項目").repeated(100) + text, bytes));
+        EXPECT_EQ(bytes, "before");
     }
 }
 
