@@ -38,6 +38,27 @@ xmlSAXHandler makeHandler()
     return sax;
 }
 
+// "line L column C: message" of a parser error. Only the first line of the
+// message is kept (a second one dumps raw bytes), and the names it quotes are
+// shortened as every message shortens what a file holds.
+QString describeXmlError(const xmlError& error)
+{
+    QString message = QString::fromUtf8(error.message != nullptr ? error.message : "");
+    if (const qsizetype lineEnd = message.indexOf(u'\n'); lineEnd >= 0) {
+        message.truncate(lineEnd);
+    }
+    for (const char* quoted : {error.str1, error.str2, error.str3}) {
+        if (quoted == nullptr) {
+            continue;
+        }
+        const QString text = QString::fromUtf8(quoted);
+        if (text.size() > kMaxQuotedLength) {
+            message.replace(text, quotedText(text));
+        }
+    }
+    return QStringLiteral("%1 行 %2: %3").arg(error.line).arg(error.int2).arg(message.trimmed());
+}
+
 } // namespace
 
 SaxPartParser::SaxPartParser(ZipArchive& archive, const QString& part, Input input)
@@ -103,15 +124,12 @@ void SaxPartParser::parse(XmlPartHandler& handler)
         fail(failure.isEmpty() ? QStringLiteral("%1 を読めません").arg(m_part) : failure);
     }
     if (!m_context->wellFormed || !m_context->nsWellFormed) {
-        const xmlError* error = xmlCtxtGetLastError(m_context);
-        const QString message = error != nullptr && error->message != nullptr
-                                    ? QString::fromUtf8(error->message).trimmed()
-                                    : QString();
-        fail(QStringLiteral("%1 の XML が不正です (%2 行 %3: %4)")
-                 .arg(m_part)
-                 .arg(error != nullptr ? error->line : 0)
-                 .arg(error != nullptr ? error->int2 : 0)
-                 .arg(message));
+        QString where = m_firstError;
+        if (where.isEmpty()) {
+            const xmlError* error = xmlCtxtGetLastError(m_context);
+            where = error != nullptr ? describeXmlError(*error) : QStringLiteral("0 行 0: ");
+        }
+        fail(QStringLiteral("%1 の XML が不正です (%2)").arg(m_part, where));
     }
 }
 
@@ -235,10 +253,19 @@ void SaxPartParser::onDoctype(void* self, const unsigned char*, const unsigned c
     }
 }
 
-void SaxPartParser::onError(void*, _xmlError*)
+void SaxPartParser::onError(void* self, _xmlError* error)
 {
-    // Errors are read from the context once parsing has returned; this handler only
-    // keeps libxml2 from printing them.
+    // The first error is the one that names the fault: the parser goes on reading
+    // after it and later ones only follow from it (an unclosed tag at the end).
+    auto* parser = static_cast<SaxPartParser*>(self);
+    if (error == nullptr || error->level < XML_ERR_ERROR || !parser->m_firstError.isEmpty()) {
+        return;
+    }
+    try {
+        parser->m_firstError = describeXmlError(*error);
+    } catch (...) {
+        // Out of memory: the error is described from the context afterwards.
+    }
 }
 
 } // namespace tavrune

@@ -115,6 +115,7 @@ private:
     std::array<ClassifiedUri, kClassifiedUris> m_classifiedUris;
     size_t m_nextClassified = 0; // replaced next, round robin
     std::exception_ptr m_error;
+    QString m_firstError; // where and what, of the first syntax error
     bool m_finishedEarly = false;
     bool m_inputFailed = false;
     QString m_file;

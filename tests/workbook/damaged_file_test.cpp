@@ -90,10 +90,11 @@ TEST(DamagedFiles, TruncatedAndAlteredFixturesFailCleanly)
     EXPECT_EQ(variants, paths.size() * 24);
 }
 
-// Each kind of small file that once hung the readers, crashed them or made them
-// take gigabytes (tests/data/hostile, written by make_hostile.py) is refused at
-// the bound it passes. The message names the file and the bound, and quotes no
-// more than a short start of what the file holds.
+// Each kind of small hostile file (tests/data/hostile, written by make_hostile.py):
+// files that once hung the readers, crashed them or made them take gigabytes, and
+// damaged XML whose parser message would quote too much. Each is refused with a
+// message of one line that names the file and the bound, and quotes no more than a
+// short start of what the file holds.
 TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
 {
     const struct
@@ -125,6 +126,9 @@ TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
         {"ods_repeat_20_digits.ods", "繰り返し数 \"99999999999999999999\" が不正です"},
         {"ods_duration_repeated_unit.ods", "時刻 \"PT1H1H1H1H\" が不正です"},
         {"xls_nested_bof.xls", "EOF レコードの前に次のシートの位置"},
+        {"xlsx_long_mismatched_tag.xlsx",
+         "tag mismatch: nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn… line 1 and c)"},
+        {"ods_not_utf8.ods", "content.xml の XML が不正です (1 行 381: Input is not proper UTF-8"},
     };
     for (const auto& c : cases) {
         const QString path = test::fixturePath("hostile", c.file);
@@ -132,6 +136,7 @@ TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
         EXPECT_TRUE(description.contains(QString::fromUtf8(c.reason)))
             << c.file << ": " << description.toStdString();
         EXPECT_LT(description.size(), path.size() + 160) << description.toStdString();
+        EXPECT_FALSE(description.contains(u'\n')) << description.toStdString();
     }
 }
 

@@ -336,6 +336,16 @@ def make(scale):
         '<row r="1"><c r="A1" t="s"><v>%s</v></c></row>' % ("9" * size),
         shared='<?xml version="1.0"?><sst xmlns="%s"><si><t>x</t></si></sst>' % MAIN))
 
+    # XML errors whose parser message would quote a name whole, or the raw bytes
+    # of text that is not UTF-8 on a line of its own.
+    yield "xlsx_long_mismatched_tag.xlsx", zip_bytes(xlsx_entries(
+        '<row r="1"><c r="A1"><%s></c></row>' % ("n" * 900)))
+    yield "ods_not_utf8.ods", zip_bytes([
+        Entry("mimetype", ODS_MIMETYPE, method=0),
+        Entry("content.xml", ODS_HEAD.encode() + b'<table:table table:name="S"><table:table-row>'
+              b'<table:table-cell office:value-type="string"><text:p>\xff\xfe</text:p>'
+              b"</table:table-cell></table:table-row></table:table>" + ODS_TAIL.encode())])
+
     # Lenient numbers: a style index that is no number, a 20-digit repeat count and
     # a duration naming the hours four times.
     styles = ('<?xml version="1.0"?><styleSheet xmlns="%s"><cellXfs><xf numFmtId="14"/>'
