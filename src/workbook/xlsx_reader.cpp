@@ -8,6 +8,10 @@
 #include "workbook/xlsx_worksheet.h"
 #include "workbook/zip_archive.h"
 
+#include <exception>
+#include <system_error>
+#include <thread>
+
 namespace tavrune {
 
 namespace {
@@ -67,6 +71,103 @@ std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& par
     return sheets;
 }
 
+// Checks every sheet and adds it to the workbook, then reads their parts together.
+void readSheets(ZipArchive& archive, const QString& path, const QString& workbookPart,
+                const XlsxRelationships& relationships, const std::vector<SheetEntry>& sheets,
+                const XlsxSheetContext& context, XlsxWorkbookSink& sink, WorkbookData& workbook)
+{
+    std::vector<std::pair<QString, qsizetype>> worksheets; // part, sheet index
+    for (const SheetEntry& entry : sheets) {
+        const XlsxRelationship* relationship = relationships.find(entry.relationshipId);
+        if (relationship == nullptr) {
+            failXlsx(path, QStringLiteral("シート \"%1\" の関係 %2 が %3 の関係にありません")
+                               .arg(entry.name, quotedText(entry.relationshipId),
+                                    quotedText(workbookPart)));
+        }
+        // Chart, dialog and macro sheets are not worksheets and are left out.
+        if (relationship->kind != XlsxRelationshipKind::Worksheet) {
+            continue;
+        }
+        if (!archive.contains(relationship->target)) {
+            failXlsx(path, QStringLiteral("シート \"%1\" のパート %2 がありません")
+                               .arg(entry.name, quotedText(relationship->target)));
+        }
+        workbook.addSheet(entry.name);
+        worksheets.emplace_back(relationship->target,
+                                static_cast<qsizetype>(workbook.sheets().size()) - 1);
+    }
+    // The sheets stay where they are from here on, so the readers may hold them.
+    std::vector<XlsxSheetPart> parts;
+    parts.reserve(worksheets.size());
+    for (const auto& [part, index] : worksheets) {
+        parts.push_back({part, &workbook.sheets()[static_cast<size_t>(index)]});
+    }
+    readXlsxWorksheets(archive, parts, context, sink);
+}
+
+// Reads the shared strings on a thread of their own while the sheets are read, or
+// at once when no thread is to be had. The table is always finished, so no sheet
+// waits for ever, and the thread always joined.
+class SharedStringsReader
+{
+public:
+    SharedStringsReader(ZipArchive& archive, const QString& part, XlsxWorkbookSink& sink,
+                        XlsxSharedStringTable& table)
+    {
+        if (part.isEmpty()) {
+            table.finish();
+            return;
+        }
+        const auto read = [this, &archive, part, &sink, &table](SaxPartParser::Input input) {
+            try {
+                readXlsxSharedStrings(archive, part, input, sink, table);
+            } catch (...) {
+                m_error = std::current_exception();
+            }
+            table.finish();
+        };
+        try {
+            m_thread = std::thread(read, SaxPartParser::Input::OnDemand);
+        } catch (const std::system_error&) {
+            read(SaxPartParser::Input::OnDemand);
+        }
+    }
+    ~SharedStringsReader()
+    {
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+    SharedStringsReader(const SharedStringsReader&) = delete;
+    SharedStringsReader& operator=(const SharedStringsReader&) = delete;
+
+    // Waits until the strings are read; throws what reading them threw.
+    void finish()
+    {
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        if (m_error) {
+            std::rethrow_exception(m_error);
+        }
+    }
+
+    // Stops reading once the sheets have every string they refer to. What the
+    // strings' part holds past that point is neither read nor checked, whether the
+    // reading got there or not, so the outcome never depends on timing.
+    void stopEarly(XlsxSharedStringTable& table)
+    {
+        table.stopReading();
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+
+private:
+    std::thread m_thread;
+    std::exception_ptr m_error;
+};
+
 WorkbookData readPackage(const QString& path, quint32 lastRow)
 {
     ZipArchive archive(path);
@@ -94,38 +195,27 @@ WorkbookData readPackage(const QString& path, quint32 lastRow)
     if (const XlsxRelationship* styles = relationships.find(XlsxRelationshipKind::Styles)) {
         context.cellStyles = readXlsxCellStyles(archive, styles->target);
     }
-    if (const XlsxRelationship* strings = relationships.find(XlsxRelationshipKind::SharedStrings)) {
-        context.sharedStrings = readXlsxSharedStrings(archive, strings->target, workbook);
+    XlsxWorkbookSink sink(workbook);
+    XlsxSharedStringTable sharedStrings;
+    context.sharedStrings = &sharedStrings;
+    const XlsxRelationship* strings = relationships.find(XlsxRelationshipKind::SharedStrings);
+    SharedStringsReader stringsReader(archive, strings != nullptr ? strings->target : QString(),
+                                      sink, sharedStrings);
+    try {
+        readSheets(archive, path, workbookPart, relationships, sheets, context, sink, workbook);
+    } catch (...) {
+        // The shared strings come before every sheet, so their failure is the one a
+        // reading of one part after the other would meet first.
+        stringsReader.finish();
+        throw;
     }
-
-    // Every sheet is checked and added first; their parts are then read together.
-    std::vector<std::pair<QString, qsizetype>> worksheets; // part, sheet index
-    for (const SheetEntry& entry : sheets) {
-        const XlsxRelationship* relationship = relationships.find(entry.relationshipId);
-        if (relationship == nullptr) {
-            failXlsx(path, QStringLiteral("シート \"%1\" の関係 %2 が %3 の関係にありません")
-                               .arg(entry.name, quotedText(entry.relationshipId),
-                                    quotedText(workbookPart)));
-        }
-        // Chart, dialog and macro sheets are not worksheets and are left out.
-        if (relationship->kind != XlsxRelationshipKind::Worksheet) {
-            continue;
-        }
-        if (!archive.contains(relationship->target)) {
-            failXlsx(path, QStringLiteral("シート \"%1\" のパート %2 がありません")
-                               .arg(entry.name, quotedText(relationship->target)));
-        }
-        workbook.addSheet(entry.name);
-        worksheets.emplace_back(relationship->target,
-                                static_cast<qsizetype>(workbook.sheets().size()) - 1);
+    // Rows below lastRow were not read, so the strings only they refer to are not
+    // needed either.
+    if (lastRow < kMaxRow) {
+        stringsReader.stopEarly(sharedStrings);
+    } else {
+        stringsReader.finish();
     }
-    // The sheets stay where they are from here on, so the readers may hold them.
-    std::vector<XlsxSheetPart> parts;
-    parts.reserve(worksheets.size());
-    for (const auto& [part, index] : worksheets) {
-        parts.push_back({part, &workbook.sheets()[static_cast<size_t>(index)]});
-    }
-    readXlsxWorksheets(archive, parts, context, workbook);
     return workbook;
 }
 

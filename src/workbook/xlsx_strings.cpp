@@ -83,13 +83,92 @@ void failXlsxTextTooLong(const SaxPartParser& parser)
                     .arg(WorkbookData::kMaxTextLength));
 }
 
+XlsxWorkbookSink::XlsxWorkbookSink(WorkbookData& workbook) : m_workbook(workbook) {}
+
+quint32 XlsxWorkbookSink::addString(const QString& text)
+{
+    const std::lock_guard lock(m_mutex);
+    return m_workbook.addString(text);
+}
+
+void XlsxWorkbookSink::countCells(qsizetype count)
+{
+    const std::lock_guard lock(m_mutex);
+    m_workbook.countCells(count);
+}
+
+XlsxSharedStringTable::XlsxSharedStringTable()
+    : m_blocks(static_cast<size_t>(WorkbookData::kMaxStrings / kBlock + 1))
+{
+}
+
+XlsxSharedStringTable::~XlsxSharedStringTable() = default;
+
+void XlsxSharedStringTable::add(quint32 poolIndex)
+{
+    // The pool refuses more strings than a workbook may hold before this could
+    // run out of blocks.
+    std::unique_ptr<quint32[]>& block = m_blocks.at(m_read / kBlock);
+    if (!block) {
+        block = std::make_unique<quint32[]>(kBlock);
+    }
+    block[m_read % kBlock] = poolIndex;
+    ++m_read;
+    if (m_read % kPublishEvery == 0) {
+        publish(false);
+    }
+}
+
+void XlsxSharedStringTable::finish()
+{
+    publish(true);
+}
+
+void XlsxSharedStringTable::publish(bool finished)
+{
+    bool notify = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_published.store(m_read, std::memory_order_release);
+        m_finished = m_finished || finished;
+        notify = m_waiting > 0;
+    }
+    if (notify) {
+        m_changed.notify_all();
+    }
+}
+
+std::optional<quint32> XlsxSharedStringTable::poolIndex(quint32 index)
+{
+    if (index >= m_published.load(std::memory_order_acquire)) {
+        std::unique_lock lock(m_mutex);
+        ++m_waiting;
+        m_changed.wait(lock, [&] { return index < m_published.load() || m_finished; });
+        --m_waiting;
+        if (index >= m_published.load()) {
+            return std::nullopt;
+        }
+    }
+    return m_blocks[index / kBlock][index % kBlock];
+}
+
+quint32 XlsxSharedStringTable::count()
+{
+    std::unique_lock lock(m_mutex);
+    ++m_waiting;
+    m_changed.wait(lock, [&] { return m_finished; });
+    --m_waiting;
+    return m_published.load();
+}
+
 namespace {
 
 class SharedStringsHandler : public XmlPartHandler
 {
 public:
-    SharedStringsHandler(SaxPartParser& parser, ZipArchive& archive, WorkbookData& workbook)
-        : m_parser(parser), m_archive(archive), m_workbook(workbook)
+    SharedStringsHandler(SaxPartParser& parser, ZipArchive& archive, XlsxWorkbookSink& sink,
+                         XlsxSharedStringTable& table)
+        : m_parser(parser), m_archive(archive), m_sink(sink), m_table(table)
     {
     }
 
@@ -107,9 +186,11 @@ public:
     {
         if (m_item.isOpen() && m_item.endElement(m_depth)) {
             const QString text = m_item.text();
-            m_workbook.addString(text);
+            m_table.add(m_sink.addString(text));
             m_archive.grantForText(text.size(), true);
-            ++count;
+            if (m_table.stopRequested()) {
+                m_parser.finishEarly();
+            }
         }
         --m_depth;
     }
@@ -121,30 +202,23 @@ public:
         }
     }
 
-    quint32 count = 0;
-
 private:
     SaxPartParser& m_parser;
     ZipArchive& m_archive;
-    WorkbookData& m_workbook;
+    XlsxWorkbookSink& m_sink;
+    XlsxSharedStringTable& m_table;
     XlsxStringItem m_item;
     int m_depth = 0;
 };
 
 } // namespace
 
-XlsxSharedStrings readXlsxSharedStrings(ZipArchive& archive, const QString& part,
-                                        WorkbookData& workbook)
+void readXlsxSharedStrings(ZipArchive& archive, const QString& part, SaxPartParser::Input input,
+                           XlsxWorkbookSink& sink, XlsxSharedStringTable& table)
 {
-    // The shared strings are read before any sheet, while the other cores are
-    // idle: one of them inflates and checks the bytes ahead of the parser.
-    SaxPartParser parser(archive, part, SaxPartParser::Input::ReadAhead);
-    XlsxSharedStrings strings;
-    strings.first = static_cast<quint32>(workbook.stringCount());
-    SharedStringsHandler handler(parser, archive, workbook);
+    SaxPartParser parser(archive, part, input);
+    SharedStringsHandler handler(parser, archive, sink, table);
     parser.parse(handler);
-    strings.count = handler.count;
-    return strings;
 }
 
 } // namespace tavrune

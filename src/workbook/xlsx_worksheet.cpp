@@ -14,7 +14,6 @@
 #include <atomic>
 #include <charconv>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -170,38 +169,13 @@ constexpr quint64 kReserveFromPartSize = 4 << 20;
 // More threads than this gain little: reading also waits on the file.
 constexpr int kMaxThreads = 4;
 
-// What the threads reading worksheets share: the workbook's text pool and its
-// count of cells. Cells are counted in batches, so that the threads do not meet
-// on every cell.
-class WorksheetSink
-{
-public:
-    explicit WorksheetSink(WorkbookData& workbook) : m_workbook(workbook) {}
-
-    quint32 addString(const QString& text)
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_workbook.addString(text);
-    }
-
-    void countCells(qsizetype count)
-    {
-        const std::lock_guard lock(m_mutex);
-        m_workbook.countCells(count);
-    }
-
-private:
-    WorkbookData& m_workbook;
-    std::mutex m_mutex;
-};
-
 // Reads one worksheet part from the parser's events: the rows and cells of
 // <sheetData>, each cell's cached value <v>, formula mark <f> and inline string <is>.
 class WorksheetHandler : public XmlPartHandler
 {
 public:
     WorksheetHandler(SaxPartParser& parser, ZipArchive& archive, const XlsxSheetContext& context,
-                     WorksheetSink& sink, SheetData& sheet)
+                     XlsxWorkbookSink& sink, SheetData& sheet)
         : m_parser(parser), m_archive(archive), m_context(context), m_sink(sink), m_sheet(sheet)
     {
     }
@@ -233,7 +207,7 @@ private:
     SaxPartParser& m_parser;
     ZipArchive& m_archive;
     const XlsxSheetContext& m_context;
-    WorksheetSink& m_sink;
+    XlsxWorkbookSink& m_sink;
     SheetData& m_sheet;
     qsizetype m_uncountedCells = 0;
     quint64 m_grantedElements = 0;
@@ -459,12 +433,14 @@ void WorksheetHandler::finishCell()
         if (!ok) {
             index = utf8Text(m_value).trimmed().toUInt(&ok);
         }
-        if (!ok || index >= m_context.sharedStrings.count) {
+        const std::optional<quint32> text =
+            ok ? m_context.sharedStrings->poolIndex(index) : std::nullopt;
+        if (!text) {
             fail(QStringLiteral("セル %1 の共有文字列番号 \"%2\" が範囲外です (共有文字列 %3 個)")
                      .arg(formatCellAddress(m_address), quotedText(utf8Text(m_value)))
-                     .arg(m_context.sharedStrings.count));
+                     .arg(m_context.sharedStrings->count()));
         }
-        addText(m_context.sharedStrings.first + index);
+        addText(*text);
         return;
     }
     case ValueType::InlineString:
@@ -574,9 +550,8 @@ void WorksheetHandler::fail(const QString& why) const
 } // namespace
 
 void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& parts,
-                        const XlsxSheetContext& context, WorkbookData& workbook)
+                        const XlsxSheetContext& context, XlsxWorkbookSink& sink)
 {
-    WorksheetSink sink(workbook);
     std::vector<std::exception_ptr> errors(parts.size());
     std::atomic<size_t> next = 0;
     std::atomic<bool> failed = false;

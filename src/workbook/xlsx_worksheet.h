@@ -13,7 +13,8 @@ class ZipArchive;
 // What reading a worksheet needs from the rest of the workbook.
 struct XlsxSheetContext
 {
-    XlsxSharedStrings sharedStrings;
+    // Filled while the sheets are read; never null.
+    XlsxSharedStringTable* sharedStrings = nullptr;
     std::vector<NumberStyle> cellStyles; // by cell format index (the s attribute)
     bool date1904 = false;
     // Rows below this one are not read: reading a sheet ends at the first row or
@@ -33,6 +34,6 @@ struct XlsxSheetPart
 // the cell when a value cannot be read; of several sheets that fail, the first in
 // the list is reported, as reading them one after the other would.
 void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& parts,
-                        const XlsxSheetContext& context, WorkbookData& workbook);
+                        const XlsxSheetContext& context, XlsxWorkbookSink& sink);
 
 } // namespace tavrune

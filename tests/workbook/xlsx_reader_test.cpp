@@ -97,6 +97,29 @@ TEST(XlsxReader, ReadingDownToARowKeepsThoseRowsAndReadsNoFurther)
     EXPECT_NO_THROW(readXlsxWorkbookUpToRow(fixture("bad_shared_index.xlsx"), 4));
 }
 
+// The shared strings are read beside the sheets, and a cell waits for the string
+// it refers to. The outcome is still that of reading the strings first: their
+// damage is reported before a sheet's, and stands for a string past it; a list
+// reads the strings only as far as its rows need, so damage further on is not met.
+TEST(XlsxReader, SharedStringsReadBesideTheSheetsFailAsIfReadFirst)
+{
+    const QString atEnd = readError("shared_strings_damaged_at_end.xlsx");
+    EXPECT_TRUE(atEnd.contains(u"xl/sharedStrings.xml の XML が不正"_qs)) << atEnd.toStdString();
+    const auto listed = [](const char* name) {
+        return test::readErrorOf(
+            [](const QString& file) { return readXlsxWorkbookUpToRow(file, 4); }, fixture(name));
+    };
+    EXPECT_EQ(listed("shared_string_past_damage.xlsx"),
+              readError("shared_string_past_damage.xlsx"));
+    EXPECT_TRUE(listed("shared_string_past_damage.xlsx").contains(u"XML が不正"_qs));
+    for (int round = 0; round < 20; ++round) {
+        const WorkbookData top =
+            readXlsxWorkbookUpToRow(fixture("shared_strings_damaged_at_end.xlsx"), 4);
+        ASSERT_EQ(text(top, u"前"_qs, "A1"), u"s0"_qs);
+        ASSERT_EQ(text(top, u"前"_qs, "B1"), u"s4999"_qs);
+    }
+}
+
 TEST(XlsxReader, ReadsTableDefinitionSheets)
 {
     const WorkbookData workbook = readXlsxWorkbook(fixture("tables_openpyxl.xlsx"));

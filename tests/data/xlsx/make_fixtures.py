@@ -442,6 +442,17 @@ def make_two_damaged_sheets():
     write_entries(path("two_damaged_sheets.xlsx"), package(sheets, ["<si><t>a</t></si>"]))
 
 
+def make_damaged_shared_strings():
+    """Shared strings damaged after their 5,000th item, read beside the sheets: a
+    cell wanting a string past the damage, and a bad cell far below the first rows."""
+    shared = ["<si><t>s%d</t></si>" % i for i in range(5000)] + ["<si><t>broken</x></si>"]
+    write_entries(path("shared_strings_damaged_at_end.xlsx"), package([(
+        "前", sheet_xml('<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>4999</v></c></row>'
+                       '<row r="10"><c r="B10"><v>abc</v></c></row>'))], shared))
+    write_entries(path("shared_string_past_damage.xlsx"), package([(
+        "後", sheet_xml('<row r="1"><c r="A1" t="s"><v>5000</v></c></row>'))], shared))
+
+
 if __name__ == "__main__":
     make_openpyxl()
     make_xlsxwriter()
@@ -451,3 +462,4 @@ if __name__ == "__main__":
     make_sheet_order()
     make_broken()
     make_two_damaged_sheets()
+    make_damaged_shared_strings()
