@@ -105,8 +105,6 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
     for (std::thread& helper : helpers) {
         helper.join();
     }
-    // As one pass would: up to the first empty title, the first failure in that
-    // range thrown; pieces past the end are not looked at.
     // Sized once: a long sheet's text is tens of megabytes, too much to copy as it grows.
     qsizetype size = 0;
     for (const RowPiece& piece : pieces) {
@@ -114,6 +112,8 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
     }
     LineJoiner lines;
     lines.reserve(size);
+    // As one pass would: up to the first empty title, the first failure in that
+    // range thrown; pieces past the end are not looked at.
     for (RowPiece& piece : pieces) {
         if (piece.error) {
             std::rethrow_exception(piece.error);

@@ -113,40 +113,34 @@ class SharedStringsReader
 public:
     SharedStringsReader(ZipArchive& archive, const QString& part, XlsxWorkbookSink& sink,
                         XlsxSharedStringTable& table)
+        : m_table(table)
     {
         if (part.isEmpty()) {
             table.finish();
             return;
         }
-        const auto read = [this, &archive, part, &sink, &table](SaxPartParser::Input input) {
+        const auto read = [this, &archive, part, &sink] {
             try {
-                readXlsxSharedStrings(archive, part, input, sink, table);
+                readXlsxSharedStrings(archive, part, sink, m_table);
             } catch (...) {
                 m_error = std::current_exception();
             }
-            table.finish();
+            m_table.finish();
         };
         try {
-            m_thread = std::thread(read, SaxPartParser::Input::OnDemand);
+            m_thread = std::thread(read);
         } catch (const std::system_error&) {
-            read(SaxPartParser::Input::OnDemand);
+            read();
         }
     }
-    ~SharedStringsReader()
-    {
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-    }
+    ~SharedStringsReader() { join(); }
     SharedStringsReader(const SharedStringsReader&) = delete;
     SharedStringsReader& operator=(const SharedStringsReader&) = delete;
 
     // Waits until the strings are read; throws what reading them threw.
     void finish()
     {
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
+        join();
         if (m_error) {
             std::rethrow_exception(m_error);
         }
@@ -155,15 +149,21 @@ public:
     // Stops reading once the sheets have every string they refer to. What the
     // strings' part holds past that point is neither read nor checked, whether the
     // reading got there or not, so the outcome never depends on timing.
-    void stopEarly(XlsxSharedStringTable& table)
+    void stopEarly()
     {
-        table.stopReading();
+        m_table.stopReading();
+        join();
+    }
+
+private:
+    void join()
+    {
         if (m_thread.joinable()) {
             m_thread.join();
         }
     }
 
-private:
+    XlsxSharedStringTable& m_table;
     std::thread m_thread;
     std::exception_ptr m_error;
 };
@@ -212,7 +212,7 @@ WorkbookData readPackage(const QString& path, quint32 lastRow)
     // Rows below lastRow were not read, so the strings only they refer to are not
     // needed either.
     if (lastRow < kMaxRow) {
-        stringsReader.stopEarly(sharedStrings);
+        stringsReader.stopEarly();
     } else {
         stringsReader.finish();
     }

@@ -102,8 +102,6 @@ XlsxSharedStringTable::XlsxSharedStringTable()
 {
 }
 
-XlsxSharedStringTable::~XlsxSharedStringTable() = default;
-
 void XlsxSharedStringTable::add(quint32 poolIndex)
 {
     // The pool refuses more strings than a workbook may hold before this could
@@ -213,10 +211,11 @@ private:
 
 } // namespace
 
-void readXlsxSharedStrings(ZipArchive& archive, const QString& part, SaxPartParser::Input input,
-                           XlsxWorkbookSink& sink, XlsxSharedStringTable& table)
+void readXlsxSharedStrings(ZipArchive& archive, const QString& part, XlsxWorkbookSink& sink,
+                           XlsxSharedStringTable& table)
 {
-    SaxPartParser parser(archive, part, input);
+    // Read beside the sheets, which keep the cores busy: no thread reads ahead.
+    SaxPartParser parser(archive, part, SaxPartParser::Input::OnDemand);
     SharedStringsHandler handler(parser, archive, sink, table);
     parser.parse(handler);
 }

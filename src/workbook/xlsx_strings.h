@@ -1,6 +1,5 @@
 #pragma once
 
-#include "workbook/sax_part_parser.h"
 #include "workbook/xlsx_package.h"
 
 #include <QString>
@@ -15,6 +14,7 @@
 
 namespace tavrune {
 
+class SaxPartParser;
 class WorkbookData;
 class ZipArchive;
 
@@ -74,7 +74,6 @@ class XlsxSharedStringTable
 {
 public:
     XlsxSharedStringTable();
-    ~XlsxSharedStringTable();
 
     // The next string was read and added to the pool at poolIndex.
     void add(quint32 poolIndex);
@@ -113,7 +112,7 @@ private:
 
 // Adds every shared string of the part to the workbook's pool in order, through
 // sink, and their places to table. Does not finish table.
-void readXlsxSharedStrings(ZipArchive& archive, const QString& part, SaxPartParser::Input input,
-                           XlsxWorkbookSink& sink, XlsxSharedStringTable& table);
+void readXlsxSharedStrings(ZipArchive& archive, const QString& part, XlsxWorkbookSink& sink,
+                           XlsxSharedStringTable& table);
 
 } // namespace tavrune
