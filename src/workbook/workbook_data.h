@@ -81,6 +81,10 @@ public:
     const std::vector<Cell>& cells() const { return m_cells; }
 
 private:
+    // The first cell from `from` on for which before fails, where before holds for
+    // a run of cells from `from` and then for none.
+    template <typename Predicate> size_t gallop(size_t from, Predicate before) const;
+
     QString m_name;
     std::vector<Cell> m_cells;
     quint32 m_lastUsedRow = 1;
