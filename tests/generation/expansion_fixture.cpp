@@ -1,8 +1,12 @@
 #include "generation/expansion_fixture.h"
 
+#include "common/error.h"
+
+#include <gtest/gtest.h>
+
 namespace tavrune::test {
 
-ExpansionTest::ExpansionTest()
+SheetExpansion::SheetExpansion()
 {
     m_book.sheet(u"顧客"_qs)
         .text(u"C3"_qs, u"CUSTOMER"_qs)
@@ -29,21 +33,25 @@ ExpansionTest::ExpansionTest()
     m_format.Comment = u"I"_qs;
 }
 
-void ExpansionTest::addColumn(const QString& title, const QString& type, const QString& length,
-                              const QString& scale, const QString& index, const QString& notNull,
-                              const QString& defaultValue, const QString& comment)
+SheetExpansion& SheetExpansion::rows(const QString& rows)
 {
-    const QString values[] = {title, type, length, scale, index, notNull, defaultValue, comment};
-    const QString columns = u"BCDEFGHI"_qs;
-    for (int i = 0; i < 8; ++i) {
-        if (!values[i].isEmpty()) {
-            m_book.text(columns.at(i) + QString::number(m_nextRow), values[i]);
-        }
+    if (rows.isEmpty()) {
+        return *this;
     }
-    ++m_nextRow;
+    const QString columns = u"BCDEFGHI"_qs;
+    for (const QString& row : rows.split(u'\n')) {
+        const QStringList cells = row.split(u'|');
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (!cells.at(i).isEmpty()) {
+                m_book.text(columns.at(i) + QString::number(m_nextRow), cells.at(i));
+            }
+        }
+        ++m_nextRow;
+    }
+    return *this;
 }
 
-QString ExpansionTest::expand(const QString& line)
+QString SheetExpansion::expand(const QString& line)
 {
     if (!m_opened) {
         m_source.addOpenWorkbook(u"Book1.xlsx"_qs, m_book.build());
@@ -53,6 +61,40 @@ QString ExpansionTest::expand(const QString& line)
     const WorksheetHandle sheet = connection->WorksheetAt(u"Book1.xlsx"_qs, 1);
     m_source.clearReadLog();
     return TableTextExpander(*connection, m_format).ExpandLine(sheet, line);
+}
+
+QString SheetExpansion::errorOf(const QString& line)
+{
+    try {
+        expand(line);
+    } catch (const Error& error) {
+        return error.description();
+    }
+    ADD_FAILURE() << "no error expanding " << line.toStdString();
+    return {};
+}
+
+void expectExpansions(std::initializer_list<ExpansionCase> cases)
+{
+    for (const ExpansionCase& c : cases) {
+        SCOPED_TRACE(c.rule);
+        SheetExpansion sheet;
+        sheet.rows(c.rows);
+        if (c.format) {
+            c.format(sheet.m_format);
+        }
+        QString expanded;
+        try {
+            expanded = sheet.expand(c.line);
+        } catch (const Error& error) {
+            expanded =
+                u"error "_qs + QString::number(error.number()) + u": "_qs + error.description();
+        }
+        EXPECT_EQ(expanded, c.expected);
+        if (!c.reads.isEmpty()) {
+            EXPECT_EQ(sheet.m_source.readLog(), c.reads);
+        }
+    }
 }
 
 } // namespace tavrune::test

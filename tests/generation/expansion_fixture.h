@@ -5,27 +5,30 @@
 #include "support/memory_workbook_source.h"
 #include "support/workbook_builder.h"
 
-#include <gtest/gtest.h>
-#include <memory>
+#include <QStringList>
+#include <functional>
+#include <initializer_list>
 
 namespace tavrune::test {
 
 // A table-definition sheet in memory with the usual layout: table name in C3,
 // title in C4, extra cells in E1 to E4, columns from row 7 with title B, type C,
 // length D, scale E, index F, not-null G, default H, comment I.
-class ExpansionTest : public ::testing::Test
+class SheetExpansion
 {
-protected:
-    ExpansionTest();
+public:
+    SheetExpansion();
 
+    // Adds column rows at the next free rows, one a line, each written "title|type|
+    // length|scale|index|not-null|default|comment"; empty texts are left out, an
+    // empty line is a gap.
+    SheetExpansion& rows(const QString& rows);
     // Expands one line of the first sheet; the first call opens the workbook built
     // so far, which cannot change after that.
     QString expand(const QString& line);
-    // Adds a column row at the next free row; empty texts are left out.
-    void addColumn(const QString& title, const QString& type, const QString& length = {},
-                   const QString& scale = {}, const QString& index = {},
-                   const QString& notNull = {}, const QString& defaultValue = {},
-                   const QString& comment = {});
+    // The description of the error expanding the line throws; a test failure when
+    // it throws none.
+    QString errorOf(const QString& line);
 
     WorkbookBuilder m_book;
     FormatSetting m_format;
@@ -33,5 +36,20 @@ protected:
     int m_nextRow = 7;
     bool m_opened = false;
 };
+
+// One line expanded over a fresh sheet: its column rows, a change to the format,
+// what the line gives ("error <number>: <description>" when it fails) and, when
+// given, every cell read for it in order.
+struct ExpansionCase
+{
+    const char* rule;
+    QString rows;
+    QString line;
+    QString expected;
+    std::function<void(FormatSetting&)> format = {};
+    QStringList reads = {};
+};
+
+void expectExpansions(std::initializer_list<ExpansionCase> cases);
 
 } // namespace tavrune::test

@@ -17,19 +17,15 @@
 
 using namespace tavrune;
 
-TEST(SplitLines, SplitsAtCrLfOnly)
+TEST(SplitLines, SplitsAtCrLfOnlyWithinSixteenBitLimits)
 {
-    const QString name = u"本文"_qs;
+    const QString name = u"フッタ"_qs;
     EXPECT_EQ(SplitLines(QString(), name), QStringList{QString()});
     EXPECT_EQ(SplitLines(u"a\r\nb"_qs, name), (QStringList{u"a"_qs, u"b"_qs}));
     EXPECT_EQ(SplitLines(u"a\r\n"_qs, name), (QStringList{u"a"_qs, QString()}));
     EXPECT_EQ(SplitLines(u"a\rb\nc\n\r"_qs, name), QStringList{u"a\rb\nc\n\r"_qs});
     EXPECT_EQ(SplitLines(u"\r\n\r\n"_qs, name), (QStringList{QString(), QString(), QString()}));
-}
-
-TEST(SplitLines, SixteenBitLimitsAreClearErrors)
-{
-    const QString name = u"フッタ"_qs;
+    // At most 32,764 characters a line, 32,767 lines.
     EXPECT_EQ(SplitLines(QString(32764, u'x') + u"\r\n"_qs, name).size(), 2);
     EXPECT_EQ(SplitLines(QString(40000, u'x'), name).size(), 1); // no break behind it
     try {
@@ -39,10 +35,7 @@ TEST(SplitLines, SixteenBitLimitsAreClearErrors)
         EXPECT_EQ(error.number(), ErrorNumber::Overflow);
         EXPECT_TRUE(error.description().contains(u"フッタの 2 行目"_qs)) << error.what();
     }
-    QString many;
-    for (int i = 1; i < 32767; ++i) {
-        many += u"\r\n"_qs;
-    }
+    const QString many = u"\r\n"_qs.repeated(32766);
     EXPECT_EQ(SplitLines(many, name).size(), 32767);
     EXPECT_THROW(SplitLines(many + u"\r\n"_qs, name), Error);
 }
@@ -212,20 +205,7 @@ TEST(FileOutputTarget, AnExistingNameIsReplacedItselfAndOnlyWhenAllowed)
     }
 }
 
-TEST(FileOutputTarget, ANameTakenWhileWritingIsNotReplacedUnlessAllowed)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"out.sql"_qs);
-    FileOutputTarget output;
-    output.OpenOutputFile(path, false);
-    output.WriteOutputLine("mine\r\n");
-    ASSERT_TRUE(QFile::link(dir.filePath(u"theirs"_qs), path));
-    EXPECT_TRUE(errorOf([&] { output.CommitOutputFile(); }).contains(path));
-    EXPECT_TRUE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(entries(dir), QStringList{u"out.sql"_qs});
-}
-
-TEST(FileOutputTarget, ADirectoryOfTheNameOrAMissingDirectoryFails)
+TEST(FileOutputTarget, ADirectoryOfTheNameAMissingDirectoryOrANameTakenWhileWritingFails)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_qs));
@@ -238,7 +218,15 @@ TEST(FileOutputTarget, ADirectoryOfTheNameOrAMissingDirectoryFails)
     EXPECT_TRUE(errorOf([&] {
                     output.OpenOutputFile(dir.filePath(u"none/x.sql"_qs), false);
                 }).contains(u"そのようなファイルやディレクトリはありません"_qs));
-    EXPECT_EQ(entries(dir), QStringList{u"sub"_qs});
+
+    // A name taken while the file was written is not replaced unless allowed.
+    const QString path = dir.filePath(u"out.sql"_qs);
+    output.OpenOutputFile(path, false);
+    output.WriteOutputLine("mine\r\n");
+    ASSERT_TRUE(QFile::link(dir.filePath(u"theirs"_qs), path));
+    EXPECT_TRUE(errorOf([&] { output.CommitOutputFile(); }).contains(path));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(entries(dir), (QStringList{u"out.sql"_qs, u"sub"_qs}));
 }
 
 TEST(FileOutputTarget, FilesTakeTheirModeFromTheUmask)

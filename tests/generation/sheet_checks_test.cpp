@@ -11,17 +11,17 @@ namespace {
 RunInputs inputsFor(QList<bool> selected)
 {
     RunInputs inputs;
-    inputs.format.TableName = QStringLiteral("C3");
-    inputs.format.TableTitle = QStringLiteral("C4");
-    inputs.rowStartText = QStringLiteral("7");
-    inputs.format.RowTitle = QStringLiteral("B");
-    inputs.format.RowType = QStringLiteral("C");
-    inputs.format.RowLength = QStringLiteral("D");
-    inputs.format.RowScale = QStringLiteral("E");
-    inputs.format.Comment = QStringLiteral("I");
+    inputs.format.TableName = u"C3"_qs;
+    inputs.format.TableTitle = u"C4"_qs;
+    inputs.rowStartText = u"7"_qs;
+    inputs.format.RowTitle = u"B"_qs;
+    inputs.format.RowType = u"C"_qs;
+    inputs.format.RowLength = u"D"_qs;
+    inputs.format.RowScale = u"E"_qs;
+    inputs.format.Comment = u"I"_qs;
     inputs.file.OutputFileStrCheck = {0, 1};
-    inputs.file.OutputFileStr[1] = QStringLiteral(".sql");
-    inputs.workbookName = QStringLiteral("book.xlsx");
+    inputs.file.OutputFileStr[1] = u".sql"_qs;
+    inputs.workbookName = u"book.xlsx"_qs;
     inputs.sheetSelected = std::move(selected);
     return inputs;
 }
@@ -29,74 +29,70 @@ RunInputs inputsFor(QList<bool> selected)
 TEST(SheetChecksTest, FindsWhatWouldMakeARunFailOrWriteAWrongScript)
 {
     WorkbookBuilder book;
-    book.sheet(QStringLiteral("良い"))
-        .text(QStringLiteral("C3"), QStringLiteral("GOOD"))
-        .text(QStringLiteral("C4"), QStringLiteral("良い表"))
-        .text(QStringLiteral("B7"), QStringLiteral("ID"))
-        .text(QStringLiteral("C7"), QStringLiteral("NUMBER"))
-        .number(QStringLiteral("D7"), 10)
-        .text(QStringLiteral("B8"), QStringLiteral("AMOUNT"))
-        .text(QStringLiteral("C8"), QStringLiteral("NUMBER"))
-        .text(QStringLiteral("D8"), QStringLiteral("(9,2)"));
-    book.sheet(QStringLiteral("悪い"))
-        .text(QStringLiteral("C3"), QStringLiteral("GOOD")) // the first sheet's name
-        .text(QStringLiteral("C4"), QStringLiteral("a/b"))
-        .text(QStringLiteral("B7"), QStringLiteral("ID"))
-        .text(QStringLiteral("D7"), QStringLiteral("十"))
-        .text(QStringLiteral("B8"), QStringLiteral("ID"))
-        .text(QStringLiteral("C8"), QStringLiteral("CHAR"))
-        .text(QStringLiteral("E8"), QStringLiteral("x"))
-        .error(QStringLiteral("I8"), QStringLiteral("#N/A"))
-        .text(QStringLiteral("B9"), QStringLiteral("NOTE"))
-        .text(QStringLiteral("C9"), QStringLiteral("VARCHAR2"))
-        .text(QStringLiteral("I9"), QStringLiteral("é"));
-    book.sheet(QStringLiteral("空"));
-    book.sheet(QStringLiteral("選ばれない")).text(QStringLiteral("C3"), QStringLiteral("GOOD"));
+    book.sheet(u"良い"_qs)
+        .text(u"C3"_qs, u"GOOD"_qs)
+        .text(u"C4"_qs, u"良い表"_qs)
+        .text(u"B7"_qs, u"ID"_qs)
+        .text(u"C7"_qs, u"NUMBER"_qs)
+        .number(u"D7"_qs, 10)
+        .text(u"B8"_qs, u"AMOUNT"_qs)
+        .text(u"C8"_qs, u"NUMBER"_qs)
+        .text(u"D8"_qs, u"(9,2)"_qs);
+    book.sheet(u"悪い"_qs)
+        .text(u"C3"_qs, u"GOOD"_qs) // the first sheet's name
+        .text(u"C4"_qs, u"a/b"_qs)
+        .text(u"B7"_qs, u"ID"_qs)
+        .text(u"D7"_qs, u"十"_qs)
+        .text(u"B8"_qs, u"ID"_qs)
+        .text(u"C8"_qs, u"CHAR"_qs)
+        .text(u"E8"_qs, u"x"_qs)
+        .error(u"I8"_qs, u"#N/A"_qs)
+        .text(u"B9"_qs, u"NOTE"_qs)
+        .text(u"C9"_qs, u"VARCHAR2"_qs)
+        .text(u"I9"_qs, u"é"_qs);
+    book.sheet(u"空"_qs);
+    book.sheet(u"選ばれない"_qs).text(u"C3"_qs, u"GOOD"_qs);
     MemoryWorkbookSource source;
-    source.addOpenWorkbook(QStringLiteral("book.xlsx"), book.build());
+    source.addOpenWorkbook(u"book.xlsx"_qs, book.build());
 
+    // Where each finding is, in order, and a part of what it says.
+    const std::pair<QString, QString> expected[] = {
+        {u"悪い!C4"_qs, u"/"_qs},
+        {u"悪い!C7"_qs, u"データ型がありません"_qs},
+        {u"悪い!D7"_qs, u"Length の列"_qs},
+        {u"悪い!B8"_qs, u"7 行目と重複"_qs},
+        {u"悪い!E8"_qs, u"Scale の列"_qs},
+        {u"悪い!I8"_qs, u"#N/A"_qs},
+        {u"悪い!I9"_qs, u"U+00E9"_qs},
+        {u"悪い!C3"_qs, u"シート \"良い\""_qs},
+        {u"空!C3"_qs, u"テーブル名称が空"_qs},
+        {u"空!C4"_qs, u"テーブルタイトルが空"_qs},
+    };
     const QList<SheetFinding> findings = checkSheets(source, inputsFor({true, true, true, false}));
-    const QStringList where = [&] {
-        QStringList list;
-        for (const SheetFinding& f : findings) {
-            list.append(f.sheet + u'!' + f.cell);
-        }
-        return list;
-    }();
-    EXPECT_EQ(where, QStringList({QStringLiteral("悪い!C4"), QStringLiteral("悪い!C7"),
-                                  QStringLiteral("悪い!D7"), QStringLiteral("悪い!B8"),
-                                  QStringLiteral("悪い!E8"), QStringLiteral("悪い!I8"),
-                                  QStringLiteral("悪い!I9"), QStringLiteral("悪い!C3"),
-                                  QStringLiteral("空!C3"), QStringLiteral("空!C4")}));
-    const auto message = [&](qsizetype i) { return findings.at(i).message; };
-    EXPECT_TRUE(message(0).contains(u"/")) << message(0).toStdString();
-    EXPECT_TRUE(message(1).contains(u"データ型がありません"));
-    EXPECT_TRUE(message(2).contains(u"Length の列") && message(2).contains(u"十"));
-    EXPECT_TRUE(message(3).contains(u"7 行目と重複"));
-    EXPECT_TRUE(message(4).contains(u"Scale の列"));
-    EXPECT_TRUE(message(5).contains(u"#N/A")) << message(5).toStdString();
-    EXPECT_TRUE(message(6).contains(u"U+00E9"));
-    EXPECT_TRUE(message(7).contains(u"シート \"良い\""));
-    EXPECT_TRUE(message(8).contains(u"テーブル名称が空"));
-    EXPECT_TRUE(message(9).contains(u"テーブルタイトルが空"));
+    ASSERT_EQ(findings.size(), std::size(expected));
+    for (qsizetype i = 0; i < findings.size(); ++i) {
+        const auto& [where, says] = expected[i];
+        EXPECT_EQ(findings.at(i).sheet + u'!' + findings.at(i).cell, where);
+        EXPECT_TRUE(findings.at(i).message.contains(says)) << findings.at(i).message.toStdString();
+    }
+    EXPECT_TRUE(findings.at(2).message.contains(u"十"_qs));
 }
 
 TEST(SheetChecksTest, OutputSettingsDecideWhatCounts)
 {
     WorkbookBuilder book;
-    book.sheet(QStringLiteral("S"))
-        .text(QStringLiteral("C3"), QStringLiteral("T"))
-        .text(QStringLiteral("C4"), QStringLiteral("a/b é"));
+    book.sheet(u"S"_qs).text(u"C3"_qs, u"T"_qs).text(u"C4"_qs, u"a/b é"_qs);
     MemoryWorkbookSource source;
-    source.addOpenWorkbook(QStringLiteral("book.xlsx"), book.build());
+    source.addOpenWorkbook(u"book.xlsx"_qs, book.build());
     RunInputs inputs = inputsFor({true});
     // One file for all and UTF-8: neither the title's "/" nor é matter.
     inputs.file.OutputFile = 1;
     inputs.file.Encoding = OutputEncoding::Utf8;
     EXPECT_EQ(checkSheets(source, inputs), QList<SheetFinding>());
-    inputs.workbookName = QStringLiteral("other.xlsx");
-    ASSERT_EQ(checkSheets(source, inputs).size(), 1);
-    EXPECT_TRUE(checkSheets(source, inputs).first().message.contains(u"other.xlsx"));
+    inputs.workbookName = u"other.xlsx"_qs;
+    const QList<SheetFinding> findings = checkSheets(source, inputs);
+    ASSERT_EQ(findings.size(), 1);
+    EXPECT_TRUE(findings.first().message.contains(u"other.xlsx"_qs));
 }
 
 } // namespace

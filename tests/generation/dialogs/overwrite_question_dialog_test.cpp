@@ -25,8 +25,10 @@ void click(QWidget& dialog, const char* button)
     found->click();
 }
 
-TEST(OverwriteQuestionDialog, EachWayOfClosingGivesItsAnswer)
+TEST(OverwriteQuestionDialog, EachWayOfClosingGivesItsAnswerAndEveryShowingStartsAtCancel)
 {
+    // One window shown again and again: closing it after an earlier Yes still
+    // answers ｷｬﾝｾﾙ.
     const struct
     {
         const char* how;
@@ -34,6 +36,7 @@ TEST(OverwriteQuestionDialog, EachWayOfClosingGivesItsAnswer)
         int expected;
     } cases[] = {
         {"はい", [](QWidget& d) { click(d, "cmdYes"); }, Answer::Yes},
+        {"closing the window", [](QWidget& d) { d.close(); }, Answer::Cancel},
         {"すべて上書き", [](QWidget& d) { click(d, "cmdAll"); }, Answer::OverwriteAll},
         {"いいえ", [](QWidget& d) { click(d, "cmdNo"); }, Answer::No},
         {"ｷｬﾝｾﾙ", [](QWidget& d) { click(d, "cmdCancel"); }, Answer::Cancel},
@@ -41,12 +44,13 @@ TEST(OverwriteQuestionDialog, EachWayOfClosingGivesItsAnswer)
          Answer::Cancel},
         {"Enter at once", [](QWidget& d) { QTest::keyClick(d.focusWidget(), Qt::Key_Return); },
          Answer::No},
-        {"closing the window", [](QWidget& d) { d.close(); }, Answer::Cancel},
     };
+    OverwriteQuestionDialog dialog;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
         whenModalShown(c.act);
-        EXPECT_EQ(OverwriteQuestionDialog::ask(kPrompt, QString(), nullptr), c.expected);
+        EXPECT_EQ(dialog.ask(kPrompt, QString()), c.expected);
+        EXPECT_EQ(dialog.answer(), c.expected);
     }
 }
 
@@ -75,16 +79,6 @@ TEST(OverwriteQuestionDialog, ShowsCaptionPromptLinesButtonsAndTabOrder)
         }
         previous = button;
     }
-}
-
-TEST(OverwriteQuestionDialog, EveryShowingStartsWithTheAnswerCancel)
-{
-    OverwriteQuestionDialog dialog;
-    whenModalShown([](QWidget& d) { click(d, "cmdYes"); });
-    EXPECT_EQ(dialog.ask(kPrompt, QString()), Answer::Yes);
-    whenModalShown([](QWidget& d) { d.close(); });
-    EXPECT_EQ(dialog.ask(kPrompt, QString()), Answer::Cancel);
-    EXPECT_EQ(dialog.answer(), Answer::Cancel);
 }
 
 TEST(OverwriteQuestionDialog, WindowGrowsWithThePromptAndKeepsTheButtonRowAtTheBottom)

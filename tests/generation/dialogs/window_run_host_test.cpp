@@ -16,7 +16,7 @@ QDialog* progressWindow(QWidget& mainWindow)
     return mainWindow.findChild<QDialog*>(QStringLiteral("frmCancel"));
 }
 
-TEST(WindowRunHost, RunDisablesBothWindowsAndShowsTheProgressWindowMeanwhile)
+TEST(WindowRunHost, RunDisablesBothWindowsAndShowsTheProgressWindowWhoseCancelSetsTheFlag)
 {
     for (const bool mainOnTop : {false, true}) {
         SCOPED_TRACE(mainOnTop ? "main window on top" : "main window not on top");
@@ -34,7 +34,7 @@ TEST(WindowRunHost, RunDisablesBothWindowsAndShowsTheProgressWindowMeanwhile)
         EXPECT_TRUE(progress->isVisible());
         EXPECT_FALSE(progress->isModal());
         EXPECT_EQ(progress->windowFlags().testFlag(Qt::WindowStaysOnTopHint), mainOnTop);
-        const auto* cancelButton = progress->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+        auto* cancelButton = progress->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
         ASSERT_NE(cancelButton, nullptr);
         EXPECT_TRUE(cancelButton->isEnabled()) << "the one live control of a run";
 
@@ -42,28 +42,20 @@ TEST(WindowRunHost, RunDisablesBothWindowsAndShowsTheProgressWindowMeanwhile)
         EXPECT_EQ(progress->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(),
                   QStringLiteral("1 / 2"));
 
+        // A confirmed cancel sets the flag until the next run resets it.
+        interaction.answer(Answer::Yes);
+        cancelButton->click();
+        EXPECT_TRUE(host.cancelFlag());
+
         host.endRun();
         EXPECT_TRUE(mainWindow.isEnabled());
         EXPECT_TRUE(formatEditor.isEnabled());
         EXPECT_EQ(progressWindow(mainWindow), nullptr);
+        EXPECT_TRUE(host.cancelFlag());
+        host.resetCancelFlag();
+        EXPECT_FALSE(host.cancelFlag());
+        EXPECT_TRUE(interaction.allAnswersUsed());
     }
-}
-
-TEST(WindowRunHost, ConfirmedCancelSetsTheFlagUntilTheNextRunResetsIt)
-{
-    test::ScriptedInteraction interaction;
-    QWidget mainWindow;
-    QWidget formatEditor;
-    WindowRunHost host(interaction, mainWindow, formatEditor);
-    host.beginRun();
-    interaction.answer(Answer::Yes);
-    progressWindow(mainWindow)->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-    EXPECT_TRUE(host.cancelFlag());
-    host.endRun();
-    EXPECT_TRUE(host.cancelFlag());
-    host.resetCancelFlag();
-    EXPECT_FALSE(host.cancelFlag());
-    EXPECT_TRUE(interaction.allAnswersUsed());
 }
 
 TEST(WindowRunHost, MessagesAndQuestionsGoToTheInteraction)
