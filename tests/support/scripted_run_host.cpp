@@ -75,6 +75,7 @@ int ScriptedRunHost::AskYesAllNoCancel(const QString& prompt, const QString& cap
 void ScriptedRunHost::beginRun()
 {
     m_log.append(QStringLiteral("begin"));
+    m_yields = 0;
 }
 
 void ScriptedRunHost::setProgressText(const QString& text)

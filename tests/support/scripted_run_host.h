@@ -15,8 +15,8 @@ class ScriptedRunHost : public RunHost
 {
 public:
     void answer(int code) { m_answers.push_back(code); }
-    // The cancel button is pressed (and its question answered Yes) during yield n,
-    // counted from 1.
+    // The cancel button is pressed (and its question answered Yes) during yield n
+    // of every run, counted from 1 at its start.
     void cancelAtYield(int n) { m_cancelAtYield = n; }
 
     int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
