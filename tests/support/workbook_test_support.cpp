@@ -22,6 +22,18 @@ QStringList sheetNames(const WorkbookData& workbook)
     return names;
 }
 
+QStringList sheetOutline(const WorkbookData& workbook)
+{
+    QStringList sheets;
+    for (const SheetData& sheet : workbook.sheets()) {
+        sheets.append(QStringLiteral("%1 %2 %3")
+                          .arg(sheet.name())
+                          .arg(sheet.lastUsedRow())
+                          .arg(sheet.cellCount()));
+    }
+    return sheets;
+}
+
 const SheetData& sheetNamed(const WorkbookData& workbook, const QString& name)
 {
     for (const SheetData& sheet : workbook.sheets()) {
@@ -39,6 +51,45 @@ QString text(const WorkbookData& workbook, const QString& sheet, const char* add
         throw std::runtime_error(std::string("bad address ") + address);
     }
     return workbook.cellText(sheetNamed(workbook, sheet), *cell);
+}
+
+namespace {
+
+// Each cell of a range such as "顧客!A6:I6" through cell(sheet, address), row by row,
+// joined by "|".
+QString joinRange(const WorkbookData& workbook, const QString& reference,
+                  const std::function<QString(const SheetData&, CellAddress)>& cell)
+{
+    const qsizetype bang = reference.lastIndexOf(u'!');
+    const QStringList ends = reference.mid(bang + 1).split(u':');
+    const SheetData& sheet = sheetNamed(workbook, reference.left(bang));
+    const CellAddress first = parseCellAddress(ends.first()).value();
+    const CellAddress last = parseCellAddress(ends.last()).value();
+    QStringList result;
+    for (quint32 row = first.row; row <= last.row; ++row) {
+        for (quint16 column = first.column; column <= last.column; ++column) {
+            result.append(cell(sheet, {row, column}));
+        }
+    }
+    return result.join(u'|');
+}
+
+} // namespace
+
+QString texts(const WorkbookData& workbook, const QString& reference)
+{
+    return joinRange(workbook, reference, [&](const SheetData& sheet, CellAddress address) {
+        return workbook.cellText(sheet, address);
+    });
+}
+
+QString errorValues(const WorkbookData& workbook, const QString& reference)
+{
+    return joinRange(workbook, reference, [&](const SheetData& sheet, CellAddress address) {
+        const Cell* cell = sheet.find(address);
+        return cell && cell->kind == CellKind::Error ? workbook.string(cell->text)
+                                                     : QStringLiteral("(not an error)");
+    });
 }
 
 QString readErrorOf(const std::function<WorkbookData(const QString&)>& reader, const QString& path)
