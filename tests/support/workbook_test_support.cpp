@@ -53,12 +53,7 @@ QString text(const WorkbookData& workbook, const QString& sheet, const char* add
     return workbook.cellText(sheetNamed(workbook, sheet), *cell);
 }
 
-namespace {
-
-// Each cell of a range such as "顧客!A6:I6" through cell(sheet, address), row by row,
-// joined by "|".
-QString joinRange(const WorkbookData& workbook, const QString& reference,
-                  const std::function<QString(const SheetData&, CellAddress)>& cell)
+QString texts(const WorkbookData& workbook, const QString& reference)
 {
     const qsizetype bang = reference.lastIndexOf(u'!');
     const QStringList ends = reference.mid(bang + 1).split(u':');
@@ -68,28 +63,16 @@ QString joinRange(const WorkbookData& workbook, const QString& reference,
     QStringList result;
     for (quint32 row = first.row; row <= last.row; ++row) {
         for (quint16 column = first.column; column <= last.column; ++column) {
-            result.append(cell(sheet, {row, column}));
+            try {
+                result.append(workbook.cellText(sheet, {row, column}));
+            } catch (const Error&) {
+                const Cell* cell = sheet.find({row, column});
+                const bool error = cell && cell->kind == CellKind::Error;
+                result.append(u'[' + (error ? workbook.string(cell->text) : u"?"_qs) + u']');
+            }
         }
     }
     return result.join(u'|');
-}
-
-} // namespace
-
-QString texts(const WorkbookData& workbook, const QString& reference)
-{
-    return joinRange(workbook, reference, [&](const SheetData& sheet, CellAddress address) {
-        return workbook.cellText(sheet, address);
-    });
-}
-
-QString errorValues(const WorkbookData& workbook, const QString& reference)
-{
-    return joinRange(workbook, reference, [&](const SheetData& sheet, CellAddress address) {
-        const Cell* cell = sheet.find(address);
-        return cell && cell->kind == CellKind::Error ? workbook.string(cell->text)
-                                                     : QStringLiteral("(not an error)");
-    });
 }
 
 QString readErrorOf(const std::function<WorkbookData(const QString&)>& reader, const QString& path)

@@ -19,10 +19,9 @@ const SheetData& sheetNamed(const WorkbookData& workbook, const QString& name);
 // The text of the cell at address (A1 form) of the named sheet.
 QString text(const WorkbookData& workbook, const QString& sheet, const char* address);
 // The texts of a cell or a range of a sheet, as in "顧客!A6:I6", row by row and
-// separated by "|".
+// separated by "|". An error value refuses to be read as text; it shows as
+// "[#N/A]".
 QString texts(const WorkbookData& workbook, const QString& reference);
-// The same for error values, as stored; "(not an error)" for any other cell.
-QString errorValues(const WorkbookData& workbook, const QString& reference);
 
 // The description of the error that reading path throws, checking that it is a
 // file error naming the path; a test failure when the file reads.

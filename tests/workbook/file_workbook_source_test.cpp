@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "support/test_files.h"
-#include "workbook/file_workbook_source.h"
 #include "support/workbook_builder.h"
+#include "workbook/file_workbook_source.h"
 
 #include <QDir>
 #include <QFile>

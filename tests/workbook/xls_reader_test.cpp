@@ -71,8 +71,8 @@ TEST(XlsReader, EveryWriterStoresTheCustomerTable)
 }
 
 // Cells as the spreadsheet application shows them: numbers in general form, dates
-// and times by their formats, booleans, cached formula results, long strings over
-// CONTINUE records, rich text and phonetics.
+// and times by their formats, booleans, error values, cached formula results, long
+// strings over CONTINUE records, rich text and phonetics.
 TEST(XlsReader, ReadsCellsAsTheyShow)
 {
     const std::pair<const char*, std::vector<std::pair<QString, QString>>> cases[] = {
@@ -84,6 +84,8 @@ TEST(XlsReader, ReadsCellsAsTheyShow)
              // yyyy"年"m"月"d"日", then a number in the format 0.00.
              {u"値!B1:B5"_qs, u"2024/01/05|18:30:15|2023/12/31|2024/01/05 9:05:03|45296"_qs},
              {u"値!C1:C2"_qs, u"True|False"_qs},
+             // Error values by their codes.
+             {u"値!D1:D7"_qs, u"[#N/A]|[#DIV/0!]|[#VALUE!]|[#REF!]|[#NAME?]|[#NUM!]|[#NULL!]"_qs},
              // A formula stored without a result reads as an empty cell.
              {u"値!E1:F1"_qs, u"|  前後に空白  "_qs},
          }},
@@ -95,8 +97,7 @@ TEST(XlsReader, ReadsCellsAsTheyShow)
              {u"数値!A3:A5"_qs, u"2024/01/05|18:00:00|2023/12/31"_qs},
              {u"数値!A7"_qs, u"45296"_qs},
              // Cached formula results; ="" is an empty text.
-             {u"数式!A1:A3"_qs, u"0.3|文字列|True"_qs},
-             {u"数式!A6:A8"_qs, u"|abcdef|False"_qs},
+             {u"数式!A1:A8"_qs, u"0.3|文字列|True|[#DIV/0!]|[#N/A]||abcdef|False"_qs},
          }},
         {"lo_long_strings.xls",
          {
@@ -108,8 +109,8 @@ TEST(XlsReader, ReadsCellsAsTheyShow)
         {"handmade_edges.xls",
          {
              {u"境界!A1:A6"_qs, u"ABCDEFGH|日本語テキスト|Rich|読み方|半角Kana|最後"_qs},
-             // Formula results: text after SHRFMLA and over a CONTINUE, boolean.
-             {u"境界!B1:B2"_qs, u"formel|True"_qs},
+             // Formula results: text after SHRFMLA and over a CONTINUE, boolean, error.
+             {u"境界!B1:B3"_qs, u"formel|True|[#N/A]"_qs},
              // MULRK: x100 integer, negative integer, double, integer.
              {u"境界!A11:D11"_qs, u"1.5|-2|0.5|10"_qs},
              // The cell inside the embedded chart is skipped; the one after it is read.
@@ -135,21 +136,6 @@ TEST(XlsReader, ReadsCellsAsTheyShow)
               NumberStyle::Time);
     // A formula with an empty result stores no cell.
     EXPECT_EQ(sheetNamed(workbook("handmade_edges.xls"), u"境界"_qs).find({4, 2}), nullptr);
-}
-
-// Error values, stored by code or as formula results, are kept as such and refuse
-// to be read as text.
-TEST(XlsReader, KeepsErrorValues)
-{
-    const std::pair<const char*, std::pair<QString, QString>> cases[] = {
-        {"xlwt_tables.xls", {u"値!D1:D7"_qs, u"#N/A|#DIV/0!|#VALUE!|#REF!|#NAME?|#NUM!|#NULL!"_qs}},
-        {"lo_tables.xls", {u"数式!A4:A5"_qs, u"#DIV/0!|#N/A"_qs}},
-        {"handmade_edges.xls", {u"境界!B3"_qs, u"#N/A"_qs}},
-    };
-    for (const auto& [file, cells] : cases) {
-        EXPECT_EQ(test::errorValues(workbook(file), cells.first), cells.second) << file;
-        EXPECT_THROW(texts(workbook(file), cells.first), Error) << file;
-    }
 }
 
 // Damaged containers and records name the file and what is wrong.
