@@ -22,6 +22,18 @@ QStringList sheetNames(const WorkbookData& workbook)
     return names;
 }
 
+QStringList sheetOutline(const WorkbookData& workbook)
+{
+    QStringList sheets;
+    for (const SheetData& sheet : workbook.sheets()) {
+        sheets.append(QStringLiteral("%1 %2 %3")
+                          .arg(sheet.name())
+                          .arg(sheet.lastUsedRow())
+                          .arg(sheet.cellCount()));
+    }
+    return sheets;
+}
+
 const SheetData& sheetNamed(const WorkbookData& workbook, const QString& name)
 {
     for (const SheetData& sheet : workbook.sheets()) {
@@ -39,6 +51,28 @@ QString text(const WorkbookData& workbook, const QString& sheet, const char* add
         throw std::runtime_error(std::string("bad address ") + address);
     }
     return workbook.cellText(sheetNamed(workbook, sheet), *cell);
+}
+
+QString texts(const WorkbookData& workbook, const QString& reference)
+{
+    const qsizetype bang = reference.lastIndexOf(u'!');
+    const QStringList ends = reference.mid(bang + 1).split(u':');
+    const SheetData& sheet = sheetNamed(workbook, reference.left(bang));
+    const CellAddress first = parseCellAddress(ends.first()).value();
+    const CellAddress last = parseCellAddress(ends.last()).value();
+    QStringList result;
+    for (quint32 row = first.row; row <= last.row; ++row) {
+        for (quint16 column = first.column; column <= last.column; ++column) {
+            try {
+                result.append(workbook.cellText(sheet, {row, column}));
+            } catch (const Error&) {
+                const Cell* cell = sheet.find({row, column});
+                const bool error = cell && cell->kind == CellKind::Error;
+                result.append(u'[' + (error ? workbook.string(cell->text) : u"?"_qs) + u']');
+            }
+        }
+    }
+    return result.join(u'|');
 }
 
 QString readErrorOf(const std::function<WorkbookData(const QString&)>& reader, const QString& path)

@@ -6,12 +6,13 @@ using namespace tavrune;
 
 TEST(CellAddress, AcceptsA1ReferencesInAnyCaseWithDollarMarks)
 {
-    EXPECT_EQ(parseCellAddress(u"C2"), (CellAddress{2, 3}));
-    EXPECT_EQ(parseCellAddress(u"c2"), (CellAddress{2, 3}));
-    EXPECT_EQ(parseCellAddress(u"$C$2"), (CellAddress{2, 3}));
-    EXPECT_EQ(parseCellAddress(u"C$2"), (CellAddress{2, 3}));
-    EXPECT_EQ(parseCellAddress(u"aa10"), (CellAddress{10, 27}));
-    EXPECT_EQ(parseCellAddress(u"XFD1048576"), (CellAddress{1048576, 16384}));
+    const std::pair<const char16_t*, CellAddress> cases[] = {
+        {u"C2", {2, 3}},  {u"c2", {2, 3}},     {u"$C$2", {2, 3}},
+        {u"C$2", {2, 3}}, {u"aa10", {10, 27}}, {u"XFD1048576", {1048576, 16384}},
+    };
+    for (const auto& [text, address] : cases) {
+        EXPECT_EQ(parseCellAddress(text), address) << QString::fromUtf16(text).toStdString();
+    }
 }
 
 TEST(CellAddress, RefusesEverythingElse)
@@ -25,12 +26,11 @@ TEST(CellAddress, RefusesEverythingElse)
 
 TEST(CellAddress, FormatsColumnLettersBackAndForth)
 {
-    EXPECT_EQ(columnLetters(1), QStringLiteral("A"));
-    EXPECT_EQ(columnLetters(26), QStringLiteral("Z"));
-    EXPECT_EQ(columnLetters(27), QStringLiteral("AA"));
-    EXPECT_EQ(columnLetters(702), QStringLiteral("ZZ"));
-    EXPECT_EQ(columnLetters(703), QStringLiteral("AAA"));
-    EXPECT_EQ(columnLetters(16384), QStringLiteral("XFD"));
+    const std::pair<quint16, const char*> letters[] = {{1, "A"},    {26, "Z"},    {27, "AA"},
+                                                       {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
+    for (const auto& [column, text] : letters) {
+        EXPECT_EQ(columnLetters(column), QLatin1String(text)) << text;
+    }
     for (quint16 column = 1; column <= kMaxColumn; column = column * 3 + 1) {
         const CellAddress address{7, column};
         EXPECT_EQ(parseCellAddress(formatCellAddress(address)), address);

@@ -1,4 +1,5 @@
 #include "common/error.h"
+#include "support/test_files.h"
 #include "support/workbook_test_support.h"
 #include "workbook/allocation_failure.h"
 #include "workbook/workbook_file_reader.h"
@@ -62,11 +63,8 @@ TEST(DamagedFiles, TruncatedAndAlteredFixturesFailCleanly)
     QRandomGenerator random(20261206);
     const QStringList paths = fixtures();
     ASSERT_GT(paths.size(), 40);
-    int variants = 0;
     for (const QString& path : paths) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray original = file.readAll();
+        const QByteArray original = test::readBytes(path);
         for (int i = 0; i < 24; ++i) {
             QByteArray damaged = original;
             if (i < 8) {
@@ -79,15 +77,10 @@ TEST(DamagedFiles, TruncatedAndAlteredFixturesFailCleanly)
             }
             const QString variant =
                 dir.filePath(QStringLiteral("v%1_").arg(i) + QFileInfo(path).fileName());
-            QFile out(variant);
-            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-            out.write(damaged);
-            out.close();
+            test::writeBytes(variant, damaged);
             readEverything(variant);
-            ++variants;
         }
     }
-    EXPECT_EQ(variants, paths.size() * 24);
 }
 
 // Each kind of small hostile file (tests/data/hostile, written by make_hostile.py):
@@ -144,20 +137,18 @@ TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
 // bounds sit above what honest workbooks need.
 TEST(DamagedFiles, FilesAtTheBoundsRead)
 {
+    const auto read = [](const char* name) {
+        return readWorkbookFile(test::fixturePath("hostile", name));
+    };
     // Elements nested 256 deep, start tags with 128 attributes of which 128
     // declare namespaces, a text of 1,000,000 characters.
-    const WorkbookData limits =
-        readWorkbookFile(test::fixturePath("hostile", "xlsx_at_the_limits.xlsx"));
-    EXPECT_EQ(test::text(limits, QStringLiteral("S"), "A1"), QString(1'000'000, u'あ'));
+    EXPECT_EQ(test::texts(read("xlsx_at_the_limits.xlsx"), u"S!A1"_qs), QString(1'000'000, u'あ'));
     // Of two entries with one name the first counts.
-    const WorkbookData duplicate =
-        readWorkbookFile(test::fixturePath("hostile", "zip_duplicate_names.xlsx"));
-    EXPECT_EQ(test::text(duplicate, QStringLiteral("S"), "A1"), QStringLiteral("first"));
+    EXPECT_EQ(test::texts(read("zip_duplicate_names.xlsx"), u"S!A1"_qs), u"first"_qs);
     // Shared strings spread over thousands of CONTINUE records, empty ones after.
-    const WorkbookData continues =
-        readWorkbookFile(test::fixturePath("hostile", "xls_empty_continues.xls"));
+    const WorkbookData continues = read("xls_empty_continues.xls");
     EXPECT_EQ(continues.stringCount(), 3000);
-    EXPECT_EQ(continues.string(2999), QStringLiteral("a"));
+    EXPECT_EQ(continues.string(2999), u"a"_qs);
 }
 
 // A pipe or a device would block the read or never end; they are refused before
@@ -186,29 +177,23 @@ TEST(DamagedFiles, OnlyPlainFilesAreRead)
 // an abort; the readers' own errors pass unchanged.
 TEST(DamagedFiles, RunningOutOfMemoryIsAnErrorNamingTheFile)
 {
-    const QString path = QStringLiteral("/work/book.xlsx");
-    const std::function<WorkbookData()> failures[] = {
-        []() -> WorkbookData { throw std::bad_alloc(); },
-        []() -> WorkbookData { throw std::length_error("vector"); },
+    const QString noMemory =
+        u"ファイル \"/work/book.xlsx\" を読み込めません: メモリが足りません"_qs;
+    const std::tuple<std::function<WorkbookData()>, int, QString> cases[] = {
+        {[]() -> WorkbookData { throw std::bad_alloc(); }, ErrorNumber::ApplicationDefined,
+         noMemory},
+        {[]() -> WorkbookData { throw std::length_error("vector"); },
+         ErrorNumber::ApplicationDefined, noMemory},
+        {[]() -> WorkbookData { throw Error(ErrorNumber::FileNotFound, u"own"_qs); },
+         ErrorNumber::FileNotFound, u"own"_qs},
     };
-    for (const auto& failure : failures) {
+    for (const auto& [failure, number, description] : cases) {
         try {
-            readReportingAllocationFailure(path, failure);
+            readReportingAllocationFailure(u"/work/book.xlsx"_qs, failure);
             ADD_FAILURE() << "no error";
         } catch (const Error& error) {
-            EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
-            EXPECT_EQ(error.description(),
-                      QStringLiteral(
-                          "ファイル \"/work/book.xlsx\" を読み込めません: メモリが足りません"));
+            EXPECT_EQ(error.number(), number);
+            EXPECT_EQ(error.description(), description);
         }
-    }
-    try {
-        readReportingAllocationFailure(path, []() -> WorkbookData {
-            throw Error(ErrorNumber::FileNotFound, QStringLiteral("own"));
-        });
-        ADD_FAILURE() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);
-        EXPECT_EQ(error.description(), QStringLiteral("own"));
     }
 }

@@ -3,94 +3,91 @@
 #include "workbook/strict_number.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace tavrune;
 
-TEST(GeneralNumber, FifteenSignificantDigitsWithoutTrailingZeros)
+// At most fifteen significant digits without trailing zeros; the exponent form
+// from 1E+15 up and below 0.0001. Rounding to 15 digits can carry into the next
+// power of ten.
+TEST(GeneralNumber, FifteenSignificantDigitsThenTheExponentForm)
 {
-    EXPECT_EQ(formatGeneralNumber(10), QStringLiteral("10"));
-    EXPECT_EQ(formatGeneralNumber(1.5), QStringLiteral("1.5"));
-    EXPECT_EQ(formatGeneralNumber(0.1 + 0.2), QStringLiteral("0.3"));
-    EXPECT_EQ(formatGeneralNumber(-2), QStringLiteral("-2"));
-    EXPECT_EQ(formatGeneralNumber(0), QStringLiteral("0"));
-    EXPECT_EQ(formatGeneralNumber(-0.0), QStringLiteral("0"));
-    EXPECT_EQ(formatGeneralNumber(123456789012345), QStringLiteral("123456789012345"));
-    EXPECT_EQ(formatGeneralNumber(-999999999999999), QStringLiteral("-999999999999999"));
-    EXPECT_EQ(formatGeneralNumber(1000), QStringLiteral("1000"));
-    EXPECT_EQ(formatGeneralNumber(1234567.891), QStringLiteral("1234567.891"));
-    EXPECT_EQ(formatGeneralNumber(0.0001), QStringLiteral("0.0001"));
-    EXPECT_EQ(formatGeneralNumber(-0.000123), QStringLiteral("-0.000123"));
-}
-
-TEST(GeneralNumber, ExponentFormBeyondFifteenDigits)
-{
-    EXPECT_EQ(formatGeneralNumber(1234567890123456), QStringLiteral("1.23456789012346E+15"));
-    EXPECT_EQ(formatGeneralNumber(1e15), QStringLiteral("1E+15"));
-    EXPECT_EQ(formatGeneralNumber(0.00001), QStringLiteral("1E-05"));
-    EXPECT_EQ(formatGeneralNumber(-1.5e-7), QStringLiteral("-1.5E-07"));
-    EXPECT_EQ(formatGeneralNumber(1e100), QStringLiteral("1E+100"));
-    // Rounding to 15 digits can carry into the next power of ten.
-    EXPECT_EQ(formatGeneralNumber(999999999999999.9), QStringLiteral("1E+15"));
+    const std::pair<double, const char*> cases[] = {{10, "10"},
+                                                    {0.1 + 0.2, "0.3"},
+                                                    {0, "0"},
+                                                    {-0.0, "0"},
+                                                    {123456789012345, "123456789012345"},
+                                                    {-999999999999999, "-999999999999999"},
+                                                    {1234567.891, "1234567.891"},
+                                                    {0.0001, "0.0001"},
+                                                    {-0.000123, "-0.000123"},
+                                                    {1234567890123456, "1.23456789012346E+15"},
+                                                    {1e15, "1E+15"},
+                                                    {0.00001, "1E-05"},
+                                                    {-1.5e-7, "-1.5E-07"},
+                                                    {1e100, "1E+100"},
+                                                    {999999999999999.9, "1E+15"}};
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(formatGeneralNumber(value), QLatin1String(text)) << text;
+    }
 }
 
 TEST(CellNumber, DatesAndTimesInTheJapaneseForm)
 {
-    EXPECT_EQ(formatCellNumber(45296, NumberStyle::Date, false), QStringLiteral("2024/01/05"));
     const double withTime = 45296 + (9 * 3600 + 5 * 60 + 3) / 86400.0;
-    EXPECT_EQ(formatCellNumber(withTime, NumberStyle::Date, false),
-              QStringLiteral("2024/01/05 9:05:03"));
-    EXPECT_EQ(formatCellNumber(0.75, NumberStyle::Time, false), QStringLiteral("18:00:00"));
-    EXPECT_EQ(formatCellNumber(withTime, NumberStyle::Time, false), QStringLiteral("9:05:03"));
-    EXPECT_EQ(formatCellNumber(0.5, NumberStyle::Date, false), QStringLiteral("12:00:00"));
-    // The same day in the 1904 system is 1462 days earlier.
-    EXPECT_EQ(formatCellNumber(45296 - 1462, NumberStyle::Date, true),
-              QStringLiteral("2024/01/05"));
-    EXPECT_EQ(formatCellNumber(0, NumberStyle::Date, true), QStringLiteral("1904/01/01"));
-    // The 1900 system's leap-year quirk around serial 60.
-    EXPECT_EQ(formatCellNumber(1, NumberStyle::Date, false), QStringLiteral("1900/01/01"));
-    EXPECT_EQ(formatCellNumber(59, NumberStyle::Date, false), QStringLiteral("1900/02/28"));
-    EXPECT_EQ(formatCellNumber(60, NumberStyle::Date, false), QStringLiteral("1900/02/29"));
-    EXPECT_EQ(formatCellNumber(61, NumberStyle::Date, false), QStringLiteral("1900/03/01"));
-    // A second short of midnight rounds into the next day.
-    EXPECT_EQ(formatCellNumber(45296.9999999, NumberStyle::Date, false),
-              QStringLiteral("2024/01/06"));
-    // Outside the calendar: the plain number.
-    EXPECT_EQ(formatCellNumber(-1, NumberStyle::Date, false), QStringLiteral("-1"));
-    EXPECT_EQ(formatCellNumber(3e6, NumberStyle::Date, false), QStringLiteral("3000000"));
-    EXPECT_EQ(formatCellNumber(45296, NumberStyle::General, false), QStringLiteral("45296"));
+    const struct
+    {
+        double value;
+        NumberStyle style;
+        bool date1904;
+        const char* text;
+    } cases[] = {{45296, NumberStyle::Date, false, "2024/01/05"},
+                 {withTime, NumberStyle::Date, false, "2024/01/05 9:05:03"},
+                 {0.75, NumberStyle::Time, false, "18:00:00"},
+                 {withTime, NumberStyle::Time, false, "9:05:03"},
+                 {0.5, NumberStyle::Date, false, "12:00:00"},
+                 // The same day in the 1904 system is 1462 days earlier.
+                 {45296 - 1462, NumberStyle::Date, true, "2024/01/05"},
+                 {0, NumberStyle::Date, true, "1904/01/01"},
+                 // The 1900 system's leap-year quirk around serial 60.
+                 {1, NumberStyle::Date, false, "1900/01/01"},
+                 {59, NumberStyle::Date, false, "1900/02/28"},
+                 {60, NumberStyle::Date, false, "1900/02/29"},
+                 {61, NumberStyle::Date, false, "1900/03/01"},
+                 // A second short of midnight rounds into the next day.
+                 {45296.9999999, NumberStyle::Date, false, "2024/01/06"},
+                 // Outside the calendar: the plain number.
+                 {-1, NumberStyle::Date, false, "-1"},
+                 {3e6, NumberStyle::Date, false, "3000000"},
+                 {45296, NumberStyle::General, false, "45296"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatCellNumber(c.value, c.style, c.date1904), QLatin1String(c.text)) << c.text;
+    }
 }
 
-TEST(NumberFormat, BuiltinIds)
+TEST(NumberFormat, BuiltinIdsAndCustomCodesNotFooledByLiteralsOrColours)
 {
-    EXPECT_EQ(classifyBuiltinFormat(0), NumberStyle::General);
-    EXPECT_EQ(classifyBuiltinFormat(2), NumberStyle::General);
-    EXPECT_EQ(classifyBuiltinFormat(14), NumberStyle::Date);
-    EXPECT_EQ(classifyBuiltinFormat(22), NumberStyle::Date);
-    EXPECT_EQ(classifyBuiltinFormat(20), NumberStyle::Time);
-    EXPECT_EQ(classifyBuiltinFormat(46), NumberStyle::Time);
-    EXPECT_EQ(classifyBuiltinFormat(57), NumberStyle::Date);
-    EXPECT_EQ(classifyBuiltinFormat(49), NumberStyle::General);
-}
-
-TEST(NumberFormat, CustomCodesNotFooledByLiteralsOrColours)
-{
-    EXPECT_EQ(classifyFormatCode(u"yyyy/mm/dd"), NumberStyle::Date);
-    EXPECT_EQ(classifyFormatCode(u"yyyy\"年\"m\"月\"d\"日\""), NumberStyle::Date);
-    EXPECT_EQ(classifyFormatCode(u"[$-411]ggge\"年\"m\"月\"d\"日\""), NumberStyle::Date);
-    EXPECT_EQ(classifyFormatCode(u"m/d/yy h:mm"), NumberStyle::Date);
-    EXPECT_EQ(classifyFormatCode(u"h:mm:ss"), NumberStyle::Time);
-    EXPECT_EQ(classifyFormatCode(u"mm:ss"), NumberStyle::Time);
-    EXPECT_EQ(classifyFormatCode(u"[h]:mm"), NumberStyle::Time);
-    EXPECT_EQ(classifyFormatCode(u"h:mm AM/PM"), NumberStyle::Time);
-    EXPECT_EQ(classifyFormatCode(u"mmm"), NumberStyle::Date);
-    EXPECT_EQ(classifyFormatCode(u"General"), NumberStyle::General);
-    EXPECT_EQ(classifyFormatCode(u"0.00E+00"), NumberStyle::General);
-    EXPECT_EQ(classifyFormatCode(u"[Red]#,##0;[Blue]-#,##0"), NumberStyle::General);
-    EXPECT_EQ(classifyFormatCode(u"#,##0\"days\""), NumberStyle::General);
-    EXPECT_EQ(classifyFormatCode(u"0\\d"), NumberStyle::General);
-    EXPECT_EQ(classifyFormatCode(u"\"yyyy\"0"), NumberStyle::General);
-    EXPECT_EQ(classifyFormatCode(u"@"), NumberStyle::General);
-    EXPECT_EQ(classifyFormatCode(u"0;\"date\" yyyy"), NumberStyle::General);
+    const std::pair<NumberStyle, std::vector<int>> ids[] = {{NumberStyle::General, {0, 2, 49}},
+                                                            {NumberStyle::Date, {14, 22, 57}},
+                                                            {NumberStyle::Time, {20, 46}}};
+    for (const auto& [style, list] : ids) {
+        for (const int id : list) {
+            EXPECT_EQ(classifyBuiltinFormat(id), style) << id;
+        }
+    }
+    const std::pair<NumberStyle, std::vector<const char16_t*>> codes[] = {
+        {NumberStyle::Date,
+         {u"yyyy/mm/dd", u"yyyy\"年\"m\"月\"d\"日\"", u"[$-411]ggge\"年\"m\"月\"d\"日\"",
+          u"m/d/yy h:mm", u"mmm"}},
+        {NumberStyle::Time, {u"h:mm:ss", u"mm:ss", u"[h]:mm", u"h:mm AM/PM"}},
+        {NumberStyle::General,
+         {u"General", u"0.00E+00", u"[Red]#,##0;[Blue]-#,##0", u"#,##0\"days\"", u"0\\d",
+          u"\"yyyy\"0", u"@", u"0;\"date\" yyyy"}}};
+    for (const auto& [style, list] : codes) {
+        for (const char16_t* code : list) {
+            EXPECT_EQ(classifyFormatCode(code), style) << QString::fromUtf16(code).toStdString();
+        }
+    }
 }
 
 // Indexes and counts in workbook attributes: decimal digits or nothing; a value
@@ -102,21 +99,19 @@ TEST(StrictNumber, DigitsWithinTheBoundOnly)
         const char* text;
         quint64 max;
         std::optional<quint64> expected;
-    } cases[] = {
-        {"0", 10, 0},
-        {" +7 ", 10, 7},
-        {"0002", 10, 2},
-        {"2147483648", quint64(1) << 31, quint64(1) << 31},
-        {"2147483649", quint64(1) << 31, std::nullopt},
-        {"99999999999999999999", UINT64_MAX, std::nullopt},
-        {"18446744073709551615", UINT64_MAX, UINT64_MAX},
-        {"", 10, std::nullopt},
-        {"+", 10, std::nullopt},
-        {"-1", 10, std::nullopt},
-        {"x", 10, std::nullopt},
-        {"1e3", 10000, std::nullopt},
-        {"1 2", 100, std::nullopt},
-    };
+    } cases[] = {{"0", 10, 0},
+                 {" +7 ", 10, 7},
+                 {"0002", 10, 2},
+                 {"2147483648", quint64(1) << 31, quint64(1) << 31},
+                 {"2147483649", quint64(1) << 31, std::nullopt},
+                 {"99999999999999999999", UINT64_MAX, std::nullopt},
+                 {"18446744073709551615", UINT64_MAX, UINT64_MAX},
+                 {"", 10, std::nullopt},
+                 {"+", 10, std::nullopt},
+                 {"-1", 10, std::nullopt},
+                 {"x", 10, std::nullopt},
+                 {"1e3", 10000, std::nullopt},
+                 {"1 2", 100, std::nullopt}};
     for (const auto& c : cases) {
         EXPECT_EQ(parseDecimal(QString::fromLatin1(c.text), c.max), c.expected) << c.text;
     }

@@ -23,7 +23,7 @@ public:
     qsizetype chosen = -1;
     QString typed; // the box's text when nothing is chosen
     QStringList sheets;
-    QString reference = QStringLiteral("C3");
+    QString reference = u"C3"_qs;
     int countShown = 0;
     QStringList recent;
 
@@ -45,9 +45,13 @@ public:
 class WorkbookListsTest : public ::testing::Test
 {
 protected:
-    // A copy of a fixture under a name of the test's choosing.
-    QString copy(const QString& fixture, const QString& name)
+    // A copy of a workbook, by default the sample tables saved by LibreOffice in the
+    // format the name's suffix says, under a name of the test's choosing.
+    QString copy(const QString& name, QString fixture = {})
     {
+        if (fixture.isEmpty()) {
+            fixture = kFormats + u"/tables_libreoffice."_qs + QFileInfo(name).suffix();
+        }
         const QString path = m_dir.filePath(name);
         QDir().mkpath(QFileInfo(path).path());
         QFile::remove(path);
@@ -70,45 +74,41 @@ protected:
     WorkbookLists m_lists{m_source, m_view, m_ui};
 };
 
-const QStringList kSampleSheets = {
-    QStringLiteral("顧客 (CUSTOMER)"), QStringLiteral("商品 (PRODUCT)"),
-    QStringLiteral("注文 (ORDERS)"), QStringLiteral("注文明細 (ORDER_DETAIL)")};
+const QStringList kSampleSheets = {u"顧客 (CUSTOMER)"_qs, u"商品 (PRODUCT)"_qs, u"注文 (ORDERS)"_qs,
+                                   u"注文明細 (ORDER_DETAIL)"_qs};
 
 TEST_F(WorkbookListsTest, OpeningThroughTheDialogListsAndChoosesTheWorkbook)
 {
     // Every kind of workbook the program reads, one after the other: the one
     // just opened is chosen and its sheets are listed with their table names.
-    const QStringList kinds = {QStringLiteral("xlsx"), QStringLiteral("xls"),
-                               QStringLiteral("ods")};
     QStringList names;
-    for (const QString& kind : kinds) {
-        const QString path = copy(kFormats + QStringLiteral("/tables_libreoffice.") + kind,
-                                  QStringLiteral("tables.") + kind);
+    for (const QString& name : {u"tables.xlsx"_qs, u"tables.xls"_qs, u"tables.ods"_qs}) {
+        const QString path = copy(name);
         ASSERT_TRUE(openThroughDialog(path));
         names.append(QFileInfo(path).fileName());
         EXPECT_EQ(m_view.workbooks, names);
         EXPECT_EQ(m_view.workbookText(), names.last());
-        EXPECT_EQ(m_view.sheets, kSampleSheets) << kind.toStdString();
+        EXPECT_EQ(m_view.sheets, kSampleSheets) << name.toStdString();
         EXPECT_EQ(m_lists.defPath(), path);
         EXPECT_EQ(m_lists.pendingFile(), QString());
     }
     EXPECT_EQ(m_view.recent.size(), 3);
-    EXPECT_EQ(m_view.recent.first(), m_dir.filePath(QStringLiteral("tables.ods")));
-    EXPECT_TRUE(m_ui.texts().filter(QStringLiteral("open file")).size() == 3);
-    EXPECT_EQ(m_ui.texts().size(), 3); // nothing but the dialogs was shown
+    EXPECT_EQ(m_view.recent.first(), m_dir.filePath(u"tables.ods"_qs));
+    // Nothing but the dialogs was shown.
+    EXPECT_EQ(m_ui.texts().filter(u"open file"_qs).size(), 3);
+    EXPECT_EQ(m_ui.texts().size(), 3);
 
     const auto& requests = m_ui.openFileRequests();
     EXPECT_EQ(requests.first().filters,
-              QStringList({QStringLiteral("ﾜｰｸﾌﾞｯｸ (*.xlsx *.xlsm *.xls *.ods)"),
-                           QStringLiteral("Excel ﾌｧｲﾙ (*.xlsx *.xlsm *.xls)"),
-                           QStringLiteral("OpenDocument ｽﾌﾟﾚｯﾄﾞｼｰﾄ (*.ods)"),
-                           QStringLiteral("すべてのﾌｧｲﾙ (*)")}));
+              QStringList({u"ﾜｰｸﾌﾞｯｸ (*.xlsx *.xlsm *.xls *.ods)"_qs,
+                           u"Excel ﾌｧｲﾙ (*.xlsx *.xlsm *.xls)"_qs,
+                           u"OpenDocument ｽﾌﾟﾚｯﾄﾞｼｰﾄ (*.ods)"_qs, u"すべてのﾌｧｲﾙ (*)"_qs}));
     // No remembered path at first; then the file opened last is preselected in
     // its directory.
     EXPECT_EQ(requests.at(0).startDirectory, QString());
     EXPECT_EQ(requests.at(0).selectedFile, QString());
     EXPECT_EQ(requests.at(1).startDirectory, m_dir.path());
-    EXPECT_EQ(requests.at(1).selectedFile, m_dir.filePath(QStringLiteral("tables.xlsx")));
+    EXPECT_EQ(requests.at(1).selectedFile, m_dir.filePath(u"tables.xlsx"_qs));
 }
 
 TEST_F(WorkbookListsTest, DialogStartsInARememberedDirectoryAndCancelChangesNothing)
@@ -124,12 +124,8 @@ TEST_F(WorkbookListsTest, DialogStartsInARememberedDirectoryAndCancelChangesNoth
 
 TEST_F(WorkbookListsTest, RefreshKeepsTheChosenWorkbookByItsExactName)
 {
-    const QString first =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.xlsx"), QStringLiteral("a.xlsx"));
-    const QString second =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.ods"), QStringLiteral("b.ods"));
-    ASSERT_TRUE(m_lists.openFile(first));
-    ASSERT_TRUE(m_lists.openFile(second));
+    ASSERT_TRUE(m_lists.openFile(copy(u"a.xlsx"_qs)));
+    ASSERT_TRUE(m_lists.openFile(copy(u"b.ods"_qs)));
     EXPECT_EQ(m_view.workbookText(), u"b.ods");
     m_view.sheets.clear();
     m_lists.refresh();
@@ -138,49 +134,38 @@ TEST_F(WorkbookListsTest, RefreshKeepsTheChosenWorkbookByItsExactName)
 
     // A name that matches only without regard to case chooses nothing.
     m_view.chosen = -1;
-    m_view.typed = QStringLiteral("B.ODS");
+    m_view.typed = u"B.ODS"_qs;
     m_lists.refresh();
     EXPECT_EQ(m_view.chosen, -1);
     EXPECT_TRUE(m_view.sheets.isEmpty());
-    EXPECT_EQ(m_view.workbooks, QStringList({QStringLiteral("a.xlsx"), QStringLiteral("b.ods")}));
+    EXPECT_EQ(m_view.workbooks, QStringList({u"a.xlsx"_qs, u"b.ods"_qs}));
 }
 
 TEST_F(WorkbookListsTest, SheetEntriesShowTheCellOfTheTableNameBoxAsText)
 {
-    const QString path =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.xlsx"), QStringLiteral("a.xlsx"));
-    ASSERT_TRUE(m_lists.openFile(path));
-    const struct
-    {
-        const char* reference;
-        const char* first;
-    } cases[] = {
-        {"D7", "顧客 (10)"}, // a number, as the cell shows it
-        {"", "顧客 ()"},     // no reference
-        {"C3 ", "顧客 ()"},  // not a reference as it stands
-        {"ZZZ99999999", "顧客 ()"},
-        {"c4", "顧客 (顧客マスタ)"},
-    };
-    for (const auto& c : cases) {
-        m_view.reference = QString::fromUtf8(c.reference);
+    ASSERT_TRUE(m_lists.openFile(copy(u"a.xlsx"_qs)));
+    // A number as the cell shows it; no reference, or none as it stands, shows nothing.
+    const std::pair<QString, QString> cases[] = {{u"D7"_qs, u"顧客 (10)"_qs},
+                                                 {u""_qs, u"顧客 ()"_qs},
+                                                 {u"C3 "_qs, u"顧客 ()"_qs},
+                                                 {u"ZZZ99999999"_qs, u"顧客 ()"_qs},
+                                                 {u"c4"_qs, u"顧客 (顧客マスタ)"_qs}};
+    for (const auto& [reference, first] : cases) {
+        m_view.reference = reference;
         m_lists.workbookChosen();
-        ASSERT_EQ(m_view.sheets.size(), 4) << c.reference;
-        EXPECT_EQ(m_view.sheets.first(), QString::fromUtf8(c.first)) << c.reference;
+        ASSERT_EQ(m_view.sheets.size(), 4) << reference.toStdString();
+        EXPECT_EQ(m_view.sheets.first(), first) << reference.toStdString();
     }
 }
 
 TEST_F(WorkbookListsTest, RefreshReadsAWorkbookRewrittenOnDisk)
 {
-    const QString path =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.xlsx"), QStringLiteral("book.xlsx"));
+    const QString path = copy(u"book.xlsx"_qs);
     ASSERT_TRUE(m_lists.openFile(path));
     ASSERT_EQ(m_view.sheets.size(), 4);
     // Saved again by another program, now with other sheets.
-    copy(QStringLiteral(TAVRUNE_SAMPLES "/table_definitions.xlsx"), QStringLiteral("other.xlsx"));
-    QFile::remove(path);
-    ASSERT_TRUE(QFile::rename(m_dir.filePath(QStringLiteral("other.xlsx")), path));
-    test::writeBytes(m_dir.filePath(QStringLiteral("unused")), "");
-    m_view.reference = QStringLiteral("A1");
+    copy(u"book.xlsx"_qs, QStringLiteral(TAVRUNE_SAMPLES "/table_definitions.xlsx"));
+    m_view.reference = u"A1"_qs;
     m_lists.refresh();
     EXPECT_EQ(m_view.workbookText(), u"book.xlsx");
     EXPECT_EQ(m_view.sheets.size(), 4);
@@ -195,14 +180,11 @@ TEST_F(WorkbookListsTest, RefreshReadsAWorkbookRewrittenOnDisk)
 
 TEST_F(WorkbookListsTest, FailedOpeningsChangeNothingAndSayWhy)
 {
-    const QString good =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.xlsx"), QStringLiteral("a.xlsx"));
+    const QString good = copy(u"a.xlsx"_qs);
     ASSERT_TRUE(m_lists.openFile(good));
-    const QString damaged = m_dir.filePath(QStringLiteral("damaged.xlsx"));
+    const QString damaged = m_dir.filePath(u"damaged.xlsx"_qs);
     test::writeBytes(damaged, "not a workbook");
-    const QString sameName =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.xlsx"), QStringLiteral("other/a.xlsx"));
-    const QString missing = m_dir.filePath(QStringLiteral("gone.xlsx"));
+    const QString sameName = copy(u"other/a.xlsx"_qs);
 
     for (const QString& path : {damaged, sameName}) {
         EXPECT_FALSE(m_lists.openFile(path));
@@ -210,26 +192,24 @@ TEST_F(WorkbookListsTest, FailedOpeningsChangeNothingAndSayWhy)
         EXPECT_TRUE(m_ui.shown().last().text.contains(path))
             << m_ui.shown().last().text.toStdString();
     }
-    m_lists.openRecent(missing);
+    m_lists.openRecent(m_dir.filePath(u"gone.xlsx"_qs));
     EXPECT_EQ(m_ui.shown().last().text, u"ファイルが見つかりません。");
     EXPECT_EQ(m_ui.shown().last().icon, MessageIcon::Exclamation);
     EXPECT_EQ(m_ui.shown().size(), 3);
     EXPECT_EQ(m_lists.defPath(), good);
     EXPECT_EQ(m_lists.recentFiles(), QStringList({good}));
     EXPECT_EQ(m_lists.pendingFile(), QString());
-    EXPECT_EQ(m_view.workbooks, QStringList({QStringLiteral("a.xlsx")}));
+    EXPECT_EQ(m_view.workbooks, QStringList({u"a.xlsx"_qs}));
 }
 
 TEST_F(WorkbookListsTest, ClosingTakesTheChosenWorkbookOut)
 {
-    const QString first =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.xlsx"), QStringLiteral("a.xlsx"));
-    const QString second =
-        copy(kFormats + QStringLiteral("/tables_libreoffice.xls"), QStringLiteral("b.xls"));
+    const QString first = copy(u"a.xlsx"_qs);
+    const QString second = copy(u"b.xls"_qs);
     ASSERT_TRUE(m_lists.openFile(first));
     ASSERT_TRUE(m_lists.openFile(second));
     m_lists.closeChosenWorkbook();
-    EXPECT_EQ(m_view.workbooks, QStringList({QStringLiteral("a.xlsx")}));
+    EXPECT_EQ(m_view.workbooks, QStringList({u"a.xlsx"_qs}));
     EXPECT_EQ(m_view.workbookText(), u"a.xlsx");
     EXPECT_EQ(m_view.sheets, kSampleSheets);
     m_lists.closeChosenWorkbook();
@@ -243,18 +223,18 @@ TEST(RecentFileListTest, NineEntriesNewestOnTopAndKnownPathsStay)
 {
     RecentFileList list;
     for (int i = 1; i <= 10; ++i) {
-        list.add(QStringLiteral("/p/%1.xlsx").arg(i));
+        list.add(u"/p/%1.xlsx"_qs.arg(i));
     }
     ASSERT_EQ(list.paths().size(), 9);
     EXPECT_EQ(list.paths().first(), u"/p/10.xlsx");
     EXPECT_EQ(list.paths().last(), u"/p/2.xlsx"); // the oldest dropped off
     const QStringList before = list.paths();
-    list.add(QStringLiteral("/P/5.XLSX"));
+    list.add(u"/P/5.XLSX"_qs);
     EXPECT_EQ(list.paths(), before);
 
     RecentFileList restored;
-    restored.restore({QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/A")});
-    EXPECT_EQ(restored.paths(), QStringList({QStringLiteral("/b"), QStringLiteral("/A")}));
+    restored.restore({u"/a"_qs, u"/b"_qs, u"/A"_qs});
+    EXPECT_EQ(restored.paths(), QStringList({u"/b"_qs, u"/A"_qs}));
 }
 
 } // namespace

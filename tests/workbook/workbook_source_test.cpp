@@ -11,155 +11,150 @@ namespace {
 WorkbookData tablesBook()
 {
     return WorkbookBuilder()
-        .sheet(QStringLiteral("顧客"))
-        .text(QStringLiteral("C3"), QStringLiteral("CUSTOMER"))
-        .text(QStringLiteral("B7"), QStringLiteral("  CUSTOMER_ID "))
-        .text(QStringLiteral("D40"), QStringLiteral("x"))
-        .number(QStringLiteral("D7"), 10)
-        .error(QStringLiteral("E7"), QStringLiteral("#N/A"))
-        .sheet(QStringLiteral("空"))
-        .sheet(QStringLiteral("注文"))
-        .text(QStringLiteral("C3"), QStringLiteral("ORDERS"))
+        .sheet(u"顧客"_qs)
+        .text(u"C3"_qs, u"CUSTOMER"_qs)
+        .text(u"B7"_qs, u"  CUSTOMER_ID "_qs)
+        .text(u"D40"_qs, u"x"_qs)
+        .number(u"D7"_qs, 10)
+        .error(u"E7"_qs, u"#N/A"_qs)
+        .sheet(u"空"_qs)
+        .sheet(u"注文"_qs)
+        .text(u"C3"_qs, u"ORDERS"_qs)
         .build();
 }
 
-int errorNumberOf(const std::function<void()>& action)
+class WorkbookSourceTest : public ::testing::Test
 {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.number();
+protected:
+    void SetUp() override
+    {
+        m_source.addOpenWorkbook(u"Other.xls"_qs, WorkbookBuilder().sheet(u"S"_qs).build());
+        m_source.addOpenWorkbook(u"Book1.xlsx"_qs, tablesBook());
+        m_source.addFile(u"C:\\data\\Tables.xls"_qs, tablesBook());
+        m_connection = m_source.Attach();
+        m_sheets = m_connection->ActiveWorkbookSheets();
+        ASSERT_EQ(m_sheets.size(), 3);
     }
-    return 0;
-}
+
+    MemoryWorkbookSource m_source;
+    std::unique_ptr<WorkbookConnection> m_connection;
+    QList<WorksheetHandle> m_sheets;
+};
 
 } // namespace
 
-TEST(WorkbookSource, NothingOpen)
+// Workbooks and sheets by number from 1 in the order opened, workbooks by name in
+// any case; the workbook opened last is active until another is activated.
+TEST_F(WorkbookSourceTest, ListsWorkbooksAndSheetsInOrder)
 {
-    MemoryWorkbookSource source;
-    auto connection = source.Attach();
-    EXPECT_EQ(connection->WorkbookCount(), 0);
-    EXPECT_FALSE(connection->HasWorkbook(QStringLiteral("Book1.xlsx")));
-    EXPECT_EQ(errorNumberOf([&] { connection->ActiveWorkbookSheets(); }),
-              ErrorNumber::ObjectNotSet);
-    EXPECT_EQ(errorNumberOf([&] { connection->WorkbookName(1); }),
-              ErrorNumber::SubscriptOutOfRange);
+    ASSERT_EQ(m_connection->WorkbookCount(), 2);
+    EXPECT_EQ(m_connection->WorkbookName(1), u"Other.xls"_qs);
+    EXPECT_EQ(m_connection->WorkbookName(2), u"Book1.xlsx"_qs);
+    EXPECT_EQ(m_connection->SheetName(m_sheets[0]), u"顧客"_qs);
+    EXPECT_EQ(m_connection->SheetName(m_sheets[2]), u"注文"_qs);
+    EXPECT_TRUE(m_connection->HasWorkbook(u"book1.XLSX"_qs));
+    const WorksheetHandle third = m_connection->WorksheetAt(u"book1.xlsx"_qs, 3);
+    EXPECT_EQ(m_connection->SheetName(third), u"注文"_qs);
+    EXPECT_EQ(m_connection->CellValue(third, u"C3"_qs), u"ORDERS"_qs);
+    m_connection->ActivateWorkbook(u"OTHER.XLS"_qs);
+    EXPECT_EQ(m_connection->ActiveWorkbookSheets().size(), 1);
 }
 
-TEST(WorkbookSource, ListsWorkbooksAndSheetsInOrder)
+// Cells as text by A1 references in any case, with "$" marks; the last used row is
+// 1 for an empty sheet.
+TEST_F(WorkbookSourceTest, ReadsCellsAndLastUsedRows)
 {
-    MemoryWorkbookSource source;
-    source.addOpenWorkbook(QStringLiteral("Book1.xlsx"), tablesBook());
-    source.addOpenWorkbook(QStringLiteral("Other.xls"),
-                           WorkbookBuilder().sheet(QStringLiteral("S")).build());
-    auto connection = source.Attach();
-    ASSERT_EQ(connection->WorkbookCount(), 2);
-    EXPECT_EQ(connection->WorkbookName(1), QStringLiteral("Book1.xlsx"));
-    EXPECT_EQ(connection->WorkbookName(2), QStringLiteral("Other.xls"));
-    EXPECT_EQ(errorNumberOf([&] { connection->WorkbookName(3); }),
-              ErrorNumber::SubscriptOutOfRange);
-
-    // The workbook opened last is active until another is activated.
-    EXPECT_EQ(connection->ActiveWorkbookSheets().size(), 1);
-    connection->ActivateWorkbook(QStringLiteral("BOOK1.XLSX"));
-    const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
-    ASSERT_EQ(sheets.size(), 3);
-    EXPECT_EQ(connection->SheetName(sheets[0]), QStringLiteral("顧客"));
-    EXPECT_EQ(connection->SheetName(sheets[2]), QStringLiteral("注文"));
-    EXPECT_EQ(errorNumberOf([&] { connection->ActivateWorkbook(QStringLiteral("None.xlsx")); }),
-              ErrorNumber::SubscriptOutOfRange);
-
-    EXPECT_TRUE(connection->HasWorkbook(QStringLiteral("book1.XLSX")));
-    const WorksheetHandle third = connection->WorksheetAt(QStringLiteral("book1.xlsx"), 3);
-    EXPECT_EQ(connection->SheetName(third), QStringLiteral("注文"));
-    EXPECT_EQ(connection->CellValue(connection->WorksheetAt(QStringLiteral("Book1.xlsx"), 1),
-                                    QStringLiteral("C3")),
-              connection->CellValue(sheets[0], QStringLiteral("C3")));
-    EXPECT_EQ(errorNumberOf([&] { connection->WorksheetAt(QStringLiteral("Book1.xlsx"), 4); }),
-              ErrorNumber::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumberOf([&] { connection->WorksheetAt(QStringLiteral("Book1.xlsx"), 0); }),
-              ErrorNumber::SubscriptOutOfRange);
-}
-
-TEST(WorkbookSource, ReadsCellsAndLastUsedRows)
-{
-    MemoryWorkbookSource source;
-    source.addOpenWorkbook(QStringLiteral("Book1.xlsx"), tablesBook());
-    auto connection = source.Attach();
-    const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
-    EXPECT_EQ(connection->CellValue(sheets[0], QStringLiteral("$c$3")), QStringLiteral("CUSTOMER"));
-    EXPECT_EQ(connection->CellValue(sheets[0], QStringLiteral("B7")),
-              QStringLiteral("  CUSTOMER_ID "));
-    EXPECT_EQ(connection->CellValue(sheets[0], QStringLiteral("D7")), QStringLiteral("10"));
-    EXPECT_EQ(connection->CellValue(sheets[0], QStringLiteral("Z99")), QString());
-    EXPECT_EQ(connection->LastUsedRow(sheets[0]), 40);
-    EXPECT_EQ(connection->LastUsedRow(sheets[1]), 1);
-    EXPECT_EQ(connection->LastUsedRow(sheets[2]), 3);
-
-    try {
-        connection->CellValue(sheets[0], QStringLiteral("E7"));
-        FAIL() << "an error value read as text";
-    } catch (const Error& error) {
-        EXPECT_TRUE(error.description().contains(QStringLiteral("顧客")));
-        EXPECT_TRUE(error.description().contains(QStringLiteral("E7")));
-        EXPECT_TRUE(error.description().contains(QStringLiteral("#N/A")));
+    const std::pair<QString, QString> cells[] = {{u"$c$3"_qs, u"CUSTOMER"_qs},
+                                                 {u"B7"_qs, u"  CUSTOMER_ID "_qs},
+                                                 {u"D7"_qs, u"10"_qs},
+                                                 {u"Z99"_qs, QString()}};
+    for (const auto& [address, text] : cells) {
+        EXPECT_EQ(m_connection->CellValue(m_sheets[0], address), text) << address.toStdString();
     }
-    for (const QString& bad : {QString(), QStringLiteral("12"), QStringLiteral("B0"),
-                               QStringLiteral("A1:B2"), QStringLiteral("Sheet1!A1")}) {
+    EXPECT_EQ(m_connection->LastUsedRow(m_sheets[0]), 40);
+    EXPECT_EQ(m_connection->LastUsedRow(m_sheets[1]), 1);
+    EXPECT_EQ(m_connection->LastUsedRow(m_sheets[2]), 3);
+}
+
+// What is not there, with nothing open or past the ends, is refused by number.
+TEST_F(WorkbookSourceTest, RefusesWhatIsNotThere)
+{
+    MemoryWorkbookSource empty;
+    auto none = empty.Attach();
+    EXPECT_EQ(none->WorkbookCount(), 0);
+    EXPECT_FALSE(none->HasWorkbook(u"Book1.xlsx"_qs));
+    const std::pair<std::function<void()>, int> cases[] = {
+        {[&] { none->ActiveWorkbookSheets(); }, ErrorNumber::ObjectNotSet},
+        {[&] { none->WorkbookName(1); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->WorkbookName(3); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->ActivateWorkbook(u"None.xlsx"_qs); },
+         ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->WorksheetAt(u"Book1.xlsx"_qs, 4); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->WorksheetAt(u"Book1.xlsx"_qs, 0); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->CellValue(WorksheetHandle(), u"A1"_qs); }, ErrorNumber::ObjectNotSet},
+        {[&] { m_connection->OpenWorkbook(u"/missing.xlsx"_qs); }, ErrorNumber::FileNotFound},
+    };
+    for (const auto& [action, number] : cases) {
         try {
-            connection->CellValue(sheets[0], bad);
-            FAIL() << "accepted " << bad.toStdString();
+            action();
+            ADD_FAILURE() << "no error " << number;
         } catch (const Error& error) {
-            EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
-            EXPECT_TRUE(error.description().contains(u'"' + bad + u'"'));
+            EXPECT_EQ(error.number(), number);
         }
     }
-    EXPECT_EQ(
-        errorNumberOf([&] { connection->CellValue(WorksheetHandle(), QStringLiteral("A1")); }),
-        ErrorNumber::ObjectNotSet);
 }
 
-TEST(WorkbookSource, RecordsEveryCellReadInOrder)
+// An error value, or a reference that is not a single A1 cell, is an error naming
+// the sheet, the cell and the value or the reference.
+TEST_F(WorkbookSourceTest, RefusesErrorValuesAndBadReferences)
 {
-    MemoryWorkbookSource source;
-    source.addOpenWorkbook(QStringLiteral("Book1.xlsx"), tablesBook());
-    auto connection = source.Attach();
-    const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
-    connection->CellValue(sheets[2], QStringLiteral("C3"));
-    connection->CellValue(sheets[0], QStringLiteral("b7"));
-    EXPECT_THROW(connection->CellValue(sheets[0], QStringLiteral("7")), Error);
-    EXPECT_EQ(source.readLog(), QStringList({QStringLiteral("注文!C3"), QStringLiteral("顧客!b7"),
-                                             QStringLiteral("顧客!7")}));
+    const std::pair<QString, QStringList> cases[] = {
+        {u"E7"_qs, {u"顧客"_qs, u"E7"_qs, u"#N/A"_qs}},
+        {QString(), {u"\"\""_qs}},
+        {u"12"_qs, {u"\"12\""_qs}},
+        {u"B0"_qs, {u"\"B0\""_qs}},
+        {u"A1:B2"_qs, {u"\"A1:B2\""_qs}},
+        {u"Sheet1!A1"_qs, {u"\"Sheet1!A1\""_qs}},
+    };
+    for (const auto& [address, named] : cases) {
+        try {
+            m_connection->CellValue(m_sheets[0], address);
+            ADD_FAILURE() << "read " << address.toStdString();
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);
+            for (const QString& part : named) {
+                EXPECT_TRUE(error.description().contains(part)) << error.what();
+            }
+        }
+    }
 }
 
-TEST(WorkbookSource, OpensFilesUnderTheirFileNameOnce)
+TEST_F(WorkbookSourceTest, RecordsEveryCellReadInOrder)
 {
-    MemoryWorkbookSource source;
-    source.addFile(QStringLiteral("C:\\data\\Tables.xls"), tablesBook());
-    auto connection = source.Attach();
-    connection->OpenWorkbook(QStringLiteral("C:\\data\\Tables.xls"));
-    connection->OpenWorkbook(QStringLiteral("C:\\data\\Tables.xls"));
-    EXPECT_EQ(connection->WorkbookCount(), 1);
-    EXPECT_EQ(connection->WorkbookName(1), QStringLiteral("Tables.xls"));
-    EXPECT_EQ(errorNumberOf([&] { connection->OpenWorkbook(QStringLiteral("/missing.xlsx")); }),
-              ErrorNumber::FileNotFound);
+    m_connection->CellValue(m_sheets[2], u"C3"_qs);
+    m_connection->CellValue(m_sheets[0], u"b7"_qs);
+    EXPECT_THROW(m_connection->CellValue(m_sheets[0], u"7"_qs), Error);
+    EXPECT_EQ(m_source.readLog(), QStringList({u"注文!C3"_qs, u"顧客!b7"_qs, u"顧客!7"_qs}));
+}
+
+TEST_F(WorkbookSourceTest, OpensFilesUnderTheirFileNameOnce)
+{
+    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
+    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
+    EXPECT_EQ(m_connection->WorkbookCount(), 3);
+    EXPECT_EQ(m_connection->WorkbookName(3), u"Tables.xls"_qs);
 }
 
 TEST(SheetData, FindingAlongARowAgreesWithTheWholeSearch)
 {
-    SheetData sheet(QStringLiteral("S"));
+    SheetData sheet(u"S"_qs);
     for (const auto& [row, column] : std::vector<std::pair<quint32, quint16>>{
              {1, 1}, {1, 3}, {2, 2}, {4, 1}, {4, 2}, {4, 5}, {7, 4}}) {
-        Cell cell;
-        cell.row = row;
-        cell.column = column;
-        cell.kind = CellKind::Number;
-        cell.number = row * 10 + column;
-        sheet.addCell(cell);
+        sheet.addCell(
+            Cell{row, column, CellKind::Number, NumberStyle::General, {row * 10.0 + column}});
     }
     sheet.finish();
-    SheetData other(QStringLiteral("T"));
+    SheetData other(u"T"_qs);
     other.finish();
 
     // Along the rows, back up, and over rows that hold nothing, with one hint; then
