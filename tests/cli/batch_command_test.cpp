@@ -1,6 +1,4 @@
 #include "cli/batch_command.h"
-#include "settings/settings_file.h"
-#include "support/scripted_interaction.h"
 #include "support/test_files.h"
 #include "support/workbook_builder.h"
 
@@ -206,22 +204,6 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
     const Result version = run({u"--version"_qs});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.startsWith("tavrune-batch "));
-}
-
-TEST(BatchCommand, TheSampleSettingsAreWhatTheProgramWrites)
-{
-    test::ScriptedInteraction interaction;
-    FormatSettings formats;
-    FileSettings files;
-    ASSERT_TRUE(SettingsFile(kSettings, interaction).LoadSettingsFile(formats, files));
-    ASSERT_EQ(formats.size(), 1);
-    ASSERT_GE(files.size(), 2);
-    EXPECT_EQ(files.at(1).OutputFileName, u"create_tables.sql"_qs);
-    QTemporaryDir dir;
-    const QString copy = dir.filePath(u"tavrune.dat"_qs);
-    ASSERT_TRUE(SettingsFile(copy, interaction).SaveSettingsFile(formats, files));
-    EXPECT_EQ(readBytes(copy), readBytes(kSettings));
-    EXPECT_TRUE(interaction.shown().isEmpty());
 }
 
 TEST(BatchCommand, AnUnrepresentableCharacterNamesWhereItGoesAndComesFrom)
