@@ -33,7 +33,7 @@ const QByteArray kHandWritten = "; remembered by the program\r\n"
 class WindowStateFileTest : public ::testing::Test
 {
 protected:
-    QString path() const { return m_dir.filePath(QStringLiteral("tavrune.ini")); }
+    QString path() const { return m_dir.filePath(u"tavrune.ini"_qs); }
 
     QTemporaryDir m_dir;
     WindowStateFile state{path()};
@@ -44,42 +44,37 @@ protected:
 TEST_F(WindowStateFileTest, ReadsHandWrittenFilesLikeTheProfileFunctions)
 {
     writeBytes(path(), kHandWritten);
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Pos"), QStringLiteral("Left")),
-              QStringLiteral("1200.6"));
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("POS"), QStringLiteral("top")),
-              QStringLiteral("  quoted  "));
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Pos"), QStringLiteral("Width")),
-              QStringLiteral("single"));
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Pos"), QStringLiteral("Height")),
-              QStringLiteral("\"unmatched"));
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("excel"), QStringLiteral("defpath")),
-              QStringLiteral("C:\\顧客\\a.xlsx"));
+    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), u"1200.6"_qs);
+    EXPECT_EQ(state.ReadWindowState(u"POS"_qs, u"top"_qs), u"  quoted  "_qs);
+    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Width"_qs), u"single"_qs);
+    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Height"_qs), u"\"unmatched"_qs);
+    EXPECT_EQ(state.ReadWindowState(u"excel"_qs, u"defpath"_qs), u"C:\\顧客\\a.xlsx"_qs);
     // Comments, a second section of the same name, empty and missing values.
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Pos"), QStringLiteral("Splitter")), QString());
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("Recent1")), QString());
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("Left")), QString());
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Name"), QStringLiteral("Main")), QString());
+    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Splitter"_qs), QString());
+    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"Recent1"_qs), QString());
+    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"Left"_qs), QString());
+    EXPECT_EQ(state.ReadWindowState(u"Name"_qs, u"Main"_qs), QString());
 
-    EXPECT_EQ(state.readInt32(QStringLiteral("Pos"), QStringLiteral("Left")), 1201);
-    EXPECT_DOUBLE_EQ(state.readNumber(QStringLiteral("Pos"), QStringLiteral("Left")), 1200.6);
-    EXPECT_EQ(state.readInt16(QStringLiteral("Pos"), QStringLiteral("Width")), 0);
+    EXPECT_EQ(state.readInt32(u"Pos"_qs, u"Left"_qs), 1201);
+    EXPECT_DOUBLE_EQ(state.readNumber(u"Pos"_qs, u"Left"_qs), 1200.6);
+    EXPECT_EQ(state.readInt16(u"Pos"_qs, u"Width"_qs), 0);
 }
 
 TEST_F(WindowStateFileTest, MissingFileReadsEmpty)
 {
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Pos"), QStringLiteral("Left")), QString());
-    EXPECT_EQ(state.readInt16(QStringLiteral("Name"), QStringLiteral("Main")), 0);
+    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), QString());
+    EXPECT_EQ(state.readInt16(u"Name"_qs, u"Main"_qs), 0);
     EXPECT_FALSE(QFileInfo::exists(path()));
 }
 
 TEST_F(WindowStateFileTest, NumbersOutOfRangeReadAsNothing)
 {
     writeBytes(path(), "[N]\r\nbig=40000\r\nhuge=1e999\r\n");
-    const QString n = QStringLiteral("N");
-    EXPECT_EQ(state.readInt16(n, QStringLiteral("big")), std::nullopt);
-    EXPECT_EQ(state.readInt32(n, QStringLiteral("big")), 40000);
-    EXPECT_EQ(state.readInt32(n, QStringLiteral("huge")), std::nullopt);
-    EXPECT_EQ(state.readNumber(n, QStringLiteral("huge")), 0);
+    const QString n = u"N"_qs;
+    EXPECT_EQ(state.readInt16(n, u"big"_qs), std::nullopt);
+    EXPECT_EQ(state.readInt32(n, u"big"_qs), 40000);
+    EXPECT_EQ(state.readInt32(n, u"huge"_qs), std::nullopt);
+    EXPECT_EQ(state.readNumber(n, u"huge"_qs), 0);
 }
 
 TEST_F(WindowStateFileTest, LongValuesAreCutAt254BytesAndAtNul)
@@ -92,73 +87,62 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAt254BytesAndAtNul)
     writeBytes(path(), "[Excel]\r\nRecent1=" + single + "\r\nRecent2=" + doubleBytes +
                            "\r\nRecent3=\"" + single + "\"\r\nRecent4=ab" + QByteArray(1, '\0') +
                            "cd\r\n");
-    const QString excel = QStringLiteral("Excel");
-    EXPECT_EQ(state.ReadWindowState(excel, QStringLiteral("Recent1")), QString(254, u'p'));
+    const QString excel = u"Excel"_qs;
+    EXPECT_EQ(state.ReadWindowState(excel, u"Recent1"_qs), QString(254, u'p'));
     // 1 + 126 * 2 bytes: the character that would be split at byte 254 is left out.
-    EXPECT_EQ(state.ReadWindowState(excel, QStringLiteral("Recent2")),
-              QStringLiteral("x") + QString(126, QChar(0x9867)));
-    EXPECT_EQ(state.ReadWindowState(excel, QStringLiteral("Recent3")), QString(254, u'p'));
-    EXPECT_EQ(state.ReadWindowState(excel, QStringLiteral("Recent4")), QStringLiteral("ab"));
+    EXPECT_EQ(state.ReadWindowState(excel, u"Recent2"_qs), u"x"_qs + QString(126, QChar(0x9867)));
+    EXPECT_EQ(state.ReadWindowState(excel, u"Recent3"_qs), QString(254, u'p'));
+    EXPECT_EQ(state.ReadWindowState(excel, u"Recent4"_qs), u"ab"_qs);
 }
 
 TEST_F(WindowStateFileTest, WritesCreateFileSectionAndKey)
 {
-    ASSERT_TRUE(state.WriteWindowState(QStringLiteral("Pos"), QStringLiteral("Left"),
-                                       QStringLiteral("100")));
-    ASSERT_TRUE(state.WriteWindowState(QStringLiteral("Excel"), QStringLiteral("DefPath"),
-                                       QStringLiteral("C:\\顧客.xls")));
-    ASSERT_TRUE(
-        state.WriteWindowState(QStringLiteral("pos"), QStringLiteral("Top"), QStringLiteral("5")));
-    ASSERT_TRUE(state.WriteWindowState(QStringLiteral("POS"), QStringLiteral("LEFT"),
-                                       QStringLiteral("-200")));
+    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Left"_qs, u"100"_qs));
+    ASSERT_TRUE(state.WriteWindowState(u"Excel"_qs, u"DefPath"_qs, u"C:\\顧客.xls"_qs));
+    ASSERT_TRUE(state.WriteWindowState(u"pos"_qs, u"Top"_qs, u"5"_qs));
+    ASSERT_TRUE(state.WriteWindowState(u"POS"_qs, u"LEFT"_qs, u"-200"_qs));
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=-200\r\nTop=5\r\n"
                                             "[Excel]\r\nDefPath=C:\\\x8c\xda\x8b\x71.xls\r\n"));
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("DefPath")),
-              QStringLiteral("C:\\顧客.xls"));
+    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"DefPath"_qs), u"C:\\顧客.xls"_qs);
 }
 
 TEST_F(WindowStateFileTest, WritesKeepEveryOtherLine)
 {
     writeBytes(path(), kHandWritten);
-    ASSERT_TRUE(
-        state.WriteWindowState(QStringLiteral("Pos"), QStringLiteral("left"), QStringLiteral("7")));
-    ASSERT_TRUE(state.WriteWindowState(QStringLiteral("Pos"), QStringLiteral("Splitter"),
-                                       QStringLiteral("3")));
-    ASSERT_TRUE(state.WriteWindowState(QStringLiteral("Excel"), QStringLiteral("Recent2"),
-                                       QStringLiteral("b.xls")));
-    ASSERT_TRUE(state.WriteWindowState(QStringLiteral("Name"), QStringLiteral("Main"),
-                                       QStringLiteral("0")));
+    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"left"_qs, u"7"_qs));
+    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Splitter"_qs, u"3"_qs));
+    ASSERT_TRUE(state.WriteWindowState(u"Excel"_qs, u"Recent2"_qs, u"b.xls"_qs));
+    ASSERT_TRUE(state.WriteWindowState(u"Name"_qs, u"Main"_qs, u"0"_qs));
     QByteArray expected = kHandWritten;
     expected.replace("  LEFT   =   1200.6   \r\n", "  LEFT=7\r\n");
     expected.replace("no equals sign\r\n", "no equals sign\r\nSplitter=3\r\n");
     expected.replace("Recent1=\"\"\n", "Recent1=\"\"\nRecent2=b.xls\r\n");
     expected += "[Name]\r\nMain=0\r\n";
     EXPECT_EQ(readBytes(path()), expected);
-    EXPECT_EQ(state.ReadWindowState(QStringLiteral("Pos"), QStringLiteral("Splitter")),
-              QStringLiteral("3"));
+    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Splitter"_qs), u"3"_qs);
 }
 
 TEST_F(WindowStateFileTest, FailedWritesChangeNothing)
 {
     writeBytes(path(), "[Pos]\r\nLeft=1");
-    const QString pos = QStringLiteral("Pos");
-    EXPECT_FALSE(state.WriteWindowState(pos, QStringLiteral("Left"), QStringLiteral("😀")));
-    EXPECT_FALSE(state.WriteWindowState(pos, QStringLiteral("Left"), QStringLiteral("a\nb")));
-    EXPECT_FALSE(state.WriteWindowState(pos, QStringLiteral("A=B"), QStringLiteral("1")));
+    const QString pos = u"Pos"_qs;
+    EXPECT_FALSE(state.WriteWindowState(pos, u"Left"_qs, u"😀"_qs));
+    EXPECT_FALSE(state.WriteWindowState(pos, u"Left"_qs, u"a\nb"_qs));
+    EXPECT_FALSE(state.WriteWindowState(pos, u"A=B"_qs, u"1"_qs));
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1"));
     // A file without its last line end gets one before the new key.
-    ASSERT_TRUE(state.WriteWindowState(pos, QStringLiteral("Top"), QStringLiteral("2")));
+    ASSERT_TRUE(state.WriteWindowState(pos, u"Top"_qs, u"2"_qs));
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1\r\nTop=2\r\n"));
 
     // Locations that cannot be written: below a regular file, and a directory.
-    WindowStateFile below(path() + QStringLiteral("/x.ini"));
-    EXPECT_FALSE(below.WriteWindowState(pos, QStringLiteral("Left"), QStringLiteral("1")));
+    WindowStateFile below(path() + u"/x.ini"_qs);
+    EXPECT_FALSE(below.WriteWindowState(pos, u"Left"_qs, u"1"_qs));
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1\r\nTop=2\r\n"));
     WindowStateFile directory(m_dir.path());
-    EXPECT_FALSE(directory.WriteWindowState(pos, QStringLiteral("Left"), QStringLiteral("1")));
-    EXPECT_EQ(directory.ReadWindowState(pos, QStringLiteral("Left")), QString());
+    EXPECT_FALSE(directory.WriteWindowState(pos, u"Left"_qs, u"1"_qs));
+    EXPECT_EQ(directory.ReadWindowState(pos, u"Left"_qs), QString());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("tavrune.ini")});
+              QStringList{u"tavrune.ini"_qs});
 }
 
 TEST_F(WindowStateFileTest, TypedKeysFollowTheStartUpRules)
@@ -172,8 +156,7 @@ TEST_F(WindowStateFileTest, TypedKeysFollowTheStartUpRules)
     EXPECT_DOUBLE_EQ(typed.splitter(), 2500.5);
     EXPECT_TRUE(typed.maximized());
     EXPECT_TRUE(typed.topMost());
-    EXPECT_EQ(typed.recentFiles(),
-              QStringList({QStringLiteral("/a.xlsx"), QStringLiteral("/b.xls")}));
+    EXPECT_EQ(typed.recentFiles(), QStringList({u"/a.xlsx"_qs, u"/b.xls"_qs}));
     // A stored position beyond the list chooses nothing; one inside it is kept.
     EXPECT_EQ(typed.chosenPosition(SettingKind::File, 2), std::nullopt);
     EXPECT_EQ(typed.chosenPosition(SettingKind::File, 4), 3);
@@ -195,12 +178,12 @@ TEST_F(WindowStateFileTest, TypedWritesKeepRecentKeysBeyondTheList)
 {
     writeBytes(path(), "[Excel]\r\nRecent1=/old1\r\nRecent2=/old2\r\nRecent3=/old3\r\n");
     WindowState typed(path());
-    typed.setRecentFiles({QStringLiteral("/new1"), QStringLiteral("/new2")});
+    typed.setRecentFiles({u"/new1"_qs, u"/new2"_qs});
     typed.setTopMost(true);
     typed.setChosenPosition(SettingKind::Format, 4);
     const WindowStateFile file(path());
-    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("Recent2")), u"/new2");
-    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("Recent3")), u"/old3");
-    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Window"), QStringLiteral("TopMost")), u"-1");
-    EXPECT_EQ(file.ReadWindowState(QStringLiteral("Name"), QStringLiteral("Format")), u"4");
+    EXPECT_EQ(file.ReadWindowState(u"Excel"_qs, u"Recent2"_qs), u"/new2");
+    EXPECT_EQ(file.ReadWindowState(u"Excel"_qs, u"Recent3"_qs), u"/old3");
+    EXPECT_EQ(file.ReadWindowState(u"Window"_qs, u"TopMost"_qs), u"-1");
+    EXPECT_EQ(file.ReadWindowState(u"Name"_qs, u"Format"_qs), u"4");
 }
