@@ -397,3 +397,23 @@ TEST_F(SettingsFileTest, SaveAfterAFailedLoadKeepsACopyOnce)
     EXPECT_FALSE(QFileInfo::exists(path() + u".bak.2"_qs));
     EXPECT_TRUE(again.backupPending());
 }
+
+TEST_F(SettingsFileTest, NoSaveOverAFailedLoadWhenNoFreeCopyNameIsLeft)
+{
+    const QByteArray damaged = formatFields("kept") + "\r\n\r\n" + formatFields("unread") + "\r\n";
+    ASSERT_FALSE(load(damaged));
+    writeBytes(path() + u".bak"_qs, "0");
+    for (int n = 1; n <= 999; ++n) {
+        writeBytes(path() + u".bak."_qs + QString::number(n), QByteArray::number(n));
+    }
+    EXPECT_FALSE(file.SaveSettingsFile(formats, files));
+    EXPECT_EQ(readBytes(path()), damaged);
+    EXPECT_EQ(readBytes(path() + u".bak.999"_qs), QByteArray("999"));
+    EXPECT_FALSE(QFileInfo::exists(path() + u".bak.1000"_qs));
+    ASSERT_EQ(ui.shown().size(), 2);
+    EXPECT_EQ(ui.shown()[1].icon, MessageIcon::Stop);
+    EXPECT_TRUE(ui.shown()[1].text.contains(
+        u"\"%1.bak\" から \"%1.bak.999\" まですべてあります"_qs.arg(path())))
+        << ui.shown()[1].text.toStdString();
+    EXPECT_TRUE(file.backupPending());
+}
