@@ -91,7 +91,6 @@ const Cell* SheetData::find(CellAddress address, RowHint& hint) const
 
 template <typename Predicate> size_t SheetData::gallop(size_t from, Predicate before) const
 {
-    // before holds for the cells from `from` up to some point and for none after.
     size_t low = from;
     size_t step = 1;
     size_t probe = from;
