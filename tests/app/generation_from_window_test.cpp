@@ -1,33 +1,30 @@
-// Runs started from the main window over the sample workbook: the files match
-// what tavrune-batch writes, and the progress window's cancel button stops a
-// run between sheets.
+// Runs and previews from the main window over the sample workbook: the files and
+// the preview match what tavrune-batch writes, the progress window's cancel button
+// stops a run between sheets, and the sheet check lists its findings.
 
-#include "app/main_window.h"
-#include "cli/batch_command.h"
+#include "common/cp932_text.h"
 #include "common/user_interaction.h"
-#include "support/scripted_interaction.h"
+#include "main_window_fixture.h"
 #include "support/test_files.h"
-#include "workbook/file_workbook_source.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
+#include <QClipboard>
 #include <QDir>
-#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using namespace tavrune;
 
 namespace {
 
-const QString kSampleSettings = QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat");
-const QString kSampleWorkbook = QStringLiteral(TAVRUNE_SAMPLES "/table_definitions.xlsx");
 const QString kPerTable = QStringLiteral("CREATE TABLE (テーブルごと)");
 
 QStringList fileNames(const QString& directory)
@@ -49,79 +46,61 @@ void pressCancelAtNextYield()
     });
 }
 
-class GenerationFromWindowTest : public ::testing::Test
+// What tavrune-batch writes for one sheet, as the preview shows it.
+QString batchText(const QString& sheet)
+{
+    const test::BatchResult result = test::runBatch(
+        {QStringLiteral("--settings"), test::kSampleSettings, QStringLiteral("--file"), kPerTable,
+         QStringLiteral("--sheet"), sheet, QStringLiteral("--stdout"), test::kSampleWorkbook});
+    EXPECT_EQ(result.status, 0) << result.messages.toStdString();
+    QString text = decodeCp932(result.out).value_or(QString());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.chop(1); // the last line break
+    return text;
+}
+
+class GenerationFromWindowTest : public test::MainWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(QFile::copy(kSampleSettings, m_dir.filePath(QStringLiteral("tavrune.dat"))));
-        // The per-table file setting is the first one.
-        test::writeBytes(m_dir.filePath(QStringLiteral("tavrune.ini")), "[Name]\r\nMain=0\r\n");
-        m_window = std::make_unique<MainWindow>(
-            m_ui, m_source,
-            SettingsPaths{m_dir.filePath(QStringLiteral("tavrune.dat")),
-                          m_dir.filePath(QStringLiteral("tavrune.ini"))},
-            QString());
-        m_window->startUp();
-        m_window->openFiles({kSampleWorkbook});
-        output = m_dir.filePath(QStringLiteral("out"));
-        QDir().mkpath(output);
-        control<QLineEdit>("txtOutputDir")->setText(output);
-    }
-
-    template <typename T> T* control(const char* name) const
-    {
-        return m_window->centralWidget()->findChild<T*>(QString::fromLatin1(name));
-    }
+    void SetUp() override { startOnSampleWorkbook(); }
 
     void selectSheets(std::initializer_list<int> rows)
     {
-        auto* list = control<QListWidget>("lstExcelSheet");
+        QDir().mkpath(output());
         for (int row : rows) {
-            list->item(row)->setSelected(true);
+            find<QListWidget>("lstExcelSheet")->item(row)->setSelected(true);
         }
     }
-
     void makeFiles()
     {
-        QAction* make = m_window->findChild<QAction*>(QStringLiteral("mnuFile_Make"));
+        QAction* make = find<QAction>("mnuFile_Make");
         ASSERT_EQ(make->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
         make->trigger();
         EXPECT_TRUE(m_window->isEnabled());
         EXPECT_TRUE(m_ui.allAnswersUsed());
     }
-
-    QTemporaryDir m_dir;
-    test::ScriptedInteraction m_ui;
-    FileWorkbookSource m_source;
-    std::unique_ptr<MainWindow> m_window;
-    QString output;
+    QString output() const { return path("out"); }
+    QString preview() const { return find<QPlainTextEdit>("txtPreview")->toPlainText(); }
 };
 
 TEST_F(GenerationFromWindowTest, WritesTheFilesTavruneBatchWrites)
 {
-    QTest::keyClick(control<QListWidget>("lstExcelSheet"), Qt::Key_A, Qt::ControlModifier);
+    selectSheets({0, 1, 2, 3});
     m_ui.answer(Answer::Yes);
     makeFiles();
     EXPECT_EQ(m_ui.texts(),
               QStringList({QStringLiteral("作成しますか？"), QStringLiteral("終了しました。")}));
 
-    const QString batchOutput = m_dir.filePath(QStringLiteral("batch"));
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    QString errors;
-    QTextStream err(&errors);
-    ASSERT_EQ(runBatchCommand({QStringLiteral("tavrune-batch"), QStringLiteral("--settings"),
-                               kSampleSettings, QStringLiteral("--file"), kPerTable,
-                               QStringLiteral("--output-dir"), batchOutput, kSampleWorkbook},
-                              out, err),
-              0)
-        << errors.toStdString();
-    const QStringList written = fileNames(output);
+    const QString batchOutput = path("batch");
+    const test::BatchResult batch = test::runBatch(
+        {QStringLiteral("--settings"), test::kSampleSettings, QStringLiteral("--file"), kPerTable,
+         QStringLiteral("--output-dir"), batchOutput, test::kSampleWorkbook});
+    ASSERT_EQ(batch.status, 0) << batch.messages.toStdString();
+    const QStringList written = fileNames(output());
     EXPECT_EQ(written.size(), 4);
     EXPECT_EQ(written, fileNames(batchOutput));
     for (const QString& name : written) {
-        EXPECT_EQ(test::readBytes(QDir(output).filePath(name)),
+        EXPECT_EQ(test::readBytes(QDir(output()).filePath(name)),
                   test::readBytes(QDir(batchOutput).filePath(name)))
             << name.toStdString();
     }
@@ -133,7 +112,7 @@ TEST_F(GenerationFromWindowTest, DeclinedQuestionWritesNothing)
     m_ui.answer(Answer::No);
     makeFiles();
     EXPECT_EQ(m_ui.texts(), QStringList({QStringLiteral("作成しますか？")}));
-    EXPECT_TRUE(fileNames(output).isEmpty());
+    EXPECT_TRUE(fileNames(output()).isEmpty());
 }
 
 TEST_F(GenerationFromWindowTest, CancelAnsweredNoLetsTheRunGoOn)
@@ -147,7 +126,7 @@ TEST_F(GenerationFromWindowTest, CancelAnsweredNoLetsTheRunGoOn)
                                          QStringLiteral("ファイル作成を中断しますか？"),
                                          QStringLiteral("終了しました。")}));
     EXPECT_EQ(m_ui.shown().at(1).defaultAnswer, Answer::No);
-    EXPECT_EQ(fileNames(output).size(), 2);
+    EXPECT_EQ(fileNames(output()).size(), 2);
 }
 
 TEST_F(GenerationFromWindowTest, CancelAnsweredYesStopsBeforeTheNextSheet)
@@ -155,7 +134,8 @@ TEST_F(GenerationFromWindowTest, CancelAnsweredYesStopsBeforeTheNextSheet)
     // The first sheet's file exists: while its question is up, the cancel button
     // is pressed; the run finishes that sheet and stops before the second.
     selectSheets({0, 1});
-    test::writeBytes(QDir(output).filePath(QStringLiteral("顧客マスタ.sql")), "old");
+    const QString first = QDir(output()).filePath(QStringLiteral("顧客マスタ.sql"));
+    test::writeBytes(first, "old");
     m_ui.setOnShown([](const QString& text) {
         if (text.contains(QStringLiteral("既に同名のファイルが存在します。"))) {
             pressCancelAtNextYield();
@@ -166,8 +146,74 @@ TEST_F(GenerationFromWindowTest, CancelAnsweredYesStopsBeforeTheNextSheet)
     m_ui.answer(Answer::Yes);          // ファイル作成を中断しますか？
     makeFiles();
     EXPECT_EQ(m_ui.texts().last(), u"中断しました");
-    EXPECT_EQ(fileNames(output), QStringList({QStringLiteral("顧客マスタ.sql")}));
-    EXPECT_NE(test::readBytes(QDir(output).filePath(QStringLiteral("顧客マスタ.sql"))), "old");
+    EXPECT_EQ(fileNames(output()), QStringList({QStringLiteral("顧客マスタ.sql")}));
+    EXPECT_NE(test::readBytes(first), "old");
+}
+
+using PreviewTest = GenerationFromWindowTest;
+
+TEST_F(PreviewTest, ShowsWhatTheRunWouldWriteForTheSheetUnderTheCursor)
+{
+    QAction* toggle = find<QAction>("mnuView_Preview");
+    EXPECT_EQ(toggle->text(), u"ﾌﾟﾚﾋﾞｭｰ");
+    EXPECT_EQ(toggle->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    auto* sheets = find<QListWidget>("lstExcelSheet");
+    sheets->setCurrentRow(0);
+    toggle->trigger();
+    ASSERT_TRUE(find<QWidget>("dockPreview")->isVisible());
+    EXPECT_EQ(preview(), batchText(QStringLiteral("1")));
+    EXPECT_EQ(find<QLabel>("lblPreviewFile")->text(), u"顧客マスタ.sql");
+
+    sheets->setCurrentRow(2);
+    QTRY_COMPARE(preview(), batchText(QStringLiteral("3")));
+    EXPECT_EQ(find<QLabel>("lblPreviewFile")->text(), u"注文.sql");
+
+    // Typing in a template shows after a pause.
+    find<QPlainTextEdit>("txtText1")->setPlainText(QStringLiteral("-- [%TableName]"));
+    QTRY_VERIFY(preview().startsWith(u"-- ORDERS\n"));
+
+    find<QPushButton>("cmdCopy")->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), preview());
+
+    // Nothing was written or asked.
+    EXPECT_TRUE(m_ui.shown().isEmpty());
+    EXPECT_FALSE(QDir(output()).exists());
+}
+
+TEST_F(PreviewTest, AnExpansionErrorShowsInPlaceOfTheText)
+{
+    find<QListWidget>("lstExcelSheet")->setCurrentRow(0);
+    find<QAction>("mnuView_Preview")->trigger();
+    inEditor<QLineEdit>("txtRowType")->setText(QStringLiteral("1A"));
+    QTRY_VERIFY(preview().contains(u"ﾃﾞｰﾀ型の列"));
+    EXPECT_TRUE(preview().contains(u"1A7")) << preview().toStdString(); // the cell read
+    EXPECT_TRUE(m_ui.shown().isEmpty());
+}
+
+TEST_F(PreviewTest, SheetChecksListFindingsAndADoubleClickShowsTheSheet)
+{
+    QAction* check = find<QAction>("mnuView_Check");
+    EXPECT_EQ(check->text(), u"ｼｰﾄのﾁｪｯｸ");
+    check->trigger();
+    EXPECT_EQ(m_ui.texts(),
+              QStringList({QStringLiteral("チェックするシートを選択してください。")}));
+
+    auto* sheets = find<QListWidget>("lstExcelSheet");
+    sheets->item(0)->setSelected(true);
+    sheets->item(2)->setSelected(true);
+    inEditor<QLineEdit>("txtTableTitle")->setText(QStringLiteral("Z99"));
+    check->trigger();
+    auto* findings = find<QTreeWidget>("lstFindings");
+    ASSERT_NE(findings, nullptr);
+    ASSERT_EQ(findings->topLevelItemCount(), 2);
+    EXPECT_EQ(findings->topLevelItem(1)->text(0), u"注文");
+    EXPECT_EQ(findings->topLevelItem(1)->text(1), u"Z99");
+    EXPECT_EQ(findings->topLevelItem(1)->text(2), u"テーブルタイトルが空です。");
+    Q_EMIT findings->itemDoubleClicked(findings->topLevelItem(1), 0);
+    EXPECT_EQ(find<QLabel>("lblLocation")->text(), u"注文!Z99");
+    EXPECT_EQ(sheets->currentRow(), 2);
+    EXPECT_EQ(sheets->selectedItems().size(), 2); // the selection stays
+    EXPECT_EQ(m_ui.shown().size(), 1);
 }
 
 } // namespace

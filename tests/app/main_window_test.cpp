@@ -1,19 +1,14 @@
-#include "app/main_window.h"
 #include "app/main_window_layout.h"
 #include "app/twips.h"
 #include "app/window_services.h"
-#include "format_editor/format_editor_window.h"
+#include "main_window_fixture.h"
 #include "settings/settings_file.h"
-#include "settings/window_state_file.h"
-#include "support/scripted_interaction.h"
 #include "support/test_files.h"
 #include "support/when_modal.h"
-#include "workbook/file_workbook_source.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -29,56 +23,28 @@ using namespace tavrune;
 
 namespace {
 
-const QString kSampleSettings = QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat");
-
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public test::MainWindowFixture
 {
 protected:
-    SettingsPaths paths() const
-    {
-        return {m_dir.filePath(QStringLiteral("tavrune.dat")),
-                m_dir.filePath(QStringLiteral("tavrune.ini"))};
-    }
-
-    void writeState(const QByteArray& ini) { test::writeBytes(paths().windowStateFile, ini); }
-    QString readState(const char* section, const char* key) const
-    {
-        return WindowStateFile(paths().windowStateFile)
-            .ReadWindowState(QString::fromLatin1(section), QString::fromLatin1(key));
-    }
-
-    MainWindow& start(const QString& manual = QString())
-    {
-        m_window = std::make_unique<MainWindow>(m_ui, m_source, paths(), manual);
-        m_window->startUp();
-        return *m_window;
-    }
-
-    // A control of the main window itself; the format editor has a cmbName too.
-    template <typename T> T* find(const char* name) const
-    {
-        for (T* found : m_window->findChildren<T*>(QString::fromLatin1(name))) {
-            const auto* widget = qobject_cast<const QWidget*>(found);
-            if (widget == nullptr || widget->window() != &m_window->formatEditor()) {
-                return found;
-            }
-        }
-        ADD_FAILURE() << "no control " << name;
-        return nullptr;
-    }
-
     int px(double twips) const { return twipsToPixelsX(*m_window, twips); }
     QRect screen() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
-
-    QTemporaryDir m_dir;
-    test::ScriptedInteraction m_ui;
-    FileWorkbookSource m_source;
-    std::unique_ptr<MainWindow> m_window;
+    // Which of the named widgets pass the check, in the order named.
+    QStringList which(const std::function<bool(const QWidget&)>& check,
+                      std::initializer_list<const char*> names) const
+    {
+        QStringList passing;
+        for (const char* name : names) {
+            if (check(*find<QWidget>(name))) {
+                passing.append(QString::fromLatin1(name));
+            }
+        }
+        return passing;
+    }
 };
 
 TEST_F(MainWindowTest, FirstStartWithoutFiles)
 {
-    MainWindow& window = start();
+    MainWindow& window = start(false);
     EXPECT_EQ(window.windowTitle(), u"Tavrune for Excel");
     EXPECT_EQ(window.pos(), screen().topLeft());
     EXPECT_EQ(window.size(), QSize(400, 367)); // 6000 × 5500 twips at 15 twips a pixel
@@ -92,7 +58,7 @@ TEST_F(MainWindowTest, FirstStartWithoutFiles)
     EXPECT_FALSE(find<QAction>("mnuFile_Line3")->isVisible());
     EXPECT_EQ(find<QComboBox>("cmbName")->count(), 0);
     EXPECT_EQ(find<QComboBox>("cmbName")->currentText(), QString());
-    EXPECT_EQ(window.formatEditor().findChild<QComboBox*>(QStringLiteral("cmbName"))->count(), 0);
+    EXPECT_EQ(inEditor<QComboBox>("cmbName")->count(), 0);
     EXPECT_TRUE(find<QPlainTextEdit>("txtText0")->isVisible());
     EXPECT_EQ(find<QLabel>("lblStatus")->text(), u"0 個を選択");
     EXPECT_TRUE(m_ui.shown().isEmpty());
@@ -100,14 +66,13 @@ TEST_F(MainWindowTest, FirstStartWithoutFiles)
 
 TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
 {
-    QFile::copy(kSampleSettings, paths().settingsFile);
     // 20000 twips is beyond the right edge of any test screen: the window is
     // pulled back so that its right edge meets the screen's.
-    writeState("[Pos]\r\nLeft=20000\r\nTop=-200\r\nWidth=9000\r\nHeight=6000\r\nSplitter=2500\r\n"
-               "[Window]\r\nState=0\r\nTopMost=-1\r\n"
-               "[Excel]\r\nDefPath=/data/b.xls\r\nRecent1=/data/a.xlsx\r\nRecent2=/data/b&c.xls\r\n"
-               "[Name]\r\nMain=1\r\nFormat=0\r\n");
-    MainWindow& window = start();
+    MainWindow& window = start(
+        true, "[Pos]\r\nLeft=20000\r\nTop=-200\r\nWidth=9000\r\nHeight=6000\r\nSplitter=2500\r\n"
+              "[Window]\r\nState=0\r\nTopMost=-1\r\n"
+              "[Excel]\r\nDefPath=/data/b.xls\r\nRecent1=/data/a.xlsx\r\nRecent2=/data/b&c.xls\r\n"
+              "[Name]\r\nMain=1\r\nFormat=0\r\n");
     EXPECT_EQ(window.pos(), QPoint(screen().right() + 1 - px(9000), screen().top()));
     EXPECT_EQ(window.size(), QSize(px(9000), px(6000)));
     EXPECT_DOUBLE_EQ(window.splitterPosition(), 2500);
@@ -122,7 +87,7 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
 
     FormatSettings formats;
     FileSettings files;
-    ASSERT_TRUE(SettingsFile(kSampleSettings, m_ui).LoadSettingsFile(formats, files));
+    test::loadSettings(test::kSampleSettings, formats, files);
     EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), 1);
     EXPECT_EQ(window.fileSettingFromControls().Text, files.at(1).Text);
     EXPECT_EQ(window.fileSettingFromControls().OutputFileName, files.at(1).OutputFileName);
@@ -132,14 +97,12 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
 
 TEST_F(MainWindowTest, PositionsOutsideTheListsChooseNothing)
 {
-    QFile::copy(kSampleSettings, paths().settingsFile);
-    writeState("[Name]\r\nMain=99\r\nFormat=70000\r\n");
-    MainWindow& window = start();
+    MainWindow& window = start(true, "[Name]\r\nMain=99\r\nFormat=70000\r\n");
     EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), -1);
     EXPECT_EQ(window.fileSettingFromControls().Text[0], QString());
     EXPECT_EQ(window.formatEditor().fields().TableName, QString());
     EXPECT_TRUE(m_ui.shown().isEmpty());
-    EXPECT_EQ(readState("Name", "Main"), u"99"); // nothing chosen, nothing written
+    expectState({{"Name/Main", u"99"_qs}}); // nothing chosen, nothing written
 }
 
 TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)
@@ -149,24 +112,22 @@ TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)
     for (int i = 1; i <= 11; ++i) {
         ini += QStringLiteral("Recent%1=/r/%1.xlsx\r\n").arg(i).toUtf8();
     }
-    writeState(ini);
-    MainWindow& window = start();
+    MainWindow& window = start(false, ini);
     EXPECT_TRUE(window.isMaximized());
     window.close();
 
     // Closed maximised: the state says so, the bounds are the normal ones.
-    EXPECT_EQ(readState("Window", "State"), u"2");
-    EXPECT_EQ(readState("Pos", "Left"), u"1500");
-    EXPECT_EQ(readState("Pos", "Top"), u"1200");
-    EXPECT_EQ(readState("Pos", "Width"), u"9000");
-    EXPECT_EQ(readState("Pos", "Height"), u"6000");
-    EXPECT_EQ(readState("Pos", "Splitter"), u"2000");
-    EXPECT_EQ(readState("Window", "TopMost"), u"0");
-    EXPECT_EQ(readState("Excel", "DefPath"), u"/d/x.ods");
+    expectState({{"Window/State", u"2"_qs},
+                 {"Pos/Left", u"1500"_qs},
+                 {"Pos/Top", u"1200"_qs},
+                 {"Pos/Width", u"9000"_qs},
+                 {"Pos/Height", u"6000"_qs},
+                 {"Pos/Splitter", u"2000"_qs},
+                 {"Window/TopMost", u"0"_qs},
+                 {"Excel/DefPath", u"/d/x.ods"_qs}});
     // Rebuilding from eleven keys keeps the nine newest, Recent1 on top.
     for (int i = 1; i <= 11; ++i) {
-        EXPECT_EQ(readState("Excel", qPrintable(QStringLiteral("Recent%1").arg(i))),
-                  QStringLiteral("/r/%1.xlsx").arg(i));
+        expectState({{qPrintable(u"Excel/Recent%1"_qs.arg(i)), u"/r/%1.xlsx"_qs.arg(i)}});
     }
     EXPECT_EQ(window.recentFiles().size(), 9);
     EXPECT_EQ(window.recentFiles().first(), u"/r/1.xlsx");
@@ -174,37 +135,37 @@ TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)
 
 TEST_F(MainWindowTest, ShutDownOfANormalWindowWritesItsBoundsInTwips)
 {
-    MainWindow& window = start();
+    MainWindow& window = start(false);
     window.resize(px(8000), px(7000));
     window.move(screen().topLeft() + QPoint(30, 40));
     SetTopMost(window, true);
     window.close();
-    EXPECT_EQ(readState("Window", "State"), u"0");
-    EXPECT_EQ(readState("Pos", "Left"), QString::number((screen().left() + 30) * 15));
-    EXPECT_EQ(readState("Pos", "Top"), QString::number((screen().top() + 40) * 15));
-    EXPECT_EQ(readState("Pos", "Width"), u"7995"); // 533 pixels
-    EXPECT_EQ(readState("Window", "TopMost"), u"-1");
-    EXPECT_EQ(readState("Pos", "Splitter"), u"1580"); // none stored: the lower limit
+    expectState({{"Window/State", u"0"_qs},
+                 {"Pos/Left", QString::number((screen().left() + 30) * 15)},
+                 {"Pos/Top", QString::number((screen().top() + 40) * 15)},
+                 {"Pos/Width", u"7995"_qs}, // 533 pixels
+                 {"Window/TopMost", u"-1"_qs},
+                 {"Pos/Splitter", u"1580"_qs}}); // none stored: the lower limit
 }
 
 TEST_F(MainWindowTest, PageAndTemplateButtonsShowOneBoxAndHighlightTheirButton)
 {
-    MainWindow& window = start();
-    const QColor yellow(Qt::yellow);
-    const auto highlighted = [&](const char* name) {
-        return find<QPushButton>(name)->palette().color(QPalette::Button) == yellow;
+    MainWindow& window = start(false);
+    const auto highlighted = [&] {
+        return which(
+            [](const QWidget& w) { return w.palette().color(QPalette::Button) == Qt::yellow; },
+            {"cmdSet0", "cmdSet1", "cmdText0", "cmdText1", "cmdText2"});
     };
-    EXPECT_TRUE(highlighted("cmdSet0"));
-    EXPECT_TRUE(highlighted("cmdText0"));
-    EXPECT_FALSE(highlighted("cmdSet1"));
+    const auto visible = [&] {
+        return which([](const QWidget& w) { return w.isVisible(); },
+                     {"cntSet0", "cntSet1", "txtText0", "txtText1", "txtText2"});
+    };
+    EXPECT_EQ(highlighted(), QStringList({u"cmdSet0"_qs, u"cmdText0"_qs}));
 
     find<QPushButton>("cmdText1")->click();
     EXPECT_EQ(window.currentText(), 1);
-    EXPECT_TRUE(highlighted("cmdText1"));
-    EXPECT_FALSE(highlighted("cmdText0"));
-    for (const char* box : {"txtText0", "txtText2"}) {
-        EXPECT_FALSE(find<QWidget>(box)->isVisible()) << box;
-    }
+    EXPECT_EQ(highlighted(), QStringList({u"cmdSet0"_qs, u"cmdText1"_qs}));
+    EXPECT_EQ(visible(), QStringList({u"cntSet0"_qs, u"txtText1"_qs}));
     // The header box fills the page below the template buttons.
     const QWidget* page = find<QWidget>("cntSet0");
     EXPECT_EQ(find<QWidget>("txtText1")->geometry(),
@@ -212,19 +173,15 @@ TEST_F(MainWindowTest, PageAndTemplateButtonsShowOneBoxAndHighlightTheirButton)
 
     find<QPushButton>("cmdSet1")->click();
     EXPECT_EQ(window.currentPage(), 1);
-    EXPECT_FALSE(page->isVisible());
-    EXPECT_TRUE(find<QWidget>("cntSet1")->isVisible());
-    EXPECT_TRUE(highlighted("cmdSet1"));
-    EXPECT_FALSE(highlighted("cmdSet0"));
+    EXPECT_EQ(highlighted(), QStringList({u"cmdSet1"_qs, u"cmdText1"_qs}));
+    EXPECT_EQ(visible(), QStringList({u"cntSet1"_qs}));
     // The output page's widths follow its frame.
-    const int frame = find<QWidget>("fraOutputFile")->width();
-    EXPECT_EQ(find<QWidget>("fraOutputDir")->width(), frame);
+    EXPECT_EQ(find<QWidget>("fraOutputDir")->width(), find<QWidget>("fraOutputFile")->width());
     const QWidget* dir = find<QWidget>("txtOutputDir");
     EXPECT_EQ(find<QWidget>("cmdOutputDir")->x(), dir->x() + dir->width());
 
     find<QPushButton>("cmdSet0")->click();
-    EXPECT_TRUE(find<QWidget>("txtText1")->isVisible());
-    EXPECT_FALSE(find<QWidget>("txtText0")->isVisible());
+    EXPECT_EQ(visible(), QStringList({u"cntSet0"_qs, u"txtText1"_qs}));
 }
 
 TEST(MainWindowLayoutTest, SplitterLimits)
@@ -244,31 +201,27 @@ TEST(MainWindowLayoutTest, SplitterLimits)
         {1000, 5800, 1580, 1500}, // the upper one while dragging
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(clampSplitter(c.position, c.innerWidth), c.afterResize)
-            << c.position << " in " << c.innerWidth;
-        EXPECT_EQ(clampSplitterDrag(c.position, c.innerWidth), c.whileDragging)
-            << c.position << " in " << c.innerWidth;
+        SCOPED_TRACE(testing::Message() << c.position << " in " << c.innerWidth);
+        EXPECT_EQ(clampSplitter(c.position, c.innerWidth), c.afterResize);
+        EXPECT_EQ(clampSplitterDrag(c.position, c.innerWidth), c.whileDragging);
     }
 }
 
 TEST_F(MainWindowTest, DraggingTheSplitterStopsAtTheLimits)
 {
-    writeState("[Pos]\r\nSplitter=1600\r\n");
-    MainWindow& window = start(); // minimum size: inner width 6000 twips
+    MainWindow& window = start(false, "[Pos]\r\nSplitter=1600\r\n"); // inner width 6000 twips
     QWidget* handle = find<QWidget>("imgSplitter");
     QWidget* bar = find<QWidget>("picSplitter");
     ASSERT_EQ(handle->x(), px(1600));
     QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(2, 10));
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->width(), handle->width() / 2);
-    QMouseEvent move(QEvent::MouseMove, QPointF(300, 10), handle->mapToGlobal(QPointF(300, 10)),
-                     Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(handle, &move);
-    EXPECT_EQ(bar->x(), px(1700));
-    QMouseEvent back(QEvent::MouseMove, QPointF(-300, 10), handle->mapToGlobal(QPointF(-300, 10)),
-                     Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(handle, &back);
-    EXPECT_EQ(bar->x(), px(1580));
+    for (const auto& [x, barAt] : {std::pair{300, 1700}, std::pair{-300, 1580}}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 10), handle->mapToGlobal(QPointF(x, 10)),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(handle, &move);
+        EXPECT_EQ(bar->x(), px(barAt)) << x;
+    }
     QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(-300, 10));
     EXPECT_FALSE(bar->isVisible());
     EXPECT_DOUBLE_EQ(window.splitterPosition(), 1580);
@@ -278,15 +231,14 @@ TEST_F(MainWindowTest, DraggingTheSplitterStopsAtTheLimits)
 
 TEST_F(MainWindowTest, AlwaysOnTopAppliesToBothWindowsAndTheMenuReadsIt)
 {
-    MainWindow& window = start();
-    auto* menu = find<QMenu>("mnuView");
+    MainWindow& window = start(false);
     QAction* item = find<QAction>("mnuView_TopMost");
     item->trigger();
     EXPECT_TRUE(IsTopMost(window));
     EXPECT_TRUE(IsTopMost(window.formatEditor()));
     EXPECT_TRUE(window.isVisible());
     item->setChecked(false); // stale until the menu opens
-    Q_EMIT menu->aboutToShow();
+    Q_EMIT find<QMenu>("mnuView")->aboutToShow();
     EXPECT_TRUE(item->isChecked());
     item->trigger();
     EXPECT_FALSE(IsTopMost(window));
@@ -295,7 +247,7 @@ TEST_F(MainWindowTest, AlwaysOnTopAppliesToBothWindowsAndTheMenuReadsIt)
 
 TEST_F(MainWindowTest, FolderButtonTakesTheChosenDirectoryOnly)
 {
-    start();
+    start(false);
     auto* box = find<QLineEdit>("txtOutputDir");
     box->setText(QStringLiteral("/tmp/start"));
     m_ui.chooseDirectoryAnswer(QStringLiteral("/tmp/chosen"));
@@ -325,8 +277,8 @@ TEST_F(MainWindowTest, HelpOpensTheManualWhenItExists)
 {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
-    const QString manual = m_dir.filePath(QStringLiteral("index.html"));
-    start(manual);
+    const QString manual = path("index.html");
+    start(false, {}, manual);
     QAction* help = find<QAction>("mnuHelp_Help");
     EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
     help->trigger();
@@ -340,7 +292,7 @@ TEST_F(MainWindowTest, HelpOpensTheManualWhenItExists)
 
 TEST_F(MainWindowTest, AboutShowsCaptionVersionAndFollowsTopMost)
 {
-    MainWindow& window = start();
+    MainWindow& window = start(false);
     for (const bool topMost : {false, true}) {
         SetTopMost(window, topMost);
         window.setWindowTitle(topMost ? QStringLiteral("Renamed")
@@ -367,15 +319,12 @@ TEST(WindowServicesTest, StandardButtonsAndFontsAreJapanese)
     ASSERT_TRUE(installQtJapanese(*QCoreApplication::instance()));
     QMessageBox box(QMessageBox::Question, QStringLiteral("Tavrune for Excel"), QStringLiteral("?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    const auto caption = [&](QMessageBox::StandardButton button) {
-        return box.button(button)->text().remove(u'&');
-    };
-    EXPECT_TRUE(caption(QMessageBox::Yes).startsWith(u"はい"))
-        << caption(QMessageBox::Yes).toStdString();
-    EXPECT_TRUE(caption(QMessageBox::No).startsWith(u"いいえ"))
-        << caption(QMessageBox::No).toStdString();
-    EXPECT_TRUE(caption(QMessageBox::Cancel).startsWith(u"キャンセル"))
-        << caption(QMessageBox::Cancel).toStdString();
+    for (const auto& [button, caption] :
+         {std::pair{QMessageBox::Yes, u"はい"_qs}, std::pair{QMessageBox::No, u"いいえ"_qs},
+          std::pair{QMessageBox::Cancel, u"キャンセル"_qs}}) {
+        const QString text = box.button(button)->text().remove(u'&');
+        EXPECT_TRUE(text.startsWith(caption)) << text.toStdString();
+    }
 
     // Every font the windows use has glyphs for kana and kanji, half-width kana
     // included, so nothing shows as boxes.

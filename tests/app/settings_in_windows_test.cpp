@@ -2,13 +2,9 @@
 // deleting leave in the settings file, the mark of unregistered edits and the
 // question at exit, and the editor's window behaviour.
 
-#include "app/main_window.h"
-#include "app/window_services.h"
-#include "format_editor/format_editor_window.h"
+#include "main_window_fixture.h"
 #include "settings/settings_file.h"
-#include "support/scripted_interaction.h"
 #include "support/test_files.h"
-#include "workbook/file_workbook_source.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,7 +15,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -27,56 +22,20 @@ using namespace tavrune;
 
 namespace {
 
-class SettingsInWindowsTest : public ::testing::Test
-{
-protected:
-    void start(bool withSamples = true)
-    {
-        if (withSamples) {
-            QFile::copy(QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat"), settingsPath());
-            QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::WriteOwner);
-        }
-        m_window = std::make_unique<MainWindow>(
-            m_ui, m_source,
-            SettingsPaths{settingsPath(), m_dir.filePath(QStringLiteral("tavrune.ini"))},
-            QString());
-        m_window->startUp();
-    }
-    QString settingsPath() const { return m_dir.filePath(QStringLiteral("tavrune.dat")); }
-
-    template <typename T> T* inMain(const char* name) const
-    {
-        return m_window->centralWidget()->findChild<T*>(QString::fromLatin1(name));
-    }
-    template <typename T> T* inEditor(const char* name) const
-    {
-        return m_window->formatEditor().findChild<T*>(QString::fromLatin1(name));
-    }
-
-    void load(FormatSettings& formats, FileSettings& files)
-    {
-        test::ScriptedInteraction quiet;
-        ASSERT_TRUE(SettingsFile(settingsPath(), quiet).LoadSettingsFile(formats, files));
-    }
-
-    QTemporaryDir m_dir;
-    test::ScriptedInteraction m_ui;
-    FileWorkbookSource m_source;
-    std::unique_ptr<MainWindow> m_window;
-};
+using SettingsInWindowsTest = test::MainWindowFixture;
 
 TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
 {
-    start();
+    start(true);
     FormatSettings samples;
     FileSettings sampleFiles;
-    load(samples, sampleFiles);
-    inMain<QComboBox>("cmbName")->setEditText(QStringLiteral(" 新しい設定 "));
-    inMain<QPlainTextEdit>("txtText1")->setPlainText(QStringLiteral("-- [%TableName]\nGO"));
-    inMain<QLineEdit>("txtOutputDir")->setText(QStringLiteral("/tmp/out"));
-    inMain<QComboBox>("cmbEncoding")->setCurrentIndex(2);
-    inMain<QComboBox>("cmbLineEnd")->setCurrentIndex(1);
-    inMain<QPushButton>("cmdAdd")->click();
+    test::loadSettings(paths().settingsFile, samples, sampleFiles);
+    find<QComboBox>("cmbName")->setEditText(QStringLiteral(" 新しい設定 "));
+    find<QPlainTextEdit>("txtText1")->setPlainText(QStringLiteral("-- [%TableName]\nGO"));
+    find<QLineEdit>("txtOutputDir")->setText(QStringLiteral("/tmp/out"));
+    find<QComboBox>("cmbEncoding")->setCurrentIndex(2);
+    find<QComboBox>("cmbLineEnd")->setCurrentIndex(1);
+    find<QPushButton>("cmdAdd")->click();
 
     inEditor<QComboBox>("cmbName")->setEditText(QStringLiteral("F1"));
     inEditor<QLineEdit>("txtRowStart")->setText(QStringLiteral("12abc"));
@@ -87,7 +46,7 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
 
     FormatSettings formats;
     FileSettings files;
-    load(formats, files);
+    test::loadSettings(paths().settingsFile, formats, files);
     ASSERT_EQ(files.size(), sampleFiles.size() + 1);
     EXPECT_EQ(files.last().Name, u"新しい設定");
     EXPECT_EQ(files.last().Text[1], u"-- [%TableName]\r\nGO");
@@ -95,57 +54,55 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
     EXPECT_EQ(files.last().Encoding, OutputEncoding::Utf8Bom);
     EXPECT_EQ(files.last().LineEnding, LineEnd::Lf);
     // Choosing a setting written the original way shows the defaults again.
-    auto* name = inMain<QComboBox>("cmbName");
-    name->activated(0);
-    EXPECT_EQ(inMain<QComboBox>("cmbEncoding")->currentText(), u"Shift_JIS (CP932)");
-    EXPECT_EQ(inMain<QComboBox>("cmbLineEnd")->currentText(), u"CR+LF");
+    find<QComboBox>("cmbName")->activated(0);
+    EXPECT_EQ(find<QComboBox>("cmbEncoding")->currentText(), u"Shift_JIS (CP932)");
+    EXPECT_EQ(find<QComboBox>("cmbLineEnd")->currentText(), u"CR+LF");
     ASSERT_EQ(formats.size(), samples.size() + 1);
     EXPECT_EQ(formats.last().Name, u"F1");
     EXPECT_EQ(formats.last().RowStart, 12);
     EXPECT_EQ(formats.last().TableName, u" B2 ");
-    EXPECT_EQ(inMain<QLabel>("lblModified")->text(), QString());
+    EXPECT_EQ(find<QLabel>("lblModified")->text(), QString());
 }
 
 TEST_F(SettingsInWindowsTest, AnsweringNoOrDeletingNothingLeavesTheFileAsItWas)
 {
-    start();
-    const QByteArray before = test::readBytes(settingsPath());
-    auto* name = inMain<QComboBox>("cmbName");
+    start(true);
+    const QByteArray before = test::readBytes(paths().settingsFile);
+    auto* name = find<QComboBox>("cmbName");
     name->setEditText(name->itemText(0));
-    inMain<QLineEdit>("txtOutputDir")->setText(QStringLiteral("/elsewhere"));
+    find<QLineEdit>("txtOutputDir")->setText(QStringLiteral("/elsewhere"));
     m_ui.answer(Answer::No);
-    inMain<QPushButton>("cmdAdd")->click();
+    find<QPushButton>("cmdAdd")->click();
     name->setEditText(QStringLiteral(" ") + name->itemText(0));
-    inMain<QPushButton>("cmdDelete")->click();
+    find<QPushButton>("cmdDelete")->click();
     EXPECT_EQ(m_ui.texts(), QStringList({QStringLiteral("ファイル設定を上書きしますか？")}));
-    EXPECT_EQ(test::readBytes(settingsPath()), before);
+    EXPECT_EQ(test::readBytes(paths().settingsFile), before);
 }
 
 TEST_F(SettingsInWindowsTest, DeletingTheLastSettingsEmptiesTheirPartOfTheFile)
 {
-    start();
-    auto* name = inMain<QComboBox>("cmbName");
-    while (name->count() > 0) {
-        name->setEditText(name->itemText(0));
-        m_ui.answer(Answer::Yes);
-        inMain<QPushButton>("cmdDelete")->click();
+    start(true);
+    for (const auto& [name, remove] :
+         {std::pair{find<QComboBox>("cmbName"), find<QPushButton>("cmdDelete")},
+          std::pair{inEditor<QComboBox>("cmbName"), inEditor<QPushButton>("cmdDelete")}}) {
+        while (name->count() > 0) {
+            name->setEditText(name->itemText(0));
+            m_ui.answer(Answer::Yes);
+            remove->click();
+        }
     }
-    auto* formatName = inEditor<QComboBox>("cmbName");
-    formatName->setEditText(formatName->itemText(0));
-    m_ui.answer(Answer::Yes);
-    inEditor<QPushButton>("cmdDelete")->click();
     EXPECT_EQ(m_ui.texts().last(), u"フォーマット設定を削除しますか？");
-    EXPECT_EQ(test::readBytes(settingsPath()), QByteArray("\x02\r\n"));
+    EXPECT_EQ(test::readBytes(paths().settingsFile), QByteArray("\x02\r\n"));
     // The fields keep what they showed.
     EXPECT_FALSE(inEditor<QLineEdit>("txtTableName")->text().isEmpty());
 }
 
 TEST_F(SettingsInWindowsTest, UnregisteredEditsAreMarkedAndClosingAsks)
 {
-    start();
-    auto* mark = inMain<QLabel>("lblModified");
+    start(true);
+    auto* mark = find<QLabel>("lblModified");
     EXPECT_EQ(mark->text(), QString());
-    inMain<QLineEdit>("txtOutputFile")->setText(QStringLiteral("x.sql"));
+    find<QLineEdit>("txtOutputFile")->setText(QStringLiteral("x.sql"));
     EXPECT_EQ(mark->text(), u"*");
     inEditor<QLineEdit>("txtComment")->setText(QStringLiteral("Z"));
     EXPECT_EQ(inEditor<QLabel>("lblModified")->text(), u"*");
@@ -153,13 +110,12 @@ TEST_F(SettingsInWindowsTest, UnregisteredEditsAreMarkedAndClosingAsks)
     m_ui.answer(Answer::No);
     EXPECT_FALSE(m_window->close());
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("tavrune.ini"))) &&
-                 test::readBytes(m_dir.filePath(QStringLiteral("tavrune.ini"))).contains("Left"));
+    EXPECT_FALSE(test::readBytes(paths().windowStateFile).contains("Left"));
     EXPECT_EQ(m_ui.shown().last().defaultAnswer, Answer::No);
     EXPECT_EQ(m_ui.shown().last().text, u"登録されていない変更があります。終了しますか？");
 
     // Choosing the setting again takes the edits back, as it always has.
-    auto* name = inMain<QComboBox>("cmbName");
+    auto* name = find<QComboBox>("cmbName");
     name->activated(name->currentIndex());
     EXPECT_EQ(mark->text(), QString());
     m_ui.answer(Answer::Yes);
@@ -171,7 +127,7 @@ TEST_F(SettingsInWindowsTest, CtrlFSwitchesBetweenTheWindowsAndTheEditorOpensBes
     start(false);
     const QRect screen = m_window->screen()->availableGeometry();
     m_window->move(screen.right() + 1 - m_window->frameGeometry().width(), screen.top() + 20);
-    QAction* open = m_window->findChild<QAction*>(QStringLiteral("mnuView_Format"));
+    QAction* open = find<QAction>("mnuView_Format");
     EXPECT_EQ(open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     open->trigger();
     FormatEditorWindow& editor = m_window->formatEditor();
@@ -200,11 +156,11 @@ TEST_F(SettingsInWindowsTest, CtrlFSwitchesBetweenTheWindowsAndTheEditorOpensBes
 
 TEST_F(SettingsInWindowsTest, FieldsSelectTheirWholeTextOnFocus)
 {
-    start();
+    start(true);
     m_window->formatEditor().show();
-    for (const Qt::FocusReason reason : {Qt::MouseFocusReason, Qt::TabFocusReason}) {
-        QLineEdit* field =
-            inEditor<QLineEdit>(reason == Qt::MouseFocusReason ? "txtRowTitle" : "txtEtc2");
+    for (const auto& [reason, name] : {std::pair{Qt::MouseFocusReason, "txtRowTitle"},
+                                       std::pair{Qt::TabFocusReason, "txtEtc2"}}) {
+        QLineEdit* field = inEditor<QLineEdit>(name);
         field->setText(QStringLiteral("AB"));
         field->deselect();
         QFocusEvent focus(QEvent::FocusIn, reason);

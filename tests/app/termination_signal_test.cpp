@@ -18,9 +18,7 @@ using namespace tavrune;
 
 namespace {
 
-class TerminationSignalTest : public testing::TestWithParam<int>
-{
-};
+using TerminationSignalTest = testing::TestWithParam<int>;
 
 TEST_P(TerminationSignalTest, ArrivesInTheEventLoopAndTheOldHandlerReturns)
 {
@@ -55,15 +53,8 @@ INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignalTest, testing::Values(SIGTERM
                                                                        : "SIGHUP");
                          });
 
-struct EndCase
-{
-    const char* name;
-    bool installed;
-};
-
-class ProgramEndTest : public testing::TestWithParam<EndCase>
-{
-};
+// The parameter: whether the program is installed.
+using ProgramEndTest = testing::TestWithParam<bool>;
 
 // The program copied into PREFIX/bin, with the install step's marker or
 // without, is started offscreen and sent SIGTERM.
@@ -79,7 +70,7 @@ TEST_P(ProgramEndTest, SigtermClosesTheWindowSavingItsStateWhereTheSettingsLive)
     const QDir bin(prefix.filePath(QStringLiteral("bin")));
     const QString program = bin.filePath(QStringLiteral("tavrune"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(TAVRUNE_GUI_BINARY), program));
-    if (GetParam().installed) {
+    if (GetParam()) {
         ASSERT_TRUE(prefix.mkpath(QStringLiteral("share/tavrune")));
         QFile marker(bin.filePath(QString::fromLatin1(kInstalledMarker)));
         ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
@@ -106,18 +97,17 @@ TEST_P(ProgramEndTest, SigtermClosesTheWindowSavingItsStateWhereTheSettingsLive)
 
     const QString beside = bin.filePath(QStringLiteral("tavrune.ini"));
     const QString perUser = prefix.filePath(QStringLiteral("home/.config/tavrune/tavrune.ini"));
-    EXPECT_EQ(QFile::exists(beside), !GetParam().installed);
-    EXPECT_EQ(QFile::exists(perUser), GetParam().installed);
+    EXPECT_EQ(QFile::exists(beside), !GetParam());
+    EXPECT_EQ(QFile::exists(perUser), GetParam());
     // The lock and the socket went with the program.
     EXPECT_EQ(QDir(prefix.filePath(QStringLiteral("runtime")))
                   .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList());
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, ProgramEndTest,
-                         testing::Values(EndCase{"Copied", false}, EndCase{"Installed", true}),
-                         [](const testing::TestParamInfo<EndCase>& info) {
-                             return info.param.name;
+INSTANTIATE_TEST_SUITE_P(Layouts, ProgramEndTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Installed" : "Copied");
                          });
 
 } // namespace

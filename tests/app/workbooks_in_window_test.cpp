@@ -2,11 +2,9 @@
 // text, recent entries, dropped files, files from the command line and from a
 // second start of the program.
 
-#include "app/main_window.h"
 #include "app/single_instance.h"
-#include "support/scripted_interaction.h"
+#include "main_window_fixture.h"
 #include "support/test_files.h"
-#include "workbook/file_workbook_source.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,7 +15,6 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -27,49 +24,27 @@ namespace {
 
 const QString kFormats = QStringLiteral(TAVRUNE_TEST_DATA "/formats");
 
-class WorkbooksInWindowTest : public ::testing::Test
+class WorkbooksInWindowTest : public test::MainWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        QFile::copy(QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat"),
-                    m_dir.filePath(QStringLiteral("tavrune.dat")));
-        m_window = std::make_unique<MainWindow>(
-            m_ui, m_source,
-            SettingsPaths{m_dir.filePath(QStringLiteral("tavrune.dat")),
-                          m_dir.filePath(QStringLiteral("tavrune.ini"))},
-            QString());
-        m_window->startUp();
-    }
+    void SetUp() override { start(true); }
 
-    template <typename T> T* control(const char* name) const
-    {
-        return m_window->centralWidget()->findChild<T*>(QString::fromLatin1(name));
-    }
-    QString status() const
-    {
-        return m_window->findChild<QLabel*>(QStringLiteral("lblStatus"))->text();
-    }
+    QString status() const { return find<QLabel>("lblStatus")->text(); }
     QStringList workbooks() const
     {
         QStringList names;
-        auto* box = control<QComboBox>("cmbExcelFile");
+        auto* box = find<QComboBox>("cmbExcelFile");
         for (int i = 0; i < box->count(); ++i) {
             names.append(box->itemText(i));
         }
         return names;
     }
-
-    QTemporaryDir m_dir;
-    test::ScriptedInteraction m_ui;
-    FileWorkbookSource m_source;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 TEST_F(WorkbooksInWindowTest, CtrlASelectsAllAndTheStatusBarCounts)
 {
     m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.ods")});
-    auto* list = control<QListWidget>("lstExcelSheet");
+    auto* list = find<QListWidget>("lstExcelSheet");
     ASSERT_EQ(list->count(), 4);
     EXPECT_EQ(status(), u"0 個を選択");
     const struct
@@ -88,56 +63,55 @@ TEST_F(WorkbooksInWindowTest, CtrlASelectsAllAndTheStatusBarCounts)
     list->item(1)->setSelected(false);
     EXPECT_EQ(status(), u"3 個を選択");
     // A refresh lists the sheets anew, none selected.
-    m_window->findChild<QAction*>(QStringLiteral("mnuView_Refresh"))->trigger();
+    find<QAction>("mnuView_Refresh")->trigger();
     EXPECT_EQ(list->count(), 4);
     EXPECT_EQ(status(), u"0 個を選択");
 }
 
 TEST_F(WorkbooksInWindowTest, FilesFromTheCommandLineOpenInOrderWithOneMessagePerFailure)
 {
-    const QString bad = m_dir.filePath(QStringLiteral("bad.xlsx"));
+    const QString bad = path("bad.xlsx");
     test::writeBytes(bad, "no workbook");
     m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.xlsx"), bad,
                          kFormats + QStringLiteral("/tables_libreoffice.xls")});
     EXPECT_EQ(workbooks(), QStringList({QStringLiteral("tables_libreoffice.xlsx"),
                                         QStringLiteral("tables_libreoffice.xls")}));
-    EXPECT_EQ(control<QComboBox>("cmbExcelFile")->currentText(), u"tables_libreoffice.xls");
+    EXPECT_EQ(find<QComboBox>("cmbExcelFile")->currentText(), u"tables_libreoffice.xls");
     ASSERT_EQ(m_ui.shown().size(), 1);
     EXPECT_EQ(m_ui.shown().first().icon, MessageIcon::Stop);
     EXPECT_EQ(m_window->recentFiles().size(), 2);
-    EXPECT_EQ(m_window->findChild<QAction*>(QStringLiteral("mnuFile_Recent1"))->text(),
+    EXPECT_EQ(find<QAction>("mnuFile_Recent1")->text(),
               kFormats + QStringLiteral("/tables_libreoffice.xls"));
 }
 
 TEST_F(WorkbooksInWindowTest, RecentEntriesReopenAndMissingFilesAreSaid)
 {
     m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.xlsx")});
-    m_window->findChild<QAction*>(QStringLiteral("mnuFile_Close"))->trigger();
+    find<QAction>("mnuFile_Close")->trigger();
     EXPECT_TRUE(workbooks().isEmpty());
-    m_window->findChild<QAction*>(QStringLiteral("mnuFile_Recent1"))->trigger();
+    find<QAction>("mnuFile_Recent1")->trigger();
     EXPECT_EQ(workbooks(), QStringList({QStringLiteral("tables_libreoffice.xlsx")}));
 
-    const QString gone = m_dir.filePath(QStringLiteral("gone.ods"));
+    const QString gone = path("gone.ods");
     QFile::copy(kFormats + QStringLiteral("/tables_libreoffice.ods"), gone);
     m_window->openFiles({gone});
     QFile::remove(gone);
-    m_window->findChild<QAction*>(QStringLiteral("mnuFile_Recent1"))->trigger();
+    find<QAction>("mnuFile_Recent1")->trigger();
     EXPECT_EQ(m_ui.texts(), QStringList({QStringLiteral("ファイルが見つかりません。")}));
     EXPECT_EQ(m_window->recentFiles().first(), gone);
 }
 
 TEST_F(WorkbooksInWindowTest, DroppedFilesOpen)
 {
-    auto* mime = new QMimeData;
-    mime->setUrls({QUrl::fromLocalFile(kFormats + QStringLiteral("/tables_libreoffice.ods"))});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(kFormats + QStringLiteral("/tables_libreoffice.ods"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_window.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_window.get(), &drop);
     QTRY_COMPARE_WITH_TIMEOUT(workbooks().size(), 1, 2000);
-    EXPECT_EQ(control<QListWidget>("lstExcelSheet")->count(), 4);
-    delete mime;
+    EXPECT_EQ(find<QListWidget>("lstExcelSheet")->count(), 4);
 }
 
 TEST(SingleInstanceTest, OneCopyHoldsTheLockAndReceivesTheFilesOfLaterStarts)
@@ -160,14 +134,11 @@ TEST(SingleInstanceTest, ALockLeftByACrashedCopyIsTakenOver)
 {
     QTemporaryDir runtime;
     // The process id of a copy that is gone: a child of this test that has ended.
-    qint64 pid = 0;
-    {
-        QProcess gone;
-        gone.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
-        ASSERT_TRUE(gone.waitForStarted());
-        pid = gone.processId();
-        ASSERT_TRUE(gone.waitForFinished());
-    }
+    QProcess gone;
+    gone.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
+    ASSERT_TRUE(gone.waitForStarted());
+    const qint64 pid = gone.processId();
+    ASSERT_TRUE(gone.waitForFinished());
     test::writeBytes(QDir(runtime.path()).filePath(QStringLiteral("tavrune.lock")),
                      QByteArray::number(pid) + "\ntavrune\n" +
                          QSysInfo::machineHostName().toUtf8() + "\n");

@@ -39,47 +39,22 @@ Pages readManual()
 
 // The text a browser shows for HTML character data; nothing when it holds markup,
 // a bare "&" or a reference this check does not know.
-std::optional<QString> unescapeHtml(const QString& html)
+std::optional<QString> unescapeHtml(QString html)
 {
-    static const QRegularExpression reference(u"&(#x[0-9A-Fa-f]+|#[0-9]+|[A-Za-z]+);"_qs);
-    static const QHash<QString, char32_t> named = {{u"lt"_qs, U'<'},
-                                                   {u"gt"_qs, U'>'},
-                                                   {u"amp"_qs, U'&'},
-                                                   {u"quot"_qs, U'"'},
-                                                   {u"apos"_qs, U'\''}};
-    QString text;
-    qsizetype last = 0;
-    const auto plain = [&](qsizetype end) {
-        const QString piece = html.mid(last, end - last);
-        text += piece;
-        return !piece.contains(u'<') && !piece.contains(u'&');
-    };
-    for (auto it = reference.globalMatch(html); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        if (!plain(match.capturedStart())) {
-            return std::nullopt;
-        }
-        const QString name = match.captured(1);
-        bool ok = true;
-        char32_t code = 0;
-        if (name.startsWith(u"#x")) {
-            code = name.mid(2).toUInt(&ok, 16);
-        } else if (name.startsWith(u'#')) {
-            code = name.mid(1).toUInt(&ok, 10);
-        } else {
-            ok = named.contains(name);
-            code = named.value(name);
-        }
-        if (!ok) {
-            return std::nullopt;
-        }
-        text += QString::fromUcs4(&code, 1);
-        last = match.capturedEnd();
-    }
-    if (!plain(html.size())) {
+    static const QRegularExpression unknown(u"<|&(?!(lt|gt|quot|apos|amp);)"_qs);
+    if (html.contains(unknown)) {
         return std::nullopt;
     }
-    return text;
+    // "&amp;" last, so that "&amp;lt;" shows as "&lt;".
+    static const std::pair<QString, QString> references[] = {{u"&lt;"_qs, u"<"_qs},
+                                                             {u"&gt;"_qs, u">"_qs},
+                                                             {u"&quot;"_qs, u"\""_qs},
+                                                             {u"&apos;"_qs, u"'"_qs},
+                                                             {u"&amp;"_qs, u"&"_qs}};
+    for (const auto& [reference, character] : references) {
+        html.replace(reference, character);
+    }
+    return html;
 }
 
 // A <pre> block of a page marked class="example" (generated output) or
@@ -136,43 +111,23 @@ QList<Block> markedBlocks(const Pages& pages)
 }
 
 // The words of a command line as a shell splits them: blanks between words,
-// '...' and "..." quote, a backslash escapes the next character.
+// '...' and "..." quote, a backslash escapes the next character. Nothing when a
+// quote is left open.
 std::optional<QStringList> shellWords(const QString& line)
 {
-    QStringList words;
-    QString word;
-    bool inWord = false;
-    QChar quote;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (!quote.isNull()) {
-            if (c == quote) {
-                quote = QChar();
-            } else {
-                word += c;
-            }
-        } else if (c == u'\'' || c == u'"') {
-            quote = c;
-            inWord = true;
-        } else if (c == u'\\' && i + 1 < line.size()) {
-            word += line.at(++i);
-            inWord = true;
-        } else if (c == u' ' || c == u'\t') {
-            if (inWord) {
-                words.append(word);
-            }
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (!quote.isNull()) {
+    static const QRegularExpression word(uR"re((?:'[^']*'|"[^"]*"|\\.|[^\s'"\\])+)re"_qs);
+    static const QRegularExpression part(uR"re('([^']*)'|"([^"]*)"|\\(.)|(.))re"_qs);
+    if (!QString(line).remove(word).trimmed().isEmpty()) {
         return std::nullopt;
     }
-    if (inWord) {
-        words.append(word);
+    QStringList words;
+    for (auto w = word.globalMatch(line); w.hasNext();) {
+        QString text;
+        for (auto p = part.globalMatch(w.next().captured()); p.hasNext();) {
+            const QRegularExpressionMatch match = p.next();
+            text += match.captured(match.lastCapturedIndex());
+        }
+        words.append(text);
     }
     return words;
 }
@@ -265,18 +220,6 @@ public:
         return found;
     }
 
-    // The names of the settings whose output the pages show.
-    QSet<QString> settingsShown(const Pages& pages) const
-    {
-        QSet<QString> names;
-        for (const Block& block : markedBlocks(pages)) {
-            if (block.example && block.data.contains(u"setting"_qs)) {
-                names.insert(block.data.value(u"setting"_qs));
-            }
-        }
-        return names;
-    }
-
 private:
     const FileSetting* fileSetting(const QString& name) const
     {
@@ -362,7 +305,12 @@ TEST(ManualExamples, EveryExampleIsWhatTheSampleSettingsWriteAndEveryTemplateIsT
     ManualChecker checker;
     const QStringList problems = checker.problems(pages);
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u"\n\n"_qs).toStdString();
-    const QSet<QString> shown = checker.settingsShown(pages);
+    QSet<QString> shown;
+    for (const Block& block : markedBlocks(pages)) {
+        if (block.example) {
+            shown.insert(block.data.value(u"setting"_qs));
+        }
+    }
     for (const QString& database :
          {u"Oracle (1ファイル)"_qs, u"PostgreSQL (1ファイル)"_qs, u"MySQL (1ファイル)"_qs}) {
         EXPECT_TRUE(shown.contains(database)) << database.toStdString();
@@ -412,9 +360,7 @@ const std::vector<ManualChange> kChanges = {
     {"NoExampleAtAll", QRegularExpression(u"class=\"example\""_qs), {}},
 };
 
-class ManualChangeTest : public testing::TestWithParam<ManualChange>
-{
-};
+using ManualChangeTest = testing::TestWithParam<ManualChange>;
 
 TEST_P(ManualChangeTest, IsFound)
 {
