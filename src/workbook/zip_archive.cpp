@@ -273,20 +273,23 @@ qint64 ZipEntryDevice::produce(char* data, qint64 maxSize)
     stream.next_out = reinterpret_cast<Bytef*>(data);
     stream.avail_out = static_cast<uInt>(std::min<qint64>(maxSize, 1 << 30));
     while (stream.avail_out > 0 && !m_finished) {
+        bool storedLeft = true;
         if (stream.avail_in == 0) {
             const qint64 got = readStored(m_inflater->input.data(), kInputChunk);
             if (got < 0) {
                 return -1;
             }
-            if (got == 0) {
-                return fail(QStringLiteral("%1 が途中で切れています").arg(m_name));
-            }
+            // With every stored byte read, zlib may still hold the end of the
+            // stream: a read that ended on the last byte has yet to reach it.
+            storedLeft = got > 0;
             stream.next_in = reinterpret_cast<Bytef*>(m_inflater->input.data());
             stream.avail_in = static_cast<uInt>(got);
         }
         const int result = inflate(&stream, Z_NO_FLUSH);
         if (result == Z_STREAM_END) {
             m_finished = true;
+        } else if (result == Z_BUF_ERROR && !storedLeft) {
+            return fail(QStringLiteral("%1 が途中で切れています").arg(m_name));
         } else if (result != Z_OK && (result != Z_BUF_ERROR || stream.avail_in > 0)) {
             // A zlib error, or no progress although input is left: the data is damaged.
             return fail(
