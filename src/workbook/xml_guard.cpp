@@ -28,6 +28,16 @@ constexpr std::array<bool, 256> kEndsName = [] {
     return table;
 }();
 
+// Bytes that begin the name of a start tag after "<" and make it plain: not the
+// "/", "!" or "?" of other markup, nor a byte that would end the name at once.
+constexpr std::array<bool, 256> kStartsPlainTag = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[c] = !kEndsName[c] && c != '!' && c != '?' && c != '<';
+    }
+    return table;
+}();
+
 // The first byte c from p on, or end. Most texts and values are a few bytes long,
 // shorter than a library call is worth.
 const char* findByte(const char* p, const char* end, char c)
@@ -167,51 +177,33 @@ bool XmlGuard::scan(const char* data, qint64 size)
 }
 
 // The same checks as step() byte by byte, with the runs that make up most of a
-// part (texts, values, names, the spaces between attributes) taken at once.
+// part (texts, values, names, the spaces between attributes) taken at once, and
+// plain start and end tags taken from text to text without going through the
+// states one byte at a time.
 bool XmlGuard::scanBytes(const char* p, const char* end)
 {
     while (p < end) {
         switch (m_state) {
         case State::Text:
-        case State::Value: {
-            const bool text = m_state == State::Text;
-            const char* until = findByte(p, end, text ? '<' : static_cast<char>(m_quote));
-            m_tokenLength += until - p;
-            m_position += until - p;
-            if (m_tokenLength > kMaxTokenLength) {
-                return grow(m_tokenLength, text ? "文字列" : "属性値");
-            }
-            p = until;
-            if (p == end) {
-                return true;
-            }
-            // The byte that ends the run: "<" opens a tag, the quote ends the value.
-            ++p;
-            ++m_position;
-            if (text) {
-                m_state = State::TagOpen;
-            } else {
-                m_state = State::InTag;
-                m_nameLength = 0;
-            }
-            continue;
-        }
-        case State::TagName:
-        case State::EndTag:
-        case State::AttributeName: {
-            const char* start = p;
-            while (p < end && !kEndsName[static_cast<uchar>(*p)]) {
-                ++p;
-            }
-            if (!takeName(start, p)) {
+            if (!scanTextAndTags(p, end)) {
                 return false;
             }
             break;
-        }
+        case State::Value:
+            if (!takeValue(p, end)) {
+                return false;
+            }
+            continue;
+        case State::TagName:
         case State::InTag:
-            while (p < end && isSpace(static_cast<uchar>(*p))) {
-                ++p;
-                ++m_position;
+        case State::AttributeName:
+            if (!scanStartTag(p, end)) {
+                return false;
+            }
+            break;
+        case State::EndTag:
+            if (!takeName(p, end)) {
+                return false;
             }
             break;
         default:
@@ -227,11 +219,149 @@ bool XmlGuard::scanBytes(const char* p, const char* end)
     return true;
 }
 
-// The bytes from start to end continue the name being read (of a tag or an
-// attribute), as step() would count them one by one.
-bool XmlGuard::takeName(const char* start, const char* end)
+// Text and the plain tags between texts, as step() would take them. Returns with p
+// at the end of the bytes or at a byte step() has to take.
+bool XmlGuard::scanTextAndTags(const char*& p, const char* end)
 {
-    const qint64 count = end - start;
+    while (p < end) {
+        const char* until = findByte(p, end, '<');
+        m_tokenLength += until - p;
+        m_position += until - p;
+        if (m_tokenLength > kMaxTokenLength) {
+            return grow(m_tokenLength, "文字列");
+        }
+        p = until;
+        if (p == end) {
+            return true;
+        }
+        ++p;
+        ++m_position;
+        m_state = State::TagOpen;
+        if (p == end) {
+            return true;
+        }
+        if (*p == '/') {
+            ++p;
+            ++m_position;
+            m_state = State::EndTag;
+            m_tokenLength = 0;
+            if (!takeName(p, end)) {
+                return false;
+            }
+            if (p == end || *p != '>') {
+                return true;
+            }
+            ++p;
+            ++m_position;
+            m_state = State::Text;
+            m_tokenLength = 0;
+            if (!closeElement()) {
+                return false;
+            }
+            continue;
+        }
+        if (!kStartsPlainTag[static_cast<uchar>(*p)]) {
+            return true;
+        }
+        ++p;
+        ++m_position;
+        m_state = State::TagName;
+        m_tokenLength = 1;
+        if (!openElement() || !scanStartTag(p, end)) {
+            return false;
+        }
+        if (p == end || (m_state != State::TagName && m_state != State::InTag)) {
+            return true;
+        }
+        if (*p == '>') {
+            ++p;
+            ++m_position;
+        } else if (*p == '/' && end - p >= 2 && p[1] == '>') {
+            p += 2;
+            m_position += 2;
+            if (!closeElement()) {
+                return false;
+            }
+        } else {
+            return true;
+        }
+        m_state = State::Text;
+        m_tokenLength = 0;
+    }
+    return true;
+}
+
+// A start tag from its name, an attribute name or the space between attributes
+// on, with the checks step() makes, in one loop rather than one state at a time:
+// most of a worksheet is start tags with a few short attributes. Returns with p
+// at the end of the bytes or at a byte step() has to take (the ">" or "/" that
+// ends the tag, or markup that is not well-formed).
+bool XmlGuard::scanStartTag(const char*& p, const char* end)
+{
+    while (p < end) {
+        switch (m_state) {
+        case State::TagName:
+        case State::AttributeName: {
+            if (!takeName(p, end)) {
+                return false;
+            }
+            if (p == end) {
+                return true;
+            }
+            if (m_state == State::TagName) {
+                if (!isSpace(static_cast<uchar>(*p))) {
+                    return true;
+                }
+                ++p;
+                ++m_position;
+            }
+            m_state = State::InTag;
+            break;
+        }
+        case State::InTag: {
+            while (p < end && isSpace(static_cast<uchar>(*p))) {
+                ++p;
+                ++m_position;
+            }
+            if (p == end) {
+                return true;
+            }
+            const char c = *p;
+            if (c == '>' || c == '/') {
+                return true;
+            }
+            ++p;
+            ++m_position;
+            if (c == '"' || c == '\'') {
+                m_quote = static_cast<uchar>(c);
+                m_state = State::Value;
+                if (!startValue() || !takeValue(p, end)) {
+                    return false;
+                }
+            } else if (c != '=') {
+                m_state = State::AttributeName;
+                m_nameLength = 1;
+                m_namePrefix[0] = static_cast<uchar>(c);
+            }
+            break;
+        }
+        default:
+            return true;
+        }
+    }
+    return true;
+}
+
+// The bytes of the name being read (of a tag or an attribute) from p on, up to
+// the byte that ends it or the end of the bytes, counted as step() would count
+// them one by one.
+[[gnu::always_inline]] inline bool XmlGuard::takeName(const char*& p, const char* end)
+{
+    const char* start = p;
+    while (p < end && !kEndsName[static_cast<uchar>(*p)]) {
+        ++p;
+    }
+    const qint64 count = p - start;
     m_position += count;
     if (m_state != State::AttributeName) {
         m_tokenLength += count;
@@ -240,12 +370,32 @@ bool XmlGuard::takeName(const char* start, const char* end)
         }
         return true;
     }
-    for (const char* p = start; p < end && m_nameLength + (p - start) < 6; ++p) {
-        m_namePrefix[m_nameLength + (p - start)] = static_cast<uchar>(*p);
+    for (const char* q = start; q < p && m_nameLength + (q - start) < 6; ++q) {
+        m_namePrefix[m_nameLength + (q - start)] = static_cast<uchar>(*q);
     }
     m_nameLength += static_cast<int>(std::min<qint64>(count, kMaxNameLength + 1));
     if (m_nameLength > kMaxNameLength) {
         return nameTooLong("属性名");
+    }
+    return true;
+}
+
+// The bytes of an attribute value from p on, up to its closing quote (taken too,
+// back between attributes) or the end of the bytes.
+[[gnu::always_inline]] inline bool XmlGuard::takeValue(const char*& p, const char* end)
+{
+    const char* until = findByte(p, end, static_cast<char>(m_quote));
+    m_tokenLength += until - p;
+    m_position += until - p;
+    if (m_tokenLength > kMaxTokenLength) {
+        return grow(m_tokenLength, "属性値");
+    }
+    p = until;
+    if (p < end) {
+        ++p;
+        ++m_position;
+        m_state = State::InTag;
+        m_nameLength = 0;
     }
     return true;
 }

@@ -69,8 +69,11 @@ private:
     bool detectEncoding(const char* data, qint64 size);
     bool scan(const char* data, qint64 size);
     bool scanBytes(const char* p, const char* end);
+    bool scanTextAndTags(const char*& p, const char* end);
+    bool scanStartTag(const char*& p, const char* end);
     bool step(char16_t c);
-    bool takeName(const char* start, const char* end);
+    bool takeName(const char*& p, const char* end);
+    bool takeValue(const char*& p, const char* end);
     bool openElement();
     bool closeElement();
     bool startValue();
