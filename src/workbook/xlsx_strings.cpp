@@ -139,10 +139,7 @@ void XlsxSharedStringTable::publish(bool finished)
 std::optional<quint32> XlsxSharedStringTable::poolIndex(quint32 index)
 {
     if (index >= m_published.load(std::memory_order_acquire)) {
-        std::unique_lock lock(m_mutex);
-        ++m_waiting;
-        m_changed.wait(lock, [&] { return index < m_published.load() || m_finished; });
-        --m_waiting;
+        waitUntil([&] { return index < m_published.load() || m_finished; });
         if (index >= m_published.load()) {
             return std::nullopt;
         }
@@ -152,11 +149,16 @@ std::optional<quint32> XlsxSharedStringTable::poolIndex(quint32 index)
 
 quint32 XlsxSharedStringTable::count()
 {
+    waitUntil([&] { return m_finished; });
+    return m_published.load();
+}
+
+template <typename Condition> void XlsxSharedStringTable::waitUntil(Condition condition)
+{
     std::unique_lock lock(m_mutex);
     ++m_waiting;
-    m_changed.wait(lock, [&] { return m_finished; });
+    m_changed.wait(lock, condition);
     --m_waiting;
-    return m_published.load();
 }
 
 namespace {

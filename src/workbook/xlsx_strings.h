@@ -92,6 +92,9 @@ public:
 
 private:
     void publish(bool finished);
+    // Waits, counted among the waiters publish() wakes, until condition holds; it
+    // is checked under the lock.
+    template <typename Condition> void waitUntil(Condition condition);
 
     static constexpr quint32 kBlock = 4096;
     // Strings read and not yet shown to the sheets' threads, at most: each showing
