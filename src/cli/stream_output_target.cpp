@@ -1,7 +1,7 @@
 #include "cli/stream_output_target.h"
 
 #include "common/error.h"
-#include "generation/system_error_text.h"
+#include "common/system_error_text.h"
 
 #include <QFileDevice>
 #include <cerrno>

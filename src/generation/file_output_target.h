@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/replacing_file.h"
 #include "generation/output_target.h"
 
 #include <QByteArray>
@@ -7,11 +8,10 @@
 
 namespace tavrune {
 
-// The output directory and files on disk. A file's lines go to a temporary file
-// created beside it (exclusively, never through a link, with the mode the umask
-// gives), which is renamed to the file's name once complete. Names in the output
-// directory are never followed: an existing link is replaced itself, and only
-// when replacing is allowed.
+// The output directory and files on disk. A file's lines go through a
+// ReplacingFile, which takes the file's name once complete and on disk. Names in
+// the output directory are never followed: an existing link is replaced itself,
+// and only when replacing is allowed.
 class FileOutputTarget : public OutputTarget
 {
 public:
@@ -36,10 +36,7 @@ private:
     [[noreturn]] void failWriting(int errorNumber);
 
     QString m_path;
-    int m_directory = -1; // the output file's directory, opened
-    int m_file = -1;      // the temporary file
-    QByteArray m_name;    // the output file's name in that directory
-    QByteArray m_temporaryName;
+    ReplacingFile m_file;
     bool m_replace = false;
     QByteArray m_buffer;
 };

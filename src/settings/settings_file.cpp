@@ -2,13 +2,14 @@
 
 #include "common/cp932_text.h"
 #include "common/error.h"
+#include "common/replacing_file.h"
+#include "common/system_error_text.h"
 #include "common/user_interaction.h"
 #include "settings/setting_fields.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <array>
 #include <limits>
 
@@ -351,18 +352,9 @@ bool SettingsFile::SaveSettingsFile(const FormatSettings& formats, const FileSet
         if (!QDir().mkpath(directory)) {
             throw writeFailure(QStringLiteral("フォルダ \"%1\" を作れません。").arg(directory));
         }
-        // The old file is replaced only once the new one is completely written.
-        QSaveFile out(m_path);
-        if (!out.open(QIODevice::WriteOnly)) {
-            throw writeFailure(out.errorString());
-        }
-        if (out.write(content) != content.size()) {
-            const QString why = out.errorString();
-            out.cancelWriting();
-            throw writeFailure(why);
-        }
-        if (!out.commit()) {
-            throw writeFailure(out.errorString());
+        // The old file is replaced only once the new one is completely on disk.
+        if (const int error = writeReplacing(m_path, content)) {
+            throw writeFailure(systemErrorText(error));
         }
         return true;
     } catch (const Error& e) {

@@ -3,12 +3,12 @@
 #include "common/cp932_text.h"
 #include "common/cut_at_null.h"
 #include "common/error.h"
+#include "common/replacing_file.h"
 #include "settings/text_to_number.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 #include <optional>
 
@@ -267,15 +267,7 @@ bool WindowStateFile::WriteWindowState(const QString& section, const QString& ke
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
         return false;
     }
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (out.write(data) != data.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return writeReplacing(m_path, data) == 0;
 }
 
 double WindowStateFile::readNumber(const QString& section, const QString& key) const

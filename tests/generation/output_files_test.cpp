@@ -1,8 +1,8 @@
 #include "common/error.h"
+#include "common/system_error_text.h"
 #include "generation/file_output_target.h"
 #include "generation/output_files.h"
 #include "generation/split_lines.h"
-#include "generation/system_error_text.h"
 #include "support/scripted_interaction.h"
 #include "support/test_files.h"
 
@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -229,21 +230,33 @@ TEST(FileOutputTarget, ADirectoryOfTheNameAMissingDirectoryOrANameTakenWhileWrit
     EXPECT_EQ(entries(dir), (QStringList{u"out.sql"_qs, u"sub"_qs}));
 }
 
-TEST(FileOutputTarget, FilesTakeTheirModeFromTheUmask)
+TEST(FileOutputTarget, ReplacedFilesKeepTheirModeNewOnesTakeTheUmasks)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"out.sql"_qs);
-    test::writeBytes(path, "old");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    for (const mode_t mask : {mode_t(022), mode_t(077), mode_t(002)}) {
-        const mode_t previous = ::umask(mask);
+    struct Case
+    {
+        std::optional<mode_t> existing; // the mode of the file replaced, if any
+        mode_t umask;
+        mode_t expected;
+    };
+    const Case cases[] = {
+        {std::nullopt, 022, 0644}, {std::nullopt, 077, 0600}, {std::nullopt, 002, 0664},
+        {0600, 022, 0600},         {0640, 077, 0640},         {0755, 022, 0755},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"out.sql"_qs);
+        if (c.existing) {
+            test::writeBytes(path, "old");
+            ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), *c.existing), 0);
+        }
+        const mode_t previous = ::umask(c.umask);
         FileOutputTarget output;
         output.OpenOutputFile(path, true);
         output.CommitOutputFile();
         ::umask(previous);
         struct stat status;
         ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
-        EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+        EXPECT_EQ(status.st_mode & 0777, c.expected) << std::oct << c.umask;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "generation/system_error_text.h"
+#include "common/system_error_text.h"
 
 #include <cerrno>
 #include <cstring>
