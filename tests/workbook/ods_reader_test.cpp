@@ -2,7 +2,6 @@
 #include "support/workbook_test_support.h"
 #include "workbook/ods_reader.h"
 
-#include <QElapsedTimer>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <map>
@@ -203,10 +202,7 @@ TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)
         {"huge_cell_repeat.ods", {u"\"Wide\"", u"5000000"}},
     };
     for (const auto& c : cases) {
-        QElapsedTimer timer;
-        timer.start();
         const QString description = test::readErrorOf(readOdsWorkbook, fixture(c.file));
-        EXPECT_LT(timer.elapsed(), 500) << c.file;
         for (const char16_t* part : c.named) {
             EXPECT_TRUE(description.contains(QString::fromUtf16(part)))
                 << description.toStdString();
