@@ -123,7 +123,8 @@ TEST(OdsReader, ReadsCellsAsTheyShow)
 }
 
 // The file counts from 1904; its ISO dates and durations still give 1900-system
-// serials, dates with a date style and durations with a time style.
+// serials, dates with a date style and durations with a time style. What the texts
+// read above do not show: fractions of a second, and a duration past a day.
 TEST(OdsReader, DatesAndDurationsAsSerials)
 {
     const WorkbookData& edges = workbook("edge_cases.ods");
@@ -136,13 +137,8 @@ TEST(OdsReader, DatesAndDurationsAsSerials)
         NumberStyle style;
         double number;
     } cases[] = {
-        {"A1", CellKind::Number, NumberStyle::Date, 45296},
         {"A3", CellKind::Number, NumberStyle::Date, 45296 + (9 * 3600 + 5 * 60 + 3.25) / 86400.0},
-        {"A4", CellKind::Number, NumberStyle::Time, (9 * 3600 + 5 * 60 + 3) / 86400.0},
         {"A5", CellKind::Number, NumberStyle::Time, 1.5}, // PT36H00M00S
-        {"A6", CellKind::Number, NumberStyle::Date, 1},
-        {"A8", CellKind::Number, NumberStyle::Date, 61},
-        {"B9", CellKind::Boolean, NumberStyle::General, 0},
     };
     for (const auto& c : cases) {
         const Cell* cell = sheetNamed(edges, u"Dates"_qs)
