@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <sys/stat.h>
 
 namespace tavrune {
@@ -29,11 +30,25 @@ FileWorkbookSource::Stamp FileWorkbookSource::stampOf(const QString& path)
 WorkbookData FileWorkbookSource::readWhole(const QString& path, Stamp& stamp) const
 {
     constexpr int kAttempts = 3;
+    constexpr unsigned long kSettleMs = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (attempt > 0) {
+            // A save under way mostly ends within a moment; reading again at once
+            // would likely meet it half-written once more.
+            QThread::msleep(kSettleMs);
+        }
         stamp = stampOf(path);
-        WorkbookData data = m_reader(path);
-        if (stampOf(path) == stamp) {
-            return data;
+        try {
+            WorkbookData data = m_reader(path);
+            if (stampOf(path) == stamp) {
+                return data;
+            }
+        } catch (const Error&) {
+            // A file rewritten while it was read looks damaged; only one that stayed
+            // as it was is.
+            if (stampOf(path) == stamp) {
+                throw;
+            }
         }
     }
     throw Error(ErrorNumber::ApplicationDefined,

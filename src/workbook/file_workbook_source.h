@@ -41,8 +41,9 @@ private:
     };
 
     static Stamp stampOf(const QString& path);
-    // Reads the file again while it changes during the read, a few times at most;
-    // stamp receives the stamp the data belongs to.
+    // Reads the file again while it changes during the read, a few times at most,
+    // also when the read failed: a file rewritten while read looks damaged. stamp
+    // receives the stamp the data belongs to.
     WorkbookData readWhole(const QString& path, Stamp& stamp) const;
 
     Reader m_reader;

@@ -306,7 +306,12 @@ private:
     qint64 m_column = 1;          // the column the next cell starts at
     qint64 m_rowRepeat = 1;       // of the current row
     std::vector<Cell> m_rowCells; // value cells of the current row, row not yet set
+    // Characters of the current row's texts, repeated cells counted each time, and
+    // of the copies among them.
+    qint64 m_rowCharacters = 0;
+    qint64 m_rowCopiedCharacters = 0;
     qint64 m_cellCount = 0;
+    qint64 m_repeatedRows = 0; // copies of rows holding a value
 
     // The cell being read: its attributes, and its paragraphs as UTF-8.
     qint64 m_cellRepeat = 1;
@@ -442,6 +447,8 @@ void ContentHandler::startRow(const XmlAttribute* attributes, int count)
         repeatCount(findAttribute(attributes, count, XmlNamespace::Table, "number-rows-repeated"));
     m_column = 1;
     m_rowCells.clear();
+    m_rowCharacters = 0;
+    m_rowCopiedCharacters = 0;
     m_level = Level::Row;
     m_rowDepth = m_depth;
 }
@@ -537,6 +544,11 @@ void ContentHandler::finishCell()
                 .arg(m_row)
                 .arg(std::max<qint64>(first, qint64(kMaxColumn) + 1))
                 .arg(kMaxColumn));
+    }
+    if (cell.kind == CellKind::Text || cell.kind == CellKind::Error) {
+        const qint64 length = m_workbook.string(cell.text).size();
+        m_rowCharacters += length * m_cellRepeat;
+        m_rowCopiedCharacters += length * (m_cellRepeat - 1);
     }
     for (qint64 column = first; column < first + m_cellRepeat; ++column) {
         cell.column = static_cast<quint16>(column);
@@ -669,6 +681,19 @@ void ContentHandler::emitRow(qint64 repeat)
                           .arg(WorkbookData::kMaxCells));
     }
     m_cellCount += adding;
+    // Empty rows cost nothing however often they repeat, but each copy of a row
+    // holding a value costs the later commands what a row written out would.
+    m_repeatedRows += repeat - 1;
+    if (m_repeatedRows > WorkbookData::kMaxRepeatedRows) {
+        m_parser.fail(QStringLiteral("シート \"%1\" の %2 行目で、値のある行の繰り返しが上限 %3 "
+                                     "行を超えています")
+                          .arg(m_sheet->name())
+                          .arg(m_row)
+                          .arg(WorkbookData::kMaxRepeatedRows));
+    }
+    // Cannot overflow: after the checks above, at most kMaxRepeatedRows copies of
+    // 16,384 texts of at most a million characters.
+    m_workbook.countTextLength(m_rowCopiedCharacters + m_rowCharacters * (repeat - 1));
     const qint64 end = std::min(m_row + repeat, m_lastRow + 1);
     for (qint64 row = m_row; row < end; ++row) {
         for (Cell cell : m_rowCells) {

@@ -116,6 +116,15 @@ void WorkbookData::failBound(const QString& why) const
                     : QStringLiteral("ファイル \"%1\" を読み込めません: %2").arg(m_file, why));
 }
 
+void WorkbookData::countTextLength(qint64 characters)
+{
+    m_totalTextLength += characters;
+    if (m_totalTextLength > kMaxTotalTextLength) {
+        failBound(
+            QStringLiteral("文字列の合計が上限 %1 文字を超えています。").arg(kMaxTotalTextLength));
+    }
+}
+
 quint32 WorkbookData::addString(const QString& text)
 {
     if (text.size() > kMaxTextLength) {
@@ -126,11 +135,7 @@ quint32 WorkbookData::addString(const QString& text)
     if (static_cast<qsizetype>(m_strings.size()) >= kMaxStrings) {
         failBound(QStringLiteral("文字列の数が上限 %1 を超えています。").arg(kMaxStrings));
     }
-    m_totalTextLength += text.size();
-    if (m_totalTextLength > kMaxTotalTextLength) {
-        failBound(
-            QStringLiteral("文字列の合計が上限 %1 文字を超えています。").arg(kMaxTotalTextLength));
-    }
+    countTextLength(text.size());
     m_strings.push_back(text);
     return static_cast<quint32>(m_strings.size() - 1);
 }

@@ -108,6 +108,10 @@ public:
     // Every text counts, empty ones too: each costs memory of its own.
     static constexpr qsizetype kMaxStrings = 5'000'000;
     static constexpr qsizetype kMaxSheetNameLength = 255;
+    // Rows a file may make by repeating a row that holds a value: each costs every
+    // later command (a run, the checks, the preview) a row's work, where the file
+    // paid a few bytes for all of them. An honest sheet repeats a handful.
+    static constexpr qsizetype kMaxRepeatedRows = 100'000;
 
     // Adds a text to the pool and returns its index. Throws when the pool outgrows
     // its bounds.
@@ -124,6 +128,10 @@ public:
     // Counts cells a reader added to one of this workbook's sheets itself, with
     // the same bound.
     void countCells(qsizetype count);
+    // Counts characters against kMaxTotalTextLength, as addString does; a reader
+    // counts so the texts it repeats from the pool, since every copy is read as a
+    // text of its own. Throws past the bound.
+    void countTextLength(qint64 characters);
 
     std::vector<SheetData>& sheets() { return m_sheets; }
     const std::vector<SheetData>& sheets() const { return m_sheets; }

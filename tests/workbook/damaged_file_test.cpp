@@ -118,6 +118,9 @@ TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
         {"xlsx_style_not_a_number.xlsx", "セル A1 のスタイル番号 \"x\" が不正です"},
         {"ods_repeat_20_digits.ods", "繰り返し数 \"99999999999999999999\" が不正です"},
         {"ods_duration_repeated_unit.ods", "時刻 \"PT1H1H1H1H\" が不正です"},
+        {"ods_repeated_rows.ods",
+         "シート \"T\" の 7 行目で、値のある行の繰り返しが上限 100000 行を"},
+        {"ods_repeated_long_text.ods", "文字列の合計が上限 200000000 文字を"},
         {"xls_nested_bof.xls", "EOF レコードの前に次のシートの位置"},
         {"xlsx_long_mismatched_tag.xlsx",
          "tag mismatch: nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn… line 1 and c)"},
@@ -145,6 +148,8 @@ TEST(DamagedFiles, FilesAtTheBoundsRead)
     EXPECT_EQ(test::texts(read("xlsx_at_the_limits.xlsx"), u"S!A1"_qs), QString(1'000'000, u'あ'));
     // Of two entries with one name the first counts.
     EXPECT_EQ(test::texts(read("zip_duplicate_names.xlsx"), u"S!A1"_qs), u"first"_qs);
+    // A row holding a value repeated as often as a file may repeat such rows.
+    EXPECT_EQ(read("ods_repeated_rows_at_the_limit.ods").sheets().at(0).lastUsedRow(), 100'007u);
     // Shared strings spread over thousands of CONTINUE records, empty ones after.
     const WorkbookData continues = read("xls_empty_continues.xls");
     EXPECT_EQ(continues.stringCount(), 3000);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace tavrune;
 using test::readBytes;
@@ -16,9 +17,8 @@ namespace {
 
 // Workbooks as plain text for testing the source's bookkeeping: one line per cell,
 // "sheet|address|value"; a line "broken" makes the read fail like a damaged file.
-WorkbookData readTextWorkbook(const QString& path, int& reads)
+WorkbookData readTextWorkbook(const QString& path)
 {
-    ++reads;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw Error(ErrorNumber::FileNotFound, QStringLiteral("missing ") + path);
@@ -58,8 +58,15 @@ protected:
     QTemporaryDir m_dir;
     QString m_path;
     int m_reads = 0;
-    FileWorkbookSource m_source{
-        [this](const QString& path) { return readTextWorkbook(path, m_reads); }};
+    QByteArray m_savedDuringRead; // when set, the next read fails as this lands
+    FileWorkbookSource m_source{[this](const QString& path) {
+        ++m_reads;
+        if (!m_savedDuringRead.isEmpty()) {
+            writeBytes(path, std::exchange(m_savedDuringRead, {}));
+            throw Error(ErrorNumber::ApplicationDefined, QStringLiteral("half-saved ") + path);
+        }
+        return readTextWorkbook(path);
+    }};
 };
 
 } // namespace
@@ -132,4 +139,15 @@ TEST_F(FileWorkbookSourceTest, FailedOpensAddNothing)
     }
     EXPECT_EQ(connection->WorkbookCount(), 1);
     EXPECT_EQ(firstCell(*connection), u"CUSTOMER"_qs);
+    EXPECT_EQ(m_reads, 3); // a file that stays as it is is read once, damaged or missing
+}
+
+// A read that fails while the file is rewritten in place looked at half a file:
+// it is read again, and what it holds then is taken.
+TEST_F(FileWorkbookSourceTest, AReadFailingAsTheFileChangesIsTakenAgain)
+{
+    m_savedDuringRead = "S1|C3|SAVED_MEANWHILE\n";
+    m_source.Attach()->OpenWorkbook(m_path);
+    EXPECT_EQ(firstCell(*m_source.Attach()), u"SAVED_MEANWHILE"_qs);
+    EXPECT_EQ(m_reads, 2);
 }

@@ -2,7 +2,6 @@
 #include "support/workbook_test_support.h"
 #include "workbook/ods_reader.h"
 
-#include <QElapsedTimer>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <map>
@@ -124,7 +123,8 @@ TEST(OdsReader, ReadsCellsAsTheyShow)
 }
 
 // The file counts from 1904; its ISO dates and durations still give 1900-system
-// serials, dates with a date style and durations with a time style.
+// serials, dates with a date style and durations with a time style. What the texts
+// read above do not show: fractions of a second, and a duration past a day.
 TEST(OdsReader, DatesAndDurationsAsSerials)
 {
     const WorkbookData& edges = workbook("edge_cases.ods");
@@ -137,13 +137,8 @@ TEST(OdsReader, DatesAndDurationsAsSerials)
         NumberStyle style;
         double number;
     } cases[] = {
-        {"A1", CellKind::Number, NumberStyle::Date, 45296},
         {"A3", CellKind::Number, NumberStyle::Date, 45296 + (9 * 3600 + 5 * 60 + 3.25) / 86400.0},
-        {"A4", CellKind::Number, NumberStyle::Time, (9 * 3600 + 5 * 60 + 3) / 86400.0},
         {"A5", CellKind::Number, NumberStyle::Time, 1.5}, // PT36H00M00S
-        {"A6", CellKind::Number, NumberStyle::Date, 1},
-        {"A8", CellKind::Number, NumberStyle::Date, 61},
-        {"B9", CellKind::Boolean, NumberStyle::General, 0},
     };
     for (const auto& c : cases) {
         const Cell* cell = sheetNamed(edges, u"Dates"_qs)
@@ -203,10 +198,7 @@ TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)
         {"huge_cell_repeat.ods", {u"\"Wide\"", u"5000000"}},
     };
     for (const auto& c : cases) {
-        QElapsedTimer timer;
-        timer.start();
         const QString description = test::readErrorOf(readOdsWorkbook, fixture(c.file));
-        EXPECT_LT(timer.elapsed(), 500) << c.file;
         for (const char16_t* part : c.named) {
             EXPECT_TRUE(description.contains(QString::fromUtf16(part)))
                 << description.toStdString();

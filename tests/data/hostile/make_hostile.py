@@ -360,6 +360,31 @@ def make(scale):
         '<table:table table:name="S"><table:table-row><table:table-cell office:value-type="time"'
         ' office:time-value="PT1H1H1H1H"/></table:table-row></table:table>'))
 
+    # A table-definition sheet whose one column row repeats a million times: a run
+    # would write a million lines and the checks report two million findings.
+    # Repeats cost no bytes, so the small file is the full one.
+    def string(text):
+        return ('<table:table-cell office:value-type="string"><text:p>%s</text:p>'
+                "</table:table-cell>" % text)
+    table = ('<table:table table:name="T"><table:table-row table:number-rows-repeated="2"/>'
+             '<table:table-row><table:table-cell table:number-columns-repeated="2"/>%s'
+             '</table:table-row><table:table-row><table:table-cell'
+             ' table:number-columns-repeated="2"/>%s</table:table-row>'
+             '<table:table-row table:number-rows-repeated="2"/>'
+             % (string("EMP"), string("Employee")))
+    for name, repeat in [("ods_repeated_rows.ods", 1_000_000),
+                         ("ods_repeated_rows_at_the_limit.ods", 100_001)]:
+        yield name, zip_bytes(ods_entries(
+            table + '<table:table-row table:number-rows-repeated="%d"><table:table-cell/>%s'
+            "</table:table-row></table:table>" % (repeat, string("NAME"))))
+    # A text of a million characters in three columns of a row repeated 67 times:
+    # 201 million characters, one million more than the texts of a workbook may
+    # hold; without the copies of the cell, or those of the row, they stay below.
+    yield "ods_repeated_long_text.ods", zip_bytes(ods_entries(
+        table + '<table:table-row table:number-rows-repeated="67"><table:table-cell/>'
+        '<table:table-cell table:number-columns-repeated="3"><text:p>a<text:s text:c="999998"/>'
+        "b</text:p></table:table-cell></table:table-row></table:table>"))
+
     # Zip entries: bzip2 with a lying compressed size, a wrong CRC, overlapping data
     # and two entries of one name.
     size = n(511 << 20, 4 << 20)
