@@ -104,7 +104,7 @@ public:
     static constexpr qsizetype kMaxCells = 5'000'000;
     static constexpr qsizetype kMaxSheets = 10'000;
     static constexpr qsizetype kMaxTextLength = 1'000'000;
-    static constexpr qsizetype kMaxTotalTextLength = 200'000'000;
+    static constexpr qsizetype kMaxTotalTextLength = 50'000'000;
     // Every text counts, empty ones too: each costs memory of its own.
     static constexpr qsizetype kMaxStrings = 5'000'000;
     static constexpr qsizetype kMaxSheetNameLength = 255;

@@ -120,7 +120,7 @@ TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
         {"ods_duration_repeated_unit.ods", "時刻 \"PT1H1H1H1H\" が不正です"},
         {"ods_repeated_rows.ods",
          "シート \"T\" の 7 行目で、値のある行の繰り返しが上限 100000 行を"},
-        {"ods_repeated_long_text.ods", "文字列の合計が上限 200000000 文字を"},
+        {"ods_repeated_long_text.ods", "文字列の合計が上限 50000000 文字を"},
         {"xls_nested_bof.xls", "EOF レコードの前に次のシートの位置"},
         {"xlsx_long_mismatched_tag.xlsx",
          "tag mismatch: nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn… line 1 and c)"},

@@ -377,11 +377,11 @@ def make(scale):
         yield name, zip_bytes(ods_entries(
             table + '<table:table-row table:number-rows-repeated="%d"><table:table-cell/>%s'
             "</table:table-row></table:table>" % (repeat, string("NAME"))))
-    # A text of a million characters in three columns of a row repeated 67 times:
-    # 201 million characters, one million more than the texts of a workbook may
+    # A text of a million characters in three columns of a row repeated 17 times:
+    # 51 million characters, one million more than the texts of a workbook may
     # hold; without the copies of the cell, or those of the row, they stay below.
     yield "ods_repeated_long_text.ods", zip_bytes(ods_entries(
-        table + '<table:table-row table:number-rows-repeated="67"><table:table-cell/>'
+        table + '<table:table-row table:number-rows-repeated="17"><table:table-cell/>'
         '<table:table-cell table:number-columns-repeated="3"><text:p>a<text:s text:c="999998"/>'
         "b</text:p></table:table-cell></table:table-row></table:table>"))
 
