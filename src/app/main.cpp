@@ -34,7 +34,8 @@ int main(int argc, char* argv[])
     QApplication::setFont(applicationFont(QApplication::font()));
     QApplication::setWindowIcon(programIcon());
     // A session that ends (SIGTERM) closes the window as the user would, so that
-    // the window state is saved and the lock and the socket are removed.
+    // the window state is saved and the lock and the socket are removed; a run in
+    // progress stops as a cancel stops it.
     TerminationSignal termination;
 
     DialogInteraction interaction;
@@ -44,7 +45,7 @@ int main(int argc, char* argv[])
     interaction.setParentWindow(&window);
     QObject::connect(&instance, &SingleInstance::filesReceived, &window, &MainWindow::openFiles);
     QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
-        if (window.close()) {
+        if (window.closeForTermination()) {
             QApplication::quit();
         }
     });

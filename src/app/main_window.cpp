@@ -33,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
@@ -552,6 +553,17 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+bool MainWindow::closeForTermination()
+{
+    if (!close()) {
+        return false;
+    }
+    if (m_runHost != nullptr) {
+        m_runHost->cancel();
+    }
+    return true;
+}
+
 void MainWindow::saveWindowState()
 {
     m_windowState.setWindowState(isMinimized() ? 1 : isMaximized() ? 2 : 0);
@@ -770,6 +782,7 @@ void MainWindow::onMnuFileMakeClicked()
     const RunInputs inputs = runInputs();
     try {
         WindowRunHost host(m_interaction, *this, *m_formatEditor);
+        const QScopedValueRollback running(m_runHost, &host);
         FileOutputTarget output;
         GenerationRun(m_source, host, output).MakeFiles(inputs);
     } catch (const std::exception& error) {

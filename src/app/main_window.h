@@ -31,6 +31,7 @@ class PreviewDock;
 class SheetCheckWindow;
 class SplitterHandle;
 class UserInteraction;
+class WindowRunHost;
 class WorkbookSource;
 
 // The main window "Tavrune for Excel": the workbook and sheet lists on the left,
@@ -66,6 +67,12 @@ public:
     // The file setting as the right pane shows it; templates with CR LF breaks.
     FileSetting fileSettingFromControls() const;
     bool hasUnregisteredEdits() const;
+
+    // Closes the window as a session that ends closes it; false when the close was
+    // refused. A run in progress then stops before its next sheet, as its cancel
+    // button would stop it, dropping the file it was writing, instead of writing
+    // on after the window has gone.
+    bool closeForTermination();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -144,6 +151,7 @@ private:
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;
     std::unique_ptr<WorkbookLists> m_lists;
+    WindowRunHost* m_runHost = nullptr; // while a run works
 
     double m_splitter = 0; // twips
     int m_currentPage = 0;

@@ -2,6 +2,7 @@
 
 #include "cli/batch_run_host.h"
 #include "cli/stream_output_target.h"
+#include "cli/terminal_text.h"
 #include "common/error.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
@@ -186,6 +187,17 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         out.write(QByteArrayLiteral("tavrune-batch " TAVRUNE_VERSION "\n"));
         return std::nullopt;
     }
+    // An empty value would count as no option at all (--output-dir '' would write
+    // into the file setting's directory), a blank one names what nobody meant (the
+    // current directory for --output-dir '  ').
+    for (const QString& name : parser.optionNames()) {
+        for (const QString& value : parser.values(name)) {
+            if (value.trimmed().isEmpty()) {
+                throw UsageError{
+                    QStringLiteral("--%1 に空または空白だけの値は指定できません。").arg(name)};
+            }
+        }
+    }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
         throw UsageError{positional.isEmpty()
@@ -297,7 +309,8 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
                        : QString();
             out.write(QStringLiteral("%1\t%2\t%3\n")
                           .arg(i + 1)
-                          .arg(connection->SheetName(sheets[i]), tableName)
+                          .arg(escapeControlCharacters(connection->SheetName(sheets[i])),
+                               escapeControlCharacters(tableName))
                           .toUtf8());
         }
         return kExitDone;
@@ -339,8 +352,9 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     if (options.check) {
         const QList<SheetFinding> findings = checkSheets(*source, inputs);
         for (const SheetFinding& finding : findings) {
-            out.write((finding.sheet + u'!' + finding.cell + QStringLiteral(": ") +
-                       finding.message + u'\n')
+            out.write((escapeControlCharacters(finding.sheet + u'!' + finding.cell +
+                                               QStringLiteral(": ") + finding.message) +
+                       u'\n')
                           .toUtf8());
         }
         return findings.isEmpty() ? kExitDone : kExitStopped;
@@ -363,14 +377,16 @@ int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& e
         const std::optional<BatchOptions> options = parseOptions(arguments, out);
         return options ? runBatch(*options, reader, out, err, doing) : kExitDone;
     } catch (const UsageError& usage) {
-        err << "tavrune-batch: " << usage.message << '\n'
+        err << "tavrune-batch: " << terminalMessage(usage.message) << '\n'
             << "詳しくは tavrune-batch --help を見てください。\n";
         return kExitUsage;
     } catch (const Error& error) {
-        err << error.description() << '\n';
+        err << terminalMessage(error.description()) << '\n';
         return kExitStopped;
     } catch (const std::bad_alloc&) {
-        err << QStringLiteral("メモリが足りません。%1を続けられません。").arg(doing) << '\n';
+        err << terminalMessage(
+                   QStringLiteral("メモリが足りません。%1を続けられません。").arg(doing))
+            << '\n';
         return kExitStopped;
     }
 }

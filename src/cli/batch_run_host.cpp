@@ -1,12 +1,14 @@
 #include "cli/batch_run_host.h"
 
+#include "cli/terminal_text.h"
+
 namespace tavrune {
 
 BatchRunHost::BatchRunHost(QTextStream& err, bool overwrite) : m_err(err), m_overwrite(overwrite) {}
 
 void BatchRunHost::print(const QString& text)
 {
-    m_err << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
+    m_err << terminalMessage(text) << '\n';
     m_err.flush();
 }
 

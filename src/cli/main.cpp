@@ -1,4 +1,5 @@
 #include "cli/batch_command.h"
+#include "cli/termination_cleanup.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -7,6 +8,7 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    tavrune::removeTemporaryFilesOnTermination();
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly)) {
         return 1;

@@ -2,9 +2,16 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,15 +21,70 @@ namespace {
 
 constexpr int kTemporaryNameAttempts = 100;
 
-// A hidden name, so that listings and patterns over the directory pass it by.
+// A hidden name, so that listings and patterns over the directory pass it by; the
+// process id lets a later run tell whether its writer is gone.
 QByteArray temporaryName()
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray name = QByteArrayLiteral(".tavrune-");
+    QByteArray name = QByteArrayLiteral(".tavrune-") + QByteArray::number(::getpid()) + '-';
     for (int i = 0; i < 12; ++i) {
         name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
     }
     return name + QByteArrayLiteral(".tmp");
+}
+
+// The temporary files being written, where a signal handler can read them: a fixed
+// table claimed and released through atomic states, with no lock and no allocation.
+// A file that finds no free entry is still written; only a signal would leave it.
+struct PendingFile
+{
+    enum State : int
+    {
+        Free,
+        Filling,
+        Set,
+    };
+    static constexpr qsizetype kNameCapacity = 64;
+
+    std::atomic<int> state{Free};
+    int directory = -1;
+    std::array<char, kNameCapacity> name{};
+};
+static_assert(std::atomic<int>::is_always_lock_free);
+std::array<PendingFile, 16> g_pending;
+
+int addPending(int directory, const QByteArray& name)
+{
+    if (name.size() >= PendingFile::kNameCapacity) {
+        return -1;
+    }
+    for (std::size_t slot = 0; slot < g_pending.size(); ++slot) {
+        PendingFile& entry = g_pending[slot];
+        int expected = PendingFile::Free;
+        if (entry.state.compare_exchange_strong(expected, PendingFile::Filling)) {
+            entry.directory = directory;
+            std::memcpy(entry.name.data(), name.constData(), std::size_t(name.size()) + 1);
+            entry.state.store(PendingFile::Set);
+            return int(slot);
+        }
+    }
+    return -1;
+}
+
+void removePending(int& slot) noexcept
+{
+    if (slot >= 0) {
+        g_pending[std::size_t(slot)].state.store(PendingFile::Free);
+        slot = -1;
+    }
+}
+
+// A name temporaryName() gives, capturing the process id.
+const QRegularExpression& temporaryNamePattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.tavrune-([1-9][0-9]{0,9})-[a-z0-9]{12}\\.tmp$"));
+    return pattern;
 }
 
 void closeQuietly(int& descriptor) noexcept
@@ -66,6 +128,8 @@ int ReplacingFile::open(const QString& path)
     const QString dir = slash < 0    ? QStringLiteral(".")
                         : slash == 0 ? QStringLiteral("/")
                                      : path.left(slash);
+    m_leftBehind = {};
+    m_directoryPath = dir;
     m_name = QFile::encodeName(path.mid(slash + 1));
     m_directory = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_directory < 0) {
@@ -74,12 +138,17 @@ int ReplacingFile::open(const QString& path)
     int error = EEXIST;
     for (int attempt = 0; attempt < kTemporaryNameAttempts && error == EEXIST; ++attempt) {
         m_temporaryName = temporaryName();
+        // Known to a signal handler before it exists, so that no moment is left
+        // in which a signal could leave it.
+        m_pendingSlot = addPending(m_directory, m_temporaryName);
         m_file = ::openat(m_directory, m_temporaryName.constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         error = m_file < 0 ? errno : 0;
+        if (m_file < 0) {
+            forgetTemporaryName();
+        }
     }
     if (m_file < 0) {
-        m_temporaryName.clear();
         return fail(error);
     }
     return 0;
@@ -135,7 +204,7 @@ int ReplacingFile::commit(Existing existing)
     if (renamed != 0) {
         return fail(errno);
     }
-    m_temporaryName.clear();
+    forgetTemporaryName();
     // Keeps the rename itself over a crash; the new content is already in place, so
     // a directory that cannot be synced changes nothing for the caller.
     ::fsync(m_directory);
@@ -146,11 +215,27 @@ int ReplacingFile::commit(Existing existing)
 void ReplacingFile::abort() noexcept
 {
     closeQuietly(m_file);
-    if (m_directory >= 0 && !m_temporaryName.isEmpty()) {
-        ::unlinkat(m_directory, m_temporaryName.constData(), 0);
+    if (m_directory >= 0 && !m_temporaryName.isEmpty() &&
+        ::unlinkat(m_directory, m_temporaryName.constData(), 0) != 0 && errno != ENOENT) {
+        const int error = errno;
+        try {
+            const QString separator =
+                m_directoryPath.endsWith(u'/') ? QString() : QStringLiteral("/");
+            m_leftBehind = {m_directoryPath + separator + QFile::decodeName(m_temporaryName),
+                            error};
+        } catch (...) {
+            // Without memory for the path the file is left unnamed, as it is left anyway.
+        }
     }
-    m_temporaryName.clear();
+    forgetTemporaryName();
     closeQuietly(m_directory);
+}
+
+void ReplacingFile::forgetTemporaryName() noexcept
+{
+    // Before the directory descriptor can be closed and its number reused.
+    removePending(m_pendingSlot);
+    m_temporaryName.clear();
 }
 
 int ReplacingFile::fail(int errorNumber) noexcept
@@ -170,6 +255,49 @@ int writeReplacing(const QString& path, QByteArrayView content, ReplacingFile::E
         error = file.commit(existing);
     }
     return error;
+}
+
+void removePendingTemporaryFiles() noexcept
+{
+    for (PendingFile& entry : g_pending) {
+        if (entry.state.load() == PendingFile::Set) {
+            ::unlinkat(entry.directory, entry.name.data(), 0);
+        }
+    }
+}
+
+void removeStaleTemporaryFiles(const QString& dir)
+{
+    const int directory =
+        ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0) {
+        return;
+    }
+    DIR* entries = ::fdopendir(directory);
+    if (entries == nullptr) {
+        ::close(directory);
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        if (std::strncmp(entry->d_name, ".tavrune-", 9) != 0) {
+            continue;
+        }
+        const QRegularExpressionMatch match =
+            temporaryNamePattern().match(QLatin1StringView(entry->d_name));
+        struct stat status;
+        if (!match.hasMatch() ||
+            ::fstatat(directory, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+            continue;
+        }
+        // A process that exists, even one this user may not signal, may be writing.
+        const qint64 pid = match.captured(1).toLongLong();
+        if (pid <= std::numeric_limits<pid_t>::max() && ::kill(pid_t(pid), 0) != 0 &&
+            errno == ESRCH) {
+            ::unlinkat(directory, entry->d_name, 0);
+        }
+    }
+    ::closedir(entries);
 }
 
 } // namespace tavrune

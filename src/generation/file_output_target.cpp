@@ -32,6 +32,8 @@ FileOutputTarget::~FileOutputTarget()
 void FileOutputTarget::EnsureOutputDir(const QString& dir, UserInteraction& interaction)
 {
     tavrune::EnsureOutputDir(dir, interaction);
+    // What a killed run left behind goes at the next run into the directory.
+    removeStaleTemporaryFiles(TrimPathSeparators(dir));
 }
 
 bool FileOutputTarget::OutputFileExists(const QString& path)
@@ -70,7 +72,7 @@ void FileOutputTarget::OpenOutputFile(const QString& path, bool replace)
         }
     }
     if (const int error = m_file.open(path)) {
-        fail(cannotOpen, path, systemErrorText(error));
+        failFile(cannotOpen, systemErrorText(error));
     }
 }
 
@@ -97,7 +99,18 @@ void FileOutputTarget::flushBuffer()
 void FileOutputTarget::failWriting(int errorNumber)
 {
     AbortOutputFile();
-    fail(QStringLiteral("ファイル \"%1\" に書き込めません"), m_path, systemErrorText(errorNumber));
+    failFile(QStringLiteral("ファイル \"%1\" に書き込めません"), systemErrorText(errorNumber));
+}
+
+void FileOutputTarget::failFile(const QString& message, const QString& why) const
+{
+    // A temporary file that stays takes room, up to the whole output: say where.
+    QString reason = why;
+    if (const ReplacingFile::LeftBehind& left = m_file.leftBehind(); !left.path.isEmpty()) {
+        reason += QStringLiteral(" (一時ファイル \"%1\" を削除できませんでした: %2)")
+                      .arg(left.path, systemErrorText(left.error));
+    }
+    fail(message, m_path, reason);
 }
 
 void FileOutputTarget::CommitOutputFile()
@@ -110,10 +123,10 @@ void FileOutputTarget::CommitOutputFile()
                                               : ReplacingFile::Existing::Refuse);
     if (error) {
         AbortOutputFile();
-        fail(QStringLiteral("ファイル \"%1\" を作成できません"), m_path,
-             error == EEXIST   ? QStringLiteral("同じ名前のファイルが既にあります")
-             : error == EISDIR ? QStringLiteral("同じ名前のディレクトリがあります")
-                               : systemErrorText(error));
+        failFile(QStringLiteral("ファイル \"%1\" を作成できません"),
+                 error == EEXIST ? QStringLiteral("同じ名前のファイルが既にあります")
+                 : error == EISDIR ? QStringLiteral("同じ名前のディレクトリがあります")
+                                   : systemErrorText(error));
     }
 }
 

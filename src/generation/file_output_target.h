@@ -34,6 +34,9 @@ private:
     // Writes out what is buffered; throws naming the file and the system's reason.
     void flushBuffer();
     [[noreturn]] void failWriting(int errorNumber);
+    // Throws message (%1 for the path) and the reason of a failure of m_file,
+    // naming a temporary file that it could not remove.
+    [[noreturn]] void failFile(const QString& message, const QString& why) const;
 
     QString m_path;
     ReplacingFile m_file;

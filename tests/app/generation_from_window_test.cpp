@@ -150,6 +150,21 @@ TEST_F(GenerationFromWindowTest, CancelAnsweredYesStopsBeforeTheNextSheet)
     EXPECT_NE(test::readBytes(first), "old");
 }
 
+TEST_F(GenerationFromWindowTest, ATerminationSignalStopsTheRunAsACancelDoes)
+{
+    // The close comes at the second yield, after the first sheet's file, as the
+    // signal's notice does: the second sheet's file is never begun.
+    selectSheets({0, 1});
+    m_ui.answer(Answer::Yes); // 作成しますか？
+    m_ui.answer(Answer::Yes); // 登録されていない変更があります。終了しますか？
+    QTimer::singleShot(0, [this] {
+        QTimer::singleShot(0, [this] { EXPECT_TRUE(m_window->closeForTermination()); });
+    });
+    makeFiles();
+    EXPECT_EQ(m_ui.texts().last(), u"中断しました");
+    EXPECT_EQ(fileNames(output()), QStringList({QStringLiteral("顧客マスタ.sql")}));
+}
+
 using PreviewTest = GenerationFromWindowTest;
 
 TEST_F(PreviewTest, ShowsWhatTheRunWouldWriteForTheSheetUnderTheCursor)

@@ -35,6 +35,8 @@ public:
     void processEvents() override;
     void resetCancelFlag() override { m_cancelFlag = false; }
     bool cancelFlag() const override { return m_cancelFlag; }
+    // Stops the run at its next yield without asking, for a program that ends.
+    void cancel() { m_cancelFlag = true; }
 
 private:
     void removeProgressDialog();
