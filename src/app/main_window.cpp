@@ -7,6 +7,7 @@
 #include "app/splitter_handle.h"
 #include "app/twips.h"
 #include "app/window_services.h"
+#include "common/error.h"
 #include "common/user_interaction.h"
 #include "format_editor/format_editor_window.h"
 #include "generation/dialogs/window_run_host.h"
@@ -14,7 +15,7 @@
 #include "generation/generation_run.h"
 #include "generation/sheet_checks.h"
 #include "settings/settings_file.h"
-#include "workbook/workbook_source.h"
+#include "workbook/workbook_set_source.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -72,7 +73,7 @@ template <typename Widget> Widget* named(Widget* widget, const QString& name)
 
 } // namespace
 
-MainWindow::MainWindow(UserInteraction& interaction, WorkbookSource& source, SettingsPaths paths,
+MainWindow::MainWindow(UserInteraction& interaction, WorkbookSetSource& source, SettingsPaths paths,
                        QString manualPath, QWidget* parent)
     : QMainWindow(parent), m_interaction(interaction), m_source(source), m_paths(std::move(paths)),
       m_manualPath(std::move(manualPath)), m_windowState(m_paths.windowStateFile),
@@ -704,15 +705,32 @@ void MainWindow::showModifiedMark()
     }
 }
 
-SheetPreview MainWindow::previewOfCurrentSheet() const
+std::function<SheetPreview(const std::atomic_bool&)> MainWindow::previewOfCurrentSheet() const
 {
     const int row = m_lstExcelSheet->currentRow();
     if (row < 0 || row >= std::numeric_limits<qint16>::max()) {
         return {};
     }
-    return previewSheet(m_source, m_cmbExcelFile->currentText(), static_cast<qint16>(row + 1),
-                        m_formatEditor->fields(), m_formatEditor->rowStartText(),
-                        fileSettingFromControls());
+    // Taken here, on the window's thread: the worker reads these copies only.
+    const std::shared_ptr<WorkbookSource> workbooks = workbooksForWorker();
+    return
+        [workbooks, workbook = m_cmbExcelFile->currentText(), sheet = static_cast<qint16>(row + 1),
+         format = m_formatEditor->fields(), rowStart = m_formatEditor->rowStartText(),
+         file = fileSettingFromControls()](const std::atomic_bool& cancelled) {
+            return previewSheet(*workbooks, workbook, sheet, format, rowStart, file, cancelled);
+        };
+}
+
+std::shared_ptr<WorkbookSource> MainWindow::workbooksForWorker() const
+{
+    // Attaching reads again the workbooks whose files changed since, as every
+    // command does; what it cannot read keeps its last content.
+    try {
+        m_source.Attach();
+    } catch (const Error&) {
+        // The content held is what there is to read.
+    }
+    return m_source.snapshot();
 }
 
 QString MainWindow::nameText() const
@@ -831,7 +849,10 @@ void MainWindow::onMnuViewCheckClicked()
             }
         });
     }
-    m_checkWindow->showFindings(checkSheets(m_source, inputs));
+    const std::shared_ptr<WorkbookSource> workbooks = workbooksForWorker();
+    m_checkWindow->startCheck([workbooks, inputs](const std::atomic_bool& cancelled) {
+        return checkSheets(*workbooks, inputs, cancelled);
+    });
     SetTopMost(*m_checkWindow, IsTopMost(*this));
     m_checkWindow->show();
     m_checkWindow->raise();

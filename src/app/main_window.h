@@ -11,6 +11,8 @@
 
 #include <QMainWindow>
 #include <array>
+#include <atomic>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -32,6 +34,7 @@ class SheetCheckWindow;
 class SplitterHandle;
 class UserInteraction;
 class WindowRunHost;
+class WorkbookSetSource;
 class WorkbookSource;
 
 // The main window "Tavrune for Excel": the workbook and sheet lists on the left,
@@ -44,7 +47,7 @@ class MainWindow : public QMainWindow, private WorkbookListView, private Setting
 public:
     // Every message, question and file dialog goes through interaction; the
     // workbooks come from source. manualPath is the help file F1 opens.
-    MainWindow(UserInteraction& interaction, WorkbookSource& source, SettingsPaths paths,
+    MainWindow(UserInteraction& interaction, WorkbookSetSource& source, SettingsPaths paths,
                QString manualPath, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -100,7 +103,12 @@ private:
     void restoreWindowState();
     void saveWindowState();
     void showModifiedMark();
-    SheetPreview previewOfCurrentSheet() const;
+    // The preview of the sheet under the cursor as the fields stand, to be made
+    // on another thread; none without a sheet.
+    std::function<SheetPreview(const std::atomic_bool&)> previewOfCurrentSheet() const;
+    // The workbooks for work on another thread, as a command attaching now sees
+    // them; the copy never reads a file.
+    std::shared_ptr<WorkbookSource> workbooksForWorker() const;
 
     void onMnuFileMakeClicked();
     void onMnuViewAboutToShow();
@@ -139,7 +147,7 @@ private:
     void showRecord(const FileSetting& record) override;
 
     UserInteraction& m_interaction;
-    WorkbookSource& m_source;
+    WorkbookSetSource& m_source;
     SettingsPaths m_paths;
     QString m_manualPath;
     WindowState m_windowState;

@@ -1,6 +1,7 @@
 #include "app/preview_dock.h"
 
 #include "app/window_services.h"
+#include "common/background_job.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,11 +17,13 @@ namespace tavrune {
 namespace {
 
 constexpr int kPauseMs = 300;
+// A title cell may hold a long text; no file name is that long.
+constexpr qsizetype kMaxFileNameShown = 260;
 
 } // namespace
 
-PreviewDock::PreviewDock(std::function<SheetPreview()> compute, QWidget* parent)
-    : QDockWidget(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), parent), m_compute(std::move(compute))
+PreviewDock::PreviewDock(std::function<Work()> prepare, QWidget* parent)
+    : QDockWidget(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), parent), m_prepare(std::move(prepare))
 {
     setObjectName(QStringLiteral("dockPreview"));
     auto* content = new QWidget(this);
@@ -30,9 +33,18 @@ PreviewDock::PreviewDock(std::function<SheetPreview()> compute, QWidget* parent)
     m_fileName->setObjectName(QStringLiteral("lblPreviewFile"));
     m_fileName->setTextFormat(Qt::PlainText);
     m_fileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_note = new QLabel(content);
+    m_note->setObjectName(QStringLiteral("lblPreviewNote"));
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Long texts share the row instead of widening the pane.
+    for (QLabel* label : {m_fileName, m_note}) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
     auto* copy = new QPushButton(QStringLiteral("コピー"), content);
     copy->setObjectName(QStringLiteral("cmdCopy"));
     top->addWidget(m_fileName, 1);
+    top->addWidget(m_note, 2);
     top->addWidget(copy);
     layout->addLayout(top);
     m_text = new QPlainTextEdit(content);
@@ -47,6 +59,11 @@ PreviewDock::PreviewDock(std::function<SheetPreview()> compute, QWidget* parent)
     m_delay->setSingleShot(true);
     m_delay->setInterval(kPauseMs);
     connect(m_delay, &QTimer::timeout, this, &PreviewDock::updateNow);
+    m_job = new BackgroundJob(
+        [this](const QString& why) {
+            showPreview({{}, {}, QStringLiteral("プレビューを作れません: %1").arg(why)});
+        },
+        this);
     connect(copy, &QPushButton::clicked, this,
             [this] { QApplication::clipboard()->setText(m_text->toPlainText()); });
 }
@@ -54,6 +71,8 @@ PreviewDock::PreviewDock(std::function<SheetPreview()> compute, QWidget* parent)
 void PreviewDock::scheduleUpdate()
 {
     if (isVisible()) {
+        // What is under way no longer matches the fields.
+        m_job->cancel();
         m_delay->start();
     }
 }
@@ -61,9 +80,16 @@ void PreviewDock::scheduleUpdate()
 void PreviewDock::updateNow()
 {
     m_delay->stop();
-    const SheetPreview preview = m_compute();
-    m_fileName->setText(preview.fileName);
-    m_text->setPlainText(preview.error.isEmpty() ? preview.text : preview.error);
+    const Work work = m_prepare();
+    if (!work) {
+        m_job->cancel();
+        showPreview({});
+        return;
+    }
+    m_note->setText(QStringLiteral("作成中…"));
+    m_job->start([this, work](const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
+        return [this, preview = work(cancelled)] { showPreview(preview); };
+    });
 }
 
 QString PreviewDock::text() const
@@ -75,6 +101,26 @@ void PreviewDock::showEvent(QShowEvent* event)
 {
     QDockWidget::showEvent(event);
     updateNow();
+}
+
+void PreviewDock::hideEvent(QHideEvent* event)
+{
+    QDockWidget::hideEvent(event);
+    m_delay->stop();
+    m_job->cancel();
+    m_note->clear();
+}
+
+void PreviewDock::showPreview(const SheetPreview& preview)
+{
+    m_fileName->setText(preview.fileName.size() > kMaxFileNameShown
+                            ? preview.fileName.left(kMaxFileNameShown) + u'…'
+                            : preview.fileName);
+    m_text->setPlainText(preview.error.isEmpty() ? preview.text : preview.error);
+    m_note->setText(preview.cut
+                        ? QStringLiteral("先頭の %1 行を表示しています。以降は省略しました。")
+                              .arg(m_text->blockCount())
+                        : QString());
 }
 
 } // namespace tavrune

@@ -1,5 +1,7 @@
 #include "app/sheet_check_window.h"
 
+#include "common/background_job.h"
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
@@ -33,7 +35,23 @@ SheetCheckWindow::SheetCheckWindow(QWidget* parent) : QDialog(parent)
             Q_EMIT sheetWanted(sheet);
         }
     });
+    m_job = new BackgroundJob(
+        [this](const QString& why) {
+            m_summary->setText(QStringLiteral("チェックを続けられません: %1").arg(why));
+        },
+        this);
+    // Esc and the close button both end here.
+    connect(this, &QDialog::finished, m_job, &BackgroundJob::cancel);
     resize(640, 320);
+}
+
+void SheetCheckWindow::startCheck(Work work)
+{
+    m_findings->clear();
+    m_summary->setText(QStringLiteral("チェックしています… (Esc で中止します)"));
+    m_job->start([this, work](const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
+        return [this, findings = work(cancelled)] { showFindings(findings); };
+    });
 }
 
 void SheetCheckWindow::showFindings(const QList<SheetFinding>& findings)
@@ -45,10 +63,14 @@ void SheetCheckWindow::showFindings(const QList<SheetFinding>& findings)
     }
     m_findings->resizeColumnToContents(0);
     m_findings->resizeColumnToContents(1);
+    qsizetype found = 0;
+    for (const SheetFinding& finding : findings) {
+        found += 1 + finding.more;
+    }
     m_summary->setText(findings.isEmpty() ? QStringLiteral("問題は見つかりませんでした。")
                                           : QStringLiteral("%1 件見つかりました。ダブルクリックで"
                                                            "その場所を示します。")
-                                                .arg(findings.size()));
+                                                .arg(found));
 }
 
 } // namespace tavrune

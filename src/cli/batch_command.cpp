@@ -350,7 +350,8 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     connection.reset();
 
     if (options.check) {
-        const QList<SheetFinding> findings = checkSheets(*source, inputs);
+        const std::atomic_bool neverCancelled = false;
+        const QList<SheetFinding> findings = checkSheets(*source, inputs, neverCancelled);
         for (const SheetFinding& finding : findings) {
             out.write((escapeControlCharacters(finding.sheet + u'!' + finding.cell +
                                                QStringLiteral(": ") + finding.message) +

@@ -175,7 +175,8 @@ private:
 
 } // namespace
 
-void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSetting& format)
+void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
+                       ExpansionLimit* limit)
 {
     if (!containsIgnoringAsciiCase(text, kRowTitle)) {
         return;
@@ -200,9 +201,9 @@ void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSettin
         };
     };
     bool split = false;
-    QString lines = makeRowLines(cells, format, true, makerFor, &split);
+    QString lines = makeRowLines(cells, format, true, makerFor, limit, &split);
     if (split && typeCarried) {
-        lines = makeRowLines(cells, format, false, makerFor);
+        lines = makeRowLines(cells, format, false, makerFor, limit);
     }
     text = std::move(lines);
 }

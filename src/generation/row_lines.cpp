@@ -33,18 +33,34 @@ struct RowPiece
 };
 
 void makePiece(SheetCellReader& cells, const FormatSetting& format,
-               const RowLineMakerFactory& makerFor, RowPiece& piece)
+               const RowLineMakerFactory& makerFor, ExpansionLimit* limit, RowPiece& piece)
 {
     try {
         const RowLineMaker lineOf = makerFor(cells);
+        qsizetype lines = 0;
         for (qint64 row = piece.first; row <= piece.last; ++row) {
+            if (limit != nullptr) {
+                limit->throwIfCancelled();
+            }
             if (cells.columnCell(format.RowTitle, row, FormatField::RowTitle).isEmpty()) {
                 piece.ended = true;
                 return;
             }
-            if (std::optional<QString> line = lineOf(row)) {
-                piece.lines.add(*line);
+            std::optional<QString> line = lineOf(row);
+            if (!line) {
+                continue;
             }
+            if (limit != nullptr) {
+                // The comma and the line break the joiner puts before it count too.
+                const qsizetype added = lineCount(*line);
+                if (!limit->fits(lines + added, piece.lines.size() + line->size() + 3)) {
+                    limit->markCut();
+                    piece.ended = true;
+                    return;
+                }
+                lines += added;
+            }
+            piece.lines.add(*line);
         }
     } catch (...) {
         piece.error = std::current_exception();
@@ -54,7 +70,7 @@ void makePiece(SheetCellReader& cells, const FormatSetting& format,
 } // namespace
 
 QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool independentRows,
-                     const RowLineMakerFactory& makerFor, bool* split)
+                     const RowLineMakerFactory& makerFor, ExpansionLimit* limit, bool* split)
 {
     const qint64 lastRow = cells.lastUsedRow();
     std::vector<RowPiece> pieces;
@@ -62,7 +78,7 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
         pieces.emplace_back(first, std::min(lastRow, first + kRowsPerPiece - 1));
     }
     std::vector<std::unique_ptr<WorkbookConnection>> readers;
-    if (independentRows && pieces.size() > 1) {
+    if (independentRows && limit == nullptr && pieces.size() > 1) {
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         const size_t wanted = std::min<size_t>({cores - 1, kMaxHelpers, pieces.size() - 1});
         for (size_t i = 0; i < wanted; ++i) {
@@ -78,7 +94,7 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
     }
     if (readers.empty()) {
         RowPiece all(format.RowStart, lastRow);
-        makePiece(cells, format, makerFor, all);
+        makePiece(cells, format, makerFor, limit, all);
         if (all.error) {
             std::rethrow_exception(all.error);
         }
@@ -87,7 +103,7 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
     std::atomic<size_t> next = 0;
     const auto work = [&](SheetCellReader& reader) {
         for (size_t k = next++; k < pieces.size(); k = next++) {
-            makePiece(reader, format, makerFor, pieces[k]);
+            makePiece(reader, format, makerFor, nullptr, pieces[k]);
         }
     };
     std::vector<std::thread> helpers;

@@ -3,17 +3,94 @@
 #include "common/cp932_text.h"
 #include "common/error.h"
 #include "common/trim_spaces.h"
+#include "generation/expansion_limit.h"
+#include "generation/sheet_cell_reader.h"
 #include "generation/text_rules.h"
 #include "settings/setting_fields.h"
 
 #include <QHash>
-#include <QSet>
+#include <algorithm>
+#include <array>
 #include <limits>
+#include <new>
 #include <optional>
 
 namespace tavrune {
 
 namespace {
+
+// What a finding is about; findings of one kind in one sheet are told together
+// once there are many.
+enum class Kind
+{
+    EmptyTableName,
+    EmptyTableTitle,
+    FileName,
+    Unreadable,
+    Unrepresentable,
+    DuplicateTitle,
+    NoType,
+    NotNumber,
+    DuplicateTableName,
+};
+constexpr size_t kKinds = static_cast<size_t>(Kind::DuplicateTableName) + 1;
+
+// The findings as they are listed: in each sheet, the first of a kind one by one
+// and the next standing for the rest, so that a sheet repeating one mistake on a
+// million rows lists a few lines, not a million.
+class FindingList
+{
+public:
+    explicit FindingList(QList<SheetFinding>& findings) : m_findings(findings)
+    {
+        m_groups.fill(-1);
+    }
+
+    void startSheet(const QString& name)
+    {
+        closeSheet();
+        m_sheet = name;
+        m_counts.fill(0);
+    }
+
+    // describe gives the finding's cell and message; it is called only for a
+    // finding that is listed, so that the rest cost no text.
+    template <typename Describe> void add(Kind kind, const Describe& describe)
+    {
+        const auto k = static_cast<size_t>(kind);
+        const qsizetype count = ++m_counts[k];
+        if (count > kFindingsPerKind + 1) {
+            ++m_findings[m_groups[k]].more;
+            return;
+        }
+        if (count == kFindingsPerKind + 1) {
+            m_groups[k] = m_findings.size();
+        }
+        auto [cell, message] = describe();
+        m_findings.append({m_sheet, std::move(cell), std::move(message)});
+    }
+
+    bool full() const { return m_findings.size() >= kMaxFindings; }
+
+    // The findings standing for others say how many.
+    void closeSheet()
+    {
+        for (qsizetype& group : m_groups) {
+            if (group >= 0 && m_findings[group].more > 0) {
+                SheetFinding& finding = m_findings[group];
+                finding.message =
+                    QStringLiteral("%1（ほか %2 件）").arg(finding.message).arg(finding.more);
+            }
+            group = -1;
+        }
+    }
+
+private:
+    QList<SheetFinding>& m_findings;
+    QString m_sheet;
+    std::array<qsizetype, kKinds> m_counts{};
+    std::array<qsizetype, kKinds> m_groups{}; // the finding standing for the rest, or -1
+};
 
 // What is wrong with a name made from a table title as a file name, or nothing.
 QString fileNameProblem(const QString& name)
@@ -37,44 +114,51 @@ class SheetChecker
 {
 public:
     SheetChecker(WorkbookConnection& connection, const RunInputs& inputs,
-                 const FormatSetting& format, QList<SheetFinding>& findings)
-        : m_connection(connection), m_inputs(inputs), m_format(format), m_findings(findings)
+                 const FormatSetting& format, FindingList& findings,
+                 const std::atomic_bool& cancelled)
+        : m_connection(connection), m_inputs(inputs), m_format(format), m_findings(findings),
+          m_cancelled(cancelled)
     {
     }
 
     // The table name, when it could be read.
     std::optional<QString> check(const WorksheetHandle& sheet)
     {
-        m_sheet = &sheet;
-        m_sheetName = m_connection.SheetName(sheet);
+        m_findings.startSheet(m_connection.SheetName(sheet));
+        SheetCellReader cells(m_connection, sheet);
+        m_cells = &cells;
         const std::optional<QString> name = read(m_format.TableName, FormatField::TableName);
         if (name && trimSpaces(*name).isEmpty()) {
-            add(m_format.TableName, QStringLiteral("テーブル名称が空です。"));
+            add(Kind::EmptyTableName, m_format.TableName, QStringLiteral("テーブル名称が空です。"));
         }
         const std::optional<QString> title = read(m_format.TableTitle, FormatField::TableTitle);
         if (title) {
             if (trimSpaces(*title).isEmpty()) {
-                add(m_format.TableTitle, QStringLiteral("テーブルタイトルが空です。"));
+                add(Kind::EmptyTableTitle, m_format.TableTitle,
+                    QStringLiteral("テーブルタイトルが空です。"));
             }
             if (m_inputs.file.OutputFile == 0) {
                 const QString problem = fileNameProblem(fileName(*title));
                 if (!problem.isEmpty()) {
-                    add(m_format.TableTitle, problem);
+                    add(Kind::FileName, m_format.TableTitle, problem);
                 }
             }
         }
-        for (const QString& etc : m_format.Etc) {
-            if (!etc.isEmpty()) {
-                read(etc, FormatField::Etc1);
+        constexpr FormatField kEtcFields[] = {FormatField::Etc1, FormatField::Etc2,
+                                              FormatField::Etc3, FormatField::Etc4};
+        for (size_t n = 0; n < std::size(kEtcFields); ++n) {
+            if (!m_format.Etc[n].isEmpty()) {
+                read(m_format.Etc[n], kEtcFields[n]);
             }
         }
         checkRows();
+        m_cells = nullptr;
         return name ? std::optional<QString>(trimSpaces(*name)) : std::nullopt;
     }
 
-    void add(const QString& cell, const QString& message)
+    void add(Kind kind, const QString& cell, const QString& message)
     {
-        m_findings.append({m_sheetName, cell, message});
+        m_findings.add(kind, [&] { return std::pair{cell, message}; });
     }
 
 private:
@@ -92,24 +176,36 @@ private:
 
     // The cell's text, checked for what the output cannot hold; a cell that cannot
     // be read (an error value, a reference that is none) is a finding itself.
-    std::optional<QString> read(const QString& address, FormatField field)
+    // where names the cell; it is made only for a finding.
+    template <typename Read, typename Where>
+    std::optional<QString> checked(const Read& readCell, const Where& where)
     {
         QString text;
         try {
-            text = m_connection.CellValue(*m_sheet, address);
+            text = readCell();
         } catch (const Error& error) {
-            add(address, QStringLiteral("「%1」のセルを読めません: %2")
-                             .arg(formatFieldName(field), error.description()));
+            m_findings.add(Kind::Unreadable, [&] {
+                return std::pair{where(), error.description()};
+            });
             return std::nullopt;
         }
-        if (m_inputs.file.Encoding == OutputEncoding::Cp932) {
-            char32_t bad = 0;
-            if (!encodeCp932(text, &bad)) {
-                add(address, QStringLiteral("文字 %1 は出力の文字コード (CP932) で表せません。")
-                                 .arg(describeCodePoint(bad)));
-            }
+        // ASCII, most of a sheet, is in the code page: the converter is not asked.
+        const bool ascii =
+            std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        char32_t bad = 0;
+        if (m_inputs.file.Encoding == OutputEncoding::Cp932 && !ascii && !encodeCp932(text, &bad)) {
+            m_findings.add(Kind::Unrepresentable, [&] {
+                return std::pair{where(),
+                                 QStringLiteral("文字 %1 は出力の文字コード (CP932) で表せません。")
+                                     .arg(describeCodePoint(bad))};
+            });
         }
         return text;
+    }
+
+    std::optional<QString> read(const QString& address, FormatField field)
+    {
+        return checked([&] { return m_cells->cell(address, field); }, [&] { return address; });
     }
 
     std::optional<QString> readColumn(const QString& letters, qint64 row, FormatField field)
@@ -117,48 +213,60 @@ private:
         if (letters.isEmpty()) {
             return std::nullopt;
         }
-        return read(letters + QString::number(row), field);
+        return checked([&] { return m_cells->columnCell(letters, row, field); },
+                       [&] { return letters + QString::number(row); });
     }
 
     void checkRows()
     {
         qint64 lastRow = 0;
         try {
-            lastRow = m_connection.LastUsedRow(*m_sheet);
+            lastRow = m_cells->lastUsedRow();
         } catch (const Error& error) {
-            add(QString(), error.description());
+            add(Kind::Unreadable, QString(), error.description());
             return;
         }
         QHash<QString, qint64> titleRows;
-        for (qint64 row = m_format.RowStart; row >= 1 && row <= lastRow; ++row) {
+        for (qint64 row = m_format.RowStart; row >= 1 && row <= lastRow && !m_findings.full();
+             ++row) {
+            throwIfCancelled(m_cancelled);
             const std::optional<QString> title =
                 readColumn(m_format.RowTitle, row, FormatField::RowTitle);
             if (!title || title->isEmpty()) {
                 break;
             }
-            const QString cell = m_format.RowTitle + QString::number(row);
-            const auto earlier = titleRows.constFind(trimSpaces(*title));
+            const QString trimmedTitle = trimSpaces(*title);
+            const auto earlier = titleRows.constFind(trimmedTitle);
             if (earlier != titleRows.constEnd()) {
-                add(cell, QStringLiteral("項目タイトル \"%1\" が %2 行目と重複しています。")
-                              .arg(trimSpaces(*title))
-                              .arg(earlier.value()));
+                m_findings.add(Kind::DuplicateTitle, [&] {
+                    return std::pair{
+                        m_format.RowTitle + QString::number(row),
+                        QStringLiteral("項目タイトル \"%1\" が %2 行目と重複しています。")
+                            .arg(trimmedTitle)
+                            .arg(earlier.value())};
+                });
             } else {
-                titleRows.insert(trimSpaces(*title), row);
+                titleRows.insert(trimmedTitle, row);
             }
             const std::optional<QString> type =
                 readColumn(m_format.RowType, row, FormatField::RowType);
             if (type && trimSpaces(*type).isEmpty()) {
-                add(m_format.RowType + QString::number(row),
-                    QStringLiteral("項目 \"%1\" にデータ型がありません。").arg(trimSpaces(*title)));
+                m_findings.add(Kind::NoType, [&] {
+                    return std::pair{
+                        m_format.RowType + QString::number(row),
+                        QStringLiteral("項目 \"%1\" にデータ型がありません。").arg(trimmedTitle)};
+                });
             }
             for (const auto& [letters, field] :
                  {std::pair{m_format.RowLength, FormatField::RowLength},
                   std::pair{m_format.RowScale, FormatField::RowScale}}) {
                 const std::optional<QString> value = readColumn(letters, row, field);
                 if (value && !trimSpaces(*value).isEmpty() && !isNumericLength(*value)) {
-                    add(letters + QString::number(row),
-                        QStringLiteral("「%1」の \"%2\" は数値ではありません。")
-                            .arg(formatFieldName(field), value->left(40)));
+                    m_findings.add(Kind::NotNumber, [&] {
+                        return std::pair{letters + QString::number(row),
+                                         QStringLiteral("「%1」の \"%2\" は数値ではありません。")
+                                             .arg(formatFieldName(field), value->left(40))};
+                    });
                 }
             }
             for (const auto& [letters, field] :
@@ -174,16 +282,18 @@ private:
     WorkbookConnection& m_connection;
     const RunInputs& m_inputs;
     const FormatSetting& m_format;
-    QList<SheetFinding>& m_findings;
-    const WorksheetHandle* m_sheet = nullptr;
-    QString m_sheetName;
+    FindingList& m_findings;
+    const std::atomic_bool& m_cancelled;
+    SheetCellReader* m_cells = nullptr;
 };
 
 } // namespace
 
-QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs)
+QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs,
+                                const std::atomic_bool& cancelled)
 {
     QList<SheetFinding> findings;
+    FindingList list(findings);
     try {
         const FormatSetting format = workingFormat(inputs.format, inputs.rowStartText);
         const std::unique_ptr<WorkbookConnection> connection = source.Attach();
@@ -193,7 +303,7 @@ QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs)
                  QStringLiteral("ブック \"%1\" は開かれていません。").arg(inputs.workbookName)});
             return findings;
         }
-        SheetChecker checker(*connection, inputs, format, findings);
+        SheetChecker checker(*connection, inputs, format, list, cancelled);
         QHash<QString, QString> tableSheets; // table name → first sheet
         for (qsizetype i = 0; i < inputs.sheetSelected.size(); ++i) {
             if (!inputs.sheetSelected.at(i)) {
@@ -202,27 +312,42 @@ QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs)
             if (i + 1 > std::numeric_limits<qint16>::max()) {
                 break;
             }
+            throwIfCancelled(cancelled);
             const WorksheetHandle sheet =
                 connection->WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
             const std::optional<QString> name = checker.check(sheet);
-            if (!name || name->isEmpty()) {
-                continue;
+            if (name && !name->isEmpty()) {
+                const auto first = tableSheets.constFind(*name);
+                if (first != tableSheets.constEnd()) {
+                    checker.add(
+                        Kind::DuplicateTableName, format.TableName,
+                        QStringLiteral("テーブル名称 \"%1\" はシート \"%2\" と重複しています。")
+                            .arg(*name, first.value()));
+                } else {
+                    tableSheets.insert(*name, connection->SheetName(sheet));
+                }
             }
-            const auto first = tableSheets.constFind(*name);
-            if (first != tableSheets.constEnd()) {
-                checker.add(format.TableName,
-                            QStringLiteral("テーブル名称 \"%1\" はシート \"%2\" と重複しています。")
-                                .arg(*name, first.value()));
-            } else {
-                tableSheets.insert(*name, connection->SheetName(sheet));
+            if (list.full()) {
+                list.closeSheet();
+                findings.append({QString(), QString(),
+                                 QStringLiteral("見つかったことが多すぎるため、シート \"%1\" "
+                                                "でチェックを打ち切りました。")
+                                     .arg(connection->SheetName(sheet))});
+                break;
             }
         }
     } catch (const Error& error) {
+        if (error.number() == ErrorNumber::UserDeclined) {
+            throw;
+        }
+        list.closeSheet();
         findings.append({QString(), QString(), error.description()});
     } catch (const std::bad_alloc&) {
+        list.closeSheet();
         findings.append({QString(), QString(),
                          QStringLiteral("メモリが足りないためチェックを続けられません。")});
     }
+    list.closeSheet();
     return findings;
 }
 

@@ -6,8 +6,9 @@
 
 namespace tavrune {
 
-TableTextExpander::TableTextExpander(WorkbookConnection& connection, const FormatSetting& format)
-    : m_connection(connection), m_format(format)
+TableTextExpander::TableTextExpander(WorkbookConnection& connection, const FormatSetting& format,
+                                     ExpansionLimit* limit)
+    : m_connection(connection), m_format(format), m_limit(limit)
 {
 }
 
@@ -41,8 +42,8 @@ QString TableTextExpander::expand(SheetCellReader& cells, const QString& line) c
                cells.cell(m_format.TableName, FormatField::TableName));
     ReplaceAll(text, QStringLiteral("[%TableTitle]"),
                cells.cell(m_format.TableTitle, FormatField::TableTitle));
-    ExpandColumnLines(text, cells, m_format);
-    ExpandIndexLines(text, cells, m_format);
+    ExpandColumnLines(text, cells, m_format, m_limit);
+    ExpandIndexLines(text, cells, m_format, m_limit);
     constexpr FormatField kEtcFields[] = {FormatField::Etc1, FormatField::Etc2, FormatField::Etc3,
                                           FormatField::Etc4};
     for (int n = 1; n <= 4; ++n) {

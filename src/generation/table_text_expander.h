@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generation/expansion_limit.h"
 #include "generation/sheet_cell_reader.h"
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
@@ -10,11 +11,13 @@ namespace tavrune {
 
 // Expands template lines for table-definition sheets: the table-level
 // placeholders, column lines and index lines. format is the run's working copy of
-// the format setting (texts trimmed); it must outlive the expander.
+// the format setting (texts trimmed); it must outlive the expander, as must limit,
+// which, when given, bounds the column and index lines made (see makeRowLines).
 class TableTextExpander
 {
 public:
-    TableTextExpander(WorkbookConnection& connection, const FormatSetting& format);
+    TableTextExpander(WorkbookConnection& connection, const FormatSetting& format,
+                      ExpansionLimit* limit = nullptr);
 
     // The text of one template line (without line break) for the sheet; it may
     // span several lines joined by CR LF. The table name and title cells and the
@@ -31,6 +34,7 @@ private:
 
     WorkbookConnection& m_connection;
     const FormatSetting& m_format;
+    ExpansionLimit* m_limit;
 };
 
 } // namespace tavrune

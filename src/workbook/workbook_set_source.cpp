@@ -222,11 +222,15 @@ protected:
 
 std::unique_ptr<WorkbookSource> WorkbookSetSource::snapshot() const
 {
-    auto copy = std::make_unique<WorkbookSnapshot>();
-    WorkbookSetSource& set = *copy;
-    set.m_books = m_books;
-    set.m_active = m_active;
+    std::unique_ptr<WorkbookSetSource> copy = emptySnapshot();
+    copy->m_books = m_books;
+    copy->m_active = m_active;
     return copy;
+}
+
+std::unique_ptr<WorkbookSetSource> WorkbookSetSource::emptySnapshot() const
+{
+    return std::make_unique<WorkbookSnapshot>();
 }
 
 std::unique_ptr<WorkbookConnection> WorkbookSetSource::Attach()

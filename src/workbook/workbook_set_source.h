@@ -28,6 +28,9 @@ protected:
         std::shared_ptr<const WorkbookData> data;
     };
 
+    // An empty source of the kind snapshot() fills: by default one that opens
+    // nothing. A source observing its reads may observe its snapshots' too.
+    virtual std::unique_ptr<WorkbookSetSource> emptySnapshot() const;
     // Called at every attachment before the connection is handed out.
     virtual void beforeAttach() {}
     // Adds or refreshes the workbook at path and makes it the active one.

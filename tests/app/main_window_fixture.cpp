@@ -24,7 +24,7 @@ MainWindow& MainWindowFixture::start(bool withSamples, const QByteArray& ini, co
     if (!ini.isEmpty()) {
         writeBytes(paths().windowStateFile, ini);
     }
-    m_window = std::make_unique<MainWindow>(m_ui, m_source, paths(), manual);
+    m_window = std::make_unique<MainWindow>(m_ui, *m_windowSource, paths(), manual);
     m_window->startUp();
     return *m_window;
 }

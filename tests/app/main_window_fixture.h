@@ -51,6 +51,7 @@ protected:
     QTemporaryDir m_dir;
     ScriptedInteraction m_ui;
     FileWorkbookSource m_source;
+    WorkbookSetSource* m_windowSource = &m_source; // what start gives the window
     std::unique_ptr<MainWindow> m_window;
 };
 

@@ -8,6 +8,8 @@ using namespace tavrune;
 
 namespace {
 
+const std::atomic_bool kNeverCancelled = false;
+
 RunInputs inputsFor(QList<bool> selected)
 {
     RunInputs inputs;
@@ -68,7 +70,8 @@ TEST(SheetChecksTest, FindsWhatWouldMakeARunFailOrWriteAWrongScript)
         {u"空!C3"_qs, u"テーブル名称が空"_qs},
         {u"空!C4"_qs, u"テーブルタイトルが空"_qs},
     };
-    const QList<SheetFinding> findings = checkSheets(source, inputsFor({true, true, true, false}));
+    const QList<SheetFinding> findings =
+        checkSheets(source, inputsFor({true, true, true, false}), kNeverCancelled);
     ASSERT_EQ(findings.size(), std::size(expected));
     for (qsizetype i = 0; i < findings.size(); ++i) {
         const auto& [where, says] = expected[i];
@@ -88,11 +91,43 @@ TEST(SheetChecksTest, OutputSettingsDecideWhatCounts)
     // One file for all and UTF-8: neither the title's "/" nor é matter.
     inputs.file.OutputFile = 1;
     inputs.file.Encoding = OutputEncoding::Utf8;
-    EXPECT_EQ(checkSheets(source, inputs), QList<SheetFinding>());
+    EXPECT_EQ(checkSheets(source, inputs, kNeverCancelled), QList<SheetFinding>());
     inputs.workbookName = u"other.xlsx"_qs;
-    const QList<SheetFinding> findings = checkSheets(source, inputs);
+    const QList<SheetFinding> findings = checkSheets(source, inputs, kNeverCancelled);
     ASSERT_EQ(findings.size(), 1);
     EXPECT_TRUE(findings.first().message.contains(u"other.xlsx"_qs));
+}
+
+TEST(SheetChecksTest, ManyFindingsOfAKindAreToldAsOneAndTheListIsBounded)
+{
+    // Each sheet: 100 rows titled ID with a length that is no number.
+    WorkbookBuilder book;
+    for (int n = 1; n <= 60; ++n) {
+        book.sheet(u"S%1"_qs.arg(n)).text(u"C3"_qs, u"T"_qs).text(u"C4"_qs, u"t"_qs);
+        for (int row = 7; row < 107; ++row) {
+            book.text(u"B%1"_qs.arg(row), u"ID"_qs).text(u"C%1"_qs.arg(row), u"NUMBER"_qs);
+            book.text(u"D%1"_qs.arg(row), u"x"_qs);
+        }
+    }
+    MemoryWorkbookSource source;
+    source.addOpenWorkbook(u"book.xlsx"_qs, book.build());
+    const QList<SheetFinding> findings =
+        checkSheets(source, inputsFor(QList<bool>(60, true)), kNeverCancelled);
+
+    // In row order, the 21st of each kind stands for the rest of the sheet's.
+    const auto& [d27, b28] = std::pair{findings.at(40), findings.at(41)};
+    EXPECT_EQ(d27.cell, u"D27");
+    EXPECT_EQ(d27.more, 100 - 21);
+    EXPECT_TRUE(d27.message.endsWith(u"数値ではありません。（ほか 79 件）"_qs));
+    EXPECT_EQ(b28.cell, u"B28");
+    EXPECT_EQ(b28.more, 99 - 21);
+    EXPECT_EQ(findings.at(42).sheet + findings.at(42).cell, u"S2D7");
+    // 42 findings in the first sheet, 43 with the duplicate table name in each
+    // after it: the check stops in the 24th sheet, past the bound by a row's.
+    EXPECT_GT(findings.size(), kMaxFindings);
+    EXPECT_LT(findings.size(), kMaxFindings + 10);
+    EXPECT_EQ(findings.last().message,
+              u"見つかったことが多すぎるため、シート \"S24\" でチェックを打ち切りました。");
 }
 
 } // namespace

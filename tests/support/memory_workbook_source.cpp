@@ -16,6 +16,14 @@ void MemoryWorkbookSource::addFile(const QString& path, WorkbookData data)
     m_files.insert(path, std::make_shared<const WorkbookData>(std::move(data)));
 }
 
+std::unique_ptr<WorkbookSetSource> MemoryWorkbookSource::emptySnapshot() const
+{
+    auto copy = std::make_unique<MemoryWorkbookSource>();
+    copy->m_readHook = m_readHook;
+    copy->m_logReads = m_logReads;
+    return copy;
+}
+
 void MemoryWorkbookSource::beforeAttach()
 {
     ++m_attachCount;
@@ -34,6 +42,9 @@ void MemoryWorkbookSource::openWorkbook(const QString& path)
 
 void MemoryWorkbookSource::cellRead(const WorksheetHandle& sheet, const QString& address)
 {
+    if (m_readHook) {
+        m_readHook();
+    }
     if (!m_logReads) {
         return;
     }

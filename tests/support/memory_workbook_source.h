@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QStringList>
+#include <functional>
 
 namespace tavrune {
 
@@ -24,9 +25,13 @@ public:
     // Off: reads go unrecorded, and a run may read on several threads.
     void setLogReads(bool on) { m_logReads = on; }
     int attachCount() const { return m_attachCount; }
+    // Called at every cell read, on the thread reading, by this source and by the
+    // snapshots taken of it (which hold no files and log their own reads).
+    void setReadHook(std::function<void()> hook) { m_readHook = std::move(hook); }
     int firstWindowStateCount() const { return m_firstWindowStateCount; }
 
 protected:
+    std::unique_ptr<WorkbookSetSource> emptySnapshot() const override;
     void beforeAttach() override;
     void openWorkbook(const QString& path) override;
     void cellRead(const WorksheetHandle& sheet, const QString& address) override;
@@ -37,6 +42,7 @@ protected:
 private:
     QHash<QString, std::shared_ptr<const WorkbookData>> m_files;
     QStringList m_readLog;
+    std::function<void()> m_readHook;
     bool m_logReads = true;
     int m_attachCount = 0;
     int m_firstWindowStateCount = 0;
