@@ -29,9 +29,10 @@ namespace tavrune {
 class FormatEditorWindow;
 class PreviewDock;
 class SheetCheckWindow;
+class FileWorkbookSource;
 class SplitterHandle;
 class UserInteraction;
-class WorkbookSource;
+class WindowReadingHost;
 
 // The main window "Tavrune for Excel": the workbook and sheet lists on the left,
 // the file setting (templates and output options) on the right, the menus, and
@@ -42,8 +43,9 @@ class MainWindow : public QMainWindow, private WorkbookListView, private Setting
 
 public:
     // Every message, question and file dialog goes through interaction; the
-    // workbooks come from source. manualPath is the help file F1 opens.
-    MainWindow(UserInteraction& interaction, WorkbookSource& source, SettingsPaths paths,
+    // workbooks come from source, whose files the window reads off its thread.
+    // manualPath is the help file F1 opens.
+    MainWindow(UserInteraction& interaction, FileWorkbookSource& source, SettingsPaths paths,
                QString manualPath, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -60,7 +62,8 @@ public:
     const QString& defPath() const { return m_lists->defPath(); }
 
     // Opens workbook files named outside the open dialog (command line, another
-    // start of the program, a drop), one after the other, and comes forward.
+    // start of the program, a drop), one after the other, and comes forward. Files
+    // named while others are read are opened after them.
     void openFiles(const QStringList& paths);
 
     // The file setting as the right pane shows it; templates with CR LF breaks.
@@ -132,7 +135,7 @@ private:
     void showRecord(const FileSetting& record) override;
 
     UserInteraction& m_interaction;
-    WorkbookSource& m_source;
+    FileWorkbookSource& m_source;
     SettingsPaths m_paths;
     QString m_manualPath;
     WindowState m_windowState;
@@ -143,6 +146,7 @@ private:
     FormatEditorWindow* m_formatEditor = nullptr;
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;
+    std::unique_ptr<WindowReadingHost> m_reading;
     std::unique_ptr<WorkbookLists> m_lists;
 
     double m_splitter = 0; // twips

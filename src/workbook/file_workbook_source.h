@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workbook/reading_host.h"
 #include "workbook/workbook_set_source.h"
 
 #include <QHash>
@@ -18,8 +19,20 @@ class FileWorkbookSource : public WorkbookSetSource
 public:
     using Reader = std::function<WorkbookData(const QString& path)>;
 
-    // reader turns a path into a workbook; by default readWorkbookFile.
+    // reader turns a path into a workbook; by default readWorkbookFile. It may be
+    // called on any thread.
     explicit FileWorkbookSource(Reader reader = {});
+
+    // Whether each attachment first reads the changed files again, on the
+    // attaching thread (the default). The windows turn it off and read them
+    // through loadsOfChanged before each command instead, off their thread.
+    void setReadChangedOnAttach(bool on) { m_readChangedOnAttach = on; }
+    // The open of the file at path, as OpenWorkbook does it, in steps. Throws at
+    // once when a workbook of that name from another path is open.
+    std::shared_ptr<WorkbookLoad> loadToOpen(const QString& path);
+    // One load for each open workbook whose file changed on disk. A file that
+    // cannot be read keeps the workbook's last content.
+    WorkbookLoads loadsOfChanged();
 
 protected:
     void beforeAttach() override;
@@ -40,6 +53,8 @@ private:
         bool operator==(const Stamp&) const = default;
     };
 
+    class Load;
+
     static Stamp stampOf(const QString& path);
     // Reads the file again while it changes during the read, a few times at most;
     // stamp receives the stamp the data belongs to.
@@ -47,6 +62,7 @@ private:
 
     Reader m_reader;
     QHash<QString, Stamp> m_stamps; // by absolute path
+    bool m_readChangedOnAttach = true;
 };
 
 } // namespace tavrune

@@ -4,8 +4,10 @@
 #include "format_editor/format_editor_window.h"
 #include "support/scripted_interaction.h"
 #include "workbook/file_workbook_source.h"
+#include "workbook/workbook_file_reader.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
@@ -50,7 +52,14 @@ protected:
 
     QTemporaryDir m_dir;
     ScriptedInteraction m_ui;
-    FileWorkbookSource m_source;
+    // Called on the reading's thread before each workbook file is read.
+    std::function<void()> m_beforeRead;
+    FileWorkbookSource m_source{[this](const QString& path) {
+        if (m_beforeRead) {
+            m_beforeRead();
+        }
+        return readWorkbookFile(path);
+    }};
     std::unique_ptr<MainWindow> m_window;
 };
 

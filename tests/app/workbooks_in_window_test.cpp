@@ -8,14 +8,17 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QProcess>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tavrune;
@@ -82,6 +85,44 @@ TEST_F(WorkbooksInWindowTest, FilesFromTheCommandLineOpenInOrderWithOneMessagePe
     EXPECT_EQ(m_window->recentFiles().size(), 2);
     EXPECT_EQ(find<QAction>("mnuFile_Recent1")->text(),
               kFormats + QStringLiteral("/tables_libreoffice.xls"));
+}
+
+TEST_F(WorkbooksInWindowTest, WhileAFileIsReadTheWindowAnswersAndEscLeavesTheListsAsTheyWere)
+{
+    m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.ods")});
+    // The reading now waits for the test, which looks on from the event loop and
+    // lets it end after Esc; the wait is bounded, so that a reading on the
+    // window's own thread fails the test instead of hanging it.
+    struct Gate
+    {
+        QSemaphore started;
+        QSemaphore released;
+    };
+    const auto gate = std::make_shared<Gate>();
+    m_beforeRead = [gate] {
+        gate->started.release();
+        gate->released.tryAcquire(1, 60000);
+    };
+    bool looked = false;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        gate->started.acquire();
+        if (auto* progress = m_window->findChild<QDialog*>(QStringLiteral("frmCancel"))) {
+            EXPECT_EQ(progress->windowTitle(), u"ファイル読み込み中");
+            EXPECT_EQ(progress->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(),
+                      u"tables_libreoffice.xlsx");
+            EXPECT_FALSE(m_window->isEnabled());
+            QTest::keyClick(progress, Qt::Key_Escape);
+            looked = true;
+        }
+        gate->released.release();
+    });
+    m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.xlsx")});
+    EXPECT_TRUE(looked);
+    EXPECT_TRUE(m_window->isEnabled());
+    EXPECT_EQ(m_window->findChild<QDialog*>(QStringLiteral("frmCancel")), nullptr);
+    EXPECT_EQ(workbooks(), QStringList({QStringLiteral("tables_libreoffice.ods")}));
+    EXPECT_EQ(m_window->recentFiles().size(), 1);
+    EXPECT_TRUE(m_ui.shown().isEmpty());
 }
 
 TEST_F(WorkbooksInWindowTest, RecentEntriesReopenAndMissingFilesAreSaid)
