@@ -53,11 +53,9 @@ protected:
     QTemporaryDir m_dir;
     ScriptedInteraction m_ui;
     // Called on the reading's thread before each workbook file is read.
-    std::function<void()> m_beforeRead;
+    std::function<void()> m_beforeRead = [] {};
     FileWorkbookSource m_source{[this](const QString& path) {
-        if (m_beforeRead) {
-            m_beforeRead();
-        }
+        m_beforeRead();
         return readWorkbookFile(path);
     }};
     std::unique_ptr<MainWindow> m_window;
