@@ -26,10 +26,10 @@ class QRadioButton;
 
 namespace tavrune {
 
+class FileWorkbookSource;
 class FormatEditorWindow;
 class PreviewDock;
 class SheetCheckWindow;
-class FileWorkbookSource;
 class SplitterHandle;
 class UserInteraction;
 class WindowReadingHost;

@@ -10,10 +10,11 @@ namespace tavrune {
 
 // The workbook source the program uses: the open workbooks are the files opened
 // in this process. Files change while the program runs (the user edits and saves
-// them), so every attachment reads again each open workbook whose file changed on
-// disk; a workbook whose file vanished or cannot be read at that moment keeps its
-// last content. A read is taken only when the file did not change while it was
-// read, so that one workbook never mixes two saved versions.
+// them), so every attachment (or, where attaching must not read, every command)
+// reads again each open workbook whose file changed on disk; a workbook whose file
+// vanished or cannot be read at that moment keeps its last content. A read is taken
+// only when the file did not change while it was read, so that one workbook never
+// mixes two saved versions.
 class FileWorkbookSource : public WorkbookSetSource
 {
 public:
@@ -28,7 +29,8 @@ public:
     // through loadsOfChanged before each command instead, off their thread.
     void setReadChangedOnAttach(bool on) { m_readChangedOnAttach = on; }
     // The open of the file at path, as OpenWorkbook does it, in steps. Throws at
-    // once when a workbook of that name from another path is open.
+    // once when a workbook of that name from another path is open. A load reads
+    // through this source, which must outlive its reading.
     std::shared_ptr<WorkbookLoad> loadToOpen(const QString& path);
     // One load for each open workbook whose file changed on disk. A file that
     // cannot be read keeps the workbook's last content.

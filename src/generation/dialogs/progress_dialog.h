@@ -41,7 +41,7 @@ Q_SIGNALS:
     void cancelled();
 
 public Q_SLOTS:
-    // Esc cancels instead of closing.
+    // Esc acts as the cancel button instead of closing.
     void reject() override;
 
 protected:
