@@ -6,6 +6,7 @@
 #include "app/sheet_check_window.h"
 #include "app/splitter_handle.h"
 #include "app/twips.h"
+#include "app/window_reading_host.h"
 #include "app/window_services.h"
 #include "common/error.h"
 #include "common/user_interaction.h"
@@ -15,7 +16,7 @@
 #include "generation/generation_run.h"
 #include "generation/sheet_checks.h"
 #include "settings/settings_file.h"
-#include "workbook/workbook_set_source.h"
+#include "workbook/file_workbook_source.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -73,16 +74,14 @@ template <typename Widget> Widget* named(Widget* widget, const QString& name)
 
 } // namespace
 
-MainWindow::MainWindow(UserInteraction& interaction, WorkbookSetSource& source, SettingsPaths paths,
-                       QString manualPath, QWidget* parent)
+MainWindow::MainWindow(UserInteraction& interaction, FileWorkbookSource& source,
+                       SettingsPaths paths, QString manualPath, QWidget* parent)
     : QMainWindow(parent), m_interaction(interaction), m_source(source), m_paths(std::move(paths)),
       m_manualPath(std::move(manualPath)), m_windowState(m_paths.windowStateFile),
       m_settingsFile(m_paths.settingsFile, interaction)
 {
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
-    m_lists = std::make_unique<WorkbookLists>(m_source, static_cast<WorkbookListView&>(*this),
-                                              m_interaction);
     const auto save = [this] { return m_settingsFile.SaveSettingsFile(m_formats, m_files); };
     m_fileSettings = std::make_unique<NamedSettings<FileSetting>>(
         SettingKind::File, m_files, static_cast<SettingView<FileSetting>&>(*this), m_interaction,
@@ -93,6 +92,12 @@ MainWindow::MainWindow(UserInteraction& interaction, WorkbookSetSource& source, 
         raise();
         activateWindow();
     });
+    // Changed files are read again before each command that reads the workbooks,
+    // off the window's thread; an attachment of its own would read them on it.
+    m_source.setReadChangedOnAttach(false);
+    m_reading = std::make_unique<WindowReadingHost>(m_interaction, *this, *m_formatEditor);
+    m_lists = std::make_unique<WorkbookLists>(m_source, static_cast<WorkbookListView&>(*this),
+                                              m_interaction, *m_reading);
 
     m_central = named(new QWidget(this), QStringLiteral("frmMainClient"));
     setCentralWidget(m_central);
@@ -587,9 +592,7 @@ void MainWindow::saveWindowState()
 
 void MainWindow::openFiles(const QStringList& paths)
 {
-    for (const QString& path : paths) {
-        m_lists->openFile(path);
-    }
+    m_lists->openFiles(paths);
     if (isMinimized()) {
         showNormal();
     }
@@ -723,13 +726,8 @@ std::function<SheetPreview(const std::atomic_bool&)> MainWindow::previewOfCurren
 
 std::shared_ptr<WorkbookSource> MainWindow::workbooksForWorker() const
 {
-    // Attaching reads again the workbooks whose files changed since, as every
-    // command does; what it cannot read keeps its last content.
-    try {
-        m_source.Attach();
-    } catch (const Error&) {
-        // The content held is what there is to read.
-    }
+    // The workbooks as last read; changed files are read again off this thread by
+    // the commands that need them as saved.
     return m_source.snapshot();
 }
 
@@ -797,6 +795,9 @@ void MainWindow::onMnuFileMakeClicked()
                                   MessageButtons::YesNo, Answer::Yes) == Answer::No) {
         return;
     }
+    if (!m_lists->readChanged()) {
+        return;
+    }
     const RunInputs inputs = runInputs();
     try {
         WindowRunHost host(m_interaction, *this, *m_formatEditor);
@@ -829,6 +830,9 @@ RunInputs MainWindow::runInputs() const
 
 void MainWindow::onMnuViewCheckClicked()
 {
+    if (!m_lists->readChanged()) {
+        return;
+    }
     const RunInputs inputs = runInputs();
     if (!inputs.sheetSelected.contains(true)) {
         m_interaction.showMessage(QStringLiteral("チェックするシートを選択してください。"),

@@ -28,13 +28,14 @@ class QRadioButton;
 
 namespace tavrune {
 
+class FileWorkbookSource;
 class FormatEditorWindow;
 class PreviewDock;
 class SheetCheckWindow;
 class SplitterHandle;
 class UserInteraction;
+class WindowReadingHost;
 class WindowRunHost;
-class WorkbookSetSource;
 class WorkbookSource;
 
 // The main window "Tavrune for Excel": the workbook and sheet lists on the left,
@@ -46,8 +47,9 @@ class MainWindow : public QMainWindow, private WorkbookListView, private Setting
 
 public:
     // Every message, question and file dialog goes through interaction; the
-    // workbooks come from source. manualPath is the help file F1 opens.
-    MainWindow(UserInteraction& interaction, WorkbookSetSource& source, SettingsPaths paths,
+    // workbooks come from source, whose files the window reads off its thread.
+    // manualPath is the help file F1 opens.
+    MainWindow(UserInteraction& interaction, FileWorkbookSource& source, SettingsPaths paths,
                QString manualPath, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -64,7 +66,8 @@ public:
     const QString& defPath() const { return m_lists->defPath(); }
 
     // Opens workbook files named outside the open dialog (command line, another
-    // start of the program, a drop), one after the other, and comes forward.
+    // start of the program, a drop), one after the other, and comes forward. Files
+    // named while others are read are opened after them.
     void openFiles(const QStringList& paths);
 
     // The file setting as the right pane shows it; templates with CR LF breaks.
@@ -147,7 +150,7 @@ private:
     void showRecord(const FileSetting& record) override;
 
     UserInteraction& m_interaction;
-    WorkbookSetSource& m_source;
+    FileWorkbookSource& m_source;
     SettingsPaths m_paths;
     QString m_manualPath;
     WindowState m_windowState;
@@ -158,6 +161,7 @@ private:
     FormatEditorWindow* m_formatEditor = nullptr;
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;
+    std::unique_ptr<WindowReadingHost> m_reading;
     std::unique_ptr<WorkbookLists> m_lists;
     WindowRunHost* m_runHost = nullptr; // while a run works
 

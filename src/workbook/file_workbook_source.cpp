@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <exception>
 #include <sys/stat.h>
 
 namespace tavrune {
@@ -56,34 +57,97 @@ WorkbookData FileWorkbookSource::readWhole(const QString& path, Stamp& stamp) co
                     .arg(path));
 }
 
-void FileWorkbookSource::beforeAttach()
+// A reading for the set of open workbooks: an open, or the reading again of an
+// open workbook whose file changed.
+class FileWorkbookSource::Load final : public WorkbookLoad
 {
-    for (OpenBook& book : books()) {
-        const Stamp current = stampOf(book.path);
-        if (current.size < 0 || current == m_stamps.value(book.path)) {
-            continue;
-        }
+public:
+    Load(FileWorkbookSource& source, QString name, QString path, bool again)
+        : m_source(source), m_name(std::move(name)), m_path(std::move(path)), m_again(again)
+    {
+    }
+
+    QString path() const override { return m_path; }
+
+    void read() override
+    {
         try {
-            Stamp stamp;
-            book.data = std::make_shared<const WorkbookData>(readWhole(book.path, stamp));
-            m_stamps.insert(book.path, stamp);
-        } catch (const Error&) {
-            // Half-saved or locked for the moment: keep the last content and try
-            // again at the next attachment.
+            m_data = std::make_shared<const WorkbookData>(m_source.readWhole(m_path, m_stamp));
+        } catch (...) {
+            m_failure = std::current_exception();
         }
     }
+
+    void install() override
+    {
+        if (m_again) {
+            // Half-saved or locked for the moment: the last content stays, and the
+            // file is tried again next time.
+            if (m_failure) {
+                return;
+            }
+            for (OpenBook& book : m_source.books()) {
+                if (book.path == m_path) {
+                    book.data = m_data;
+                    m_source.m_stamps.insert(m_path, m_stamp);
+                }
+            }
+            return;
+        }
+        if (m_failure) {
+            std::rethrow_exception(m_failure);
+        }
+        m_source.addOrReplace({m_name, m_path, m_data});
+        m_source.m_stamps.insert(m_path, m_stamp);
+    }
+
+private:
+    FileWorkbookSource& m_source;
+    QString m_name;
+    QString m_path;
+    bool m_again;
+    std::shared_ptr<const WorkbookData> m_data;
+    Stamp m_stamp;
+    std::exception_ptr m_failure;
+};
+
+WorkbookLoads FileWorkbookSource::loadsOfChanged()
+{
+    WorkbookLoads loads;
+    for (const OpenBook& book : books()) {
+        const Stamp current = stampOf(book.path);
+        if (current.size >= 0 && current != m_stamps.value(book.path)) {
+            loads.push_back(std::make_shared<Load>(*this, book.name, book.path, true));
+        }
+    }
+    return loads;
 }
 
-void FileWorkbookSource::openWorkbook(const QString& path)
+std::shared_ptr<WorkbookLoad> FileWorkbookSource::loadToOpen(const QString& path)
 {
     const QFileInfo info(path);
     const QString absolute = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
     // Refused before the file is read, which may take a while.
     requireNameFree(info.fileName(), absolute);
-    Stamp stamp;
-    auto data = std::make_shared<const WorkbookData>(readWhole(absolute, stamp));
-    addOrReplace({info.fileName(), absolute, std::move(data)});
-    m_stamps.insert(absolute, stamp);
+    return std::make_shared<Load>(*this, info.fileName(), absolute, false);
+}
+
+void FileWorkbookSource::beforeAttach()
+{
+    if (!m_readChangedOnAttach) {
+        return;
+    }
+    for (const std::shared_ptr<WorkbookLoad>& load : loadsOfChanged()) {
+        load->read();
+        load->install();
+    }
+}
+
+void FileWorkbookSource::openWorkbook(const QString& path)
+{
+    const std::shared_ptr<WorkbookLoad> load = loadToOpen(path);
+    load->read();
+    load->install();
 }
 
 } // namespace tavrune

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workbook/reading_host.h"
 #include "workbook/workbook_set_source.h"
 
 #include <QHash>
@@ -9,17 +10,31 @@ namespace tavrune {
 
 // The workbook source the program uses: the open workbooks are the files opened
 // in this process. Files change while the program runs (the user edits and saves
-// them), so every attachment reads again each open workbook whose file changed on
-// disk; a workbook whose file vanished or cannot be read at that moment keeps its
-// last content. A read is taken only when the file did not change while it was
-// read, so that one workbook never mixes two saved versions.
+// them), so every attachment (or, where attaching must not read, every command)
+// reads again each open workbook whose file changed on disk; a workbook whose file
+// vanished or cannot be read at that moment keeps its last content. A read is taken
+// only when the file did not change while it was read, so that one workbook never
+// mixes two saved versions.
 class FileWorkbookSource : public WorkbookSetSource
 {
 public:
     using Reader = std::function<WorkbookData(const QString& path)>;
 
-    // reader turns a path into a workbook; by default readWorkbookFile.
+    // reader turns a path into a workbook; by default readWorkbookFile. It may be
+    // called on any thread.
     explicit FileWorkbookSource(Reader reader = {});
+
+    // Whether each attachment first reads the changed files again, on the
+    // attaching thread (the default). The windows turn it off and read them
+    // through loadsOfChanged before each command instead, off their thread.
+    void setReadChangedOnAttach(bool on) { m_readChangedOnAttach = on; }
+    // The open of the file at path, as OpenWorkbook does it, in steps. Throws at
+    // once when a workbook of that name from another path is open. A load reads
+    // through this source, which must outlive its reading.
+    std::shared_ptr<WorkbookLoad> loadToOpen(const QString& path);
+    // One load for each open workbook whose file changed on disk. A file that
+    // cannot be read keeps the workbook's last content.
+    WorkbookLoads loadsOfChanged();
 
 protected:
     void beforeAttach() override;
@@ -40,6 +55,8 @@ private:
         bool operator==(const Stamp&) const = default;
     };
 
+    class Load;
+
     static Stamp stampOf(const QString& path);
     // Reads the file again while it changes during the read, a few times at most,
     // also when the read failed: a file rewritten while read looks damaged. stamp
@@ -48,6 +65,7 @@ private:
 
     Reader m_reader;
     QHash<QString, Stamp> m_stamps; // by absolute path
+    bool m_readChangedOnAttach = true;
 };
 
 } // namespace tavrune

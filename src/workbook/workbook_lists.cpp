@@ -2,9 +2,10 @@
 
 #include "common/error.h"
 #include "common/user_interaction.h"
-#include "workbook/workbook_source.h"
+#include "workbook/file_workbook_source.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <new>
 #include <optional>
 
@@ -24,9 +25,9 @@ template <typename Step> void skipOnFailure(Step&& step)
 
 } // namespace
 
-WorkbookLists::WorkbookLists(WorkbookSource& source, WorkbookListView& view,
-                             UserInteraction& interaction)
-    : m_source(source), m_view(view), m_interaction(interaction)
+WorkbookLists::WorkbookLists(FileWorkbookSource& source, WorkbookListView& view,
+                             UserInteraction& interaction, ReadingHost& reading)
+    : m_source(source), m_view(view), m_interaction(interaction), m_reading(reading)
 {
 }
 
@@ -38,6 +39,30 @@ QStringList WorkbookLists::openFilters()
 }
 
 void WorkbookLists::refresh()
+{
+    if (readChanged()) {
+        rebuild();
+    }
+}
+
+bool WorkbookLists::readChanged()
+{
+    const WorkbookLoads loads = m_source.loadsOfChanged();
+    bool done = false;
+    {
+        const QScopedValueRollback<bool> busy(m_busy, true);
+        done = m_reading.read(loads);
+    }
+    if (done) {
+        for (const std::shared_ptr<WorkbookLoad>& load : loads) {
+            load->install();
+        }
+    }
+    openWaiting();
+    return done;
+}
+
+void WorkbookLists::rebuild()
 {
     std::unique_ptr<WorkbookConnection> connection;
     skipOnFailure([&] { connection = m_source.Attach(); });
@@ -70,13 +95,21 @@ void WorkbookLists::refresh()
         const qsizetype index = keep ? names.indexOf(*keep) : 0;
         if (index >= 0) {
             m_view.chooseWorkbookEntry(index);
-            workbookChosen();
+            fillSheets();
         }
     }
     m_view.showSelectionCount();
 }
 
 void WorkbookLists::workbookChosen()
+{
+    // A cancelled reading leaves the content read before; the sheet list must
+    // become the chosen workbook's all the same.
+    readChanged();
+    fillSheets();
+}
+
+void WorkbookLists::fillSheets()
 {
     std::unique_ptr<WorkbookConnection> connection;
     skipOnFailure([&] { connection = m_source.Attach(); });
@@ -125,7 +158,7 @@ void WorkbookLists::openCommand()
             return;
         }
     }
-    open(path);
+    openFiles({path});
 }
 
 void WorkbookLists::openRecent(const QString& path)
@@ -134,28 +167,48 @@ void WorkbookLists::openRecent(const QString& path)
     openCommand();
 }
 
-bool WorkbookLists::openFile(const QString& path)
+void WorkbookLists::openFiles(const QStringList& paths)
 {
-    return open(QFileInfo(path).absoluteFilePath());
+    for (const QString& path : paths) {
+        m_waiting.append(QFileInfo(path).absoluteFilePath());
+    }
+    // Files named while the lists read or open (another start of the program hands
+    // its files over) are taken up by the command under way, after its own.
+    if (!m_busy) {
+        openWaiting();
+    }
+}
+
+void WorkbookLists::openWaiting()
+{
+    const QScopedValueRollback<bool> busy(m_busy, true);
+    while (!m_waiting.isEmpty()) {
+        if (!open(m_waiting.takeFirst())) {
+            m_waiting.clear();
+        }
+    }
 }
 
 bool WorkbookLists::open(const QString& path)
 {
     try {
-        const std::unique_ptr<WorkbookConnection> connection = m_source.Attach();
-        connection->OpenWorkbook(path);
+        const std::shared_ptr<WorkbookLoad> load = m_source.loadToOpen(path);
+        if (!m_reading.read({load})) {
+            return false;
+        }
+        load->install();
     } catch (const Error& error) {
         stop(error.description());
-        return false;
+        return true;
     } catch (const std::bad_alloc&) {
         stop(QStringLiteral("メモリが足りないため \"%1\" を開けません。").arg(path));
-        return false;
+        return true;
     }
     m_defPath = path;
     m_recent.add(path);
     m_view.showRecentFiles(m_recent.paths());
     m_pendingFile = path.mid(path.lastIndexOf(u'/') + 1);
-    refresh();
+    rebuild();
     return true;
 }
 
@@ -178,9 +231,11 @@ void WorkbookLists::closeChosenWorkbook()
         return;
     }
     skipOnFailure([&] { m_source.Attach()->CloseWorkbook(name); });
+    // The closed workbook goes even when reading the others again is cancelled.
+    readChanged();
     // The closed name is no longer there to keep: the first workbook left is chosen.
     m_view.setWorkbookEntries({});
-    refresh();
+    rebuild();
 }
 
 void WorkbookLists::restoreRecentFiles(const QStringList& stored)

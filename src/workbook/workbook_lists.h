@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workbook/reading_host.h"
 #include "workbook/recent_file_list.h"
 
 #include <QString>
@@ -7,8 +8,9 @@
 
 namespace tavrune {
 
+class FileWorkbookSource;
+class ReadingHost;
 class UserInteraction;
-class WorkbookSource;
 
 // The widgets the workbook lists fill: the workbook box, the sheet list, the
 // status text and the recent entries of the File menu.
@@ -35,29 +37,38 @@ public:
 
 // The open command, the recent files and the workbook and sheet lists of the main
 // window. The open workbooks are those the source holds, in the order they were
-// opened; the lists are rebuilt from it at every refresh.
+// opened; the lists are rebuilt from it at every refresh. Files are read through
+// the reading host, which the user can cancel; one file is read at a time.
 class WorkbookLists
 {
 public:
-    WorkbookLists(WorkbookSource& source, WorkbookListView& view, UserInteraction& interaction);
+    WorkbookLists(FileWorkbookSource& source, WorkbookListView& view, UserInteraction& interaction,
+                  ReadingHost& reading);
 
     // The filters of the open dialog, the first preselected.
     static QStringList openFilters();
 
-    // Rebuilds the workbook list, keeping the chosen workbook (or the one just
-    // opened) chosen. Every step that fails is skipped; nothing is shown.
+    // Reads the open workbooks whose files changed again, then rebuilds the
+    // workbook list, keeping the chosen workbook chosen. Every step that fails is
+    // skipped; nothing is shown. A cancelled reading leaves the lists as they were.
     void refresh();
-    // Fills the sheet list for the workbook chosen in the workbook box.
+    // Fills the sheet list for the workbook chosen in the workbook box, after
+    // reading the changed files again.
     void workbookChosen();
+    // Reads the open workbooks whose files changed again, for a command that
+    // needs them as saved: all of them, or none when the user cancelled (false).
+    bool readChanged();
 
     // Opens the file named by a recent entry, or else one chosen in the open
     // dialog. Failures are shown; they leave the remembered path, the recent list
     // and the pending name as they were.
     void openCommand();
     void openRecent(const QString& path);
-    // Opens a file named outside the dialog (command line, drop) as if it had been
-    // chosen there; false when it could not be opened (the reason was shown).
-    bool openFile(const QString& path);
+    // Opens files named outside the dialog (command line, drop, another start of
+    // the program) one after the other, as if each had been chosen there. Files
+    // named while another is read wait their turn; a cancelled reading stops
+    // every file still waiting.
+    void openFiles(const QStringList& paths);
     // Takes the chosen workbook out of the open ones and refreshes, choosing the
     // first workbook left.
     void closeChosenWorkbook();
@@ -69,16 +80,24 @@ public:
     const QString& pendingFile() const { return m_pendingFile; }
 
 private:
+    void rebuild();
+    void fillSheets();
+    void openWaiting();
+    // False only when the user cancelled the reading: then nothing changed.
     bool open(const QString& path);
+    bool read(const WorkbookLoads& loads);
     QString chooseInDialog();
     void stop(const QString& message);
 
-    WorkbookSource& m_source;
+    FileWorkbookSource& m_source;
     WorkbookListView& m_view;
     UserInteraction& m_interaction;
+    ReadingHost& m_reading;
     QString m_defPath;
     QString m_pendingFile;
     RecentFileList m_recent;
+    bool m_busy = false;   // a file is being read
+    QStringList m_waiting; // files to open, in order
 };
 
 } // namespace tavrune

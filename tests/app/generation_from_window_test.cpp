@@ -5,9 +5,7 @@
 #include "common/cp932_text.h"
 #include "common/user_interaction.h"
 #include "main_window_fixture.h"
-#include "support/memory_workbook_source.h"
 #include "support/test_files.h"
-#include "support/workbook_builder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -182,24 +180,20 @@ TEST_F(PreviewTest, AnExpansionErrorShowsInPlaceOfTheText)
     EXPECT_TRUE(m_ui.shown().isEmpty());
 }
 
-// Previews of workbooks whose reads away from the window's thread wait at a gate
-// that the window's thread opens.
+// Previews whose reads away from the window's thread wait at a gate that the
+// window's thread opens.
 class GatedPreviewTest : public GenerationFromWindowTest
 {
 protected:
     void SetUp() override
     {
-        WorkbookBuilder book;
-        book.sheet(u"S1"_qs).text(u"C3"_qs, u"FIRST"_qs);
-        book.sheet(u"S2"_qs).text(u"C3"_qs, u"SECOND"_qs);
-        m_workbooks.addOpenWorkbook(u"book.xlsx"_qs, book.build());
-        m_windowSource = &m_workbooks;
-        start(true, "[Name]\r\nMain=0\r\n");
-        m_workbooks.setReadHook([open = m_open] {
+        startOnSampleWorkbook();
+        QTRY_COMPARE(find<QListWidget>("lstExcelSheet")->count(), 4);
+        m_source.snapshotReadHook = [open = m_open] {
             while (!*open && QThread::currentThread() != qApp->thread()) {
                 std::this_thread::yield();
             }
-        });
+        };
     }
     void TearDown() override
     {
@@ -208,7 +202,6 @@ protected:
     }
 
     std::shared_ptr<std::atomic_bool> m_open = std::make_shared<std::atomic_bool>(false);
-    MemoryWorkbookSource m_workbooks;
 };
 
 TEST_F(GatedPreviewTest, TheWindowGoesOnWhileAPreviewIsMadeAndAnEditGivesItUp)
@@ -219,7 +212,7 @@ TEST_F(GatedPreviewTest, TheWindowGoesOnWhileAPreviewIsMadeAndAnEditGivesItUp)
         *m_open = true;
     });
     find<QAction>("mnuView_Preview")->trigger();
-    QTRY_VERIFY(preview().contains(u"FIRST"));
+    QTRY_VERIFY(preview().contains(u"CUSTOMER"));
 
     *m_open = false;
     QObject scope;
@@ -230,8 +223,8 @@ TEST_F(GatedPreviewTest, TheWindowGoesOnWhileAPreviewIsMadeAndAnEditGivesItUp)
     QTRY_COMPARE(find<QLabel>("lblPreviewNote")->text(), u"作成中…");
     find<QListWidget>("lstExcelSheet")->setCurrentRow(1);
     *m_open = true;
-    QTRY_VERIFY(preview().startsWith(u"-- SECOND"));
-    EXPECT_EQ(shown.filter(u"FIRST"_qs), QStringList());
+    QTRY_VERIFY(preview().startsWith(u"-- PRODUCT"));
+    EXPECT_EQ(shown.filter(u"CUSTOMER"_qs), QStringList());
 }
 
 TEST_F(PreviewTest, SheetChecksListFindingsAndADoubleClickShowsTheSheet)

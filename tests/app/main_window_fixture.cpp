@@ -3,6 +3,7 @@
 #include "cli/batch_command.h"
 #include "settings/settings_file.h"
 #include "settings/window_state_file.h"
+#include "support/memory_workbook_source.h"
 #include "support/test_files.h"
 
 #include <QBuffer>
@@ -15,6 +16,16 @@ namespace tavrune::test {
 const QString kSampleSettings = QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat");
 const QString kSampleWorkbook = QStringLiteral(TAVRUNE_SAMPLES "/table_definitions.xlsx");
 
+std::unique_ptr<WorkbookSetSource> HookedFileSource::emptySnapshot() const
+{
+    if (!snapshotReadHook) {
+        return FileWorkbookSource::emptySnapshot();
+    }
+    auto copy = std::make_unique<MemoryWorkbookSource>();
+    copy->setReadHook(snapshotReadHook);
+    return copy;
+}
+
 MainWindow& MainWindowFixture::start(bool withSamples, const QByteArray& ini, const QString& manual)
 {
     if (withSamples) {
@@ -24,7 +35,7 @@ MainWindow& MainWindowFixture::start(bool withSamples, const QByteArray& ini, co
     if (!ini.isEmpty()) {
         writeBytes(paths().windowStateFile, ini);
     }
-    m_window = std::make_unique<MainWindow>(m_ui, *m_windowSource, paths(), manual);
+    m_window = std::make_unique<MainWindow>(m_ui, m_source, paths(), manual);
     m_window->startUp();
     return *m_window;
 }

@@ -4,8 +4,10 @@
 #include "format_editor/format_editor_window.h"
 #include "support/scripted_interaction.h"
 #include "workbook/file_workbook_source.h"
+#include "workbook/workbook_file_reader.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
@@ -14,6 +16,18 @@ namespace tavrune::test {
 
 extern const QString kSampleSettings;
 extern const QString kSampleWorkbook;
+
+// The window's workbooks, read from files; the snapshots handed to work off the
+// window's thread call snapshotReadHook, when set, before every cell read.
+class HookedFileSource : public FileWorkbookSource
+{
+public:
+    using FileWorkbookSource::FileWorkbookSource;
+    std::function<void()> snapshotReadHook;
+
+protected:
+    std::unique_ptr<WorkbookSetSource> emptySnapshot() const override;
+};
 
 // The main window over a settings and a window state file in a fresh directory.
 class MainWindowFixture : public ::testing::Test
@@ -50,8 +64,12 @@ protected:
 
     QTemporaryDir m_dir;
     ScriptedInteraction m_ui;
-    FileWorkbookSource m_source;
-    WorkbookSetSource* m_windowSource = &m_source; // what start gives the window
+    // Called on the reading's thread before each workbook file is read.
+    std::function<void()> m_beforeRead = [] {};
+    HookedFileSource m_source{[this](const QString& path) {
+        m_beforeRead();
+        return readWorkbookFile(path);
+    }};
     std::unique_ptr<MainWindow> m_window;
 };
 

@@ -101,6 +101,10 @@ int main(int argc, char* argv[])
     progress.setProgressText(QStringLiteral("2 / 5"));
     ok = save(progress, out, QStringLiteral("frmCancel")) && ok;
     progress.hide();
+    ProgressDialog reading(interaction, cancelFlag, &window, ProgressDialog::Kind::Reading);
+    reading.setProgressText(QStringLiteral("テーブル定義書_販売管理システム_受注・出荷・請求_2026年度版.xlsx"));
+    ok = save(reading, out, QStringLiteral("frmCancel_reading")) && ok;
+    reading.hide();
 
     AboutDialog about(QApplication::windowIcon(), window.windowTitle(), &window);
     ok = save(about, out, QStringLiteral("frmVer")) && ok;
