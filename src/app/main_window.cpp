@@ -7,6 +7,7 @@
 #include "app/splitter_handle.h"
 #include "app/twips.h"
 #include "app/window_services.h"
+#include "common/error.h"
 #include "common/user_interaction.h"
 #include "format_editor/format_editor_window.h"
 #include "generation/dialogs/window_run_host.h"
@@ -568,6 +569,13 @@ void MainWindow::saveWindowState()
     m_windowState.setTopMost(IsTopMost(*this));
     m_windowState.setDefPath(m_lists->defPath());
     m_windowState.setRecentFiles(m_lists->recentFiles());
+    try {
+        m_windowState.save();
+    } catch (const Error& e) {
+        // The program still ends; the next start finds the state as it was.
+        m_interaction.showMessage(e.description(), MessageIcon::Stop, MessageButtons::Ok,
+                                  Answer::Ok);
+    }
 }
 
 // ---- Workbook lists ----
