@@ -1,3 +1,4 @@
+#include "common/error.h"
 #include "fuzz_support.h"
 #include "harnesses.h"
 #include "settings/window_state_file.h"
@@ -8,8 +9,8 @@
 namespace tavrune::fuzz {
 
 // The input is the file. When it holds a NUL byte, what comes before it names a
-// section, a key and a value (separated by tabs) that are read, written and read
-// again; the file is what follows the NUL.
+// section, a key and a value (separated by tabs) that are read, written, saved and
+// read again; the file is what follows the NUL.
 int fuzzWindowStateFile(const uint8_t* data, size_t size)
 {
     const QByteArrayView input(data, static_cast<qsizetype>(size));
@@ -31,6 +32,11 @@ int fuzzWindowStateFile(const uint8_t* data, size_t size)
     sink = state.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("DefPath")).size();
     if (state.WriteWindowState(section, key, query.value(2, QStringLiteral("1")))) {
         sink = state.ReadWindowState(section, key).size();
+        try {
+            state.save();
+            sink = WindowStateFile(state.path()).ReadWindowState(section, key).size();
+        } catch (const Error&) {
+        }
     }
     (void)sink;
     return 0;

@@ -586,6 +586,13 @@ void MainWindow::saveWindowState()
     m_windowState.setTopMost(IsTopMost(*this));
     m_windowState.setDefPath(m_lists->defPath());
     m_windowState.setRecentFiles(m_lists->recentFiles());
+    try {
+        m_windowState.save();
+    } catch (const Error& e) {
+        // The program still ends; the next start finds the state as it was.
+        m_interaction.showMessage(e.description(), MessageIcon::Stop, MessageButtons::Ok,
+                                  Answer::Ok);
+    }
 }
 
 // ---- Workbook lists ----

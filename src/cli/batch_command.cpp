@@ -229,24 +229,21 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     options.check = parser.isSet(check);
     if (parser.isSet(encoding)) {
         const QString name = parser.value(encoding);
-        const QStringList known = {QStringLiteral("cp932"), QStringLiteral("utf-8"),
-                                   QStringLiteral("utf-8-bom")};
-        if (!known.contains(name, Qt::CaseInsensitive)) {
+        options.encoding = encodingFromName(name);
+        if (!options.encoding) {
             throw UsageError{
                 QStringLiteral(
                     "--encoding \"%1\" は cp932、utf-8、utf-8-bom のどれかにしてください。")
                     .arg(name.left(40))};
         }
-        options.encoding = encodingFromName(name);
     }
     if (parser.isSet(eol)) {
         const QString name = parser.value(eol);
-        if (name.compare(QStringLiteral("crlf"), Qt::CaseInsensitive) != 0 &&
-            name.compare(QStringLiteral("lf"), Qt::CaseInsensitive) != 0) {
+        options.lineEnd = lineEndFromName(name);
+        if (!options.lineEnd) {
             throw UsageError{
                 QStringLiteral("--eol \"%1\" は crlf か lf にしてください。").arg(name.left(40))};
         }
-        options.lineEnd = lineEndFromName(name);
     }
     return options;
 }

@@ -75,14 +75,21 @@ template <typename Record> void NamedSettings<Record>::registerSetting()
         return;
     }
     record.Name = name;
+    const QList<Record> before = m_records;
     if (target) {
         m_records[*target] = record;
     } else {
         m_records.append(record);
+    }
+    if (!m_save()) {
+        // Not registered, as the save has said: the controls keep the edits, still
+        // marked as unregistered, so that closing asks before they are lost.
+        m_records = before;
+        return;
+    }
+    if (!target) {
         m_view.appendName(name);
     }
-    m_save();
-    // Registered in memory even when the save failed, which the save has said.
     m_interaction.showMessage(QStringLiteral("登録しました。"), MessageIcon::Information,
                               MessageButtons::Ok, Answer::Ok);
 }
@@ -97,10 +104,14 @@ template <typename Record> void NamedSettings<Record>::deleteSetting()
                                   MessageButtons::YesNo, Answer::No) != Answer::Yes) {
         return;
     }
+    const QList<Record> before = m_records;
     m_records.removeAt(*position);
+    if (!m_save()) {
+        m_records = before; // still in the file, as the save has said
+        return;
+    }
     m_view.removeName(*position);
     m_view.setNameText(QString());
-    m_save();
 }
 
 template <typename Record> bool NamedSettings<Record>::choose(qsizetype position)

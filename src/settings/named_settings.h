@@ -35,7 +35,7 @@ public:
 // Registering, choosing and deleting the named settings of one kind. The
 // controls are a working copy: a run uses them as they stand, and only
 // registering stores them. Every registration and deletion saves the whole
-// settings file.
+// settings file, and counts only when that save succeeds.
 template <typename Record> class NamedSettings
 {
 public:

@@ -7,10 +7,12 @@
 #include "common/user_interaction.h"
 #include "settings/setting_fields.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <array>
+#include <cerrno>
 #include <limits>
 
 namespace tavrune {
@@ -101,6 +103,7 @@ public:
         }
         const QByteArrayView bytes = m_line.sliced(m_pos, end - m_pos);
         m_pos = end + 1;
+        m_lastName = name;
         std::optional<QString> text = decodeCp932(bytes);
         if (!text) {
             throwLineFault(
@@ -125,9 +128,34 @@ public:
         return *value;
     }
 
+    // A field whose text must be one of a few spellings.
+    template <typename Value>
+    Value spelling(const QString& name, std::optional<Value> (*fromName)(const QString&),
+                   const QString& known)
+    {
+        const QString text = required(name);
+        const std::optional<Value> value = fromName(text);
+        if (!value) {
+            throwLineFault(QStringLiteral("「%1」の値 \"%2\" は %3 のどれでもありません。")
+                               .arg(name, text.left(50), known));
+        }
+        return *value;
+    }
+
+    // Every byte of a line belongs to a field the reader knows: whatever follows
+    // would be lost by the next save, so the line counts as damaged.
+    void finish() const
+    {
+        if (m_pos < m_line.size()) {
+            throwLineFault(QStringLiteral("「%1」の後に、読み込めない %2 バイトがあります。")
+                               .arg(m_lastName, QString::number(m_line.size() - m_pos)));
+        }
+    }
+
 private:
     QByteArrayView m_line;
     qsizetype m_pos = 0;
+    QString m_lastName;
 };
 
 QString templateFromFile(QString text)
@@ -165,6 +193,7 @@ FormatSetting readFormatLine(QByteArrayView line)
         s.SetDefault = fields.required(formatLineFieldName(19));
     }
     s.Comment = fields.optional(formatLineFieldName(20));
+    fields.finish();
     return s;
 }
 
@@ -189,8 +218,15 @@ FileSetting readFileLine(QByteArrayView line)
     s.OutputFileName = fields.required(fileLineFieldName(10));
     s.OutputDir = fields.required(fileLineFieldName(11));
     // Files written before these fields existed end here.
-    s.Encoding = encodingFromName(fields.optional(fileLineFieldName(12)));
-    s.LineEnding = lineEndFromName(fields.optional(fileLineFieldName(13)));
+    if (fields.hasField()) {
+        s.Encoding = fields.spelling(fileLineFieldName(12), encodingFromName,
+                                     QStringLiteral("CP932、UTF-8、UTF-8-BOM"));
+    }
+    if (fields.hasField()) {
+        s.LineEnding =
+            fields.spelling(fileLineFieldName(13), lineEndFromName, QStringLiteral("CRLF、LF"));
+    }
+    fields.finish();
     return s;
 }
 
@@ -331,17 +367,7 @@ bool SettingsFile::SaveSettingsFile(const FormatSettings& formats, const FileSet
                                         .arg(m_path, e.description()));
         }
 
-        if (m_backupPending) {
-            if (QFileInfo::exists(m_path)) {
-                const QString backup = makeBackup();
-                m_interaction.showMessage(
-                    QStringLiteral("設定ファイル \"%1\" は最後まで読み込めなかったため、"
-                                   "上書きする前の内容を \"%2\" に残しました。")
-                        .arg(m_path, backup),
-                    MessageIcon::Information, MessageButtons::Ok, Answer::Ok);
-            }
-            m_backupPending = false;
-        }
+        keepOthersFile();
 
         const auto writeFailure = [this](const QString& why) {
             return Error(
@@ -356,6 +382,8 @@ bool SettingsFile::SaveSettingsFile(const FormatSettings& formats, const FileSet
         if (const int error = writeReplacing(m_path, content)) {
             throw writeFailure(systemErrorText(error));
         }
+        m_knownHash = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+        m_knowsFile = true;
         return true;
     } catch (const Error& e) {
         m_interaction.showMessage(e.description(), MessageIcon::Stop, MessageButtons::Ok,
@@ -364,24 +392,81 @@ bool SettingsFile::SaveSettingsFile(const FormatSettings& formats, const FileSet
     }
 }
 
+void SettingsFile::keepOthersFile()
+{
+    if (QFileInfo(m_path).isFile() && (m_knowsFile || m_backupPending)) {
+        QFile file(m_path);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) {
+            throw Error(ErrorNumber::PathFileAccess,
+                        QStringLiteral("設定ファイル \"%1\" を読み込めないため、保存しません: %2")
+                            .arg(m_path, file.errorString()));
+        }
+        const bool changed = m_knowsFile && hash.result() != m_knownHash;
+        if (changed || m_backupPending) {
+            const QString backup = makeBackup();
+            // What is on disk now is kept; a save that fails after this makes no
+            // second copy of it.
+            m_knownHash = hash.result();
+            m_knowsFile = true;
+            m_interaction.showMessage(
+                (changed ? QStringLiteral("設定ファイル \"%1\" はほかで変更されていたため、"
+                                          "上書きする前の内容を \"%2\" に残しました。")
+                         : QStringLiteral("設定ファイル \"%1\" は最後まで読み込めなかったため、"
+                                          "上書きする前の内容を \"%2\" に残しました。"))
+                    .arg(m_path, backup),
+                MessageIcon::Information, MessageButtons::Ok, Answer::Ok);
+        }
+    }
+    m_backupPending = false;
+}
+
 QString SettingsFile::makeBackup()
 {
     // The first free name of <name>.bak, <name>.bak.1, <name>.bak.2, ...; an older
     // copy is never overwritten.
     constexpr int kMaxBackups = 1000;
+    constexpr qint64 kBlockBytes = 64 * 1024;
     for (int n = 0; n < kMaxBackups; ++n) {
         const QString candidate =
             m_path + (n == 0 ? QStringLiteral(".bak") : QStringLiteral(".bak.%1").arg(n));
         if (QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink()) {
             continue;
         }
+        const auto failure = [&](const QString& why) {
+            return Error(ErrorNumber::PathFileAccess,
+                         QStringLiteral("設定ファイル \"%1\" のコピーを \"%2\" に作れないため、"
+                                        "保存しません: %3")
+                             .arg(m_path, candidate, why));
+        };
         QFile source(m_path);
-        if (!source.copy(candidate)) {
-            throw Error(ErrorNumber::PathFileAccess,
-                        QStringLiteral("設定ファイル \"%1\" のコピーを \"%2\" に作れないため、"
-                                       "保存しません: %3")
-                            .arg(m_path, candidate, source.errorString()));
+        if (!source.open(QIODevice::ReadOnly)) {
+            throw failure(source.errorString());
         }
+        ReplacingFile copy;
+        int error = copy.open(candidate);
+        QByteArray block(kBlockBytes, Qt::Uninitialized);
+        while (error == 0) {
+            const qint64 read = source.read(block.data(), kBlockBytes);
+            if (read < 0) {
+                throw failure(source.errorString());
+            }
+            if (read == 0) {
+                break;
+            }
+            error = copy.write(QByteArrayView(block.constData(), read));
+        }
+        if (error == 0) {
+            error = copy.commit(ReplacingFile::Existing::Refuse);
+        }
+        if (error == EEXIST) {
+            continue; // taken meanwhile
+        }
+        if (error != 0) {
+            throw failure(systemErrorText(error));
+        }
+        // A private file keeps a private copy, as a copy by hand would.
+        QFile::setPermissions(candidate, source.permissions());
         return candidate;
     }
     throw Error(ErrorNumber::PathFileAccess,
@@ -394,8 +479,11 @@ bool SettingsFile::LoadSettingsFile(FormatSettings& formats, FileSettings& files
 {
     formats.clear();
     files.clear();
+    m_knowsFile = false;
     const QFileInfo info(m_path);
     if (!info.exists()) {
+        m_knowsFile = true;
+        m_knownHash.clear();
         return true;
     }
     try {
@@ -415,17 +503,22 @@ bool SettingsFile::LoadSettingsFile(FormatSettings& formats, FileSettings& files
         if (file.error() != QFileDevice::NoError) {
             throw readFailure(file.errorString());
         }
+        m_knownHash = QCryptographicHash::hash(data, QCryptographicHash::Sha256);
+        m_knowsFile = true;
 
         bool fileSection = false;
         int lineNumber = 0;
         qsizetype pos = 0;
         while (pos < data.size()) {
-            // A line ends at CR; an LF right behind it belongs to that end.
+            // A line ends at CR, at LF or at the pair CR LF, so that a file whose
+            // line ends were changed on the way (by a copy or an editor) reads whole.
             ++lineNumber;
-            const qsizetype cr = data.indexOf('\r', pos);
-            const qsizetype end = cr < 0 ? data.size() : cr;
+            qsizetype end = pos;
+            while (end < data.size() && data[end] != '\r' && data[end] != '\n') {
+                ++end;
+            }
             const QByteArrayView line(data.constData() + pos, end - pos);
-            pos = cr < 0 ? data.size() : cr + 1;
+            pos = end < data.size() && data[end] == '\r' ? end + 1 : end;
             if (pos < data.size() && data[pos] == '\n') {
                 ++pos;
             }

@@ -44,14 +44,16 @@ QString encodingName(OutputEncoding encoding)
     return {};
 }
 
-OutputEncoding encodingFromName(const QString& name)
+std::optional<OutputEncoding> encodingFromName(const QString& name)
 {
-    for (const OutputEncoding encoding : {OutputEncoding::Utf8, OutputEncoding::Utf8Bom}) {
-        if (name.compare(encodingName(encoding), Qt::CaseInsensitive) == 0) {
+    const QString spelling = name.trimmed();
+    for (const OutputEncoding encoding :
+         {OutputEncoding::Cp932, OutputEncoding::Utf8, OutputEncoding::Utf8Bom}) {
+        if (spelling.compare(encodingName(encoding), Qt::CaseInsensitive) == 0) {
             return encoding;
         }
     }
-    return OutputEncoding::Cp932;
+    return std::nullopt;
 }
 
 QString lineEndName(LineEnd lineEnd)
@@ -59,10 +61,15 @@ QString lineEndName(LineEnd lineEnd)
     return lineEnd == LineEnd::Lf ? QStringLiteral("LF") : QStringLiteral("CRLF");
 }
 
-LineEnd lineEndFromName(const QString& name)
+std::optional<LineEnd> lineEndFromName(const QString& name)
 {
-    return name.compare(QStringLiteral("LF"), Qt::CaseInsensitive) == 0 ? LineEnd::Lf
-                                                                        : LineEnd::CrLf;
+    const QString spelling = name.trimmed();
+    for (const LineEnd lineEnd : {LineEnd::CrLf, LineEnd::Lf}) {
+        if (spelling.compare(lineEndName(lineEnd), Qt::CaseInsensitive) == 0) {
+            return lineEnd;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace tavrune

@@ -50,12 +50,13 @@ enum class LineEnd
 };
 
 // The texts a file record stores for them ("CP932", "UTF-8", "UTF-8-BOM"; "CRLF",
-// "LF"); an empty or unknown text reads as the default, CP932 and CRLF, matched
-// without regard to letter case.
+// "LF"). Reading them back, in the settings file and in the batch tool's options
+// alike, ignores letter case and blanks around the text; any other text names
+// nothing.
 QString encodingName(OutputEncoding encoding);
-OutputEncoding encodingFromName(const QString& name);
+std::optional<OutputEncoding> encodingFromName(const QString& name);
 QString lineEndName(LineEnd lineEnd);
-LineEnd lineEndFromName(const QString& name);
+std::optional<LineEnd> lineEndFromName(const QString& name);
 
 // Templates and output options.
 struct FileSetting

@@ -1,5 +1,7 @@
 #include "settings/window_state.h"
 
+#include "common/error.h"
+
 namespace tavrune {
 
 namespace {
@@ -120,6 +122,16 @@ std::optional<qsizetype> WindowState::chosenPosition(SettingKind kind, qsizetype
 void WindowState::setChosenPosition(SettingKind kind, qsizetype position)
 {
     m_file.WriteWindowState(kName, nameKey(kind), QString::number(position));
+    try {
+        m_file.save();
+    } catch (const Error&) {
+        // Still to be written: the save at the end says why it cannot be.
+    }
+}
+
+void WindowState::save()
+{
+    m_file.save();
 }
 
 } // namespace tavrune

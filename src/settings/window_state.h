@@ -18,7 +18,9 @@ enum class SettingKind
 // The keys of the window state file with their types, for the windows and the
 // batch tool alike: positions and sizes in twips, the window's state, the
 // always-on-top switch, the remembered open path, the recent files and the
-// positions of the settings chosen last. Every call reads or writes the file.
+// positions of the settings chosen last. The file is read when the object is made;
+// the setters change what save() writes, except that a chosen position is written
+// at once.
 class WindowState
 {
 public:
@@ -66,7 +68,13 @@ public:
     // stored position, the first when none is stored; nothing when that position
     // is not in the list (or the stored value is no 16-bit number).
     std::optional<qsizetype> chosenPosition(SettingKind kind, qsizetype listSize) const;
+    // Written at once, so that tavrune-batch run meanwhile takes the same setting;
+    // when that fails, the next save() tries again and reports it.
     void setChosenPosition(SettingKind kind, qsizetype position);
+
+    // Writes the file with every value set, in one write; throws an Error saying
+    // why when it cannot, leaving the file as it was.
+    void save();
 
 private:
     WindowStateFile m_file;

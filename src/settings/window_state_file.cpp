@@ -4,13 +4,14 @@
 #include "common/cut_at_null.h"
 #include "common/error.h"
 #include "common/replacing_file.h"
+#include "common/system_error_text.h"
 #include "settings/text_to_number.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
-#include <optional>
+#include <algorithm>
+#include <sys/stat.h>
 
 namespace tavrune {
 
@@ -40,106 +41,6 @@ QByteArrayView trimmed(QByteArrayView bytes)
     return bytes.sliced(begin, end - begin);
 }
 
-enum class LineKind
-{
-    Other, // blank, comment or without an equals sign
-    Section,
-    Key,
-};
-
-struct ProfileLine
-{
-    qsizetype start = 0; // first byte of the line
-    qsizetype end = 0;   // behind its last byte, line end excluded
-    qsizetype next = 0;  // first byte of the next line
-    LineKind kind = LineKind::Other;
-    QString name;         // section or key name, trimmed
-    QByteArrayView key;   // the key as spelt in the file, trimmed
-    QByteArrayView value; // trimmed
-};
-
-QList<ProfileLine> parseProfile(const QByteArray& data)
-{
-    QList<ProfileLine> lines;
-    qsizetype pos = 0;
-    while (pos < data.size()) {
-        ProfileLine line;
-        line.start = pos;
-        qsizetype end = pos;
-        while (end < data.size() && data[end] != '\r' && data[end] != '\n') {
-            ++end;
-        }
-        line.end = end;
-        line.next = end;
-        if (line.next < data.size() && data[line.next] == '\r') {
-            ++line.next;
-        }
-        if (line.next < data.size() && data[line.next] == '\n') {
-            ++line.next;
-        }
-        pos = line.next;
-
-        const QByteArrayView content =
-            trimmed(QByteArrayView(data).sliced(line.start, end - line.start));
-        if (content.startsWith('[')) {
-            // ']' can be a trail byte, so look for it in the decoded text.
-            const QString text = decodeCp932Lenient(content);
-            const qsizetype close = text.lastIndexOf(u']');
-            if (close > 0) {
-                line.kind = LineKind::Section;
-                line.name = text.mid(1, close - 1).trimmed();
-            }
-        } else if (!content.startsWith(';')) {
-            const qsizetype equals = content.indexOf('=');
-            if (equals >= 0) {
-                line.kind = LineKind::Key;
-                line.key = trimmed(content.first(equals));
-                line.name = decodeCp932Lenient(line.key);
-                line.value = trimmed(content.sliced(equals + 1));
-            }
-        }
-        lines.append(line);
-    }
-    return lines;
-}
-
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-// Index of the header of the first section named section, or -1.
-qsizetype findSection(const QList<ProfileLine>& lines, const QString& section)
-{
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind == LineKind::Section && sameName(lines[i].name, section)) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-// Index of the first line behind the section whose header is at header.
-qsizetype sectionEnd(const QList<ProfileLine>& lines, qsizetype header)
-{
-    qsizetype i = header + 1;
-    while (i < lines.size() && lines[i].kind != LineKind::Section) {
-        ++i;
-    }
-    return i;
-}
-
-qsizetype findKey(const QList<ProfileLine>& lines, qsizetype header, const QString& key)
-{
-    const qsizetype end = sectionEnd(lines, header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (lines[i].kind == LineKind::Key && sameName(lines[i].name, key)) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 QByteArrayView withoutQuotes(QByteArrayView value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -164,44 +65,245 @@ QByteArrayView cutValue(QByteArrayView value)
     return value.first(length);
 }
 
-std::optional<QByteArray> readFile(const QString& path)
-{
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    return data;
-}
-
 bool hasLineBreak(const QString& text)
 {
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// FNV-1a over the case-folded UTF-16 code units, so that names equal without
+// regard to letter case hash alike, whether they come as text or as bytes.
+constexpr quint32 kHashStart = 2166136261u;
+
+quint32 addToHash(quint32 hash, char16_t unit)
+{
+    return (hash ^ unit) * 16777619u;
+}
+
+quint32 nameHash(const QString& name)
+{
+    quint32 hash = kHashStart;
+    for (const QChar c : name.toCaseFolded()) {
+        hash = addToHash(hash, c.unicode());
+    }
+    return hash;
+}
+
+// Most names are plain ASCII, which needs no decoding: a file of a million keys
+// is indexed without a million strings.
+quint32 nameHash(QByteArrayView bytes)
+{
+    quint32 hash = kHashStart;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return nameHash(decodeCp932Lenient(bytes));
+        }
+        hash = addToHash(hash, (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+    }
+    return hash;
+}
+
+// The name of a section header: the text between '[' and the last ']', trimmed;
+// nothing for a line that is no header.
+std::optional<QString> headerName(QByteArrayView content)
+{
+    if (!content.startsWith('[')) {
+        return std::nullopt;
+    }
+    // ']' can be a trail byte, so look for it in the decoded text.
+    const QString text = decodeCp932Lenient(content);
+    const qsizetype close = text.lastIndexOf(u']');
+    if (close <= 0) {
+        return std::nullopt;
+    }
+    return text.mid(1, close - 1).trimmed();
+}
+
+qint32 offset(QByteArrayView part, const QByteArray& whole)
+{
+    return static_cast<qint32>(part.data() - whole.constData());
+}
+
 } // namespace
 
-WindowStateFile::WindowStateFile(QString path) : m_path(std::move(path)) {}
+WindowStateFile::WindowStateFile(QString path) : m_path(std::move(path))
+{
+    read();
+}
+
+void WindowStateFile::read()
+{
+    m_data.clear();
+    m_readFailure.clear();
+    m_stamp = stamp();
+    const QFileInfo info(m_path);
+    if (info.exists()) {
+        QFile file(m_path);
+        const QString tooLarge =
+            QStringLiteral("%1 バイトを超えています。").arg(QString::number(kMaxFileBytes));
+        if (!info.isFile()) {
+            m_readFailure = QStringLiteral("ファイルではありません。");
+        } else if (info.size() > kMaxFileBytes) {
+            m_readFailure = tooLarge;
+        } else if (!file.open(QIODevice::ReadOnly)) {
+            m_readFailure = file.errorString();
+        } else {
+            m_data = file.readAll();
+            if (file.error() != QFileDevice::NoError) {
+                m_readFailure = file.errorString();
+            } else if (m_data.size() > kMaxFileBytes) {
+                m_readFailure = tooLarge; // grown meanwhile
+            }
+        }
+        if (!m_readFailure.isEmpty()) {
+            m_data.clear();
+        }
+    }
+    index();
+}
+
+void WindowStateFile::index()
+{
+    m_lines.clear();
+    m_lineEnd = QByteArrayLiteral("\r\n");
+    const QByteArrayView data(m_data);
+    qsizetype header = -1; // of the section being read
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        const qsizetype start = pos;
+        qsizetype end = start;
+        while (end < data.size() && data[end] != '\r' && data[end] != '\n') {
+            ++end;
+        }
+        qsizetype next = end;
+        if (next < data.size() && data[next] == '\r') {
+            ++next;
+        }
+        if (next < data.size() && data[next] == '\n') {
+            ++next;
+        }
+        // New lines follow the file's own line ends.
+        if (start == 0 && end < data.size() && data[end] == '\n') {
+            m_lineEnd = QByteArrayLiteral("\n");
+        }
+        pos = next;
+
+        const QByteArrayView content = trimmed(data.sliced(start, end - start));
+        if (content.isEmpty()) {
+            continue;
+        }
+        Line line;
+        line.end = static_cast<qint32>(end);
+        if (const std::optional<QString> name = headerName(content)) {
+            line.section = true;
+            line.nameStart = offset(content, m_data);
+            line.nameEnd = line.nameStart + static_cast<qint32>(content.size());
+            line.nameHash = nameHash(*name);
+            header = m_lines.size();
+            m_lines.append(line);
+        } else if (!content.startsWith('[') && !content.startsWith(';')) {
+            const qsizetype equals = content.indexOf('=');
+            if (equals >= 0) {
+                const QByteArrayView key = trimmed(content.first(equals));
+                const QByteArrayView value = trimmed(content.sliced(equals + 1));
+                line.nameStart = offset(key, m_data);
+                line.nameEnd = line.nameStart + static_cast<qint32>(key.size());
+                line.valueStart = offset(value, m_data);
+                line.valueEnd = line.valueStart + static_cast<qint32>(value.size());
+                line.nameHash = nameHash(key);
+                m_lines.append(line);
+            }
+        }
+        // A new key of the section goes behind its last non-blank line, so the
+        // blank lines that separate it from the next section stay in place.
+        if (header >= 0) {
+            m_lines[header].insertAt = static_cast<qint32>(next);
+            m_lines[header].insertNeedsLineEnd = next == end;
+        }
+    }
+}
+
+WindowStateFile::Stamp WindowStateFile::stamp() const
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(m_path).constData(), &status) != 0) {
+        return {};
+    }
+    return {true, status.st_dev, status.st_ino, status.st_size,
+            status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec};
+}
+
+QString WindowStateFile::lineName(const Line& line) const
+{
+    const QByteArrayView name =
+        QByteArrayView(m_data).sliced(line.nameStart, line.nameEnd - line.nameStart);
+    return line.section ? headerName(name).value_or(QString()) : decodeCp932Lenient(name);
+}
+
+qsizetype WindowStateFile::findSection(const QString& name) const
+{
+    const quint32 hash = nameHash(name);
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines[i];
+        if (line.section && line.nameHash == hash && sameName(lineName(line), name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+qsizetype WindowStateFile::findKey(qsizetype header, const QString& key) const
+{
+    const quint32 hash = nameHash(key);
+    for (qsizetype i = header + 1; i < m_lines.size() && !m_lines[i].section; ++i) {
+        if (m_lines[i].nameHash == hash && sameName(lineName(m_lines[i]), key)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+const WindowStateFile::Value* WindowStateFile::written(const QString& section,
+                                                       const QString& key) const
+{
+    for (const SectionValues& values : m_written) {
+        if (sameName(values.name, section)) {
+            for (const Value& value : values.values) {
+                if (sameName(value.key, key)) {
+                    return &value;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::optional<QByteArrayView> WindowStateFile::rawValue(const QString& section,
+                                                        const QString& key) const
+{
+    if (const Value* value = written(section, key)) {
+        return trimmed(value->bytes);
+    }
+    const qsizetype header = findSection(section);
+    const qsizetype line = header < 0 ? -1 : findKey(header, key);
+    if (line < 0) {
+        return std::nullopt;
+    }
+    return QByteArrayView(m_data).sliced(m_lines[line].valueStart,
+                                         m_lines[line].valueEnd - m_lines[line].valueStart);
+}
 
 QString WindowStateFile::ReadWindowState(const QString& section, const QString& key) const
 {
-    const std::optional<QByteArray> data = readFile(m_path);
-    if (!data) {
+    const std::optional<QByteArrayView> value = rawValue(section.trimmed(), key.trimmed());
+    if (!value) {
         return {};
     }
-    const QList<ProfileLine> lines = parseProfile(*data);
-    const qsizetype header = findSection(lines, section.trimmed());
-    if (header < 0) {
-        return {};
-    }
-    const qsizetype line = findKey(lines, header, key.trimmed());
-    if (line < 0) {
-        return {};
-    }
-    return CutAtNull(decodeCp932Lenient(cutValue(withoutQuotes(lines[line].value))));
+    return CutAtNull(decodeCp932Lenient(cutValue(withoutQuotes(*value))));
 }
 
 bool WindowStateFile::WriteWindowState(const QString& section, const QString& key,
@@ -220,54 +322,111 @@ bool WindowStateFile::WriteWindowState(const QString& section, const QString& ke
     if (!sectionBytes || !keyBytes || !valueBytes) {
         return false;
     }
-
-    QByteArray data;
-    if (QFileInfo::exists(m_path)) {
-        std::optional<QByteArray> existing = readFile(m_path);
-        if (!existing) {
-            return false;
-        }
-        data = std::move(*existing);
+    if (rawValue(sectionName, keyName) == QByteArrayView(*valueBytes)) {
+        return true; // the file holds it already
     }
-    const QList<ProfileLine> lines = parseProfile(data);
-    // New lines follow the file's own line ends; CR LF for a new file.
-    const QByteArray lineEnd =
-        !lines.isEmpty() && data.mid(lines[0].end, 1) == "\n" ? QByteArray("\n") : "\r\n";
-
-    const qsizetype header = findSection(lines, sectionName);
-    const qsizetype keyLine = header < 0 ? -1 : findKey(lines, header, keyName);
-    if (keyLine >= 0) {
-        // Keep the indentation and the key as spelt in the file; only the value
-        // and the blanks around the equals sign change.
-        const ProfileLine& line = lines[keyLine];
-        const qsizetype keyStart = line.key.data() - data.constData();
-        data.replace(keyStart, line.end - keyStart, line.key.toByteArray() + '=' + *valueBytes);
-    } else if (header >= 0) {
-        // Behind the last non-blank line of the section, so the blank lines that
-        // separate it from the next section stay in place.
-        qsizetype last = header;
-        for (qsizetype i = header + 1; i < sectionEnd(lines, header); ++i) {
-            if (!trimmed(QByteArrayView(data).sliced(lines[i].start, lines[i].end - lines[i].start))
-                     .isEmpty()) {
-                last = i;
-            }
-        }
-        QByteArray insert = *keyBytes + '=' + *valueBytes + lineEnd;
-        if (lines[last].next == lines[last].end) { // the file ends without a line end
-            insert.prepend(lineEnd);
-        }
-        data.insert(lines[last].next, insert);
+    auto values = std::find_if(m_written.begin(), m_written.end(), [&](const SectionValues& s) {
+        return sameName(s.name, sectionName);
+    });
+    if (values == m_written.end()) {
+        m_written.append({sectionName, *sectionBytes, {}});
+        values = m_written.end() - 1;
+    }
+    auto known = std::find_if(values->values.begin(), values->values.end(),
+                              [&](const Value& v) { return sameName(v.key, keyName); });
+    if (known == values->values.end()) {
+        values->values.append({keyName, *keyBytes, *valueBytes});
     } else {
-        if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r')) {
-            data += lineEnd;
-        }
-        data += '[' + *sectionBytes + ']' + lineEnd + *keyBytes + '=' + *valueBytes + lineEnd;
+        known->bytes = *valueBytes;
     }
+    m_unsaved = true;
+    return true;
+}
 
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        return false;
+QByteArray WindowStateFile::content() const
+{
+    struct Edit
+    {
+        qsizetype at;
+        qsizetype until;
+        QByteArray bytes;
+    };
+    QList<Edit> edits;
+    QByteArray appended;
+    for (const SectionValues& section : m_written) {
+        const qsizetype header = findSection(section.name);
+        QByteArray added;
+        for (const Value& value : section.values) {
+            const qsizetype found = header < 0 ? -1 : findKey(header, value.key);
+            if (found < 0) {
+                added += value.keyBytes + '=' + value.bytes + m_lineEnd;
+                continue;
+            }
+            // Keep the indentation and the key as spelt in the file; only the value
+            // and the blanks around the equals sign change.
+            const Line& line = m_lines[found];
+            edits.append(
+                {line.nameStart, line.end,
+                 m_data.mid(line.nameStart, line.nameEnd - line.nameStart) + '=' + value.bytes});
+        }
+        if (header < 0) {
+            appended += '[' + section.nameBytes + ']' + m_lineEnd + added;
+        } else if (!added.isEmpty()) {
+            const Line& line = m_lines[header];
+            edits.append({line.insertAt, line.insertAt,
+                          (line.insertNeedsLineEnd ? m_lineEnd : QByteArray()) + added});
+        }
     }
-    return writeReplacing(m_path, data) == 0;
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.at < b.at; });
+
+    QByteArray result;
+    qsizetype pos = 0;
+    for (const Edit& edit : edits) {
+        result += QByteArrayView(m_data).sliced(pos, edit.at - pos);
+        result += edit.bytes;
+        pos = edit.until;
+    }
+    result += QByteArrayView(m_data).sliced(pos);
+    if (!appended.isEmpty()) {
+        if (!result.isEmpty() && !result.endsWith('\n') && !result.endsWith('\r')) {
+            result += m_lineEnd;
+        }
+        result += appended;
+    }
+    return result;
+}
+
+void WindowStateFile::save()
+{
+    if (!m_unsaved) {
+        return;
+    }
+    if (stamp() != m_stamp) {
+        // Changed by someone else since it was read: its other keys stay as they
+        // are now.
+        read();
+    }
+    if (!m_readFailure.isEmpty()) {
+        throw Error(ErrorNumber::PathFileAccess,
+                    QStringLiteral("ウィンドウ状態ファイル \"%1\" は読み込めなかったため、"
+                                   "上書きしません: %2")
+                        .arg(m_path, m_readFailure));
+    }
+    const auto failure = [this](const QString& why) {
+        return Error(
+            ErrorNumber::PathFileAccess,
+            QStringLiteral("ウィンドウ状態ファイル \"%1\" に書き込めません: %2").arg(m_path, why));
+    };
+    const QString directory = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(directory)) {
+        throw failure(QStringLiteral("フォルダ \"%1\" を作れません。").arg(directory));
+    }
+    if (const int error = writeReplacing(m_path, content())) {
+        throw failure(systemErrorText(error));
+    }
+    m_stamp = stamp();
+    m_unsaved = false;
 }
 
 double WindowStateFile::readNumber(const QString& section, const QString& key) const

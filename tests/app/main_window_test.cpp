@@ -133,6 +133,19 @@ TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)
     EXPECT_EQ(window.recentFiles().first(), u"/r/1.xlsx");
 }
 
+TEST_F(MainWindowTest, AShutDownThatCannotWriteTheStateSaysWhy)
+{
+    const QByteArray ini = "[Window]\r\nState=2\r\n";
+    MainWindow& window = start(false, ini);
+    test::withFileSizeLimit(8, [&] { EXPECT_TRUE(window.close()); });
+    ASSERT_EQ(m_ui.shown().size(), 1);
+    EXPECT_EQ(m_ui.shown()[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(m_ui.shown()[0].text.contains(paths().windowStateFile +
+                                              u"\" に書き込めません: "
+                                              u"ファイルが大きすぎます"_qs));
+    EXPECT_EQ(test::readBytes(paths().windowStateFile), ini);
+}
+
 TEST_F(MainWindowTest, ShutDownOfANormalWindowWritesItsBoundsInTwips)
 {
     MainWindow& window = start(false);

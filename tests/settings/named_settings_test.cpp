@@ -65,9 +65,10 @@ protected:
     FakeFileControls view;
     test::ScriptedInteraction ui;
     int saves = 0;
+    bool saveSucceeds = true;
     NamedSettings<FileSetting> named{SettingKind::File, files, view, ui, state, [this] {
                                          ++saves;
-                                         return true;
+                                         return saveSucceeds;
                                      }};
 };
 
@@ -148,6 +149,25 @@ TEST_F(NamedSettingsTest, DeletingNeedsTheExactNameAndLeavesTheControls)
     // into it.
     EXPECT_EQ(stored("Name", "Main"), u"2");
     EXPECT_EQ(state.chosenPosition(SettingKind::File, files.size()), std::nullopt);
+}
+
+TEST_F(NamedSettingsTest, NothingIsRegisteredOrDeletedWhenTheSaveFails)
+{
+    saveSucceeds = false;
+    const FileSettings before = files;
+    view.name = QStringLiteral("New");
+    view.shown.Text[0] = QStringLiteral("edited");
+    named.registerSetting();
+    view.name = QStringLiteral("Items");
+    ui.answer(Answer::Yes);
+    named.registerSetting();
+    ui.answer(Answer::Yes);
+    named.deleteSetting();
+    EXPECT_EQ(saves, 3);
+    EXPECT_EQ(files, before);
+    EXPECT_EQ(view.names, QStringList({u"Orders"_qs, u"Items"_qs, u"Stock"_qs}));
+    EXPECT_FALSE(ui.texts().contains(u"登録しました。"_qs));
+    EXPECT_TRUE(named.hasUnregisteredEdits());
 }
 
 TEST_F(NamedSettingsTest, ChoosingShowsTheRecordAndRemembersItsPosition)

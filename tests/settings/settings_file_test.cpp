@@ -165,37 +165,6 @@ TEST_F(SettingsFileTest, SavesFileSettingsByteForByteAndReadsThemBack)
     EXPECT_TRUE(ui.shown().isEmpty());
 }
 
-TEST_F(SettingsFileTest, EncodingAndLineEndReadInAnyCaseAndDefaultWhenUnknown)
-{
-    const struct
-    {
-        QByteArray encoding;
-        QByteArray lineEnd;
-        OutputEncoding readEncoding;
-        LineEnd readLineEnd;
-    } cases[] = {
-        {"utf-8", "lf", OutputEncoding::Utf8, LineEnd::Lf},
-        {"Shift_JIS", "CR", OutputEncoding::Cp932, LineEnd::CrLf},
-        {"", "", OutputEncoding::Cp932, LineEnd::CrLf},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.encoding.toStdString());
-        ASSERT_TRUE(load(kSection + fileFields() + fields({c.encoding, c.lineEnd}) + "\r\n"));
-        ASSERT_EQ(files.size(), 1);
-        EXPECT_EQ(files[0].Encoding, c.readEncoding);
-        EXPECT_EQ(files[0].LineEnding, c.readLineEnd);
-    }
-}
-
-TEST_F(SettingsFileTest, AMissingFileLoadsNothingQuietly)
-{
-    formats = {fullFormat()};
-    EXPECT_TRUE(file.LoadSettingsFile(formats, files));
-    EXPECT_TRUE(formats.isEmpty());
-    EXPECT_FALSE(file.backupPending());
-    EXPECT_TRUE(ui.shown().isEmpty());
-}
-
 TEST_F(SettingsFileTest, RoundTripKeepsEveryFieldAndTheBytes)
 {
     FormatSetting second = fullFormat();
@@ -273,6 +242,13 @@ TEST_F(SettingsFileTest, MalformedLinesStopTheLoadKeepingTheRecordsBefore)
         {"start row beyond 32 bits", formatFields("e", "2147483648"), 0, 0, "1 行目"},
         {"check beyond 16 bits", kSection + fileFields("0", "32768"), 0, 0, "2 行目"},
         {"byte invalid in code page 932", good + formatFields("bad\x81"), 1, 0, "2 行目"},
+        {"LF CR: an empty line between", formatFields("g") + "\n\r" + good, 1, 0, "2 行目"},
+        {"bytes behind the last field", formatFields("e") + "NN", 0, 0, "取得文字列」の後に"},
+        {"a field too many", kSection + fileFields() + fields({"UTF-8", "LF", "?"}), 0, 0,
+         "2 行目を読み込めません: 「改行」の後に"},
+        {"unknown encoding", kSection + fileFields() + fields({"utf8", "LF"}), 0, 0,
+         "2 行目を読み込めません: 「文字コード」"},
+        {"unknown line end", kSection + fileFields() + fields({"CP932", "CR"}), 0, 0, "「改行」"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -288,13 +264,11 @@ TEST_F(SettingsFileTest, MalformedLinesStopTheLoadKeepingTheRecordsBefore)
 
 TEST_F(SettingsFileTest, LoadingFollowsTheLineRules)
 {
-    // Lines ended by CR alone, text behind the last field, a second section line,
-    // integers with blanks and signs at the limits of their range, and a last line
-    // without its line end.
-    ASSERT_TRUE(load(formatFields("a", " -2147483648 ") + "ignored\r" +
-                     formatFields("b", "+2147483647") + "\r\n\x02\r" + kSection +
-                     fields({"f", "x\x03y", "", "", "1", "-32768", "32767", "", "", "", "D"}) +
-                     "more"));
+    // Lines ended by CR or LF alone, a second section line, integers with blanks
+    // and signs at the limits of their range, and a last line without its line end.
+    ASSERT_TRUE(load(formatFields("a", " -2147483648 ") + "\r" + formatFields("b", "+2147483647") +
+                     "\n\x02\r" + kSection +
+                     fields({"f", "x\x03y", "", "", "1", "-32768", "32767", "", "", "", "D"})));
     ASSERT_EQ(formats.size(), 2);
     EXPECT_EQ(formats[0].RowStart, -2147483647 - 1);
     EXPECT_EQ(formats[1].RowStart, 2147483647);
@@ -346,56 +320,25 @@ TEST_F(SettingsFileTest, RefusedFieldsLeaveTheFileUnchanged)
 
 TEST_F(SettingsFileTest, FailedWritesReportAndLoseNothing)
 {
-    // A directory where the file should be, and a path below a regular file.
+    ASSERT_TRUE(file.SaveSettingsFile({}, {ddl()}));
+    FileSetting large = ddl();
+    large.Text[0] = QString(5000, u'x');
+    test::withFileSizeLimit(4096, [&] { EXPECT_FALSE(file.SaveSettingsFile({}, {large})); });
+    EXPECT_EQ(readBytes(path()), kSection + kDdlFields + "\r\n");
+    expectOneStop(ui, {path(), u"ファイルが大きすぎます"_qs});
+    ASSERT_TRUE(QFile::remove(path()));
+
+    // A directory where the file should be.
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"tavrune.dat"_qs));
     EXPECT_FALSE(file.SaveSettingsFile({fullFormat()}, {ddl()}));
     EXPECT_TRUE(QFileInfo(path()).isDir());
     EXPECT_FALSE(file.LoadSettingsFile(formats, files));
-
-    const QString blocker = m_dir.filePath(u"plain"_qs);
-    writeBytes(blocker, "x");
-    SettingsFile below(blocker + u"/tavrune.dat"_qs, ui);
-    EXPECT_FALSE(below.SaveSettingsFile({}, {}));
-    EXPECT_EQ(readBytes(blocker), QByteArray("x"));
-
     ASSERT_EQ(ui.shown().size(), 3);
     for (const auto& shown : ui.shown()) {
         EXPECT_EQ(shown.icon, MessageIcon::Stop);
     }
-    EXPECT_TRUE(ui.shown()[0].text.contains(path()));
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"plain"_qs});
-}
-
-TEST_F(SettingsFileTest, SaveAfterAFailedLoadKeepsACopyOnce)
-{
-    const QByteArray damaged = formatFields("kept") + "\r\n\r\n" + formatFields("unread") + "\r\n";
-    ASSERT_FALSE(load(damaged));
-    ASSERT_EQ(formats.size(), 1);
-    writeBytes(path() + u".bak"_qs, "older copy");
-    EXPECT_TRUE(file.backupPending());
-
-    ASSERT_TRUE(file.SaveSettingsFile(formats, files));
-    const QString copy = path() + u".bak.1"_qs;
-    EXPECT_EQ(readBytes(copy), damaged);
-    EXPECT_EQ(readBytes(path() + u".bak"_qs), QByteArray("older copy"));
-    ASSERT_EQ(ui.shown().size(), 2);
-    EXPECT_EQ(ui.shown()[1].icon, MessageIcon::Information);
-    EXPECT_TRUE(ui.shown()[1].text.contains(copy));
-
-    // Further saves replace the file without another copy.
-    ASSERT_TRUE(file.SaveSettingsFile(formats, files));
-    EXPECT_FALSE(QFileInfo::exists(path() + u".bak.2"_qs));
-    EXPECT_EQ(ui.shown().size(), 2);
-    EXPECT_EQ(readBytes(path()), formatFields("kept") + QByteArray(8, '\x01') + "\r\n" + kSection);
-
-    // A refused save after a failed load makes no copy yet.
-    SettingsFile again(path(), ui);
-    writeBytes(path(), damaged);
-    ASSERT_FALSE(again.LoadSettingsFile(formats, files));
-    formats[0].Name = u"😀"_qs;
-    EXPECT_FALSE(again.SaveSettingsFile(formats, files));
-    EXPECT_FALSE(QFileInfo::exists(path() + u".bak.2"_qs));
-    EXPECT_TRUE(again.backupPending());
+    EXPECT_TRUE(ui.shown()[1].text.contains(path()));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 TEST_F(SettingsFileTest, NoSaveOverAFailedLoadWhenNoFreeCopyNameIsLeft)
@@ -415,5 +358,57 @@ TEST_F(SettingsFileTest, NoSaveOverAFailedLoadWhenNoFreeCopyNameIsLeft)
     EXPECT_TRUE(ui.shown()[1].text.contains(
         u"\"%1.bak\" から \"%1.bak.999\" まですべてあります"_qs.arg(path())))
         << ui.shown()[1].text.toStdString();
+    EXPECT_TRUE(file.backupPending());
+}
+
+TEST_F(SettingsFileTest, AFileNotReadWholeOrChangedSinceIsKeptAsACopyOnce)
+{
+    const QByteArray loaded = kSection + kDdlFields + "\r\n";
+    QByteArray changed = loaded; // the same size: only the content tells
+    changed[3] = 'X';
+    const QByteArray damaged = formatFields("kept") + "\r\n\r\n" + formatFields("unread") + "\r\n";
+    const struct
+    {
+        const char* what;
+        std::optional<QByteArray> loaded;
+        QByteArray onDisk; // when saving
+        QByteArray saved;
+        int shown; // messages of the load and the first save
+    } cases[] = {
+        {"a load stopped early", damaged, damaged,
+         formatFields("kept") + QByteArray(8, '\x01') + "\r\n" + kSection, 2},
+        {"changed since the load", loaded, changed, loaded, 1},
+        {"put where there was none", std::nullopt, changed, kSection, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString dat = dir.filePath(u"tavrune.dat"_qs);
+        writeBytes(dat + u".bak"_qs, "older copy");
+        ScriptedInteraction messages;
+        SettingsFile settings(dat, messages);
+        if (c.loaded) {
+            writeBytes(dat, *c.loaded);
+        }
+        settings.LoadSettingsFile(formats, files);
+        writeBytes(dat, c.onDisk);
+        ASSERT_TRUE(settings.SaveSettingsFile(formats, files));
+        EXPECT_EQ(readBytes(dat + u".bak.1"_qs), c.onDisk);
+        EXPECT_EQ(readBytes(dat + u".bak"_qs), QByteArray("older copy"));
+        ASSERT_EQ(messages.shown().size(), c.shown);
+        EXPECT_EQ(messages.shown().last().icon, MessageIcon::Information);
+        EXPECT_TRUE(messages.shown().last().text.contains(dat + u".bak.1"_qs));
+        // What this object wrote itself is replaced without another copy.
+        ASSERT_TRUE(settings.SaveSettingsFile(formats, files));
+        EXPECT_EQ(readBytes(dat), c.saved);
+        EXPECT_EQ(messages.shown().size(), c.shown);
+        EXPECT_FALSE(QFileInfo::exists(dat + u".bak.2"_qs));
+    }
+
+    // A save refused for what it holds makes no copy yet.
+    ASSERT_FALSE(load(damaged));
+    formats[0].Name = u"😀"_qs;
+    EXPECT_FALSE(file.SaveSettingsFile(formats, files));
+    EXPECT_FALSE(QFileInfo::exists(path() + u".bak"_qs));
     EXPECT_TRUE(file.backupPending());
 }

@@ -25,3 +25,13 @@ TEST(FindSettingByName, ExactCaseSensitiveFirstMatch)
     EXPECT_EQ(FindSettingByName(formats, QStringLiteral("定義書")), 1);
     EXPECT_EQ(FindSettingByName(formats, QString()), 0);
 }
+
+TEST(OutputNames, SpellingsIgnoreLetterCaseAndBlanksAroundThem)
+{
+    EXPECT_EQ(encodingFromName(u" utf-8-Bom\t"_qs), OutputEncoding::Utf8Bom);
+    EXPECT_EQ(encodingFromName(u"cp932"_qs), OutputEncoding::Cp932);
+    EXPECT_EQ(encodingFromName(u"utf8"_qs), std::nullopt);
+    EXPECT_EQ(encodingFromName(QString()), std::nullopt);
+    EXPECT_EQ(lineEndFromName(u"Lf "_qs), LineEnd::Lf);
+    EXPECT_EQ(lineEndFromName(u"CR"_qs), std::nullopt);
+}

@@ -1,3 +1,4 @@
+#include "common/error.h"
 #include "settings/window_state.h"
 #include "settings/window_state_file.h"
 #include "support/test_files.h"
@@ -36,7 +37,6 @@ protected:
     QString path() const { return m_dir.filePath(u"tavrune.ini"_qs); }
 
     QTemporaryDir m_dir;
-    WindowStateFile state{path()};
 };
 
 } // namespace
@@ -44,6 +44,7 @@ protected:
 TEST_F(WindowStateFileTest, ReadsHandWrittenFilesLikeTheProfileFunctions)
 {
     writeBytes(path(), kHandWritten);
+    const WindowStateFile state(path());
     EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), u"1200.6"_qs);
     EXPECT_EQ(state.ReadWindowState(u"POS"_qs, u"top"_qs), u"  quoted  "_qs);
     EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Width"_qs), u"single"_qs);
@@ -62,6 +63,7 @@ TEST_F(WindowStateFileTest, ReadsHandWrittenFilesLikeTheProfileFunctions)
 
 TEST_F(WindowStateFileTest, MissingFileReadsEmpty)
 {
+    const WindowStateFile state(path());
     EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), QString());
     EXPECT_EQ(state.readInt16(u"Name"_qs, u"Main"_qs), 0);
     EXPECT_FALSE(QFileInfo::exists(path()));
@@ -70,6 +72,7 @@ TEST_F(WindowStateFileTest, MissingFileReadsEmpty)
 TEST_F(WindowStateFileTest, NumbersOutOfRangeReadAsNothing)
 {
     writeBytes(path(), "[N]\r\nbig=40000\r\nhuge=1e999\r\n");
+    const WindowStateFile state(path());
     const QString n = u"N"_qs;
     EXPECT_EQ(state.readInt16(n, u"big"_qs), std::nullopt);
     EXPECT_EQ(state.readInt32(n, u"big"_qs), 40000);
@@ -87,6 +90,7 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAt254BytesAndAtNul)
     writeBytes(path(), "[Excel]\r\nRecent1=" + single + "\r\nRecent2=" + doubleBytes +
                            "\r\nRecent3=\"" + single + "\"\r\nRecent4=ab" + QByteArray(1, '\0') +
                            "cd\r\n");
+    const WindowStateFile state(path());
     const QString excel = u"Excel"_qs;
     EXPECT_EQ(state.ReadWindowState(excel, u"Recent1"_qs), QString(254, u'p'));
     // 1 + 126 * 2 bytes: the character that would be split at byte 254 is left out.
@@ -97,18 +101,22 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAt254BytesAndAtNul)
 
 TEST_F(WindowStateFileTest, WritesCreateFileSectionAndKey)
 {
+    WindowStateFile state(path());
     ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Left"_qs, u"100"_qs));
     ASSERT_TRUE(state.WriteWindowState(u"Excel"_qs, u"DefPath"_qs, u"C:\\顧客.xls"_qs));
     ASSERT_TRUE(state.WriteWindowState(u"pos"_qs, u"Top"_qs, u"5"_qs));
     ASSERT_TRUE(state.WriteWindowState(u"POS"_qs, u"LEFT"_qs, u"-200"_qs));
+    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"DefPath"_qs), u"C:\\顧客.xls"_qs);
+    EXPECT_FALSE(QFileInfo::exists(path())); // gathered for one write
+    state.save();
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=-200\r\nTop=5\r\n"
                                             "[Excel]\r\nDefPath=C:\\\x8c\xda\x8b\x71.xls\r\n"));
-    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"DefPath"_qs), u"C:\\顧客.xls"_qs);
 }
 
 TEST_F(WindowStateFileTest, WritesKeepEveryOtherLine)
 {
     writeBytes(path(), kHandWritten);
+    WindowStateFile state(path());
     ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"left"_qs, u"7"_qs));
     ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Splitter"_qs, u"3"_qs));
     ASSERT_TRUE(state.WriteWindowState(u"Excel"_qs, u"Recent2"_qs, u"b.xls"_qs));
@@ -118,6 +126,7 @@ TEST_F(WindowStateFileTest, WritesKeepEveryOtherLine)
     expected.replace("no equals sign\r\n", "no equals sign\r\nSplitter=3\r\n");
     expected.replace("Recent1=\"\"\n", "Recent1=\"\"\nRecent2=b.xls\r\n");
     expected += "[Name]\r\nMain=0\r\n";
+    state.save();
     EXPECT_EQ(readBytes(path()), expected);
     EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Splitter"_qs), u"3"_qs);
 }
@@ -125,24 +134,40 @@ TEST_F(WindowStateFileTest, WritesKeepEveryOtherLine)
 TEST_F(WindowStateFileTest, FailedWritesChangeNothing)
 {
     writeBytes(path(), "[Pos]\r\nLeft=1");
+    WindowStateFile state(path());
     const QString pos = u"Pos"_qs;
     EXPECT_FALSE(state.WriteWindowState(pos, u"Left"_qs, u"😀"_qs));
     EXPECT_FALSE(state.WriteWindowState(pos, u"Left"_qs, u"a\nb"_qs));
     EXPECT_FALSE(state.WriteWindowState(pos, u"A=B"_qs, u"1"_qs));
+    EXPECT_FALSE(state.hasUnsavedChanges());
+    // A write the system refuses, as on a full disk.
+    ASSERT_TRUE(state.WriteWindowState(pos, u"Top"_qs, u"2"_qs));
+    test::withFileSizeLimit(8, [&] { EXPECT_THROW(state.save(), Error); });
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1"));
     // A file without its last line end gets one before the new key.
-    ASSERT_TRUE(state.WriteWindowState(pos, u"Top"_qs, u"2"_qs));
+    state.save();
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1\r\nTop=2\r\n"));
 
     // Locations that cannot be written: below a regular file, and a directory.
-    WindowStateFile below(path() + u"/x.ini"_qs);
-    EXPECT_FALSE(below.WriteWindowState(pos, u"Left"_qs, u"1"_qs));
+    for (const QString& place : {path() + u"/x.ini"_qs, m_dir.path()}) {
+        WindowStateFile elsewhere(place);
+        ASSERT_TRUE(elsewhere.WriteWindowState(pos, u"Left"_qs, u"1"_qs));
+        EXPECT_THROW(elsewhere.save(), Error);
+    }
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1\r\nTop=2\r\n"));
-    WindowStateFile directory(m_dir.path());
-    EXPECT_FALSE(directory.WriteWindowState(pos, u"Left"_qs, u"1"_qs));
-    EXPECT_EQ(directory.ReadWindowState(pos, u"Left"_qs), QString());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{u"tavrune.ini"_qs});
+}
+
+TEST_F(WindowStateFileTest, ReadOnceAndSavedOverEditsMadeMeanwhile)
+{
+    writeBytes(path(), kHandWritten);
+    WindowStateFile state(path());
+    writeBytes(path(), "[Pos]\r\nLeft=1\r\n");
+    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), u"1200.6"_qs);
+    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Top"_qs, u"5"_qs));
+    state.save();
+    EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1\r\nTop=5\r\n"));
 }
 
 TEST_F(WindowStateFileTest, TypedKeysFollowTheStartUpRules)
@@ -166,12 +191,13 @@ TEST_F(WindowStateFileTest, TypedKeysFollowTheStartUpRules)
     // position chooses the first setting; state 1 or TopMost 0 mean neither.
     writeBytes(path(), "[Pos]\r\nLeft=1E20\r\nTop=5\r\nWidth=9000\r\nHeight=7000\r\n"
                        "[Window]\r\nState=1\r\nTopMost=0\r\n[Name]\r\nFormat=40000\r\n");
-    EXPECT_EQ(typed.bounds(), WindowState::Bounds{});
-    EXPECT_FALSE(typed.maximized());
-    EXPECT_FALSE(typed.topMost());
-    EXPECT_EQ(typed.chosenPosition(SettingKind::File, 1), 0);
-    EXPECT_EQ(typed.chosenPosition(SettingKind::File, 0), std::nullopt);
-    EXPECT_EQ(typed.chosenPosition(SettingKind::Format, 5), std::nullopt);
+    const WindowState other(path());
+    EXPECT_EQ(other.bounds(), WindowState::Bounds{});
+    EXPECT_FALSE(other.maximized());
+    EXPECT_FALSE(other.topMost());
+    EXPECT_EQ(other.chosenPosition(SettingKind::File, 1), 0);
+    EXPECT_EQ(other.chosenPosition(SettingKind::File, 0), std::nullopt);
+    EXPECT_EQ(other.chosenPosition(SettingKind::Format, 5), std::nullopt);
 }
 
 TEST_F(WindowStateFileTest, TypedWritesKeepRecentKeysBeyondTheList)
@@ -181,6 +207,7 @@ TEST_F(WindowStateFileTest, TypedWritesKeepRecentKeysBeyondTheList)
     typed.setRecentFiles({u"/new1"_qs, u"/new2"_qs});
     typed.setTopMost(true);
     typed.setChosenPosition(SettingKind::Format, 4);
+    typed.save();
     const WindowStateFile file(path());
     EXPECT_EQ(file.ReadWindowState(u"Excel"_qs, u"Recent2"_qs), u"/new2");
     EXPECT_EQ(file.ReadWindowState(u"Excel"_qs, u"Recent3"_qs), u"/old3");

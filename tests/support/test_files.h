@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+#include <sys/resource.h>
 
 namespace tavrune::test {
 
@@ -11,5 +13,9 @@ QByteArray readBytes(const QString& path);
 
 // Replaces the file's content; a test failure when it cannot be written.
 void writeBytes(const QString& path, const QByteArray& bytes);
+
+// Runs work while no file of the process may grow beyond bytes, with SIGXFSZ
+// ignored: a write past the limit fails with EFBIG as one on a full disk fails.
+void withFileSizeLimit(rlim_t bytes, const std::function<void()>& work);
 
 } // namespace tavrune::test
