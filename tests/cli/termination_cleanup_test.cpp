@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 TEST(TerminationCleanup, TheTemporaryFileGoesAndTheSignalEndsTheTool)
@@ -49,4 +50,26 @@ TEST(TerminationCleanup, TheTemporaryFileGoesAndTheSignalEndsTheTool)
                   std::pair(QProcess::CrashExit, signal));
         EXPECT_EQ(temporaryFiles(), QStringList());
     }
+}
+
+TEST(TerminationCleanup, AFileSizeLimitFailsTheWriteInsteadOfEndingTheTool)
+{
+    QTemporaryDir dir;
+    const QDir out(dir.filePath(u"out"_qs));
+    QProcess batch;
+    batch.setChildProcessModifier([] {
+        const struct rlimit limit = {1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_DFL); // as a shell starts it
+    });
+    batch.start(u"" TAVRUNE_BATCH_BINARY ""_qs,
+                {u"--settings"_qs, u"" TAVRUNE_SAMPLES "/tavrune.dat"_qs, u"--file"_qs,
+                 u"CREATE TABLE (1ファイル)"_qs, u"--output-dir"_qs, out.path(),
+                 u"" TAVRUNE_SAMPLES "/table_definitions.xlsx"_qs});
+    ASSERT_TRUE(batch.waitForFinished());
+    EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(batch.exitCode(), 0);
+    EXPECT_TRUE(
+        QString::fromUtf8(batch.readAllStandardError()).contains(u"ファイルが大きすぎます"));
+    EXPECT_EQ(out.entryList(QDir::Hidden | QDir::Files), QStringList());
 }
