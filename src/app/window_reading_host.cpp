@@ -2,13 +2,15 @@
 
 #include "generation/dialogs/progress_dialog.h"
 
+#include <QAction>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QWidget>
+#include <QMainWindow>
+#include <QMenu>
 
 namespace tavrune {
 
-WindowReadingHost::WindowReadingHost(UserInteraction& interaction, QWidget& mainWindow,
+WindowReadingHost::WindowReadingHost(UserInteraction& interaction, QMainWindow& mainWindow,
                                      QWidget& formatEditor)
     : m_interaction(interaction), m_mainWindow(mainWindow), m_formatEditor(formatEditor),
       // A load keeps whatever its reading throws, for its install.
@@ -23,9 +25,11 @@ bool WindowReadingHost::read(const WorkbookLoads& loads)
     }
     // Put back as they were rather than enabled: files handed over by another
     // start of the program are read even while a run keeps the windows disabled.
-    const bool mainEnabled = m_mainWindow.isEnabled();
+    QWidget& controls = *m_mainWindow.centralWidget();
+    const bool controlsEnabled = controls.isEnabled();
     const bool editorEnabled = m_formatEditor.isEnabled();
-    m_mainWindow.setEnabled(false);
+    const EnabledStates commands = disableCommands();
+    controls.setEnabled(false);
     m_formatEditor.setEnabled(false);
     // Made after the windows are disabled, so that it stays enabled.
     bool cancelFlag = false;
@@ -57,9 +61,32 @@ bool WindowReadingHost::read(const WorkbookLoads& loads)
         }
     }
     progress.reset();
-    m_mainWindow.setEnabled(mainEnabled);
+    restore(commands);
+    controls.setEnabled(controlsEnabled);
     m_formatEditor.setEnabled(editorEnabled);
     return read;
+}
+
+WindowReadingHost::EnabledStates WindowReadingHost::disableCommands()
+{
+    EnabledStates states;
+    for (QAction* action : m_mainWindow.findChildren<QAction*>()) {
+        // A menu's own entry stays, so that the menu opens.
+        if (action->menu() == nullptr) {
+            states.emplace_back(action, action->isEnabled());
+            action->setEnabled(false);
+        }
+    }
+    return states;
+}
+
+void WindowReadingHost::restore(const EnabledStates& states)
+{
+    for (const auto& [action, enabled] : states) {
+        if (action) {
+            action->setEnabled(enabled);
+        }
+    }
 }
 
 } // namespace tavrune

@@ -3,6 +3,12 @@
 #include "common/background_job.h"
 #include "workbook/reading_host.h"
 
+#include <QPointer>
+#include <utility>
+#include <vector>
+
+class QAction;
+class QMainWindow;
 class QWidget;
 
 namespace tavrune {
@@ -16,13 +22,19 @@ class UserInteraction;
 class WindowReadingHost : public ReadingHost
 {
 public:
-    WindowReadingHost(UserInteraction& interaction, QWidget& mainWindow, QWidget& formatEditor);
+    WindowReadingHost(UserInteraction& interaction, QMainWindow& mainWindow, QWidget& formatEditor);
 
     bool read(const WorkbookLoads& loads) override;
 
 private:
+    using EnabledStates = std::vector<std::pair<QPointer<QAction>, bool>>;
+
+    // Disables every command of the main window but keeps its menus openable.
+    EnabledStates disableCommands();
+    static void restore(const EnabledStates& states);
+
     UserInteraction& m_interaction;
-    QWidget& m_mainWindow;
+    QMainWindow& m_mainWindow;
     QWidget& m_formatEditor;
     // Lives as long as the windows: a cancelled reading runs to its end on its own,
     // and only the end of the program waits for it.
