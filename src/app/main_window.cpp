@@ -2,6 +2,7 @@
 
 #include "app/about_dialog.h"
 #include "app/main_window_layout.h"
+#include "app/missing_files_message.h"
 #include "app/preview_dock.h"
 #include "app/sheet_check_window.h"
 #include "app/splitter_handle.h"
@@ -574,8 +575,20 @@ void MainWindow::saveWindowState()
 
 void MainWindow::openFiles(const QStringList& paths)
 {
+    // Names that find no file are said together: a start with many of them would
+    // otherwise bring one message after another.
+    QStringList missing;
     for (const QString& path : paths) {
-        m_lists->openFile(path);
+        const QFileInfo info(path);
+        if (info.exists()) {
+            m_lists->openFile(path);
+        } else {
+            missing.append(info.absoluteFilePath());
+        }
+    }
+    if (!missing.isEmpty()) {
+        m_interaction.showMessage(missingFilesMessage(missing), MessageIcon::Exclamation,
+                                  MessageButtons::Ok, Answer::Ok);
     }
     if (isMinimized()) {
         showNormal();
