@@ -4,10 +4,12 @@
 #include "app/single_instance.h"
 #include "app/termination_signal.h"
 #include "app/window_services.h"
+#include "common/error.h"
 #include "settings/settings_paths.h"
 #include "workbook/file_workbook_source.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -18,41 +20,57 @@ int main(int argc, char* argv[])
         files.append(QString::fromLocal8Bit(argv[i]));
     }
     // A second start ends at once without showing anything; files it was given go
-    // to the running copy.
+    // to the running copy, and when they cannot, it says so and fails.
     SingleInstance instance;
-    if (!instance.acquire()) {
-        if (!files.isEmpty()) {
-            QCoreApplication core(argc, argv);
+    const SingleInstance::Lock lock = instance.acquire();
+    if (lock == SingleInstance::Lock::AnotherCopyRuns) {
+        if (files.isEmpty()) {
+            return 0;
+        }
+        QCoreApplication core(argc, argv);
+        try {
             instance.sendFiles(files);
+        } catch (const Error& error) {
+            std::fprintf(stderr, "tavrune: %s\n", qPrintable(error.description()));
+            return 1;
         }
         return 0;
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tavrune"));
-    installQtJapanese(app);
-    QApplication::setFont(applicationFont(QApplication::font()));
-    QApplication::setWindowIcon(programIcon());
     // A session that ends (SIGTERM) closes the window as the user would, so that
     // the window state is saved and the lock and the socket are removed; a run in
     // progress stops as a cancel stops it.
     TerminationSignal termination;
+    // At once: a later start may already be waiting for this copy.
+    if (lock == SingleInstance::Lock::Impossible || !instance.listen()) {
+        std::fprintf(stderr, "tavrune: %s。二重起動を確かめずに起動します。\n",
+                     qPrintable(instance.failure()));
+    }
+    QApplication::setApplicationName(QStringLiteral("tavrune"));
+    installQtJapanese(app);
+    QApplication::setFont(applicationFont(QApplication::font()));
+    QApplication::setWindowIcon(programIcon());
 
     DialogInteraction interaction;
     FileWorkbookSource source;
     MainWindow window(interaction, source, defaultSettingsPaths(),
                       manualPathFor(QApplication::applicationDirPath()));
     interaction.setParentWindow(&window);
-    QObject::connect(&instance, &SingleInstance::filesReceived, &window, &MainWindow::openFiles);
+    // Opening may ask; not from inside the hand-over's handler.
+    QObject::connect(&instance, &SingleInstance::filesReceived, &window, &MainWindow::openFiles,
+                     Qt::QueuedConnection);
     QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
         if (window.closeForTermination()) {
             QApplication::quit();
         }
     });
-    instance.listen();
     window.startUp();
+    // From inside the event loop: a message about them must not keep a SIGTERM
+    // from ending the program.
     if (!files.isEmpty()) {
-        window.openFiles(files);
+        QMetaObject::invokeMethod(
+            &window, [&window, &files] { window.openFiles(files); }, Qt::QueuedConnection);
     }
     return QApplication::exec();
 }

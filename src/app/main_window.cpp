@@ -2,6 +2,7 @@
 
 #include "app/about_dialog.h"
 #include "app/main_window_layout.h"
+#include "app/missing_files_message.h"
 #include "app/preview_dock.h"
 #include "app/sheet_check_window.h"
 #include "app/splitter_handle.h"
@@ -599,7 +600,19 @@ void MainWindow::saveWindowState()
 
 void MainWindow::openFiles(const QStringList& paths)
 {
-    m_lists->openFiles(paths);
+    // Names that find no file are said together: a start with many of them would
+    // otherwise bring one message after another.
+    QStringList found;
+    QStringList missing;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        (info.exists() ? found : missing).append(info.exists() ? path : info.absoluteFilePath());
+    }
+    m_lists->openFiles(found);
+    if (!missing.isEmpty()) {
+        m_interaction.showMessage(missingFilesMessage(missing), MessageIcon::Exclamation,
+                                  MessageButtons::Ok, Answer::Ok);
+    }
     if (isMinimized()) {
         showNormal();
     }

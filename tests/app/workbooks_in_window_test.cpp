@@ -1,23 +1,20 @@
 // The workbook and sheet lists in the main window: selection keys and the count
-// text, recent entries, dropped files, a file read while the window answers, files
-// from a second start of the program.
+// text, recent entries, dropped files, a file read while the window answers and
+// files from the command line.
 
-#include "app/single_instance.h"
+#include "app/missing_files_message.h"
 #include "main_window_fixture.h"
 #include "support/test_files.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QProcess>
 #include <QSemaphore>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -110,6 +107,21 @@ TEST_F(WorkbooksInWindowTest, WhileAFileIsReadTheWindowAnswersAndEscLeavesTheLis
     EXPECT_TRUE(m_ui.shown().isEmpty());
 }
 
+TEST_F(WorkbooksInWindowTest, FilesFromTheCommandLineOpenInOrderMissingOnesSaidTogether)
+{
+    const QString bad = path("bad.xlsx");
+    test::writeBytes(bad, "no workbook");
+    m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.xlsx"), bad,
+                         path("gone1.xlsx"), path("gone2.xlsx"),
+                         kFormats + QStringLiteral("/tables_libreoffice.xls")});
+    EXPECT_EQ(workbooks(), QStringList({QStringLiteral("tables_libreoffice.xlsx"),
+                                        QStringLiteral("tables_libreoffice.xls")}));
+    EXPECT_EQ(find<QComboBox>("cmbExcelFile")->currentText(), u"tables_libreoffice.xls");
+    ASSERT_EQ(m_ui.shown().size(), 2);
+    EXPECT_EQ(m_ui.shown().first().icon, MessageIcon::Stop);
+    EXPECT_EQ(m_ui.texts().last(), missingFilesMessage({path("gone1.xlsx"), path("gone2.xlsx")}));
+}
+
 TEST_F(WorkbooksInWindowTest, RecentEntriesReopen)
 {
     const QString path = kFormats + QStringLiteral("/tables_libreoffice.xlsx");
@@ -131,69 +143,8 @@ TEST_F(WorkbooksInWindowTest, DroppedFilesOpen)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_window.get(), &drop);
-    QTRY_COMPARE_WITH_TIMEOUT(workbooks().size(), 1, 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return workbooks().size() == 1; }, 2000));
     EXPECT_EQ(find<QListWidget>("lstExcelSheet")->count(), 4);
-}
-
-TEST(SingleInstanceTest, OneCopyHoldsTheLockAndReceivesTheFilesOfLaterStarts)
-{
-    QTemporaryDir runtime;
-    SingleInstance first(runtime.path());
-    ASSERT_TRUE(first.acquire());
-    ASSERT_TRUE(first.listen());
-    SingleInstance second(runtime.path());
-    EXPECT_FALSE(second.acquire());
-
-    QSignalSpy received(&first, &SingleInstance::filesReceived);
-    ASSERT_TRUE(second.sendFiles({QStringLiteral("/a/b.xlsx"), QStringLiteral("/c/d e.ods")}));
-    QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 3000);
-    EXPECT_EQ(received.first().first().toStringList(),
-              QStringList({QStringLiteral("/a/b.xlsx"), QStringLiteral("/c/d e.ods")}));
-}
-
-TEST(SingleInstanceTest, ALockLeftByACrashedCopyIsTakenOver)
-{
-    QTemporaryDir runtime;
-    // The process id of a copy that is gone: a child of this test that has ended.
-    QProcess gone;
-    gone.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
-    ASSERT_TRUE(gone.waitForStarted());
-    const qint64 pid = gone.processId();
-    ASSERT_TRUE(gone.waitForFinished());
-    test::writeBytes(QDir(runtime.path()).filePath(QStringLiteral("tavrune.lock")),
-                     QByteArray::number(pid) + "\ntavrune\n" +
-                         QSysInfo::machineHostName().toUtf8() + "\n");
-    SingleInstance instance(runtime.path());
-    EXPECT_TRUE(instance.acquire());
-}
-
-TEST(SingleInstanceTest, ASecondProgramEndsAtOnceAndHandsOverItsFiles)
-{
-    QTemporaryDir runtime;
-    SingleInstance running(runtime.path());
-    ASSERT_TRUE(running.acquire());
-    ASSERT_TRUE(running.listen());
-    QSignalSpy received(&running, &SingleInstance::filesReceived);
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    for (const QStringList& arguments :
-         {QStringList(), QStringList({QStringLiteral("book.xlsx")})}) {
-        QProcess second;
-        second.setProcessEnvironment(environment);
-        second.setWorkingDirectory(runtime.path());
-        second.start(QStringLiteral(TAVRUNE_GUI_BINARY), arguments);
-        ASSERT_TRUE(second.waitForStarted());
-        // Events are handled while it runs, so that the files can arrive.
-        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
-        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(second.exitCode(), 0);
-        EXPECT_EQ(second.readAllStandardOutput(), QByteArray());
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, 3000);
-    EXPECT_EQ(received.first().first().toStringList(),
-              QStringList({QDir(runtime.path()).filePath(QStringLiteral("book.xlsx"))}));
 }
 
 } // namespace
