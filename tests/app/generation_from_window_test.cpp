@@ -28,6 +28,9 @@ using namespace tavrune;
 namespace {
 
 const QString kPerTable = QStringLiteral("CREATE TABLE (テーブルごと)");
+// How long work off the window's thread may take before a test gives up on it: a
+// bound against hanging, generous for machines under load and sanitizers.
+constexpr int kWait = 60'000;
 
 QStringList fileNames(const QString& directory)
 {
@@ -159,7 +162,8 @@ TEST_F(PreviewTest, ShowsWhatTheRunWouldWriteForTheSheetUnderTheCursor)
     toggle->trigger();
     ASSERT_TRUE(find<QWidget>("dockPreview")->isVisible());
     const QString third = batchText(QStringLiteral("3"));
-    QTRY_COMPARE(preview(), third);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview() == third; }, kWait))
+        << preview().toStdString();
     EXPECT_EQ(find<QLabel>("lblPreviewFile")->text(), u"注文.sql");
 
     find<QPushButton>("cmdCopy")->click();
@@ -175,7 +179,8 @@ TEST_F(PreviewTest, AnExpansionErrorShowsInPlaceOfTheText)
     find<QListWidget>("lstExcelSheet")->setCurrentRow(0);
     find<QAction>("mnuView_Preview")->trigger();
     inEditor<QLineEdit>("txtRowType")->setText(QStringLiteral("1A"));
-    QTRY_VERIFY(preview().contains(u"ﾃﾞｰﾀ型の列"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview().contains(u"ﾃﾞｰﾀ型の列"); }, kWait))
+        << preview().toStdString();
     EXPECT_TRUE(preview().contains(u"1A7")) << preview().toStdString(); // the cell read
     EXPECT_TRUE(m_ui.shown().isEmpty());
 }
@@ -188,7 +193,8 @@ protected:
     void SetUp() override
     {
         startOnSampleWorkbook();
-        QTRY_COMPARE(find<QListWidget>("lstExcelSheet")->count(), 4);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return find<QListWidget>("lstExcelSheet")->count() == 4; }, kWait));
         m_source.snapshotReadHook = [open = m_open] {
             while (!*open && QThread::currentThread() != qApp->thread()) {
                 std::this_thread::yield();
@@ -212,7 +218,8 @@ TEST_F(GatedPreviewTest, TheWindowGoesOnWhileAPreviewIsMadeAndAnEditGivesItUp)
         *m_open = true;
     });
     find<QAction>("mnuView_Preview")->trigger();
-    QTRY_VERIFY(preview().contains(u"CUSTOMER"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview().contains(u"CUSTOMER"); }, kWait))
+        << preview().toStdString();
 
     *m_open = false;
     QObject scope;
@@ -220,10 +227,13 @@ TEST_F(GatedPreviewTest, TheWindowGoesOnWhileAPreviewIsMadeAndAnEditGivesItUp)
     QObject::connect(find<QPlainTextEdit>("txtPreview"), &QPlainTextEdit::textChanged, &scope,
                      [&] { shown.append(preview()); });
     find<QPlainTextEdit>("txtText1")->setPlainText(u"-- [%TableName]"_qs);
-    QTRY_COMPARE(find<QLabel>("lblPreviewNote")->text(), u"作成中…");
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return find<QLabel>("lblPreviewNote")->text() == u"作成中…";
+    })) << find<QLabel>("lblPreviewNote")->text().toStdString();
     find<QListWidget>("lstExcelSheet")->setCurrentRow(1);
     *m_open = true;
-    QTRY_VERIFY(preview().startsWith(u"-- PRODUCT"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview().startsWith(u"-- PRODUCT"); }, kWait))
+        << preview().toStdString();
     EXPECT_EQ(shown.filter(u"CUSTOMER"_qs), QStringList());
 }
 
@@ -242,7 +252,7 @@ TEST_F(PreviewTest, SheetChecksListFindingsAndADoubleClickShowsTheSheet)
     check->trigger();
     auto* findings = find<QTreeWidget>("lstFindings");
     ASSERT_NE(findings, nullptr);
-    QTRY_COMPARE(findings->topLevelItemCount(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return findings->topLevelItemCount() == 2; }, kWait));
     EXPECT_EQ(findings->topLevelItem(1)->text(0), u"注文");
     EXPECT_EQ(findings->topLevelItem(1)->text(1), u"Z99");
     EXPECT_EQ(findings->topLevelItem(1)->text(2), u"テーブルタイトルが空です。");
