@@ -121,8 +121,9 @@ SingleInstance::Lock SingleInstance::acquire()
     QString reason;
     switch (m_lock.error()) {
     case QLockFile::LockFailedError:
-        // Only a lock that names its owner says another copy runs; one that does
-        // not was never finished, or is no lock file at all.
+        // Only a lock that names its owner says another copy runs. One that still
+        // names none after the wait was left by a copy that ended while making
+        // it: it is taken over, or it would keep every later start unchecked.
         for (int tries = 0; tries < kOwnerTries; ++tries) {
             qint64 pid = 0;
             QString host;
@@ -131,6 +132,9 @@ SingleInstance::Lock SingleInstance::acquire()
                 return Lock::AnotherCopyRuns;
             }
             QThread::msleep(kOwnerWaitMs);
+        }
+        if (m_lock.removeStaleLockFile() && m_lock.tryLock(0)) {
+            return Lock::Acquired;
         }
         reason = QStringLiteral("持ち主の分からないロックがあります");
         break;

@@ -80,6 +80,10 @@ TEST(SingleInstanceTest, AnotherCopyIsToldFromALockThatCannotBeMade)
     test::writeBytes(crashed.filePath(u"tavrune.lock"_qs),
                      pid + "\ntavrune\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     EXPECT_EQ(SingleInstance(crashed.path()).acquire(), Lock::Acquired);
+    // A lock that names no owner: its copy ended while making it.
+    QTemporaryDir unfinished;
+    test::writeBytes(unfinished.filePath(u"tavrune.lock"_qs), "");
+    EXPECT_EQ(SingleInstance(unfinished.path()).acquire(), Lock::Acquired);
     // A full disk, by a file size limit.
     QTemporaryDir full;
     rlimit limit = {};
