@@ -9,6 +9,7 @@
 #include "workbook/file_workbook_source.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -38,6 +39,10 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // Past a file size limit (ulimit -f) a save or an output file then fails with
+    // its reason shown and the old file kept, instead of the signal ending the
+    // program.
+    std::signal(SIGXFSZ, SIG_IGN);
     // A session that ends (SIGTERM) closes the window as the user would, so that
     // the window state is saved and the lock and the socket are removed; a run in
     // progress stops as a cancel stops it.
