@@ -257,15 +257,14 @@ private:
                         QStringLiteral("項目 \"%1\" にデータ型がありません。").arg(trimmedTitle)};
                 });
             }
-            for (const auto& [letters, field] :
-                 {std::pair{m_format.RowLength, FormatField::RowLength},
-                  std::pair{m_format.RowScale, FormatField::RowScale}}) {
-                const std::optional<QString> value = readColumn(letters, row, field);
+            for (const auto& column : {std::pair{m_format.RowLength, FormatField::RowLength},
+                                       std::pair{m_format.RowScale, FormatField::RowScale}}) {
+                const std::optional<QString> value = readColumn(column.first, row, column.second);
                 if (value && !trimSpaces(*value).isEmpty() && !isNumericLength(*value)) {
                     m_findings.add(Kind::NotNumber, [&] {
-                        return std::pair{letters + QString::number(row),
+                        return std::pair{column.first + QString::number(row),
                                          QStringLiteral("「%1」の \"%2\" は数値ではありません。")
-                                             .arg(formatFieldName(field), value->left(40))};
+                                             .arg(formatFieldName(column.second), value->left(40))};
                     });
                 }
             }
