@@ -1,6 +1,11 @@
 #include "common/replacing_file.h"
 
+#include "common/error.h"
+#include "common/system_error_text.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <array>
@@ -244,17 +249,27 @@ int ReplacingFile::fail(int errorNumber) noexcept
     return errorNumber;
 }
 
-int writeReplacing(const QString& path, QByteArrayView content, ReplacingFile::Existing existing)
+void saveReplacing(const QString& path, QByteArrayView content, const QString& what)
 {
+    const auto failure = [&](const QString& why) {
+        return Error(ErrorNumber::PathFileAccess,
+                     QStringLiteral("%1 \"%2\" に書き込めません: %3").arg(what, path, why));
+    };
+    const QString directory = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(directory)) {
+        throw failure(QStringLiteral("フォルダ \"%1\" を作れません。").arg(directory));
+    }
     ReplacingFile file;
     int error = file.open(path);
     if (error == 0) {
         error = file.write(content);
     }
     if (error == 0) {
-        error = file.commit(existing);
+        error = file.commit(ReplacingFile::Existing::Replace);
     }
-    return error;
+    if (error != 0) {
+        throw failure(systemErrorText(error));
+    }
 }
 
 void removePendingTemporaryFiles() noexcept

@@ -65,10 +65,10 @@ private:
     LeftBehind m_leftBehind;
 };
 
-// Writes content to path through a ReplacingFile; 0 or the failing call's errno.
-[[nodiscard]] int
-writeReplacing(const QString& path, QByteArrayView content,
-               ReplacingFile::Existing existing = ReplacingFile::Existing::Replace);
+// Makes path's folder when it is missing and replaces the file at path with content
+// through a ReplacingFile. Throws an Error "<what> "<path>" に書き込めません: <reason>",
+// what naming the kind of file, leaving the file as it was.
+void saveReplacing(const QString& path, QByteArrayView content, const QString& what);
 
 // Removes the temporary files of every ReplacingFile still open in this process.
 // Async-signal-safe: for a handler of a signal that ends the process.

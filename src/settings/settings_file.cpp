@@ -8,7 +8,6 @@
 #include "settings/setting_fields.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <array>
@@ -369,19 +368,8 @@ bool SettingsFile::SaveSettingsFile(const FormatSettings& formats, const FileSet
 
         keepOthersFile();
 
-        const auto writeFailure = [this](const QString& why) {
-            return Error(
-                ErrorNumber::PathFileAccess,
-                QStringLiteral("設定ファイル \"%1\" に書き込めません: %2").arg(m_path, why));
-        };
-        const QString directory = QFileInfo(m_path).absolutePath();
-        if (!QDir().mkpath(directory)) {
-            throw writeFailure(QStringLiteral("フォルダ \"%1\" を作れません。").arg(directory));
-        }
         // The old file is replaced only once the new one is completely on disk.
-        if (const int error = writeReplacing(m_path, content)) {
-            throw writeFailure(systemErrorText(error));
-        }
+        saveReplacing(m_path, content, QStringLiteral("設定ファイル"));
         m_knownHash = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
         m_knowsFile = true;
         return true;

@@ -7,7 +7,6 @@
 #include "common/system_error_text.h"
 #include "settings/text_to_number.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -413,18 +412,7 @@ void WindowStateFile::save()
                                    "上書きしません: %2")
                         .arg(m_path, m_readFailure));
     }
-    const auto failure = [this](const QString& why) {
-        return Error(
-            ErrorNumber::PathFileAccess,
-            QStringLiteral("ウィンドウ状態ファイル \"%1\" に書き込めません: %2").arg(m_path, why));
-    };
-    const QString directory = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(directory)) {
-        throw failure(QStringLiteral("フォルダ \"%1\" を作れません。").arg(directory));
-    }
-    if (const int error = writeReplacing(m_path, content())) {
-        throw failure(systemErrorText(error));
-    }
+    saveReplacing(m_path, content(), QStringLiteral("ウィンドウ状態ファイル"));
     m_stamp = stamp();
     m_unsaved = false;
 }
