@@ -4,7 +4,6 @@
 #include "common/cut_at_null.h"
 #include "common/error.h"
 #include "common/replacing_file.h"
-#include "common/system_error_text.h"
 #include "settings/text_to_number.h"
 
 #include <QFile>
