@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 #include <QVarLengthArray>
 #include <algorithm>
+#include <optional>
 
 namespace tavrune {
 
@@ -109,8 +110,9 @@ char32_t firstUnrepresentable(QStringView text)
 bool appendCp932(QStringView text, QByteArray& bytes, char32_t* unrepresentable)
 {
     // ASCII stays as it is in code page 932 and makes up most generated text: it is
-    // copied, and only the runs of other characters go through the converter.
-    QStringEncoder encoder(kCodecName, kFlags);
+    // copied, and only the runs of other characters go through the converter, which
+    // is made only for text that has such a run.
+    std::optional<QStringEncoder> encoder;
     const char16_t* const data = text.utf16();
     const qsizetype size = text.size();
     const qsizetype start = bytes.size();
@@ -130,18 +132,21 @@ bool appendCp932(QStringView text, QByteArray& bytes, char32_t* unrepresentable)
         }
         // Without the codec (a Qt built without ICU) nothing but ASCII is
         // representable, rather than everything silently empty.
-        if (!encoder.isValid()) {
+        if (!encoder) {
+            encoder.emplace(kCodecName, kFlags);
+        }
+        if (!encoder->isValid()) {
             failed = true;
             break;
         }
         const qsizetype written = out - bytes.constData();
-        const qsizetype needed = written + encoder.requiredSpace(other.size()) + (size - i);
+        const qsizetype needed = written + encoder->requiredSpace(other.size()) + (size - i);
         if (needed > bytes.size()) {
             bytes.resize(std::max(needed, bytes.size() + bytes.size() / 2));
         }
-        out = encoder.appendToBuffer(bytes.data() + written,
-                                     QStringView(other.constData(), other.size()));
-        failed = encoder.hasError();
+        out = encoder->appendToBuffer(bytes.data() + written,
+                                      QStringView(other.constData(), other.size()));
+        failed = encoder->hasError();
     }
     if (failed) {
         bytes.truncate(start);

@@ -9,7 +9,6 @@
 #include "settings/setting_fields.h"
 
 #include <QHash>
-#include <algorithm>
 #include <array>
 #include <limits>
 #include <new>
@@ -189,11 +188,8 @@ private:
             });
             return std::nullopt;
         }
-        // ASCII, most of a sheet, is in the code page: the converter is not asked.
-        const bool ascii =
-            std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
         char32_t bad = 0;
-        if (m_inputs.file.Encoding == OutputEncoding::Cp932 && !ascii && !encodeCp932(text, &bad)) {
+        if (m_inputs.file.Encoding == OutputEncoding::Cp932 && !encodeCp932(text, &bad)) {
             m_findings.add(Kind::Unrepresentable, [&] {
                 return std::pair{where(),
                                  QStringLiteral("文字 %1 は出力の文字コード (CP932) で表せません。")
