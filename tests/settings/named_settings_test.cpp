@@ -106,24 +106,6 @@ TEST_F(NamedSettingsTest, RegisteringTrimsTheNameAndMatchesItExactly)
     EXPECT_EQ(stored("Name", "Main"), QString()); // registering chooses nothing
 }
 
-TEST_F(NamedSettingsTest, RegisteringStopsOnAnEmptyNameOrNo)
-{
-    view.name = u"   "_qs;
-    named.registerSetting();
-    EXPECT_EQ(ui.texts(), QStringList({u"設定名を入力してください。"_qs}));
-    EXPECT_EQ(ui.shown().last().icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(view.focused);
-    EXPECT_EQ(view.name, QString());
-
-    view.name = u"Items"_qs;
-    view.shown.Text[0] = u"changed"_qs;
-    ui.answer(Answer::No);
-    named.registerSetting();
-    EXPECT_EQ(files.at(1).Text[0], u"b");
-    EXPECT_EQ(saves, 0);
-    EXPECT_EQ(files.size(), 3);
-}
-
 TEST_F(NamedSettingsTest, DeletingNeedsTheExactNameAndLeavesTheControls)
 {
     view.shown.Text[0] = u"kept"_qs;
@@ -149,18 +131,29 @@ TEST_F(NamedSettingsTest, DeletingNeedsTheExactNameAndLeavesTheControls)
     EXPECT_EQ(stored("Name", "Main"), u"2");
 }
 
-TEST_F(NamedSettingsTest, NothingIsRegisteredOrDeletedWhenTheSaveFails)
+TEST_F(NamedSettingsTest, NothingIsRegisteredOrDeletedOnAnEmptyNameANoOrAFailedSave)
 {
-    saveSucceeds = false;
     const FileSettings before = files;
-    view.name = u"New"_qs;
-    view.shown.Text[0] = u"edited"_qs;
+    view.name = u"   "_qs;
     named.registerSetting();
+    EXPECT_EQ(ui.texts(), QStringList({u"設定名を入力してください。"_qs}));
+    EXPECT_EQ(ui.shown().last().icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(view.focused);
+    EXPECT_EQ(view.name, QString());
+
     view.name = u"Items"_qs;
+    view.shown.Text[0] = u"changed"_qs;
+    ui.answer(Answer::No);
+    named.registerSetting();
+    EXPECT_EQ(saves, 0);
+
+    saveSucceeds = false;
     ui.answer(Answer::Yes);
     named.registerSetting();
     ui.answer(Answer::Yes);
     named.deleteSetting();
+    view.name = u"New"_qs;
+    named.registerSetting();
     EXPECT_EQ(saves, 3);
     EXPECT_EQ(files, before);
     EXPECT_EQ(view.names, QStringList({u"Orders"_qs, u"Items"_qs, u"Stock"_qs}));
