@@ -41,11 +41,13 @@ QByteArray fileFields(const QByteArray& mode = "0", const QByteArray& check = "0
 // The example file setting "DDL" and its fields as written.
 FileSetting ddl()
 {
-    return {.Name = u"DDL"_qs,
-            .Text = {u"a\r\nb"_qs},
-            .OutputFileStrCheck = {0, 1},
-            .OutputFileStr = {QString(), u"_T"_qs},
-            .OutputDir = u"C:\\out"_qs};
+    FileSetting s;
+    s.Name = u"DDL"_qs;
+    s.Text[0] = u"a\r\nb"_qs;
+    s.OutputFileStrCheck = {0, 1};
+    s.OutputFileStr[1] = u"_T"_qs;
+    s.OutputDir = u"C:\\out"_qs;
+    return s;
 }
 const QByteArray kDdlFields =
     fields({"DDL", "a\003b", "", "", "0", "0", "1", "", "_T", "", "C:\\out"});
@@ -53,11 +55,10 @@ const QByteArray kDdlFields =
 // Every field set, each to its own value, in the order they are declared.
 FormatSetting fullFormat()
 {
-    FormatSetting s{u"標準"_qs,      u"C3"_qs, u"C4"_qs,        -7,      u"B"_qs, u"C"_qs,
-                    u"D"_qs,         u"E"_qs,  u"F"_qs,         u"○"_qs, u"G"_qs, u"[%*]"_qs,
-                    u" NOT NULL"_qs, u"H"_qs,  u" DEFAULT "_qs, u"I"_qs};
-    s.Etc = {u"H1"_qs, u""_qs, u"ｿ"_qs, u"J1"_qs};
-    return s;
+    const std::array<QString, 4> etc{u"H1"_qs, u""_qs, u"ｿ"_qs, u"J1"_qs};
+    return {u"標準"_qs,      u"C3"_qs, u"C4"_qs,        -7,      u"B"_qs, u"C"_qs,
+            u"D"_qs,         u"E"_qs,  u"F"_qs,         u"○"_qs, u"G"_qs, u"[%*]"_qs,
+            u" NOT NULL"_qs, u"H"_qs,  u" DEFAULT "_qs, u"I"_qs, etc};
 }
 
 // Expects exactly one message, with the stop icon, holding each of the texts.
@@ -98,9 +99,10 @@ TEST_F(SettingsFileTest, SavesFileSettingsByteForByteAndReadsThemBack)
     utf8.LineEnding = LineEnd::Lf;
     FileSetting lfOnly = ddl();
     lfOnly.LineEnding = LineEnd::Lf;
-    // In code page 932: 8C DA 8B 71; 81 60, B1, 03, 87 40; 8F 6F 97 CD, FB FC.
-    const FileSetting japanese{
-        .Name = u"顧客"_qs, .Text = {u"～ｱ\r\n①"_qs}, .OutputDir = u"C:\\出力\\髙"_qs};
+    FileSetting japanese;
+    japanese.Name = u"顧客"_qs;              // 8C DA 8B 71
+    japanese.Text[0] = u"～ｱ\r\n①"_qs;       // 81 60, B1, 03, 87 40
+    japanese.OutputDir = u"C:\\出力\\髙"_qs; // 8F 6F 97 CD, FB FC
     FileSetting loneBreaks = ddl();
     loneBreaks.Text[0] = u"a\rb\nc\r\n\n\rd"_qs;
     FileSetting loneBreaksRead = loneBreaks;
@@ -179,7 +181,8 @@ TEST_F(SettingsFileTest, ShortFormatLinesLoadAndAreWrittenBackWithTwentyFields)
     ASSERT_EQ(formats.size(), 3);
     // The fields a line leaves out are empty.
     const FormatSetting twelve{u"twelve"_qs, u"C3"_qs, u"C4"_qs, 7,       u"B"_qs, u"C"_qs,
-                               u"D"_qs,      u"E"_qs,  u"F"_qs,  u"o"_qs, u"G"_qs, u"*"_qs};
+                               u"D"_qs,      u"E"_qs,  u"F"_qs,  u"o"_qs, u"G"_qs, u"*"_qs,
+                               {},           {},       {},       {},      {}};
     EXPECT_EQ(formats[0], twelve);
     FormatSetting expected = twelve;
     expected.Name = u"fifteen"_qs;
