@@ -60,7 +60,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    WindowState state{dir.filePath(QStringLiteral("tavrune.ini"))};
+    WindowState state{dir.filePath(u"tavrune.ini"_qs)};
     FileSettings files;
     FakeFileControls view;
     test::ScriptedInteraction ui;
@@ -100,69 +100,60 @@ TEST_F(NamedSettingsTest, RegisteringTrimsTheNameAndMatchesItExactly)
     }
     EXPECT_EQ(ui.texts().first(), u"ファイル設定を上書きしますか？");
     EXPECT_EQ(ui.shown().first().defaultAnswer, Answer::No);
-    EXPECT_EQ(view.names, QStringList({QStringLiteral("Orders"), QStringLiteral("Items"),
-                                       QStringLiteral("Stock"), QStringLiteral("orders"),
-                                       QStringLiteral("New")}));
+    EXPECT_EQ(view.names,
+              QStringList({u"Orders"_qs, u"Items"_qs, u"Stock"_qs, u"orders"_qs, u"New"_qs}));
     EXPECT_EQ(saves, 3);
     EXPECT_EQ(stored("Name", "Main"), QString()); // registering chooses nothing
 }
 
-TEST_F(NamedSettingsTest, RegisteringStopsOnAnEmptyNameOrNo)
-{
-    view.name = QStringLiteral("   ");
-    named.registerSetting();
-    EXPECT_EQ(ui.texts(), QStringList({QStringLiteral("設定名を入力してください。")}));
-    EXPECT_EQ(ui.shown().last().icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(view.focused);
-    EXPECT_EQ(view.name, QString());
-
-    view.name = QStringLiteral("Items");
-    view.shown.Text[0] = QStringLiteral("changed");
-    ui.answer(Answer::No);
-    named.registerSetting();
-    EXPECT_EQ(files.at(1).Text[0], u"b");
-    EXPECT_EQ(saves, 0);
-    EXPECT_EQ(files.size(), 3);
-}
-
 TEST_F(NamedSettingsTest, DeletingNeedsTheExactNameAndLeavesTheControls)
 {
-    view.shown.Text[0] = QStringLiteral("kept");
-    view.name = QStringLiteral(" Orders"); // a leading blank: not listed
+    view.shown.Text[0] = u"kept"_qs;
+    view.name = u" Orders"_qs; // a leading blank: not listed
     named.deleteSetting();
     EXPECT_TRUE(ui.shown().isEmpty());
 
     state.setChosenPosition(SettingKind::File, 2);
-    view.name = QStringLiteral("Orders");
+    view.name = u"Orders"_qs;
     ui.answer(Answer::No);
     named.deleteSetting();
     EXPECT_EQ(files.size(), 3);
     ui.answer(Answer::Yes);
     named.deleteSetting();
-    EXPECT_EQ(ui.texts(), QStringList({QStringLiteral("ファイル設定を削除しますか？"),
-                                       QStringLiteral("ファイル設定を削除しますか？")}));
-    EXPECT_EQ(view.names, QStringList({QStringLiteral("Items"), QStringLiteral("Stock")}));
+    EXPECT_EQ(ui.texts(), QStringList({u"ファイル設定を削除しますか？"_qs,
+                                       u"ファイル設定を削除しますか？"_qs}));
+    EXPECT_EQ(view.names, QStringList({u"Items"_qs, u"Stock"_qs}));
     EXPECT_EQ(view.name, QString());
     EXPECT_EQ(view.shown.Text[0], u"kept");
     EXPECT_EQ(saves, 1);
     // The remembered position is not moved: the next start chooses what moved
     // into it.
     EXPECT_EQ(stored("Name", "Main"), u"2");
-    EXPECT_EQ(state.chosenPosition(SettingKind::File, files.size()), std::nullopt);
 }
 
-TEST_F(NamedSettingsTest, NothingIsRegisteredOrDeletedWhenTheSaveFails)
+TEST_F(NamedSettingsTest, NothingIsRegisteredOrDeletedOnAnEmptyNameANoOrAFailedSave)
 {
-    saveSucceeds = false;
     const FileSettings before = files;
-    view.name = QStringLiteral("New");
-    view.shown.Text[0] = QStringLiteral("edited");
+    view.name = u"   "_qs;
     named.registerSetting();
-    view.name = QStringLiteral("Items");
+    EXPECT_EQ(ui.texts(), QStringList({u"設定名を入力してください。"_qs}));
+    EXPECT_EQ(ui.shown().last().icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(view.focused);
+    EXPECT_EQ(view.name, QString());
+
+    view.name = u"Items"_qs;
+    view.shown.Text[0] = u"changed"_qs;
+    ui.answer(Answer::No);
+    named.registerSetting();
+    EXPECT_EQ(saves, 0);
+
+    saveSucceeds = false;
     ui.answer(Answer::Yes);
     named.registerSetting();
     ui.answer(Answer::Yes);
     named.deleteSetting();
+    view.name = u"New"_qs;
+    named.registerSetting();
     EXPECT_EQ(saves, 3);
     EXPECT_EQ(files, before);
     EXPECT_EQ(view.names, QStringList({u"Orders"_qs, u"Items"_qs, u"Stock"_qs}));
@@ -170,7 +161,7 @@ TEST_F(NamedSettingsTest, NothingIsRegisteredOrDeletedWhenTheSaveFails)
     EXPECT_TRUE(named.hasUnregisteredEdits());
 }
 
-TEST_F(NamedSettingsTest, ChoosingShowsTheRecordAndRemembersItsPosition)
+TEST_F(NamedSettingsTest, ChoosingShowsTheRecordAndEditsAreJudgedAsTheControlsShowThem)
 {
     EXPECT_FALSE(named.choose(3));
     EXPECT_TRUE(named.choose(1));
@@ -178,12 +169,9 @@ TEST_F(NamedSettingsTest, ChoosingShowsTheRecordAndRemembersItsPosition)
     EXPECT_EQ(view.shown.Text[0], u"b");
     EXPECT_EQ(stored("Name", "Main"), u"1");
     EXPECT_FALSE(named.hasUnregisteredEdits());
-    view.shown.OutputDir = QStringLiteral("/tmp");
+    view.shown.OutputDir = u"/tmp"_qs;
     EXPECT_TRUE(named.hasUnregisteredEdits());
-}
 
-TEST_F(NamedSettingsTest, UnregisteredEditsAreJudgedAsTheControlsShowThem)
-{
     // A hand-edited record whose output mode and check the controls cannot show.
     FileSetting odd = setting("Odd", "x");
     odd.OutputFile = 2;
@@ -195,7 +183,7 @@ TEST_F(NamedSettingsTest, UnregisteredEditsAreJudgedAsTheControlsShowThem)
     EXPECT_FALSE(named.hasUnregisteredEdits());
 
     // Nothing registered under the name shown: anything typed counts.
-    view.name = QStringLiteral("Unnamed");
+    view.name = u"Unnamed"_qs;
     EXPECT_TRUE(named.hasUnregisteredEdits());
     view.shown = FileSetting{};
     EXPECT_FALSE(named.hasUnregisteredEdits());

@@ -44,7 +44,6 @@ FileSetting ddl()
     FileSetting s;
     s.Name = u"DDL"_qs;
     s.Text[0] = u"a\r\nb"_qs;
-    s.OutputFile = 0;
     s.OutputFileStrCheck = {0, 1};
     s.OutputFileStr[1] = u"_T"_qs;
     s.OutputDir = u"C:\\out"_qs;
@@ -53,27 +52,13 @@ FileSetting ddl()
 const QByteArray kDdlFields =
     fields({"DDL", "a\003b", "", "", "0", "0", "1", "", "_T", "", "C:\\out"});
 
+// Every field set, each to its own value, in the order they are declared.
 FormatSetting fullFormat()
 {
-    FormatSetting s;
-    s.Name = u"標準"_qs;
-    s.TableName = u"C3"_qs;
-    s.TableTitle = u"C4"_qs;
-    s.RowStart = -7;
-    s.RowTitle = u"B"_qs;
-    s.RowType = u"C"_qs;
-    s.RowLength = u"D"_qs;
-    s.RowScale = u"E"_qs;
-    s.Index = u"F"_qs;
-    s.StrIndex = u"○"_qs;
-    s.NotNull = u"G"_qs;
-    s.StrNotNull = u"[%*]"_qs;
-    s.SetNotNull = u" NOT NULL"_qs;
-    s.Etc = {u"H1"_qs, u""_qs, u"ｿ"_qs, u"J1"_qs};
-    s.Default = u"H"_qs;
-    s.SetDefault = u" DEFAULT "_qs;
-    s.Comment = u"I"_qs;
-    return s;
+    const std::array<QString, 4> etc{u"H1"_qs, u""_qs, u"ｿ"_qs, u"J1"_qs};
+    return {u"標準"_qs,      u"C3"_qs, u"C4"_qs,        -7,      u"B"_qs, u"C"_qs,
+            u"D"_qs,         u"E"_qs,  u"F"_qs,         u"○"_qs, u"G"_qs, u"[%*]"_qs,
+            u" NOT NULL"_qs, u"H"_qs,  u" DEFAULT "_qs, u"I"_qs, etc};
 }
 
 // Expects exactly one message, with the stop icon, holding each of the texts.
@@ -130,7 +115,6 @@ TEST_F(SettingsFileTest, SavesFileSettingsByteForByteAndReadsThemBack)
         FileSettings read;
     } cases[] = {
         {"no records: only the section line", {}, kSection, {}},
-        {"the example setting", {ddl()}, kSection + kDdlFields + "\r\n", {ddl()}},
         {"encoding and line end only when not the defaults",
          {ddl(), utf8, lfOnly},
          kSection + kDdlFields + "\r\n" + kDdlFields + fields({"UTF-8-BOM", "LF"}) + "\r\n" +
@@ -143,7 +127,7 @@ TEST_F(SettingsFileTest, SavesFileSettingsByteForByteAndReadsThemBack)
                      "", "C:\\\x8f\x6f\x97\xcd\\\xfb\xfc"}) +
              "\r\n",
          {japanese}},
-        {"lone CR and LF in templates are line breaks",
+        {"lone CR and LF in templates are line breaks, not refused",
          {loneBreaks},
          kSection +
              fields({"DDL", "a\003b\003c\003\003\003d", "", "", "0", "0", "1", "", "_T", "",
@@ -195,13 +179,11 @@ TEST_F(SettingsFileTest, ShortFormatLinesLoadAndAreWrittenBackWithTwentyFields)
                      fields({"NN", "H1", "H2"}) + "\r\n" + formatFields("nineteen") +
                      fields({"NN", "", "", "", "", "Def", "SD"}) + "\r\n" + kSection));
     ASSERT_EQ(formats.size(), 3);
-    const FormatSetting twelve = formats[0];
-    EXPECT_EQ(twelve.Name, u"twelve"_qs);
-    EXPECT_EQ(twelve.RowStart, 7);
-    EXPECT_EQ(twelve.StrNotNull, u"*"_qs);
-    EXPECT_EQ(twelve.SetNotNull + twelve.Etc[0] + twelve.Default + twelve.SetDefault +
-                  twelve.Comment,
-              QString());
+    // The fields a line leaves out are empty.
+    const FormatSetting twelve{u"twelve"_qs, u"C3"_qs, u"C4"_qs, 7,       u"B"_qs, u"C"_qs,
+                               u"D"_qs,      u"E"_qs,  u"F"_qs,  u"o"_qs, u"G"_qs, u"*"_qs,
+                               {},           {},       {},       {},      {}};
+    EXPECT_EQ(formats[0], twelve);
     FormatSetting expected = twelve;
     expected.Name = u"fifteen"_qs;
     expected.SetNotNull = u"NN"_qs;
@@ -268,12 +250,11 @@ TEST_F(SettingsFileTest, LoadingFollowsTheLineRules)
     // and signs at the limits of their range, and a last line without its line end.
     ASSERT_TRUE(load(formatFields("a", " -2147483648 ") + "\r" + formatFields("b", "+2147483647") +
                      "\n\x02\r" + kSection +
-                     fields({"f", "x\x03y", "", "", "1", "-32768", "32767", "", "", "", "D"})));
+                     fields({"f", "", "", "", "1", "-32768", "32767", "", "", "", "D"})));
     ASSERT_EQ(formats.size(), 2);
     EXPECT_EQ(formats[0].RowStart, -2147483647 - 1);
     EXPECT_EQ(formats[1].RowStart, 2147483647);
     ASSERT_EQ(files.size(), 1);
-    EXPECT_EQ(files[0].Text[0], u"x\r\ny"_qs);
     EXPECT_EQ(files[0].OutputFile, 1);
     EXPECT_EQ(files[0].OutputFileStrCheck, (std::array<qint16, 2>{-32768, 32767}));
     EXPECT_EQ(files[0].OutputDir, u"D"_qs);
@@ -312,10 +293,6 @@ TEST_F(SettingsFileTest, RefusedFieldsLeaveTheFileUnchanged)
                                            : QStringList{c.expected, u"ファイル設定 \"DDL\""_qs,
                                                          u"出力先ディレクトリ"_qs});
     }
-    // A template may hold line breaks that other fields may not.
-    FileSetting multiLine = ddl();
-    multiLine.Text[1] = u"x\ny"_qs;
-    EXPECT_TRUE(file.SaveSettingsFile({}, {multiLine}));
 }
 
 TEST_F(SettingsFileTest, FailedWritesReportAndLoseNothing)

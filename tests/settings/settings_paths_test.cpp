@@ -16,54 +16,37 @@ enum class Layout
     UnwritableBinDir, // bin/ cannot be written (here: cannot exist, below a regular file)
 };
 
-struct PathsCase
+TEST(SettingsPaths, BesideTheExecutableOnlyWhenWritableAndNotInstalled)
 {
-    const char* name;
-    Layout layout;
-    bool besideExecutable;
-};
-
-class SettingsPathsTest : public testing::TestWithParam<PathsCase>
-{
-};
-
-TEST_P(SettingsPathsTest, BesideTheExecutableOnlyWhenWritableAndNotInstalled)
-{
-    QTemporaryDir root;
-    const QDir prefix(root.path());
-    const QString config = prefix.filePath(QStringLiteral("config/tavrune"));
-    QString bin = prefix.filePath(QStringLiteral("bin"));
-    ASSERT_TRUE(prefix.mkpath(QStringLiteral("bin")));
-    switch (GetParam().layout) {
-    case Layout::BuildTree:
-        // The build tree's own share/ (the manual's copy) does not make it installed.
-        ASSERT_TRUE(prefix.mkpath(QStringLiteral("share/doc/tavrune")));
-        break;
-    case Layout::InstalledPrefix: {
-        ASSERT_TRUE(prefix.mkpath(QStringLiteral("share/tavrune")));
-        QFile marker(QDir(bin).filePath(QString::fromLatin1(kInstalledMarker)));
-        ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-        break;
+    const std::pair<Layout, bool> cases[] = {
+        {Layout::BuildTree, true},
+        {Layout::InstalledPrefix, false},
+        {Layout::UnwritableBinDir, false},
+    };
+    for (const auto& [layout, besideExecutable] : cases) {
+        SCOPED_TRACE(int(layout));
+        QTemporaryDir root;
+        const QDir prefix(root.path());
+        const QString config = prefix.filePath(QStringLiteral("config/tavrune"));
+        QString bin = prefix.filePath(QStringLiteral("bin"));
+        ASSERT_TRUE(prefix.mkpath(QStringLiteral("bin")));
+        if (layout == Layout::BuildTree) {
+            // The build tree's own share/ (the manual's copy) does not make it installed.
+            ASSERT_TRUE(prefix.mkpath(QStringLiteral("share/doc/tavrune")));
+        } else if (layout == Layout::InstalledPrefix) {
+            ASSERT_TRUE(prefix.mkpath(QStringLiteral("share/tavrune")));
+            QFile marker(QDir(bin).filePath(QString::fromLatin1(kInstalledMarker)));
+            ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        } else {
+            QFile plain(prefix.filePath(QStringLiteral("plain")));
+            ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+            bin = plain.fileName() + QStringLiteral("/bin");
+        }
+        const SettingsPaths paths = settingsPathsIn(bin, config);
+        const QDir expected(besideExecutable ? bin : config);
+        EXPECT_EQ(paths.settingsFile, expected.filePath(QStringLiteral("tavrune.dat")));
+        EXPECT_EQ(paths.windowStateFile, expected.filePath(QStringLiteral("tavrune.ini")));
     }
-    case Layout::UnwritableBinDir: {
-        QFile plain(prefix.filePath(QStringLiteral("plain")));
-        ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-        bin = plain.fileName() + QStringLiteral("/bin");
-        break;
-    }
-    }
-
-    const SettingsPaths paths = settingsPathsIn(bin, config);
-    const QDir expected(GetParam().besideExecutable ? bin : config);
-    EXPECT_EQ(paths.settingsFile, expected.filePath(QStringLiteral("tavrune.dat")));
-    EXPECT_EQ(paths.windowStateFile, expected.filePath(QStringLiteral("tavrune.ini")));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, SettingsPathsTest,
-    testing::Values(PathsCase{"BuildTree", Layout::BuildTree, true},
-                    PathsCase{"InstalledPrefix", Layout::InstalledPrefix, false},
-                    PathsCase{"UnwritableBinDir", Layout::UnwritableBinDir, false}),
-    [](const testing::TestParamInfo<PathsCase>& info) { return info.param.name; });
 
 } // namespace

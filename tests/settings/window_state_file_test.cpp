@@ -61,26 +61,7 @@ TEST_F(WindowStateFileTest, ReadsHandWrittenFilesLikeTheProfileFunctions)
     EXPECT_EQ(state.readInt16(u"Pos"_qs, u"Width"_qs), 0);
 }
 
-TEST_F(WindowStateFileTest, MissingFileReadsEmpty)
-{
-    const WindowStateFile state(path());
-    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), QString());
-    EXPECT_EQ(state.readInt16(u"Name"_qs, u"Main"_qs), 0);
-    EXPECT_FALSE(QFileInfo::exists(path()));
-}
-
-TEST_F(WindowStateFileTest, NumbersOutOfRangeReadAsNothing)
-{
-    writeBytes(path(), "[N]\r\nbig=40000\r\nhuge=1e999\r\n");
-    const WindowStateFile state(path());
-    const QString n = u"N"_qs;
-    EXPECT_EQ(state.readInt16(n, u"big"_qs), std::nullopt);
-    EXPECT_EQ(state.readInt32(n, u"big"_qs), 40000);
-    EXPECT_EQ(state.readInt32(n, u"huge"_qs), std::nullopt);
-    EXPECT_EQ(state.readNumber(n, u"huge"_qs), 0);
-}
-
-TEST_F(WindowStateFileTest, LongValuesAreCutAt254BytesAndAtNul)
+TEST_F(WindowStateFileTest, LongValuesAreCutAndNumbersOutOfRangeReadAsNothing)
 {
     const QByteArray single(300, 'p');
     QByteArray doubleBytes = "x";
@@ -89,7 +70,7 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAt254BytesAndAtNul)
     }
     writeBytes(path(), "[Excel]\r\nRecent1=" + single + "\r\nRecent2=" + doubleBytes +
                            "\r\nRecent3=\"" + single + "\"\r\nRecent4=ab" + QByteArray(1, '\0') +
-                           "cd\r\n");
+                           "cd\r\nbig=40000\r\nhuge=1e999\r\n");
     const WindowStateFile state(path());
     const QString excel = u"Excel"_qs;
     EXPECT_EQ(state.ReadWindowState(excel, u"Recent1"_qs), QString(254, u'p'));
@@ -97,6 +78,16 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAt254BytesAndAtNul)
     EXPECT_EQ(state.ReadWindowState(excel, u"Recent2"_qs), u"x"_qs + QString(126, QChar(0x9867)));
     EXPECT_EQ(state.ReadWindowState(excel, u"Recent3"_qs), QString(254, u'p'));
     EXPECT_EQ(state.ReadWindowState(excel, u"Recent4"_qs), u"ab"_qs);
+    EXPECT_EQ(state.readInt16(excel, u"big"_qs), std::nullopt);
+    EXPECT_EQ(state.readInt32(excel, u"big"_qs), 40000);
+    EXPECT_EQ(state.readInt32(excel, u"huge"_qs), std::nullopt);
+    EXPECT_EQ(state.readNumber(excel, u"huge"_qs), 0);
+
+    // A missing file reads empty and is not made.
+    const WindowStateFile missing(m_dir.filePath(u"none.ini"_qs));
+    EXPECT_EQ(missing.ReadWindowState(excel, u"Recent1"_qs), QString());
+    EXPECT_EQ(missing.readInt16(excel, u"big"_qs), 0);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(u"none.ini"_qs)));
 }
 
 TEST_F(WindowStateFileTest, WritesCreateFileSectionAndKey)
