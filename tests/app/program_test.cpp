@@ -133,8 +133,6 @@ TEST_P(ProgramEndTest, SigtermClosesTheWindowSavingItsStateWhereTheSettingsLive)
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ProgramEndTest, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "Installed" : "Copied");
-                         });
+                         [](const auto& info) { return info.param ? "Installed" : "Copied"; });
 
 } // namespace

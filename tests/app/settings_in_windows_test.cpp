@@ -64,21 +64,6 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
     EXPECT_EQ(find<QLabel>("lblModified")->text(), QString());
 }
 
-TEST_F(SettingsInWindowsTest, AnsweringNoOrDeletingNothingLeavesTheFileAsItWas)
-{
-    start(true);
-    const QByteArray before = test::readBytes(paths().settingsFile);
-    auto* name = find<QComboBox>("cmbName");
-    name->setEditText(name->itemText(0));
-    find<QLineEdit>("txtOutputDir")->setText(QStringLiteral("/elsewhere"));
-    m_ui.answer(Answer::No);
-    find<QPushButton>("cmdAdd")->click();
-    name->setEditText(QStringLiteral(" ") + name->itemText(0));
-    find<QPushButton>("cmdDelete")->click();
-    EXPECT_EQ(m_ui.texts(), QStringList({QStringLiteral("ファイル設定を上書きしますか？")}));
-    EXPECT_EQ(test::readBytes(paths().settingsFile), before);
-}
-
 TEST_F(SettingsInWindowsTest, DeletingTheLastSettingsEmptiesTheirPartOfTheFile)
 {
     start(true);

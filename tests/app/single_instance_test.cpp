@@ -9,9 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,24 +74,17 @@ TEST(SingleInstanceTest, AnotherCopyIsToldFromALockThatCannotBeMade)
     ASSERT_TRUE(gone.waitForStarted());
     const QByteArray pid = QByteArray::number(gone.processId());
     ASSERT_TRUE(gone.waitForFinished());
-    QTemporaryDir crashed;
-    test::writeBytes(crashed.filePath(u"tavrune.lock"_qs),
-                     pid + "\ntavrune\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    EXPECT_EQ(SingleInstance(crashed.path()).acquire(), Lock::Acquired);
-    // A lock that names no owner: its copy ended while making it.
-    QTemporaryDir unfinished;
-    test::writeBytes(unfinished.filePath(u"tavrune.lock"_qs), "");
-    EXPECT_EQ(SingleInstance(unfinished.path()).acquire(), Lock::Acquired);
+    // ... and one that names no owner: its copy ended while making it.
+    for (const QByteArray& left :
+         {pid + "\ntavrune\n" + QSysInfo::machineHostName().toUtf8() + "\n", QByteArray()}) {
+        QTemporaryDir crashed;
+        test::writeBytes(crashed.filePath(u"tavrune.lock"_qs), left);
+        EXPECT_EQ(SingleInstance(crashed.path()).acquire(), Lock::Acquired) << left.constData();
+    }
     // A full disk, by a file size limit.
     QTemporaryDir full;
-    rlimit limit = {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit lowered = {0, limit.rlim_max};
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
-    const Lock onFullDisk = SingleInstance(full.path()).acquire();
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler);
+    Lock onFullDisk = Lock::Acquired;
+    test::withFileSizeLimit(0, [&] { onFullDisk = SingleInstance(full.path()).acquire(); });
     EXPECT_EQ(onFullDisk, Lock::Impossible);
 }
 

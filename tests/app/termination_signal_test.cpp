@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace tavrune;
@@ -40,10 +41,6 @@ TEST_P(TerminationSignalTest, ArrivesInTheEventLoopAndTheOldHandlerReturns)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == SIGTERM  ? "SIGTERM"
-                                                : info.param == SIGINT ? "SIGINT"
-                                                                       : "SIGHUP");
-                         });
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 } // namespace
