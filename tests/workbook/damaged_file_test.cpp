@@ -90,11 +90,7 @@ TEST(DamagedFiles, TruncatedAndAlteredFixturesFailCleanly)
 // short start of what the file holds.
 TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
 {
-    const struct
-    {
-        const char* file;
-        const char* reason;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"xlsx_nested_namespaces.xlsx", "名前空間の宣言が上限 128 を"},
         {"ods_nested_namespaces.ods", "名前空間の宣言が上限 128 を"},
         {"xlsx_deep_nesting.xlsx", "要素の入れ子が上限 256 を"},
@@ -126,11 +122,11 @@ TEST(DamagedFiles, HostileFilesAreRefusedAtTheirBound)
          "tag mismatch: nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn… line 1 and c)"},
         {"ods_not_utf8.ods", "content.xml の XML が不正です (1 行 381: Input is not proper UTF-8"},
     };
-    for (const auto& c : cases) {
-        const QString path = test::fixturePath("hostile", c.file);
+    for (const auto& [file, reason] : cases) {
+        const QString path = test::fixturePath("hostile", file);
         const QString description = test::readErrorOf(readWorkbookFile, path);
-        EXPECT_TRUE(description.contains(QString::fromUtf8(c.reason)))
-            << c.file << ": " << description.toStdString();
+        EXPECT_TRUE(description.contains(QString::fromUtf8(reason)))
+            << file << ": " << description.toStdString();
         EXPECT_LT(description.size(), path.size() + 160) << description.toStdString();
         EXPECT_FALSE(description.contains(u'\n')) << description.toStdString();
     }

@@ -113,25 +113,3 @@ TEST(FileFormats, WhatIsNoWorkbookIsRefusedNamingThePath)
         EXPECT_TRUE(description.contains(reason)) << description.toStdString();
     }
 }
-
-TEST(FileFormats, ASavedWorkbookIsReadAgainAtTheNextAttach)
-{
-    QTemporaryDir dir;
-    const QString path = copyTo(dir, kSample, QStringLiteral("Tables.xlsx"));
-    FileWorkbookSource source;
-    source.Attach()->OpenWorkbook(path);
-    {
-        auto connection = source.Attach();
-        const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
-        ASSERT_EQ(sheets.size(), 4);
-        EXPECT_EQ(connection->CellValue(sheets[0], QStringLiteral("C3")),
-                  QStringLiteral("CUSTOMER"));
-    }
-    // The user saves the workbook in another format under the same name.
-    copyTo(dir, fixture("ods/table_definitions.ods"), QStringLiteral("Tables.xlsx"));
-    auto connection = source.Attach();
-    EXPECT_EQ(connection->WorkbookName(1), QStringLiteral("Tables.xlsx"));
-    const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
-    ASSERT_GE(sheets.size(), 2);
-    EXPECT_EQ(connection->SheetName(sheets[1]), QStringLiteral("メモ"));
-}

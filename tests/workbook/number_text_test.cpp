@@ -3,6 +3,7 @@
 #include "workbook/strict_number.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace tavrune;
@@ -35,33 +36,28 @@ TEST(GeneralNumber, FifteenSignificantDigitsThenTheExponentForm)
 TEST(CellNumber, DatesAndTimesInTheJapaneseForm)
 {
     const double withTime = 45296 + (9 * 3600 + 5 * 60 + 3) / 86400.0;
-    const struct
-    {
-        double value;
-        NumberStyle style;
-        bool date1904;
-        const char* text;
-    } cases[] = {{45296, NumberStyle::Date, false, "2024/01/05"},
-                 {withTime, NumberStyle::Date, false, "2024/01/05 9:05:03"},
-                 {0.75, NumberStyle::Time, false, "18:00:00"},
-                 {withTime, NumberStyle::Time, false, "9:05:03"},
-                 {0.5, NumberStyle::Date, false, "12:00:00"},
-                 // The same day in the 1904 system is 1462 days earlier.
-                 {45296 - 1462, NumberStyle::Date, true, "2024/01/05"},
-                 {0, NumberStyle::Date, true, "1904/01/01"},
-                 // The 1900 system's leap-year quirk around serial 60.
-                 {1, NumberStyle::Date, false, "1900/01/01"},
-                 {59, NumberStyle::Date, false, "1900/02/28"},
-                 {60, NumberStyle::Date, false, "1900/02/29"},
-                 {61, NumberStyle::Date, false, "1900/03/01"},
-                 // A second short of midnight rounds into the next day.
-                 {45296.9999999, NumberStyle::Date, false, "2024/01/06"},
-                 // Outside the calendar: the plain number.
-                 {-1, NumberStyle::Date, false, "-1"},
-                 {3e6, NumberStyle::Date, false, "3000000"},
-                 {45296, NumberStyle::General, false, "45296"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(formatCellNumber(c.value, c.style, c.date1904), QLatin1String(c.text)) << c.text;
+    const std::tuple<double, NumberStyle, bool, const char*> cases[] = {
+        {45296, NumberStyle::Date, false, "2024/01/05"},
+        {withTime, NumberStyle::Date, false, "2024/01/05 9:05:03"},
+        {0.75, NumberStyle::Time, false, "18:00:00"},
+        {withTime, NumberStyle::Time, false, "9:05:03"},
+        {0.5, NumberStyle::Date, false, "12:00:00"},
+        // The same day in the 1904 system is 1462 days earlier.
+        {45296 - 1462, NumberStyle::Date, true, "2024/01/05"},
+        {0, NumberStyle::Date, true, "1904/01/01"},
+        // The 1900 system's leap-year quirk around serial 60.
+        {1, NumberStyle::Date, false, "1900/01/01"},
+        {59, NumberStyle::Date, false, "1900/02/28"},
+        {60, NumberStyle::Date, false, "1900/02/29"},
+        {61, NumberStyle::Date, false, "1900/03/01"},
+        // A second short of midnight rounds into the next day.
+        {45296.9999999, NumberStyle::Date, false, "2024/01/06"},
+        // Outside the calendar: the plain number.
+        {-1, NumberStyle::Date, false, "-1"},
+        {3e6, NumberStyle::Date, false, "3000000"},
+        {45296, NumberStyle::General, false, "45296"}};
+    for (const auto& [value, style, date1904, text] : cases) {
+        EXPECT_EQ(formatCellNumber(value, style, date1904), QLatin1String(text)) << text;
     }
 }
 
@@ -94,25 +90,21 @@ TEST(NumberFormat, BuiltinIdsAndCustomCodesNotFooledByLiteralsOrColours)
 // past the bound is refused however many digits it has, never read as 0 or 1.
 TEST(StrictNumber, DigitsWithinTheBoundOnly)
 {
-    const struct
-    {
-        const char* text;
-        quint64 max;
-        std::optional<quint64> expected;
-    } cases[] = {{"0", 10, 0},
-                 {" +7 ", 10, 7},
-                 {"0002", 10, 2},
-                 {"2147483648", quint64(1) << 31, quint64(1) << 31},
-                 {"2147483649", quint64(1) << 31, std::nullopt},
-                 {"99999999999999999999", UINT64_MAX, std::nullopt},
-                 {"18446744073709551615", UINT64_MAX, UINT64_MAX},
-                 {"", 10, std::nullopt},
-                 {"+", 10, std::nullopt},
-                 {"-1", 10, std::nullopt},
-                 {"x", 10, std::nullopt},
-                 {"1e3", 10000, std::nullopt},
-                 {"1 2", 100, std::nullopt}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(parseDecimal(QString::fromLatin1(c.text), c.max), c.expected) << c.text;
+    const std::tuple<const char*, quint64, std::optional<quint64>> cases[] = {
+        {"0", 10, 0},
+        {" +7 ", 10, 7},
+        {"0002", 10, 2},
+        {"2147483648", quint64(1) << 31, quint64(1) << 31},
+        {"2147483649", quint64(1) << 31, std::nullopt},
+        {"99999999999999999999", UINT64_MAX, std::nullopt},
+        {"18446744073709551615", UINT64_MAX, UINT64_MAX},
+        {"", 10, std::nullopt},
+        {"+", 10, std::nullopt},
+        {"-1", 10, std::nullopt},
+        {"x", 10, std::nullopt},
+        {"1e3", 10000, std::nullopt},
+        {"1 2", 100, std::nullopt}};
+    for (const auto& [text, max, expected] : cases) {
+        EXPECT_EQ(parseDecimal(QString::fromLatin1(text), max), expected) << text;
     }
 }

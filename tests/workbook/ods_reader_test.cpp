@@ -1,11 +1,10 @@
-#include "common/error.h"
+#include "reader_checks.h"
 #include "support/workbook_test_support.h"
 #include "workbook/ods_reader.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
-#include <map>
-#include <string>
+#include <tuple>
 #include <vector>
 
 using namespace tavrune;
@@ -20,15 +19,9 @@ QString fixture(const char* name)
     return test::fixturePath("ods", name);
 }
 
-// Each fixture read once for all the tests.
 const WorkbookData& workbook(const char* name)
 {
-    static std::map<std::string, WorkbookData> read;
-    auto it = read.find(name);
-    if (it == read.end()) {
-        it = read.emplace(name, readOdsWorkbook(fixture(name))).first;
-    }
-    return it->second;
+    return test::readOnce(readOdsWorkbook, fixture(name));
 }
 
 } // namespace
@@ -79,6 +72,8 @@ TEST(OdsReader, ReadsCellsAsTheyShow)
              {u"Dates!A6:A10"_qs, u"1900/01/01|1900/02/28|1900/03/01|True|9:05:03"_qs},
              {u"Dates!B9"_qs, u"False"_qs},
              {u"Hidden!A1"_qs, u"secret"_qs},
+             // Error values of formulas are kept as such.
+             {u"Errors!A1:A5"_qs, u"[#DIV/0!]|[#N/A]|[Err:502]|[#VALUE!]|7"_qs},
              // Leading and trailing spaces, "a <text:s text:c="2"/>b", paragraphs,
              // spans and links; the annotation left out.
              {u"Texts!A1:A7"_qs,
@@ -130,38 +125,16 @@ TEST(OdsReader, DatesAndDurationsAsSerials)
     const WorkbookData& edges = workbook("edge_cases.ods");
     EXPECT_FALSE(edges.date1904());
     EXPECT_FALSE(workbook("table_definitions.ods").date1904());
-    const struct
-    {
-        const char* address;
-        CellKind kind;
-        NumberStyle style;
-        double number;
-    } cases[] = {
-        {"A3", CellKind::Number, NumberStyle::Date, 45296 + (9 * 3600 + 5 * 60 + 3.25) / 86400.0},
-        {"A5", CellKind::Number, NumberStyle::Time, 1.5}, // PT36H00M00S
-    };
-    for (const auto& c : cases) {
-        const Cell* cell = sheetNamed(edges, u"Dates"_qs)
-                               .find(parseCellAddress(QString::fromLatin1(c.address)).value());
-        ASSERT_NE(cell, nullptr) << c.address;
-        EXPECT_EQ(cell->kind, c.kind) << c.address;
-        EXPECT_EQ(cell->style, c.style) << c.address;
-        EXPECT_DOUBLE_EQ(cell->number, c.number) << c.address;
-    }
-}
-
-// Error values of formulas are kept as such and refuse to be read as text, naming
-// the sheet and the value.
-TEST(OdsReader, KeepsErrorValuesOfFormulas)
-{
-    const WorkbookData& edges = workbook("edge_cases.ods");
-    EXPECT_EQ(texts(edges, u"Errors!A1:A5"_qs), u"[#DIV/0!]|[#N/A]|[Err:502]|[#VALUE!]|7"_qs);
-    try {
-        test::text(edges, u"Errors"_qs, "A1");
-        ADD_FAILURE() << "an error value gave a text";
-    } catch (const Error& error) {
-        EXPECT_TRUE(error.description().contains(u"Errors"_qs));
-        EXPECT_TRUE(error.description().contains(u"#DIV/0!"_qs));
+    const SheetData& dates = sheetNamed(edges, u"Dates"_qs);
+    const std::tuple<quint32, NumberStyle, double> cases[] = {
+        {3, NumberStyle::Date, 45296 + (9 * 3600 + 5 * 60 + 3.25) / 86400.0},
+        {5, NumberStyle::Time, 1.5}}; // PT36H00M00S
+    for (const auto& [row, style, number] : cases) {
+        const Cell* cell = dates.find({row, 1});
+        ASSERT_NE(cell, nullptr) << row;
+        EXPECT_EQ(cell->kind, CellKind::Number);
+        EXPECT_EQ(cell->style, style);
+        EXPECT_DOUBLE_EQ(cell->number, number);
     }
 }
 
@@ -169,11 +142,7 @@ TEST(OdsReader, KeepsErrorValuesOfFormulas)
 // refused before any expansion, not after building millions of cells.
 TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)
 {
-    const struct
-    {
-        const char* file;
-        std::vector<const char16_t*> named;
-    } cases[] = {
+    const std::pair<const char*, std::vector<const char16_t*>> cases[] = {
         {"not_a_zip.ods", {u"zip"}},
         {"no_content.ods", {u"content.xml がありません"}},
         {"dtd.ods", {u"文書型宣言"}},
@@ -197,9 +166,9 @@ TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)
         // Values in 16384 columns of a million rows: more cells than a workbook holds.
         {"huge_cell_repeat.ods", {u"\"Wide\"", u"5000000"}},
     };
-    for (const auto& c : cases) {
-        const QString description = test::readErrorOf(readOdsWorkbook, fixture(c.file));
-        for (const char16_t* part : c.named) {
+    for (const auto& [file, named] : cases) {
+        const QString description = test::readErrorOf(readOdsWorkbook, fixture(file));
+        for (const char16_t* part : named) {
             EXPECT_TRUE(description.contains(QString::fromUtf16(part)))
                 << description.toStdString();
         }
@@ -208,27 +177,11 @@ TEST(OdsReader, UnreadableFilesNameTheFileAndTheReason)
 
 TEST(OdsReader, ReadingDownToARowKeepsThoseRowsAndChecksNoFurther)
 {
-    // Each cell down to lastRow as address, kind and value, texts from the pool.
-    const auto cellsDownTo = [](const WorkbookData& workbook, quint32 lastRow) {
-        QStringList cells;
-        for (const SheetData& sheet : workbook.sheets()) {
-            for (const Cell& cell : sheet.cells()) {
-                if (cell.row <= lastRow) {
-                    const bool text = cell.kind == CellKind::Text || cell.kind == CellKind::Error;
-                    cells.append(
-                        sheet.name() + u' ' + formatCellAddress({cell.row, cell.column}) + u' ' +
-                        QString::number(static_cast<int>(cell.kind)) + u' ' +
-                        (text ? workbook.string(cell.text) : QString::number(cell.number)));
-                }
-            }
-        }
-        return cells;
-    };
     // Rows repeated across the last row wanted (hand_made.ods) are cut there.
     for (const char* name : {"table_definitions.ods", "edge_cases.ods", "hand_made.ods"}) {
         const WorkbookData top = readOdsWorkbookUpToRow(fixture(name), 3);
         EXPECT_EQ(sheetNames(top), sheetNames(workbook(name))) << name;
-        EXPECT_EQ(cellsDownTo(top, kMaxRow), cellsDownTo(workbook(name), 3)) << name;
+        EXPECT_EQ(test::cellDump(top), test::cellDump(workbook(name), 3)) << name;
     }
     // The bad value in row 3 is never read.
     EXPECT_NO_THROW(readOdsWorkbookUpToRow(fixture("bad_number.ods"), 2));

@@ -58,6 +58,11 @@ TEST_F(WorkbookSourceTest, ListsWorkbooksAndSheetsInOrder)
     EXPECT_EQ(m_connection->CellValue(third, u"C3"_qs), u"ORDERS"_qs);
     m_connection->ActivateWorkbook(u"OTHER.XLS"_qs);
     EXPECT_EQ(m_connection->ActiveWorkbookSheets().size(), 1);
+    // A file opens under its file name, and only once.
+    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
+    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
+    EXPECT_EQ(m_connection->WorkbookCount(), 3);
+    EXPECT_EQ(m_connection->WorkbookName(3), u"Tables.xls"_qs);
 }
 
 // Cells as text by A1 references in any case, with "$" marks; the last used row is
@@ -74,6 +79,10 @@ TEST_F(WorkbookSourceTest, ReadsCellsAndLastUsedRows)
     EXPECT_EQ(m_connection->LastUsedRow(m_sheets[0]), 40);
     EXPECT_EQ(m_connection->LastUsedRow(m_sheets[1]), 1);
     EXPECT_EQ(m_connection->LastUsedRow(m_sheets[2]), 3);
+    // Every cell read is recorded in order, a refused one too.
+    EXPECT_THROW(m_connection->CellValue(m_sheets[2], u"7"_qs), Error);
+    EXPECT_EQ(m_source.readLog(), QStringList({u"顧客!$c$3"_qs, u"顧客!B7"_qs, u"顧客!D7"_qs,
+                                               u"顧客!Z99"_qs, u"注文!7"_qs}));
 }
 
 // What is not there, with nothing open or past the ends, is refused by number.
@@ -126,50 +135,5 @@ TEST_F(WorkbookSourceTest, RefusesErrorValuesAndBadReferences)
                 EXPECT_TRUE(error.description().contains(part)) << error.what();
             }
         }
-    }
-}
-
-TEST_F(WorkbookSourceTest, RecordsEveryCellReadInOrder)
-{
-    m_connection->CellValue(m_sheets[2], u"C3"_qs);
-    m_connection->CellValue(m_sheets[0], u"b7"_qs);
-    EXPECT_THROW(m_connection->CellValue(m_sheets[0], u"7"_qs), Error);
-    EXPECT_EQ(m_source.readLog(), QStringList({u"注文!C3"_qs, u"顧客!b7"_qs, u"顧客!7"_qs}));
-}
-
-TEST_F(WorkbookSourceTest, OpensFilesUnderTheirFileNameOnce)
-{
-    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
-    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
-    EXPECT_EQ(m_connection->WorkbookCount(), 3);
-    EXPECT_EQ(m_connection->WorkbookName(3), u"Tables.xls"_qs);
-}
-
-TEST(SheetData, FindingAlongARowAgreesWithTheWholeSearch)
-{
-    SheetData sheet(u"S"_qs);
-    for (const auto& [row, column] : std::vector<std::pair<quint32, quint16>>{
-             {1, 1}, {1, 3}, {2, 2}, {4, 1}, {4, 2}, {4, 5}, {7, 4}}) {
-        sheet.addCell(
-            Cell{row, column, CellKind::Number, NumberStyle::General, {row * 10.0 + column}});
-    }
-    sheet.finish();
-    SheetData other(u"T"_qs);
-    other.finish();
-
-    // Along the rows, back up, and over rows that hold nothing, with one hint; then
-    // with hints a stale or foreign reader might hold.
-    RowHint hint;
-    for (quint32 row : {1u, 1u, 2u, 4u, 3u, 8u, 4u, 0u, 7u, 1u}) {
-        for (quint16 column = 0; column <= 6; ++column) {
-            const CellAddress address{row, column};
-            EXPECT_EQ(sheet.find(address, hint), sheet.find(address)) << row << "," << column;
-        }
-    }
-    for (const RowHint& forged : {RowHint{&sheet, 4, 0, 7}, RowHint{&sheet, 4, 9, 2},
-                                  RowHint{&sheet, 4, 3, 50}, RowHint{&other, 4, 3, 6}}) {
-        RowHint stale = forged;
-        EXPECT_EQ(sheet.find({4, 2}, stale), sheet.find({4, 2}));
-        EXPECT_EQ(sheet.find({4, 2}, stale)->number, 42);
     }
 }

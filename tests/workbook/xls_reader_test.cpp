@@ -1,10 +1,8 @@
-#include "common/error.h"
+#include "reader_checks.h"
 #include "support/workbook_test_support.h"
 #include "workbook/xls_reader.h"
 
 #include <gtest/gtest.h>
-#include <map>
-#include <string>
 #include <vector>
 
 using namespace tavrune;
@@ -18,15 +16,9 @@ QString fixture(const char* name)
     return test::fixturePath("xls", name);
 }
 
-// Each fixture read once for all the tests.
 const WorkbookData& workbook(const char* name)
 {
-    static std::map<std::string, WorkbookData> read;
-    auto it = read.find(name);
-    if (it == read.end()) {
-        it = read.emplace(name, readXlsWorkbook(fixture(name))).first;
-    }
-    return it->second;
+    return test::readOnce(readXlsWorkbook, fixture(name));
 }
 
 } // namespace
