@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace tavrune::test {
@@ -95,6 +96,12 @@ void expectExpansions(std::initializer_list<ExpansionCase> cases)
             EXPECT_EQ(sheet.m_source.readLog(), c.reads);
         }
     }
+}
+
+QStringList entries(const QString& dir)
+{
+    return QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace tavrune::test

@@ -52,4 +52,8 @@ struct ExpansionCase
 
 void expectExpansions(std::initializer_list<ExpansionCase> cases);
 
+// Every entry of a directory, hidden ones too, so that a temporary file left
+// behind shows.
+QStringList entries(const QString& dir);
+
 } // namespace tavrune::test

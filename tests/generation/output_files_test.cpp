@@ -1,5 +1,6 @@
 #include "common/error.h"
 #include "common/system_error_text.h"
+#include "generation/expansion_fixture.h"
 #include "generation/file_output_target.h"
 #include "generation/output_files.h"
 #include "generation/split_lines.h"
@@ -84,13 +85,9 @@ TEST(EnsureOutputDir, ExistingMissingAndRefused)
 
 namespace {
 
-// Every entry of the directory, hidden ones too, so that a temporary file left
-// behind shows.
 QStringList entries(const QTemporaryDir& dir)
 {
-    return QDir(dir.path())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                   QDir::Name);
+    return test::entries(dir.path());
 }
 
 // The error an operation throws; a test failure when it throws none.

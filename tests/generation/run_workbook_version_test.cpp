@@ -1,4 +1,5 @@
 #include "common/error.h"
+#include "generation/expansion_fixture.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
 #include "support/scripted_run_host.h"
@@ -70,9 +71,7 @@ protected:
     {
         m_book = m_dir.filePath(u"Book.xlsx"_qs);
         test::writeBytes(m_book, "A");
-        m_inputs.format.TableName = u"C3"_qs;
-        m_inputs.format.TableTitle = u"C4"_qs;
-        m_inputs.format.Etc = {u"A1"_qs, u"A1"_qs, u"A1"_qs, u"A1"_qs};
+        m_inputs.format = test::SheetExpansion().m_format;
         m_inputs.rowStartText = u"7"_qs;
         m_inputs.file.Text = {u"CREATE TABLE [%TableName];"_qs, QString(), QString()};
         m_inputs.file.OutputDir = m_dir.filePath(u"out"_qs);

@@ -1,3 +1,4 @@
+#include "generation/expansion_fixture.h"
 #include "generation/sheet_checks.h"
 #include "support/memory_workbook_source.h"
 #include "support/workbook_builder.h"
@@ -13,14 +14,8 @@ const std::atomic_bool kNeverCancelled = false;
 RunInputs inputsFor(QList<bool> selected)
 {
     RunInputs inputs;
-    inputs.format.TableName = u"C3"_qs;
-    inputs.format.TableTitle = u"C4"_qs;
+    inputs.format = test::SheetExpansion().m_format;
     inputs.rowStartText = u"7"_qs;
-    inputs.format.RowTitle = u"B"_qs;
-    inputs.format.RowType = u"C"_qs;
-    inputs.format.RowLength = u"D"_qs;
-    inputs.format.RowScale = u"E"_qs;
-    inputs.format.Comment = u"I"_qs;
     inputs.file.OutputFileStrCheck = {0, 1};
     inputs.file.OutputFileStr[1] = u".sql"_qs;
     inputs.workbookName = u"book.xlsx"_qs;

@@ -21,10 +21,6 @@ QStringList reads(const QString& columnCells)
 TEST(TableTextExpander, TableLevelPlaceholders)
 {
     expectExpansions({
-        {"in any case",
-         {},
-         u"[%tablename] [%TABLENAME] [%TableName] [%TableTitle]"_qs,
-         u"CUSTOMER CUSTOMER CUSTOMER 顧客マスタ"_qs},
         {"extra cells 1 to 4 only",
          {},
          u"[%Etc1][%etc2][%ETC3][%Etc4] [%Etc0] [%Etc5] [%Etc]"_qs,
@@ -48,7 +44,6 @@ TEST(TableTextExpander, ReadsTheTableCellsForEveryLineAndEachColumnCellInOrder)
 {
     const QString typeLine = u"[%RowTitle] [%RowType]"_qs;
     expectExpansions({
-        {"an empty line", {}, QString(), QString(), {}, kTableReads},
         {"a line without placeholders", {}, u"x ("_qs, u"x ("_qs, {}, kTableReads},
         {"a start below the last used row", u"ID|NUMBER\n\nBELOW|NUMBER"_qs,
          u"[%TableName] [%RowTitle]"_qs, QString(), [](FormatSetting& f) { f.RowStart = 11; },
@@ -79,7 +74,6 @@ TEST(TableTextExpander, IndexLinesListMarkedColumnsOnly)
     expectExpansions({
         {"marked columns only", rows, u"    [%Index]"_qs, u"    ID,\r\n    NAME"_qs, mark},
         {"a final comma stays", rows, u"[%Index] ,"_qs, u"ID,\r\nNAME,"_qs, mark},
-        {"a final semicolon stays", rows, u"[%Index];"_qs, u"ID;\r\nNAME;"_qs, mark},
         {"no marked column: nothing at all", rows, u"[%TableName] [%Index]"_qs, QString(),
          [](FormatSetting& f) { f.StrIndex = u"9"_qs; }},
         {"with column placeholders: the block per indexed column",

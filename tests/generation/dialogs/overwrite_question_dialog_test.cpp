@@ -118,27 +118,5 @@ TEST(OverwriteQuestionDialog, WindowGrowsWithThePromptAndKeepsTheButtonRowAtTheB
     }
 }
 
-TEST(OverwriteQuestionDialog, TakesItsOwnersTopMostStateWhenAskingAndStaysUsable)
-{
-    for (const bool ownerOnTop : {false, true}) {
-        SCOPED_TRACE(ownerOnTop ? "owner on top" : "owner not on top");
-        QWidget owner;
-        OverwriteQuestionDialog dialog(&owner);
-        // Changed after the dialog was made, as a run disables the main window.
-        owner.setWindowFlag(Qt::WindowStaysOnTopHint, ownerOnTop);
-        owner.setEnabled(false);
-        bool onTop = !ownerOnTop;
-        bool enabled = false;
-        whenModalShown([&](QWidget& d) {
-            onTop = d.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-            enabled = d.isEnabled();
-            click(d, "cmdNo");
-        });
-        EXPECT_EQ(dialog.ask(kPrompt, QString()), Answer::No);
-        EXPECT_EQ(onTop, ownerOnTop);
-        EXPECT_TRUE(enabled);
-    }
-}
-
 } // namespace
 } // namespace tavrune

@@ -58,24 +58,5 @@ TEST(WindowRunHost, RunDisablesBothWindowsAndShowsTheProgressWindowWhoseCancelSe
     }
 }
 
-TEST(WindowRunHost, MessagesAndQuestionsGoToTheInteraction)
-{
-    test::ScriptedInteraction interaction;
-    QWidget mainWindow;
-    QWidget formatEditor;
-    WindowRunHost host(interaction, mainWindow, formatEditor);
-    interaction.answer(Answer::Cancel);
-    interaction.answer(Answer::OverwriteAll);
-    interaction.chooseDirectoryAnswer(QStringLiteral("/tmp/out"));
-    EXPECT_EQ(host.showMessage(QStringLiteral("q"), MessageIcon::Question, MessageButtons::OkCancel,
-                               Answer::Cancel),
-              Answer::Cancel);
-    EXPECT_EQ(host.AskYesAllNoCancel(QStringLiteral("p"), QString()), Answer::OverwriteAll);
-    EXPECT_EQ(host.chooseDirectory(QStringLiteral("t"), QStringLiteral("/tmp")),
-              QStringLiteral("/tmp/out"));
-    EXPECT_EQ(interaction.texts(),
-              (QStringList{QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("t")}));
-}
-
 } // namespace
 } // namespace tavrune
