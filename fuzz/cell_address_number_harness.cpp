@@ -27,15 +27,15 @@ void checkAddress(const QString& text)
 void checkNumber(const QString& text)
 {
     try {
-        if (!std::isfinite(TextToNumber(text))) {
+        if (!std::isfinite(textToNumber(text))) {
             std::abort();
         }
     } catch (const Error&) {
         // Overflow is a clear error.
     }
     for (auto convert :
-         {+[](const QString& t) { return qint64(TextToInt16(t, QStringLiteral("x"))); },
-          +[](const QString& t) { return qint64(TextToInt32(t, QStringLiteral("x"))); }}) {
+         {+[](const QString& t) { return qint64(textToInt16(t, QStringLiteral("x"))); },
+          +[](const QString& t) { return qint64(textToInt32(t, QStringLiteral("x"))); }}) {
         try {
             volatile qint64 sink = convert(text);
             (void)sink;

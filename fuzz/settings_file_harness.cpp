@@ -11,11 +11,11 @@ namespace {
 class SilentInteraction : public UserInteraction
 {
 public:
-    int showMessage(const QString&, MessageIcon, MessageButtons, int defaultAnswer) override
+    Answer showMessage(const QString&, MessageIcon, MessageButtons, Answer defaultAnswer) override
     {
         return defaultAnswer;
     }
-    int AskYesAllNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
+    Answer askYesAllNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
     QString chooseDirectory(const QString&, const QString&) override { return {}; }
     QString chooseOpenFile(const QStringList&, const QString&, const QString&) override
     {
@@ -31,13 +31,13 @@ int fuzzSettingsFile(const uint8_t* data, size_t size)
     SettingsFile file(writeScratchFile(data, size, ".dat"), interaction);
     FormatSettings formats;
     FileSettings files;
-    file.LoadSettingsFile(formats, files);
+    file.loadSettingsFile(formats, files);
     // Whatever was loaded must be writable again (or refused with a message).
     SettingsFile copy(writeScratchFile(nullptr, 0, ".copy.dat"), interaction);
-    if (copy.SaveSettingsFile(formats, files)) {
+    if (copy.saveSettingsFile(formats, files)) {
         FormatSettings formatsAgain;
         FileSettings filesAgain;
-        copy.LoadSettingsFile(formatsAgain, filesAgain);
+        copy.loadSettingsFile(formatsAgain, filesAgain);
     }
     return 0;
 }

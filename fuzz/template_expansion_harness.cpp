@@ -78,11 +78,11 @@ int fuzzTemplateExpansion(const uint8_t* data, size_t size)
     }
     source->clearReadLog();
     try {
-        auto connection = source->Attach();
-        const WorksheetHandle sheet = connection->WorksheetAt(QStringLiteral("Book1.xlsx"), 1);
+        auto connection = source->attach();
+        const WorksheetHandle sheet = connection->worksheetAt(QStringLiteral("Book1.xlsx"), 1);
         const TableTextExpander expander(*connection, format);
-        for (const QString& line : SplitLines(templateText, QStringLiteral("本文"))) {
-            volatile qsizetype sink = expander.ExpandLine(sheet, line).size();
+        for (const QString& line : splitLines(templateText, QStringLiteral("本文"))) {
+            volatile qsizetype sink = expander.expandLine(sheet, line).size();
             (void)sink;
         }
     } catch (const Error&) {

@@ -25,16 +25,16 @@ int fuzzWindowStateFile(const uint8_t* data, size_t size)
                                            static_cast<size_t>(content.size()), ".ini"));
     const QString section = query.value(0, QStringLiteral("Pos"));
     const QString key = query.value(1, QStringLiteral("Left"));
-    volatile double sink = state.ReadWindowState(section, key).size();
+    volatile double sink = state.readWindowState(section, key).size();
     sink = state.readNumber(section, key);
     sink = state.readInt16(QStringLiteral("Name"), QStringLiteral("Format")).value_or(0);
     sink = state.readInt32(QStringLiteral("Name"), QStringLiteral("Main")).value_or(0);
-    sink = state.ReadWindowState(QStringLiteral("Excel"), QStringLiteral("DefPath")).size();
-    if (state.WriteWindowState(section, key, query.value(2, QStringLiteral("1")))) {
-        sink = state.ReadWindowState(section, key).size();
+    sink = state.readWindowState(QStringLiteral("Excel"), QStringLiteral("DefPath")).size();
+    if (state.writeWindowState(section, key, query.value(2, QStringLiteral("1")))) {
+        sink = state.readWindowState(section, key).size();
         try {
             state.save();
-            sink = WindowStateFile(state.path()).ReadWindowState(section, key).size();
+            sink = WindowStateFile(state.path()).readWindowState(section, key).size();
         } catch (const Error&) {
         }
     }

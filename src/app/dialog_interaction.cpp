@@ -51,7 +51,7 @@ ButtonSet buttonSet(MessageButtons buttons)
     return {QMessageBox::Ok, QMessageBox::Ok};
 }
 
-QMessageBox::StandardButton buttonOf(int answer)
+QMessageBox::StandardButton buttonOf(Answer answer)
 {
     switch (answer) {
     case Answer::Ok:
@@ -67,7 +67,7 @@ QMessageBox::StandardButton buttonOf(int answer)
     }
 }
 
-int answerOf(QMessageBox::StandardButton button)
+Answer answerOf(QMessageBox::StandardButton button)
 {
     switch (button) {
     case QMessageBox::Cancel:
@@ -90,11 +90,11 @@ bool isTopMost(const QWidget* widget)
 
 DialogInteraction::DialogInteraction(QWidget* parent) : m_parent(parent) {}
 
-int DialogInteraction::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                                   int defaultAnswer)
+Answer DialogInteraction::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                                      Answer defaultAnswer)
 {
     if (buttons == MessageButtons::YesAllNoCancel) {
-        return AskYesAllNoCancel(text, kCaption);
+        return askYesAllNoCancel(text, kCaption);
     }
     const ButtonSet set = buttonSet(buttons);
     QString lines = text;
@@ -115,12 +115,12 @@ int DialogInteraction::showMessage(const QString& text, MessageIcon icon, Messag
         return answerOf(set.escape);
     }
     QAbstractButton* clicked = box->clickedButton();
-    const int answer = answerOf(clicked != nullptr ? box->standardButton(clicked) : set.escape);
+    const Answer answer = answerOf(clicked != nullptr ? box->standardButton(clicked) : set.escape);
     delete box.data();
     return answer;
 }
 
-int DialogInteraction::AskYesAllNoCancel(const QString& prompt, const QString& caption)
+Answer DialogInteraction::askYesAllNoCancel(const QString& prompt, const QString& caption)
 {
     return OverwriteQuestionDialog::ask(prompt, caption, m_parent.data());
 }

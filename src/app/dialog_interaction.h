@@ -19,9 +19,9 @@ public:
     void setParentWindow(QWidget* parent) { m_parent = parent; }
     QWidget* parentWindow() const { return m_parent.data(); }
 
-    int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                    int defaultAnswer) override;
-    int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    Answer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       Answer defaultAnswer) override;
+    Answer askYesAllNoCancel(const QString& prompt, const QString& caption) override;
     QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
     QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                            const QString& selectedFile) override;

@@ -83,7 +83,7 @@ MainWindow::MainWindow(UserInteraction& interaction, FileWorkbookSource& source,
 {
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
-    const auto save = [this] { return m_settingsFile.SaveSettingsFile(m_formats, m_files); };
+    const auto save = [this] { return m_settingsFile.saveSettingsFile(m_formats, m_files); };
     m_fileSettings = std::make_unique<NamedSettings<FileSetting>>(
         SettingKind::File, m_files, static_cast<SettingView<FileSetting>&>(*this), m_interaction,
         m_windowState, save);
@@ -503,7 +503,7 @@ void MainWindow::startUp()
     show();
     repaint();
 
-    m_settingsFile.LoadSettingsFile(m_formats, m_files);
+    m_settingsFile.loadSettingsFile(m_formats, m_files);
     m_fileSettings->showNames();
     m_cmbName->setCurrentIndex(-1);
     m_cmbName->setEditText(QString());
@@ -535,12 +535,12 @@ void MainWindow::restoreWindowState()
     const QRect wanted(
         QPoint(twipsToPixelsX(*this, bounds.left), twipsToPixelsY(*this, bounds.top)),
         this->size());
-    move(MoveFormOnScreen(wanted, screen).topLeft());
+    move(moveFormOnScreen(wanted, screen).topLeft());
     setWindowState(m_windowState.maximized() ? Qt::WindowMaximized : Qt::WindowNoState);
 
     const bool topMost = m_windowState.topMost();
-    SetTopMost(*m_formatEditor, topMost);
-    SetTopMost(*this, topMost);
+    setTopMost(*m_formatEditor, topMost);
+    setTopMost(*this, topMost);
 
     m_lists->setDefPath(m_windowState.defPath());
     m_lists->restoreRecentFiles(m_windowState.recentFiles());
@@ -584,7 +584,7 @@ void MainWindow::saveWindowState()
                              qRound(pixelsToTwipsX(*this, normal.width())),
                              qRound(pixelsToTwipsY(*this, normal.height()))});
     m_windowState.setSplitter(m_splitter);
-    m_windowState.setTopMost(IsTopMost(*this));
+    m_windowState.setTopMost(isTopMost(*this));
     m_windowState.setDefPath(m_lists->defPath());
     m_windowState.setRecentFiles(m_lists->recentFiles());
     try {
@@ -823,7 +823,7 @@ void MainWindow::onMnuFileMakeClicked()
         WindowRunHost host(m_interaction, *this, *m_formatEditor);
         const QScopedValueRollback running(m_runHost, &host);
         FileOutputTarget output;
-        GenerationRun(m_source, host, output).MakeFiles(inputs);
+        GenerationRun(m_source, host, output).makeFiles(inputs);
     } catch (const std::exception& error) {
         // The run reports its own errors; this is what escaped it, such as
         // running out of memory. The windows must be usable again.
@@ -877,22 +877,22 @@ void MainWindow::onMnuViewCheckClicked()
     m_checkWindow->startCheck([workbooks, inputs](const std::atomic_bool& cancelled) {
         return checkSheets(*workbooks, inputs, cancelled);
     });
-    SetTopMost(*m_checkWindow, IsTopMost(*this));
+    setTopMost(*m_checkWindow, isTopMost(*this));
     m_checkWindow->show();
     m_checkWindow->raise();
 }
 
 void MainWindow::onMnuViewAboutToShow()
 {
-    m_mnuViewTopMost->setChecked(IsTopMost(*this));
+    m_mnuViewTopMost->setChecked(isTopMost(*this));
 }
 
 void MainWindow::onMnuViewTopMostClicked()
 {
     // The item has already toggled its mark: the new mark is the wanted state.
     const bool on = m_mnuViewTopMost->isChecked();
-    SetTopMost(*m_formatEditor, on);
-    SetTopMost(*this, on);
+    setTopMost(*m_formatEditor, on);
+    setTopMost(*this, on);
 }
 
 void MainWindow::onMnuViewFormatClicked()
@@ -906,7 +906,7 @@ void MainWindow::onMnuViewFormatClicked()
         }
         QRect wanted(QPoint(frame.right() + 1, frame.top()), size);
         if (const QScreen* current = screen()) {
-            wanted = MoveFormOnScreen(wanted, current->availableGeometry());
+            wanted = moveFormOnScreen(wanted, current->availableGeometry());
         }
         m_formatEditor->move(wanted.topLeft());
     }
@@ -925,7 +925,7 @@ void MainWindow::onMnuHelpHelpClicked()
 void MainWindow::onMnuHelpVerClicked()
 {
     AboutDialog about(windowIcon(), windowTitle(), this);
-    SetTopMost(about, IsTopMost(*this));
+    setTopMost(about, isTopMost(*this));
     about.exec();
 }
 

@@ -24,7 +24,7 @@ QIcon programIcon()
     return QIcon(QStringLiteral(":/tavrune/tavrune.svg"));
 }
 
-QRect MoveFormOnScreen(const QRect& window, const QRect& screen)
+QRect moveFormOnScreen(const QRect& window, const QRect& screen)
 {
     QRect placed = window;
     if (window.left() < screen.left()) {
@@ -51,7 +51,7 @@ bool installQtJapanese(QCoreApplication& application)
     return QCoreApplication::installTranslator(translator);
 }
 
-void SetTopMost(QWidget& window, bool on)
+void setTopMost(QWidget& window, bool on)
 {
     const Qt::WindowFlags flags = window.windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
     if (QWindow* handle = window.windowHandle()) {
@@ -63,7 +63,7 @@ void SetTopMost(QWidget& window, bool on)
     }
 }
 
-bool IsTopMost(const QWidget& window)
+bool isTopMost(const QWidget& window)
 {
     return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }

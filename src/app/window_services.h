@@ -21,11 +21,11 @@ bool installQtJapanese(QCoreApplication& application);
 // top becomes the screen's; a window that would stick out to the right or at the
 // bottom is moved back so that its far edge meets the screen's. A window wider
 // than the screen thus starts left of it. Sizes are kept.
-QRect MoveFormOnScreen(const QRect& window, const QRect& screen);
+QRect moveFormOnScreen(const QRect& window, const QRect& screen);
 
 // The stay-on-top hint, changed without hiding a shown window.
-void SetTopMost(QWidget& window, bool on);
-bool IsTopMost(const QWidget& window);
+void setTopMost(QWidget& window, bool on);
+bool isTopMost(const QWidget& window);
 
 // The page and template buttons: the chosen one yellow, the others in the normal
 // button colour.

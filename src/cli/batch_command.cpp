@@ -60,7 +60,7 @@ std::optional<Record> chooseSetting(const QList<Record>& list, const QString& na
                                     std::optional<qsizetype> chosenPosition, const char* kind)
 {
     if (!name.isNull()) {
-        const std::optional<qsizetype> found = FindSettingByName(list, name);
+        const std::optional<qsizetype> found = findSettingByName(list, name);
         if (!found) {
             throw Error(ErrorNumber::SubscriptOutOfRange,
                         QStringLiteral("%1 \"%2\" は登録されていません。")
@@ -263,7 +263,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     }
     FormatSettings formats;
     FileSettings files;
-    if (!SettingsFile(options.settingsFile, host).LoadSettingsFile(formats, files)) {
+    if (!SettingsFile(options.settingsFile, host).loadSettingsFile(formats, files)) {
         return kExitStopped; // the load has said why
     }
     // The GUI remembers its last choices by list position, for its own settings file.
@@ -292,21 +292,21 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         read = [lastRow](const QString& path) { return readWorkbookFileUpToRow(path, lastRow); };
     }
     FileWorkbookSource workbookFiles(read);
-    workbookFiles.Attach()->OpenWorkbook(workbookPath);
+    workbookFiles.attach()->openWorkbook(workbookPath);
     // The workbook as read now is the one listed and generated from, however its
     // file changes meanwhile.
     const std::unique_ptr<WorkbookSource> source = workbookFiles.snapshot();
-    auto connection = source->Attach();
-    const QList<WorksheetHandle> sheets = connection->ActiveWorkbookSheets();
+    auto connection = source->attach();
+    const QList<WorksheetHandle> sheets = connection->activeWorkbookSheets();
 
     if (options.list) {
         for (qsizetype i = 0; i < sheets.size(); ++i) {
             const QString tableName =
-                format ? connection->CellValue(sheets[i], trimSpaces(format->TableName))
+                format ? connection->cellValue(sheets[i], trimSpaces(format->TableName))
                        : QString();
             out.write(QStringLiteral("%1\t%2\t%3\n")
                           .arg(i + 1)
-                          .arg(escapeControlCharacters(connection->SheetName(sheets[i])),
+                          .arg(escapeControlCharacters(connection->sheetName(sheets[i])),
                                escapeControlCharacters(tableName))
                           .toUtf8());
         }
@@ -335,10 +335,10 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     if (options.lineEnd) {
         inputs.file.LineEnding = *options.lineEnd;
     }
-    inputs.workbookName = connection->WorkbookName(1);
+    inputs.workbookName = connection->workbookName(1);
     QStringList sheetNames;
     for (const WorksheetHandle& sheet : sheets) {
-        sheetNames.append(connection->SheetName(sheet));
+        sheetNames.append(connection->sheetName(sheet));
     }
     inputs.sheetSelected = QList<bool>(sheets.size(), options.sheetSelections.isEmpty());
     for (const QString& selection : options.sheetSelections) {
@@ -362,7 +362,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     FileOutputTarget fileTarget;
     OutputTarget& target = options.toStdout ? static_cast<OutputTarget&>(stream) : fileTarget;
     doing = QStringLiteral("ファイル作成");
-    return GenerationRun(*source, host, target).MakeFiles(inputs) ? kExitDone : kExitStopped;
+    return GenerationRun(*source, host, target).makeFiles(inputs) ? kExitDone : kExitStopped;
 }
 
 } // namespace

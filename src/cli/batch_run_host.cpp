@@ -12,8 +12,8 @@ void BatchRunHost::print(const QString& text)
     m_err.flush();
 }
 
-int BatchRunHost::showMessage(const QString& text, MessageIcon, MessageButtons buttons,
-                              int defaultAnswer)
+Answer BatchRunHost::showMessage(const QString& text, MessageIcon, MessageButtons buttons,
+                                 Answer defaultAnswer)
 {
     if (buttons == MessageButtons::Ok) {
         print(text);
@@ -21,7 +21,7 @@ int BatchRunHost::showMessage(const QString& text, MessageIcon, MessageButtons b
     }
     // The directory question defaults to OK, the one-file overwrite question to
     // Cancel; --overwrite answers OK to both.
-    const int answer =
+    const Answer answer =
         m_overwrite && buttons == MessageButtons::OkCancel ? Answer::Ok : defaultAnswer;
     if (answer == Answer::Cancel) {
         print(text);
@@ -30,7 +30,7 @@ int BatchRunHost::showMessage(const QString& text, MessageIcon, MessageButtons b
     return answer;
 }
 
-int BatchRunHost::AskYesAllNoCancel(const QString& prompt, const QString&)
+Answer BatchRunHost::askYesAllNoCancel(const QString& prompt, const QString&)
 {
     if (m_overwrite) {
         return Answer::OverwriteAll;

@@ -15,9 +15,9 @@ class BatchRunHost : public RunHost
 public:
     BatchRunHost(QTextStream& err, bool overwrite);
 
-    int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                    int defaultAnswer) override;
-    int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    Answer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       Answer defaultAnswer) override;
+    Answer askYesAllNoCancel(const QString& prompt, const QString& caption) override;
     QString chooseDirectory(const QString&, const QString&) override { return {}; }
     QString chooseOpenFile(const QStringList&, const QString&, const QString&) override
     {

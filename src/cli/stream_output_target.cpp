@@ -10,7 +10,7 @@ namespace tavrune {
 
 StreamOutputTarget::StreamOutputTarget(QIODevice& out) : m_out(out) {}
 
-void StreamOutputTarget::WriteOutputLine(const QByteArray& line)
+void StreamOutputTarget::writeOutputLine(const QByteArray& line)
 {
     errno = 0;
     if (m_out.write(line) != line.size()) {
@@ -18,7 +18,7 @@ void StreamOutputTarget::WriteOutputLine(const QByteArray& line)
     }
 }
 
-void StreamOutputTarget::CommitOutputFile()
+void StreamOutputTarget::commitOutputFile()
 {
     // What a file device holds back must reach the stream before a file counts as
     // written, so that a full disk stops the run.
@@ -39,7 +39,7 @@ void StreamOutputTarget::fail()
                     .arg(error != 0 ? systemErrorText(error) : m_out.errorString()));
 }
 
-QString StreamOutputTarget::DestinationName(const QString&) const
+QString StreamOutputTarget::destinationName(const QString&) const
 {
     return QStringLiteral("標準出力");
 }

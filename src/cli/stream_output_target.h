@@ -13,14 +13,14 @@ class StreamOutputTarget : public OutputTarget
 public:
     explicit StreamOutputTarget(QIODevice& out);
 
-    void EnsureOutputDir(const QString&, UserInteraction&) override {}
-    bool OutputFileExists(const QString&) override { return false; }
-    bool IsSameFile(const QString&, const QString&) override { return false; }
-    void OpenOutputFile(const QString&, bool) override {}
-    void WriteOutputLine(const QByteArray& line) override;
-    void CommitOutputFile() override;
-    void AbortOutputFile() noexcept override {}
-    QString DestinationName(const QString& path) const override;
+    void ensureOutputDir(const QString&, UserInteraction&) override {}
+    bool outputFileExists(const QString&) override { return false; }
+    bool isSameFile(const QString&, const QString&) override { return false; }
+    void openOutputFile(const QString&, bool) override {}
+    void writeOutputLine(const QByteArray& line) override;
+    void commitOutputFile() override;
+    void abortOutputFile() noexcept override {}
+    QString destinationName(const QString& path) const override;
 
 private:
     [[noreturn]] void fail();

@@ -2,7 +2,7 @@
 
 namespace tavrune {
 
-QString CutAtNull(const QString& text)
+QString cutAtNull(const QString& text)
 {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     return nul < 0 ? text : text.left(nul);

@@ -22,14 +22,15 @@ enum class MessageButtons
     YesAllNoCancel, // the overwrite question: はい, すべて上書き, いいえ, ｷｬﾝｾﾙ
 };
 
-// Answer codes of messages and questions.
-namespace Answer {
-constexpr int Ok = 1;
-constexpr int Cancel = 2;
-constexpr int Yes = 6;
-constexpr int No = 7;
-constexpr int OverwriteAll = 8; // overwrite every remaining file of a run
-} // namespace Answer
+// The answers to messages and questions.
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No,
+    OverwriteAll, // overwrite every remaining file of a run
+};
 
 // Everything the program tells or asks the user goes through this interface: the
 // windows implement it with real dialogs, the batch tool without asking, tests
@@ -39,16 +40,16 @@ class UserInteraction
 public:
     virtual ~UserInteraction() = default;
 
-    // A message box captioned "Tavrune for Excel"; returns the answer code of the
+    // A message box captioned "Tavrune for Excel"; returns the answer of the
     // button chosen (Answer::Ok for a plain message). defaultAnswer is the button
     // that Enter chooses.
-    virtual int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                            int defaultAnswer) = 0;
+    virtual Answer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                               Answer defaultAnswer) = 0;
 
     // Asks with the buttons "はい(&Y)", "すべて上書き(&A)", "いいえ(&N)" and "ｷｬﾝｾﾙ";
     // returns Answer::Yes, Answer::OverwriteAll, Answer::No or Answer::Cancel. An
     // empty caption stands for "Tavrune for Excel".
-    virtual int AskYesAllNoCancel(const QString& prompt, const QString& caption) = 0;
+    virtual Answer askYesAllNoCancel(const QString& prompt, const QString& caption) = 0;
 
     // A directory chooser titled title, starting at initialDirectory; the chosen
     // directory, or empty text when the user cancelled.

@@ -242,7 +242,7 @@ void FormatEditorWindow::chooseName(qsizetype position)
 FormatSetting FormatEditorWindow::recordFromControls() const
 {
     FormatSetting record = fields();
-    record.RowStart = TextToInt32(rowStartText(), formatFieldName(FormatField::RowStart));
+    record.RowStart = textToInt32(rowStartText(), formatFieldName(FormatField::RowStart));
     return record;
 }
 

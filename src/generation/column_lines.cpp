@@ -135,7 +135,7 @@ public:
         QString text;
         if (!onePass) {
             text = line;
-            ReplaceAll(text, kRowTitle, title);
+            replaceAll(text, kRowTitle, title);
         }
         const bool holdsType =
             onePass ? pattern.holdsType() : containsIgnoringAsciiCase(text, kRowType);
@@ -155,12 +155,12 @@ public:
         }
         if (onePass) {
             text = line;
-            ReplaceAll(text, kRowTitle, title);
+            replaceAll(text, kRowTitle, title);
         }
-        ReplaceAll(text, kRowType, type);
-        ReplaceAll(text, kNotNull, notNull);
-        ReplaceAll(text, kDefault, defaultValue);
-        ReplaceAll(text, kComment, comment);
+        replaceAll(text, kRowType, type);
+        replaceAll(text, kNotNull, notNull);
+        replaceAll(text, kDefault, defaultValue);
+        replaceAll(text, kComment, comment);
         return cleanUpLine(text);
     }
 
@@ -175,7 +175,7 @@ private:
 
 } // namespace
 
-void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
+void expandColumnLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
                        ExpansionLimit* limit)
 {
     if (!containsIgnoringAsciiCase(text, kRowTitle)) {

@@ -13,7 +13,7 @@ namespace tavrune {
 // column's title, type, not-null mark, default and comment put in, joined one per
 // line with commas between them. A text without "[%RowTitle]" is left as it is and
 // no cell is read. limit, when given, bounds the lines (see makeRowLines).
-void ExpandColumnLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
+void expandColumnLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
                        ExpansionLimit* limit);
 
 } // namespace tavrune

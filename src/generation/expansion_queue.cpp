@@ -23,7 +23,7 @@ bool expandPart(const TableTextExpander& expander, const WorksheetHandle& sheet,
     for (const QString& line : lines) {
         ExpandedLine result;
         try {
-            result.bytes = encodeOutputLine(expander.ExpandLine(sheet, line), file.Encoding,
+            result.bytes = encodeOutputLine(expander.expandLine(sheet, line), file.Encoding,
                                             file.LineEnding, &result.unrepresentable);
         } catch (...) {
             result.error = std::current_exception();
@@ -51,7 +51,7 @@ ExpansionQueue::ExpansionQueue(WorkbookConnection& connection, const FormatSetti
     const unsigned workers =
         std::min({cores - 1, kMaxWorkers, static_cast<unsigned>(m_jobs.size() - 1)});
     for (unsigned i = 0; i < workers; ++i) {
-        std::unique_ptr<WorkbookConnection> reader = m_connection.SheetReader();
+        std::unique_ptr<WorkbookConnection> reader = m_connection.sheetReader();
         if (!reader) {
             break;
         }

@@ -26,23 +26,23 @@ constexpr qsizetype kBufferSize = 64 * 1024;
 
 FileOutputTarget::~FileOutputTarget()
 {
-    AbortOutputFile();
+    abortOutputFile();
 }
 
-void FileOutputTarget::EnsureOutputDir(const QString& dir, UserInteraction& interaction)
+void FileOutputTarget::ensureOutputDir(const QString& dir, UserInteraction& interaction)
 {
-    tavrune::EnsureOutputDir(dir, interaction);
+    tavrune::ensureOutputDir(dir, interaction);
     // What a killed run left behind goes at the next run into the directory.
-    removeStaleTemporaryFiles(TrimPathSeparators(dir));
+    removeStaleTemporaryFiles(trimPathSeparators(dir));
 }
 
-bool FileOutputTarget::OutputFileExists(const QString& path)
+bool FileOutputTarget::outputFileExists(const QString& path)
 {
     struct stat status;
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-bool FileOutputTarget::IsSameFile(const QString& path, const QString& inputPath)
+bool FileOutputTarget::isSameFile(const QString& path, const QString& inputPath)
 {
     if (QDir::cleanPath(path) == QDir::cleanPath(inputPath)) {
         return true;
@@ -56,9 +56,9 @@ bool FileOutputTarget::IsSameFile(const QString& path, const QString& inputPath)
            output.st_dev == input.st_dev && output.st_ino == input.st_ino;
 }
 
-void FileOutputTarget::OpenOutputFile(const QString& path, bool replace)
+void FileOutputTarget::openOutputFile(const QString& path, bool replace)
 {
-    AbortOutputFile();
+    abortOutputFile();
     const QString cannotOpen = QStringLiteral("ファイル \"%1\" を作成できません");
     m_path = path;
     m_replace = replace;
@@ -76,7 +76,7 @@ void FileOutputTarget::OpenOutputFile(const QString& path, bool replace)
     }
 }
 
-void FileOutputTarget::WriteOutputLine(const QByteArray& line)
+void FileOutputTarget::writeOutputLine(const QByteArray& line)
 {
     if (!m_file.isOpen()) {
         throw Error(ErrorNumber::ObjectNotSet, QStringLiteral("出力ファイルが開かれていません。"));
@@ -98,7 +98,7 @@ void FileOutputTarget::flushBuffer()
 
 void FileOutputTarget::failWriting(int errorNumber)
 {
-    AbortOutputFile();
+    abortOutputFile();
     failFile(QStringLiteral("ファイル \"%1\" に書き込めません"), systemErrorText(errorNumber));
 }
 
@@ -113,7 +113,7 @@ void FileOutputTarget::failFile(const QString& message, const QString& why) cons
     fail(message, m_path, reason);
 }
 
-void FileOutputTarget::CommitOutputFile()
+void FileOutputTarget::commitOutputFile()
 {
     if (!m_file.isOpen()) {
         return;
@@ -122,7 +122,7 @@ void FileOutputTarget::CommitOutputFile()
     const int error = m_file.commit(m_replace ? ReplacingFile::Existing::Replace
                                               : ReplacingFile::Existing::Refuse);
     if (error) {
-        AbortOutputFile();
+        abortOutputFile();
         failFile(QStringLiteral("ファイル \"%1\" を作成できません"),
                  error == EEXIST ? QStringLiteral("同じ名前のファイルが既にあります")
                  : error == EISDIR ? QStringLiteral("同じ名前のディレクトリがあります")
@@ -130,13 +130,13 @@ void FileOutputTarget::CommitOutputFile()
     }
 }
 
-void FileOutputTarget::AbortOutputFile() noexcept
+void FileOutputTarget::abortOutputFile() noexcept
 {
     m_file.abort();
     m_buffer.clear();
 }
 
-QString FileOutputTarget::DestinationName(const QString& path) const
+QString FileOutputTarget::destinationName(const QString& path) const
 {
     return QStringLiteral("ファイル \"%1\"").arg(path);
 }

@@ -21,14 +21,14 @@ public:
     // Removes the temporary file of a file still open.
     ~FileOutputTarget() override;
 
-    void EnsureOutputDir(const QString& dir, UserInteraction& interaction) override;
-    bool OutputFileExists(const QString& path) override;
-    bool IsSameFile(const QString& path, const QString& inputPath) override;
-    void OpenOutputFile(const QString& path, bool replace) override;
-    void WriteOutputLine(const QByteArray& line) override;
-    void CommitOutputFile() override;
-    void AbortOutputFile() noexcept override;
-    QString DestinationName(const QString& path) const override;
+    void ensureOutputDir(const QString& dir, UserInteraction& interaction) override;
+    bool outputFileExists(const QString& path) override;
+    bool isSameFile(const QString& path, const QString& inputPath) override;
+    void openOutputFile(const QString& path, bool replace) override;
+    void writeOutputLine(const QByteArray& line) override;
+    void commitOutputFile() override;
+    void abortOutputFile() noexcept override;
+    QString destinationName(const QString& path) const override;
 
 private:
     // Writes out what is buffered; throws naming the file and the system's reason.

@@ -77,7 +77,7 @@ FormatSetting workingFormat(const FormatSetting& typed, const QString& rowStartT
           &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
         *field = trimSpaces(*field);
     }
-    format.RowStart = TextToInt32(rowStartText, formatFieldName(FormatField::RowStart));
+    format.RowStart = textToInt32(rowStartText, formatFieldName(FormatField::RowStart));
     return format;
 }
 
@@ -109,7 +109,7 @@ bool GenerationRun::checkPreconditions(const RunInputs& inputs)
     return true;
 }
 
-bool GenerationRun::MakeFiles(const RunInputs& inputs)
+bool GenerationRun::makeFiles(const RunInputs& inputs)
 {
     if (!checkPreconditions(inputs)) {
         return false;
@@ -128,7 +128,7 @@ bool GenerationRun::MakeFiles(const RunInputs& inputs)
                 MessageIcon::Stop);
     }
     // A file not committed (a cancel, an error) leaves what had its name as it was.
-    m_output.AbortOutputFile();
+    m_output.abortOutputFile();
     m_host.endRun();
     if (outcome == Outcome::Finished) {
         message(QStringLiteral("終了しました。"), MessageIcon::Information);
@@ -147,23 +147,22 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
     m_format = workingFormat(inputs.format, inputs.rowStartText);
     m_file = inputs.file;
     m_file.OutputFile = m_file.OutputFile == 0 ? 0 : 1;
-    m_file.BodyLines = SplitLines(m_file.Text[0], fileFieldName(FileField::Body));
-    m_file.HeaderLines = SplitLines(m_file.Text[1], fileFieldName(FileField::Header));
-    m_file.FooterLines = SplitLines(m_file.Text[2], fileFieldName(FileField::Footer));
+    m_file.BodyLines = splitLines(m_file.Text[0], fileFieldName(FileField::Body));
+    m_file.HeaderLines = splitLines(m_file.Text[1], fileFieldName(FileField::Header));
+    m_file.FooterLines = splitLines(m_file.Text[2], fileFieldName(FileField::Footer));
     const bool perTable = m_file.OutputFile == 0;
 
-    m_output.EnsureOutputDir(m_file.OutputDir, m_host);
+    m_output.ensureOutputDir(m_file.OutputDir, m_host);
 
     // One attachment for the whole run: it sees one version of every workbook.
-    const std::unique_ptr<WorkbookConnection> connection = m_source.Attach();
-    if (!connection->HasWorkbook(inputs.workbookName)) {
+    const std::unique_ptr<WorkbookConnection> connection = m_source.attach();
+    if (!connection->hasWorkbook(inputs.workbookName)) {
         message(QStringLiteral("Excel ファイルが開かれていません。"), MessageIcon::Exclamation);
         return Outcome::Cancelled;
     }
-    connection->SetFirstWindowState();
     m_inputPaths.clear();
-    for (qint16 i = 1, count = connection->WorkbookCount(); i <= count; ++i) {
-        m_inputPaths.append(connection->WorkbookPath(i));
+    for (qint16 i = 1, count = connection->workbookCount(); i <= count; ++i) {
+        m_inputPaths.append(connection->workbookPath(i));
     }
 
     const TableTextExpander expander(*connection, m_format);
@@ -188,8 +187,8 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
                         QStringLiteral("シート番号 %1 が大きすぎます。").arg(i + 1));
         }
         const WorksheetHandle sheet =
-            connection->WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
-        const QString sheetName = connection->SheetName(sheet);
+            connection->worksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
+        const QString sheetName = connection->sheetName(sheet);
         m_doing = QStringLiteral("シート \"%1\" の出力").arg(sheetName);
         // In one-file mode the file begins at the first sheet and ends at the last.
         const bool begins = perTable || sheetCount == 1;
@@ -199,7 +198,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
                 SheetCellReader cells(*connection, sheet);
                 outputPath = tableFilePath(cells, sheetName);
             } else {
-                outputPath = AddPathSeparator(m_file.OutputDir) + m_file.OutputFileName;
+                outputPath = addPathSeparator(m_file.OutputDir) + m_file.OutputFileName;
             }
             checkOutputPath(outputPath, sheetName);
             bool writeThis = true;
@@ -211,10 +210,10 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
                 expansions.skip(sheetCount - 1);
                 continue;
             }
-            m_output.OpenOutputFile(outputPath, replace);
+            m_output.openOutputFile(outputPath, replace);
             m_writtenBy.insert(outputPath, sheetName);
             if (const QByteArray mark = byteOrderMark(m_file.Encoding); !mark.isEmpty()) {
-                m_output.WriteOutputLine(mark);
+                m_output.writeOutputLine(mark);
             }
         }
         const SheetLines lines{expander, sheet, sheetName, outputPath};
@@ -223,7 +222,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
         writeLines(lines, expanded.body, m_file.BodyLines, FileField::Body);
         writeLines(lines, expanded.footer, m_file.FooterLines, FileField::Footer);
         if (ends) {
-            m_output.CommitOutputFile();
+            m_output.commitOutputFile();
         }
     }
     return Outcome::Finished;
@@ -246,7 +245,7 @@ std::vector<ExpansionJob> GenerationRun::expansionJobs(WorkbookConnection& conne
         }
         ExpansionJob job;
         try {
-            job.sheet = connection.WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
+            job.sheet = connection.worksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
         } catch (const Error&) {
             break;
         }
@@ -270,7 +269,7 @@ void GenerationRun::writeLines(const SheetLines& target, const std::vector<Expan
             unrepresentableCharacter(target, lines.at(static_cast<qsizetype>(n)), field,
                                      static_cast<qsizetype>(n) + 1, line.unrepresentable);
         }
-        m_output.WriteOutputLine(*line.bytes);
+        m_output.writeOutputLine(*line.bytes);
     }
 }
 
@@ -286,7 +285,7 @@ void GenerationRun::unrepresentableCharacter(const SheetLines& target, const QSt
         origin = QStringLiteral("シート \"%1\"、%2の %3 行目")
                      .arg(target.sheetName, fileFieldName(field))
                      .arg(lineNumber);
-    } else if (const QString cell = target.expander.CellHolding(target.sheet, line, character);
+    } else if (const QString cell = target.expander.cellHolding(target.sheet, line, character);
                !cell.isEmpty()) {
         origin = QStringLiteral("シート \"%1\" のセル %2").arg(target.sheetName, cell);
     } else {
@@ -295,7 +294,7 @@ void GenerationRun::unrepresentableCharacter(const SheetLines& target, const QSt
     throw Error(ErrorNumber::ApplicationDefined,
                 QStringLiteral("文字 %1 は%2 で書けないため、%3 に出力できません (%4)。")
                     .arg(describeCodePoint(character), encodingDescription(m_file.Encoding),
-                         m_output.DestinationName(target.path), origin));
+                         m_output.destinationName(target.path), origin));
 }
 
 QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& sheetName) const
@@ -308,7 +307,7 @@ QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& shee
         name += m_file.OutputFileStr[1];
     }
     checkFileName(name, sheetName);
-    return AddPathSeparator(m_file.OutputDir) + name;
+    return addPathSeparator(m_file.OutputDir) + name;
 }
 
 void GenerationRun::checkOutputPath(const QString& path, const QString& sheetName)
@@ -321,7 +320,7 @@ void GenerationRun::checkOutputPath(const QString& path, const QString& sheetNam
                         .arg(earlier.value(), sheetName, path));
     }
     for (const QString& input : m_inputPaths) {
-        if (m_output.IsSameFile(path, input)) {
+        if (m_output.isSameFile(path, input)) {
             throw Error(ErrorNumber::BadFileName,
                         QStringLiteral("シート \"%1\" の出力ファイル \"%2\" は開いているブック "
                                        "\"%3\" です。ブックを上書きしないよう中止しました。")
@@ -332,7 +331,7 @@ void GenerationRun::checkOutputPath(const QString& path, const QString& sheetNam
 
 bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis, bool& replace)
 {
-    if (!m_output.OutputFileExists(path)) {
+    if (!m_output.outputFileExists(path)) {
         return true;
     }
     const QString prompt = path + QStringLiteral("\r\n\r\n既に同名のファイルが存在します。\r\n"
@@ -349,7 +348,7 @@ bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis, bool& 
         replace = true;
         return true;
     }
-    switch (m_host.AskYesAllNoCancel(prompt, kCaption)) {
+    switch (m_host.askYesAllNoCancel(prompt, kCaption)) {
     case Answer::Yes:
         replace = true;
         return true;

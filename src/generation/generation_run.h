@@ -45,7 +45,7 @@ public:
     // Runs to the end; true when every selected sheet was processed, false when a
     // precondition failed, the user cancelled or an error stopped the run. Every
     // outcome has been reported to the user through the host.
-    bool MakeFiles(const RunInputs& inputs);
+    bool makeFiles(const RunInputs& inputs);
 
 private:
     enum class Outcome

@@ -5,7 +5,7 @@
 
 namespace tavrune {
 
-void ExpandIndexLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
+void expandIndexLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
                       ExpansionLimit* limit)
 {
     const QString placeholder = QStringLiteral("[%Index]");
@@ -21,7 +21,7 @@ void ExpandIndexLines(QString& text, SheetCellReader& cells, const FormatSetting
                     return std::nullopt;
                 }
                 QString line = text;
-                ReplaceAll(line, placeholder,
+                replaceAll(line, placeholder,
                            reader.columnCell(format.RowTitle, row, FormatField::RowTitle));
                 return cleanUpLine(line);
             };

@@ -12,7 +12,7 @@ namespace tavrune {
 // matches the format's match string, with the column's title put in, joined one
 // per line with commas between them. A text without "[%Index]" is left as it is
 // and no cell is read. limit, when given, bounds the lines (see makeRowLines).
-void ExpandIndexLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
+void expandIndexLines(QString& text, SheetCellReader& cells, const FormatSetting& format,
                       ExpansionLimit* limit);
 
 } // namespace tavrune

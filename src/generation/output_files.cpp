@@ -19,7 +19,7 @@ bool entryExists(const QString& path)
 
 } // namespace
 
-QString TrimPathSeparators(const QString& dir)
+QString trimPathSeparators(const QString& dir)
 {
     QString p = trimSpaces(dir);
     while (p.size() > 1 && p.endsWith(u'/')) {
@@ -28,7 +28,7 @@ QString TrimPathSeparators(const QString& dir)
     return p;
 }
 
-QString AddPathSeparator(const QString& dir)
+QString addPathSeparator(const QString& dir)
 {
     QString t = trimSpaces(dir);
     if (!t.endsWith(u'/')) {
@@ -37,9 +37,9 @@ QString AddPathSeparator(const QString& dir)
     return t;
 }
 
-void EnsureOutputDir(const QString& dir, UserInteraction& interaction)
+void ensureOutputDir(const QString& dir, UserInteraction& interaction)
 {
-    const QString p = TrimPathSeparators(dir);
+    const QString p = trimPathSeparators(dir);
     if (!p.startsWith(u'/')) {
         throw Error(ErrorNumber::PathFileAccess,
                     QStringLiteral("出力先ディレクトリ \"%1\" は絶対パス (/ で始まるパス) "
@@ -47,7 +47,7 @@ void EnsureOutputDir(const QString& dir, UserInteraction& interaction)
                         .arg(dir));
     }
     if (!entryExists(p)) {
-        const int answer =
+        const Answer answer =
             interaction.showMessage(p + QStringLiteral("\r\nディレクトリを作成しますか？"),
                                     MessageIcon::Question, MessageButtons::OkCancel, Answer::Ok);
         if (answer != Answer::Ok) {

@@ -11,17 +11,17 @@ namespace tavrune {
 
 // Spaces removed at both ends, then every trailing "/" (and the spaces that come
 // to the end with it). A text of slashes only stays "/", the root.
-QString TrimPathSeparators(const QString& dir);
+QString trimPathSeparators(const QString& dir);
 
 // Spaces removed at both ends and one "/" appended unless the text ends with one.
-QString AddPathSeparator(const QString& dir);
+QString addPathSeparator(const QString& dir);
 
 // Makes sure the output directory exists. A text that is not an absolute path
 // fails with error 75 before anything is asked or created. When the directory is
 // missing the user is asked once, for the whole path; Cancel raises error -1.
 // Then every missing level is created in order; a level that cannot be created
 // raises an error, leaving the levels made before it.
-void EnsureOutputDir(const QString& dir, UserInteraction& interaction);
+void ensureOutputDir(const QString& dir, UserInteraction& interaction);
 
 // A line of output as the files receive it: in the encoding, then the line end.
 // Nothing when the text holds a character the encoding cannot represent (for

@@ -8,33 +8,33 @@
 namespace tavrune {
 
 // Where a run's output goes: the output directory and files, one file open at a
-// time. A file is put in place only when it is complete (CommitOutputFile); until
+// time. A file is put in place only when it is complete (commitOutputFile); until
 // then whatever had its name stays as it was. Every failure throws an Error.
 class OutputTarget
 {
 public:
     virtual ~OutputTarget() = default;
 
-    virtual void EnsureOutputDir(const QString& dir, UserInteraction& interaction) = 0;
+    virtual void ensureOutputDir(const QString& dir, UserInteraction& interaction) = 0;
     // Whether something that is not a directory has that name: a file (hidden ones
     // too) or a symbolic link, dangling ones too.
-    virtual bool OutputFileExists(const QString& path) = 0;
+    virtual bool outputFileExists(const QString& path) = 0;
     // Whether writing path would replace the file at inputPath.
-    virtual bool IsSameFile(const QString& path, const QString& inputPath) = 0;
+    virtual bool isSameFile(const QString& path, const QString& inputPath) = 0;
     // Begins the file at path. replace allows an existing file or link of that
     // name to be replaced (the link itself, never what it points to); without it
     // an existing one makes the commit fail.
-    virtual void OpenOutputFile(const QString& path, bool replace) = 0;
+    virtual void openOutputFile(const QString& path, bool replace) = 0;
     // Writes one line as the file receives it: code page 932 bytes ending in CR LF.
-    virtual void WriteOutputLine(const QByteArray& line) = 0;
+    virtual void writeOutputLine(const QByteArray& line) = 0;
     // Puts the open file in place whole; without one it does nothing.
-    virtual void CommitOutputFile() = 0;
+    virtual void commitOutputFile() = 0;
     // Drops the open file, leaving what had its name as it was; without one it
     // does nothing. Never fails.
-    virtual void AbortOutputFile() noexcept = 0;
+    virtual void abortOutputFile() noexcept = 0;
     // How messages name where the lines of path go: "ファイル \"path\"" or standard
     // output.
-    virtual QString DestinationName(const QString& path) const = 0;
+    virtual QString destinationName(const QString& path) const = 0;
 };
 
 } // namespace tavrune

@@ -27,7 +27,7 @@ SheetCellReader::SheetCellReader(WorkbookConnection& connection, const Worksheet
 QString SheetCellReader::cell(const QString& reference, FormatField field)
 {
     try {
-        QString value = m_connection.CellValue(m_sheet, reference);
+        QString value = m_connection.cellValue(m_sheet, reference);
         if (m_observer) {
             (*m_observer)(reference, value);
         }
@@ -45,7 +45,7 @@ QString SheetCellReader::columnCell(const QString& columnLetters, qint64 row, Fo
     if (m_observer == nullptr && row >= 1 && row <= kMaxRow) {
         if (const std::optional<quint16> column = columnOf(columnLetters)) {
             try {
-                return m_connection.CellValueAt(m_sheet,
+                return m_connection.cellValueAt(m_sheet,
                                                 CellAddress{static_cast<quint32>(row), *column});
             } catch (const Error& error) {
                 throw fieldError(error, field);
@@ -86,12 +86,12 @@ std::unique_ptr<WorkbookConnection> SheetCellReader::connectionForThread() const
     if (m_observer != nullptr) {
         return nullptr;
     }
-    return m_connection.SheetReader();
+    return m_connection.sheetReader();
 }
 
 qint32 SheetCellReader::lastUsedRow()
 {
-    return m_connection.LastUsedRow(m_sheet);
+    return m_connection.lastUsedRow(m_sheet);
 }
 
 } // namespace tavrune

@@ -123,7 +123,7 @@ public:
     // The table name, when it could be read.
     std::optional<QString> check(const WorksheetHandle& sheet)
     {
-        m_findings.startSheet(m_connection.SheetName(sheet));
+        m_findings.startSheet(m_connection.sheetName(sheet));
         SheetCellReader cells(m_connection, sheet);
         m_cells = &cells;
         const std::optional<QString> name = read(m_format.TableName, FormatField::TableName);
@@ -291,8 +291,8 @@ QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs,
     FindingList list(findings);
     try {
         const FormatSetting format = workingFormat(inputs.format, inputs.rowStartText);
-        const std::unique_ptr<WorkbookConnection> connection = source.Attach();
-        if (!connection->HasWorkbook(inputs.workbookName)) {
+        const std::unique_ptr<WorkbookConnection> connection = source.attach();
+        if (!connection->hasWorkbook(inputs.workbookName)) {
             findings.append(
                 {QString(), QString(),
                  QStringLiteral("ブック \"%1\" は開かれていません。").arg(inputs.workbookName)});
@@ -309,7 +309,7 @@ QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs,
             }
             throwIfCancelled(cancelled);
             const WorksheetHandle sheet =
-                connection->WorksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
+                connection->worksheetAt(inputs.workbookName, static_cast<qint16>(i + 1));
             const std::optional<QString> name = checker.check(sheet);
             if (name && !name->isEmpty()) {
                 const auto first = tableSheets.constFind(*name);
@@ -319,7 +319,7 @@ QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs,
                         QStringLiteral("テーブル名称 \"%1\" はシート \"%2\" と重複しています。")
                             .arg(*name, first.value()));
                 } else {
-                    tableSheets.insert(*name, connection->SheetName(sheet));
+                    tableSheets.insert(*name, connection->sheetName(sheet));
                 }
             }
             if (list.full()) {
@@ -327,7 +327,7 @@ QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs,
                 findings.append({QString(), QString(),
                                  QStringLiteral("見つかったことが多すぎるため、シート \"%1\" "
                                                 "でチェックを打ち切りました。")
-                                     .arg(connection->SheetName(sheet))});
+                                     .arg(connection->sheetName(sheet))});
                 break;
             }
         }

@@ -50,8 +50,8 @@ SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, q
     ExpansionLimit limit(cancelled, kMaxPreviewLines, kMaxPreviewChars);
     try {
         const FormatSetting format = workingFormat(typedFormat, rowStartText);
-        const std::unique_ptr<WorkbookConnection> connection = source.Attach();
-        const WorksheetHandle sheet = connection->WorksheetAt(workbookName, sheetIndex);
+        const std::unique_ptr<WorkbookConnection> connection = source.attach();
+        const WorksheetHandle sheet = connection->worksheetAt(workbookName, sheetIndex);
         if (file.OutputFile == 0) {
             SheetCellReader cells(*connection, sheet);
             QString name = cells.cell(format.TableTitle, FormatField::TableTitle);
@@ -68,14 +68,14 @@ SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, q
         const TableTextExpander expander(*connection, format, &limit);
         QStringList lines;
         const auto expand = [&](const QString& text, FileField field) {
-            for (const QString& line : SplitLines(text, fileFieldName(field))) {
+            for (const QString& line : splitLines(text, fileFieldName(field))) {
                 limit.throwIfCancelled();
                 // Nothing is shown after a gap: once lines were left out, the rest are.
                 if (limit.isCut() || !limit.fits(1, 0)) {
                     limit.markCut();
                     return;
                 }
-                QString expanded = expander.ExpandLine(sheet, line);
+                QString expanded = expander.expandLine(sheet, line);
                 limit.count(lineCount(expanded), expanded.size() + 2);
                 lines.append(std::move(expanded));
             }

@@ -12,7 +12,7 @@ constexpr qsizetype kMaxLineBeforeBreak = 32764;
 
 } // namespace
 
-QStringList SplitLines(const QString& text, const QString& templateName)
+QStringList splitLines(const QString& text, const QString& templateName)
 {
     QStringList lines;
     qsizetype start = 0;

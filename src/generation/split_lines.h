@@ -9,6 +9,6 @@ namespace tavrune {
 // template ending in CR LF a last empty line; a lone CR or LF stays in its line.
 // More than 32,767 lines, or a line longer than 32,764 characters followed by CR
 // LF, raise an overflow error naming templateName.
-QStringList SplitLines(const QString& text, const QString& templateName);
+QStringList splitLines(const QString& text, const QString& templateName);
 
 } // namespace tavrune

@@ -12,13 +12,13 @@ TableTextExpander::TableTextExpander(WorkbookConnection& connection, const Forma
 {
 }
 
-QString TableTextExpander::ExpandLine(const WorksheetHandle& sheet, const QString& line) const
+QString TableTextExpander::expandLine(const WorksheetHandle& sheet, const QString& line) const
 {
     SheetCellReader cells(m_connection, sheet);
     return expand(cells, line);
 }
 
-QString TableTextExpander::CellHolding(const WorksheetHandle& sheet, const QString& line,
+QString TableTextExpander::cellHolding(const WorksheetHandle& sheet, const QString& line,
                                        char32_t codePoint) const
 {
     const QString character = QString::fromUcs4(&codePoint, 1);
@@ -38,16 +38,16 @@ QString TableTextExpander::expand(SheetCellReader& cells, const QString& line) c
     QString text = line;
     // The order matters: name and title go in before the column and index lines
     // are made, so every generated line carries them; the extra cells go in after.
-    ReplaceAll(text, QStringLiteral("[%TableName]"),
+    replaceAll(text, QStringLiteral("[%TableName]"),
                cells.cell(m_format.TableName, FormatField::TableName));
-    ReplaceAll(text, QStringLiteral("[%TableTitle]"),
+    replaceAll(text, QStringLiteral("[%TableTitle]"),
                cells.cell(m_format.TableTitle, FormatField::TableTitle));
-    ExpandColumnLines(text, cells, m_format, m_limit);
-    ExpandIndexLines(text, cells, m_format, m_limit);
+    expandColumnLines(text, cells, m_format, m_limit);
+    expandIndexLines(text, cells, m_format, m_limit);
     constexpr FormatField kEtcFields[] = {FormatField::Etc1, FormatField::Etc2, FormatField::Etc3,
                                           FormatField::Etc4};
     for (int n = 1; n <= 4; ++n) {
-        ReplaceAll(text, QStringLiteral("[%Etc%1]").arg(n),
+        replaceAll(text, QStringLiteral("[%Etc%1]").arg(n),
                    cells.cell(m_format.Etc[n - 1], kEtcFields[n - 1]));
     }
     return text;

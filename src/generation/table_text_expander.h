@@ -23,10 +23,10 @@ public:
     // span several lines joined by CR LF. The table name and title cells and the
     // four extra cells are read for every line, in that order, so an invalid
     // reference in any of them fails every line. Errors are thrown to the caller.
-    QString ExpandLine(const WorksheetHandle& sheet, const QString& line) const;
+    QString expandLine(const WorksheetHandle& sheet, const QString& line) const;
     // The address of the first cell read for the line whose text holds
     // codePoint; empty when none does. Reads the cells again.
-    QString CellHolding(const WorksheetHandle& sheet, const QString& line,
+    QString cellHolding(const WorksheetHandle& sheet, const QString& line,
                         char32_t codePoint) const;
 
 private:

@@ -54,7 +54,7 @@ bool containsIgnoringAsciiCase(const QString& text, const QString& needle)
     return indexOfIgnoringAsciiCase(text, needle) >= 0;
 }
 
-void ReplaceAll(QString& text, const QString& placeholder, const QString& value)
+void replaceAll(QString& text, const QString& placeholder, const QString& value)
 {
     if (placeholder.isEmpty()) {
         return;
@@ -70,7 +70,7 @@ void ReplaceAll(QString& text, const QString& placeholder, const QString& value)
     }
 }
 
-QString TrimTrailingBlanks(const QString& text)
+QString trimTrailingBlanks(const QString& text)
 {
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1) == u' ') {
@@ -120,9 +120,9 @@ bool markMatches(const QString& mark, const QString& wanted)
 QString cleanUpLine(const QString& line)
 {
     if (line.endsWith(u',')) {
-        return TrimTrailingBlanks(line.left(line.size() - 1)) + u',';
+        return trimTrailingBlanks(line.left(line.size() - 1)) + u',';
     }
-    return TrimTrailingBlanks(line);
+    return trimTrailingBlanks(line);
 }
 
 void LineJoiner::add(const QString& line)

@@ -18,11 +18,11 @@ bool matchesIgnoringAsciiCase(QStringView text, qsizetype at, QStringView needle
 // Replaces every occurrence of placeholder (found without regard to ASCII case) by
 // value, left to right; the search goes on right behind each inserted value, so a
 // value is never searched again by the same call.
-void ReplaceAll(QString& text, const QString& placeholder, const QString& value);
+void replaceAll(QString& text, const QString& placeholder, const QString& value);
 
 // Removes trailing spaces, then trailing tab characters. Spaces in front of removed
 // tabs stay.
-QString TrimTrailingBlanks(const QString& text);
+QString trimTrailingBlanks(const QString& text);
 
 // Whether a length text counts as a number: blanks around it allowed, an optional
 // sign, digits with optional grouping commas and decimal part; the same enclosed in

@@ -59,7 +59,7 @@ template <typename Record> void NamedSettings<Record>::registerSetting()
         m_view.focusName();
         return;
     }
-    std::optional<qsizetype> target = FindSettingByName(m_records, name);
+    std::optional<qsizetype> target = findSettingByName(m_records, name);
     if (target && m_interaction.showMessage(overwriteQuestion(m_kind), MessageIcon::Question,
                                             MessageButtons::YesNo, Answer::No) != Answer::Yes) {
         return;
@@ -96,7 +96,7 @@ template <typename Record> void NamedSettings<Record>::registerSetting()
 
 template <typename Record> void NamedSettings<Record>::deleteSetting()
 {
-    const std::optional<qsizetype> position = FindSettingByName(m_records, m_view.nameText());
+    const std::optional<qsizetype> position = findSettingByName(m_records, m_view.nameText());
     if (!position) {
         return;
     }
@@ -140,7 +140,7 @@ template <typename Record> bool NamedSettings<Record>::hasUnregisteredEdits() co
     } catch (const Error&) {
         return true; // typed, and not registrable as it stands
     }
-    const std::optional<qsizetype> position = FindSettingByName(m_records, m_view.nameText());
+    const std::optional<qsizetype> position = findSettingByName(m_records, m_view.nameText());
     if (position) {
         return asShown(m_records.at(*position)) != shown;
     }

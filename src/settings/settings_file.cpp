@@ -347,7 +347,7 @@ SettingsFile::SettingsFile(QString path, UserInteraction& interaction)
 {
 }
 
-bool SettingsFile::SaveSettingsFile(const FormatSettings& formats, const FileSettings& files)
+bool SettingsFile::saveSettingsFile(const FormatSettings& formats, const FileSettings& files)
 {
     try {
         // Build everything first, so that a refused field leaves the disk untouched.
@@ -463,7 +463,7 @@ QString SettingsFile::makeBackup()
                     .arg(m_path, QString::number(kMaxBackups - 1)));
 }
 
-bool SettingsFile::LoadSettingsFile(FormatSettings& formats, FileSettings& files)
+bool SettingsFile::loadSettingsFile(FormatSettings& formats, FileSettings& files)
 {
     formats.clear();
     files.clear();

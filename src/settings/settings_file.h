@@ -36,13 +36,13 @@ public:
     // is first kept as a copy beside it (<name>.bak, or .bak.1, .bak.2, ... when
     // that exists), and the message says where. Returns whether the file was
     // written.
-    bool SaveSettingsFile(const FormatSettings& formats, const FileSettings& files);
+    bool saveSettingsFile(const FormatSettings& formats, const FileSettings& files);
 
     // Empties both lists and fills them from the file. A missing file loads
     // nothing and is no failure. A malformed line or an unreadable file ends the
     // load with a message; the records before the failing line stay loaded.
     // Returns whether the file was read to its end (or is missing).
-    bool LoadSettingsFile(FormatSettings& formats, FileSettings& files);
+    bool loadSettingsFile(FormatSettings& formats, FileSettings& files);
 
     // Whether the next save will first keep a copy of the file, because the last
     // load could not read all of it.

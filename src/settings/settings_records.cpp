@@ -17,12 +17,12 @@ std::optional<qsizetype> findByName(const QList<Record>& list, const QString& na
 
 } // namespace
 
-std::optional<qsizetype> FindSettingByName(const FormatSettings& list, const QString& name)
+std::optional<qsizetype> findSettingByName(const FormatSettings& list, const QString& name)
 {
     return findByName(list, name);
 }
 
-std::optional<qsizetype> FindSettingByName(const FileSettings& list, const QString& name)
+std::optional<qsizetype> findSettingByName(const FileSettings& list, const QString& name)
 {
     return findByName(list, name);
 }

@@ -85,7 +85,7 @@ using FormatSettings = QList<FormatSetting>;
 using FileSettings = QList<FileSetting>;
 
 // Position of the first record whose name equals name exactly (case-sensitive).
-std::optional<qsizetype> FindSettingByName(const FormatSettings& list, const QString& name);
-std::optional<qsizetype> FindSettingByName(const FileSettings& list, const QString& name);
+std::optional<qsizetype> findSettingByName(const FormatSettings& list, const QString& name);
+std::optional<qsizetype> findSettingByName(const FileSettings& list, const QString& name);
 
 } // namespace tavrune

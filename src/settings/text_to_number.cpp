@@ -73,7 +73,7 @@ template <typename Int> Int roundToInt(double value, const QString& text, const 
 
 } // namespace
 
-double TextToNumber(const QString& text)
+double textToNumber(const QString& text)
 {
     QString s;
     s.reserve(text.size());
@@ -160,14 +160,14 @@ double TextToNumber(const QString& text)
     return value;
 }
 
-qint16 TextToInt16(const QString& text, const QString& what)
+qint16 textToInt16(const QString& text, const QString& what)
 {
-    return roundToInt<qint16>(TextToNumber(text), text, what);
+    return roundToInt<qint16>(textToNumber(text), text, what);
 }
 
-qint32 TextToInt32(const QString& text, const QString& what)
+qint32 textToInt32(const QString& text, const QString& what)
 {
-    return roundToInt<qint32>(TextToNumber(text), text, what);
+    return roundToInt<qint32>(textToNumber(text), text, what);
 }
 
 } // namespace tavrune

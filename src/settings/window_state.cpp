@@ -43,10 +43,10 @@ WindowState::Bounds WindowState::bounds() const
 
 void WindowState::setBounds(const Bounds& bounds)
 {
-    m_file.WriteWindowState(kPos, QStringLiteral("Left"), QString::number(bounds.left));
-    m_file.WriteWindowState(kPos, QStringLiteral("Top"), QString::number(bounds.top));
-    m_file.WriteWindowState(kPos, QStringLiteral("Width"), QString::number(bounds.width));
-    m_file.WriteWindowState(kPos, QStringLiteral("Height"), QString::number(bounds.height));
+    m_file.writeWindowState(kPos, QStringLiteral("Left"), QString::number(bounds.left));
+    m_file.writeWindowState(kPos, QStringLiteral("Top"), QString::number(bounds.top));
+    m_file.writeWindowState(kPos, QStringLiteral("Width"), QString::number(bounds.width));
+    m_file.writeWindowState(kPos, QStringLiteral("Height"), QString::number(bounds.height));
 }
 
 double WindowState::splitter() const
@@ -56,7 +56,7 @@ double WindowState::splitter() const
 
 void WindowState::setSplitter(double twips)
 {
-    m_file.WriteWindowState(kPos, QStringLiteral("Splitter"), QString::number(twips));
+    m_file.writeWindowState(kPos, QStringLiteral("Splitter"), QString::number(twips));
 }
 
 bool WindowState::maximized() const
@@ -66,7 +66,7 @@ bool WindowState::maximized() const
 
 void WindowState::setWindowState(int state)
 {
-    m_file.WriteWindowState(kWindow, QStringLiteral("State"), QString::number(state));
+    m_file.writeWindowState(kWindow, QStringLiteral("State"), QString::number(state));
 }
 
 bool WindowState::topMost() const
@@ -76,25 +76,25 @@ bool WindowState::topMost() const
 
 void WindowState::setTopMost(bool on)
 {
-    m_file.WriteWindowState(kWindow, QStringLiteral("TopMost"),
+    m_file.writeWindowState(kWindow, QStringLiteral("TopMost"),
                             on ? QStringLiteral("-1") : QStringLiteral("0"));
 }
 
 QString WindowState::defPath() const
 {
-    return m_file.ReadWindowState(kExcel, QStringLiteral("DefPath"));
+    return m_file.readWindowState(kExcel, QStringLiteral("DefPath"));
 }
 
 void WindowState::setDefPath(const QString& path)
 {
-    m_file.WriteWindowState(kExcel, QStringLiteral("DefPath"), path);
+    m_file.writeWindowState(kExcel, QStringLiteral("DefPath"), path);
 }
 
 QStringList WindowState::recentFiles() const
 {
     QStringList paths;
     for (int number = 1; number <= kMaxRecentKeysRead; ++number) {
-        const QString path = m_file.ReadWindowState(kExcel, recentKey(number));
+        const QString path = m_file.readWindowState(kExcel, recentKey(number));
         if (path.isEmpty()) {
             break;
         }
@@ -106,7 +106,7 @@ QStringList WindowState::recentFiles() const
 void WindowState::setRecentFiles(const QStringList& paths)
 {
     for (qsizetype i = 0; i < paths.size() && i < kMaxRecentFiles; ++i) {
-        m_file.WriteWindowState(kExcel, recentKey(static_cast<int>(i + 1)), paths.at(i));
+        m_file.writeWindowState(kExcel, recentKey(static_cast<int>(i + 1)), paths.at(i));
     }
 }
 
@@ -121,7 +121,7 @@ std::optional<qsizetype> WindowState::chosenPosition(SettingKind kind, qsizetype
 
 void WindowState::setChosenPosition(SettingKind kind, qsizetype position)
 {
-    m_file.WriteWindowState(kName, nameKey(kind), QString::number(position));
+    m_file.writeWindowState(kName, nameKey(kind), QString::number(position));
     try {
         m_file.save();
     } catch (const Error&) {

@@ -295,16 +295,16 @@ std::optional<QByteArrayView> WindowStateFile::rawValue(const QString& section,
                                          m_lines[line].valueEnd - m_lines[line].valueStart);
 }
 
-QString WindowStateFile::ReadWindowState(const QString& section, const QString& key) const
+QString WindowStateFile::readWindowState(const QString& section, const QString& key) const
 {
     const std::optional<QByteArrayView> value = rawValue(section.trimmed(), key.trimmed());
     if (!value) {
         return {};
     }
-    return CutAtNull(decodeCp932Lenient(cutValue(withoutQuotes(*value))));
+    return cutAtNull(decodeCp932Lenient(cutValue(withoutQuotes(*value))));
 }
 
-bool WindowStateFile::WriteWindowState(const QString& section, const QString& key,
+bool WindowStateFile::writeWindowState(const QString& section, const QString& key,
                                        const QString& value)
 {
     const QString sectionName = section.trimmed();
@@ -419,7 +419,7 @@ void WindowStateFile::save()
 double WindowStateFile::readNumber(const QString& section, const QString& key) const
 {
     try {
-        return TextToNumber(ReadWindowState(section, key));
+        return textToNumber(readWindowState(section, key));
     } catch (const Error&) {
         return 0;
     }
@@ -428,7 +428,7 @@ double WindowStateFile::readNumber(const QString& section, const QString& key) c
 std::optional<qint16> WindowStateFile::readInt16(const QString& section, const QString& key) const
 {
     try {
-        return TextToInt16(ReadWindowState(section, key), key);
+        return textToInt16(readWindowState(section, key), key);
     } catch (const Error&) {
         return std::nullopt;
     }
@@ -437,7 +437,7 @@ std::optional<qint16> WindowStateFile::readInt16(const QString& section, const Q
 std::optional<qint32> WindowStateFile::readInt32(const QString& section, const QString& key) const
 {
     try {
-        return TextToInt32(ReadWindowState(section, key), key);
+        return textToInt32(readWindowState(section, key), key);
     } catch (const Error&) {
         return std::nullopt;
     }

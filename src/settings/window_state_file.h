@@ -34,7 +34,7 @@ public:
 
     // The value of the key, cut at its first NUL character; empty text when the
     // file, the section or the key is missing or the file could not be read.
-    QString ReadWindowState(const QString& section, const QString& key) const;
+    QString readWindowState(const QString& section, const QString& key) const;
 
     // Sets the value, for the next save to write: creating the section (at the
     // end of the file) or the key (behind the last line of its section) as needed,
@@ -42,7 +42,7 @@ public:
     // was. Returns false, changing nothing, when a name or the value holds a line
     // break (or a name a character that would end it early), or when code page
     // 932 cannot represent the text.
-    bool WriteWindowState(const QString& section, const QString& key, const QString& value);
+    bool writeWindowState(const QString& section, const QString& key, const QString& value);
 
     // Whether a write changed a value that the file does not hold yet.
     bool hasUnsavedChanges() const { return m_unsaved; }
@@ -54,7 +54,7 @@ public:
     // there but could not be read (it is not overwritten then).
     void save();
 
-    // The value read with TextToNumber: 0 when missing, when it holds no number or
+    // The value read with textToNumber: 0 when missing, when it holds no number or
     // when the number exceeds a double.
     double readNumber(const QString& section, const QString& key) const;
 

@@ -28,7 +28,7 @@ public:
     // attaching thread (the default). The windows turn it off and read them
     // through loadsOfChanged before each command instead, off their thread.
     void setReadChangedOnAttach(bool on) { m_readChangedOnAttach = on; }
-    // The open of the file at path, as OpenWorkbook does it, in steps. Throws at
+    // The open of the file at path, as openWorkbook does it, in steps. Throws at
     // once when a workbook of that name from another path is open. A load reads
     // through this source, which must outlive its reading.
     std::shared_ptr<WorkbookLoad> loadToOpen(const QString& path);

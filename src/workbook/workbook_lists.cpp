@@ -65,12 +65,7 @@ bool WorkbookLists::readChanged()
 void WorkbookLists::rebuild()
 {
     std::unique_ptr<WorkbookConnection> connection;
-    skipOnFailure([&] { connection = m_source.Attach(); });
-    skipOnFailure([&] {
-        if (connection) {
-            connection->SetFirstWindowState();
-        }
-    });
+    skipOnFailure([&] { connection = m_source.attach(); });
     std::optional<QString> keep;
     if (!m_pendingFile.isEmpty()) {
         keep = m_pendingFile;
@@ -84,9 +79,9 @@ void WorkbookLists::rebuild()
         if (!connection) {
             return;
         }
-        const qint16 count = connection->WorkbookCount();
+        const qint16 count = connection->workbookCount();
         for (qint16 i = 1; i <= count; ++i) {
-            names.append(connection->WorkbookName(i));
+            names.append(connection->workbookName(i));
         }
     });
     m_view.setWorkbookEntries(names);
@@ -112,7 +107,7 @@ void WorkbookLists::workbookChosen()
 void WorkbookLists::fillSheets()
 {
     std::unique_ptr<WorkbookConnection> connection;
-    skipOnFailure([&] { connection = m_source.Attach(); });
+    skipOnFailure([&] { connection = m_source.attach(); });
     if (!connection) {
         m_view.setSheetEntries({});
         return;
@@ -121,20 +116,19 @@ void WorkbookLists::fillSheets()
     // active before: the run would take them for the chosen workbook's.
     bool active = false;
     skipOnFailure([&] {
-        connection->ActivateWorkbook(m_view.workbookText());
+        connection->activateWorkbook(m_view.workbookText());
         active = true;
     });
-    skipOnFailure([&] { connection->SetFirstWindowState(); });
     QStringList entries;
     skipOnFailure([&] {
         if (!active) {
             return;
         }
         const QString reference = m_view.tableNameReference();
-        for (const WorksheetHandle& sheet : connection->ActiveWorkbookSheets()) {
+        for (const WorksheetHandle& sheet : connection->activeWorkbookSheets()) {
             QString tableName;
-            skipOnFailure([&] { tableName = connection->CellValue(sheet, reference); });
-            entries.append(connection->SheetName(sheet) + QStringLiteral(" (") + tableName + u')');
+            skipOnFailure([&] { tableName = connection->cellValue(sheet, reference); });
+            entries.append(connection->sheetName(sheet) + QStringLiteral(" (") + tableName + u')');
         }
     });
     m_view.setSheetEntries(entries);
@@ -230,7 +224,7 @@ void WorkbookLists::closeChosenWorkbook()
     if (name.isEmpty()) {
         return;
     }
-    skipOnFailure([&] { m_source.Attach()->CloseWorkbook(name); });
+    skipOnFailure([&] { m_source.attach()->closeWorkbook(name); });
     // The closed workbook goes even when reading the others again is cancelled.
     readChanged();
     // The closed name is no longer there to keep: the first workbook left is chosen.

@@ -29,12 +29,12 @@ WorksheetHandle::WorksheetHandle(std::shared_ptr<const WorkbookData> workbook, q
 {
 }
 
-QString WorkbookConnection::CellValueAt(const WorksheetHandle& sheet, CellAddress address)
+QString WorkbookConnection::cellValueAt(const WorksheetHandle& sheet, CellAddress address)
 {
-    return CellValue(sheet, formatCellAddress(address));
+    return cellValue(sheet, formatCellAddress(address));
 }
 
-std::unique_ptr<WorkbookConnection> WorkbookConnection::SheetReader()
+std::unique_ptr<WorkbookConnection> WorkbookConnection::sheetReader()
 {
     return nullptr;
 }
@@ -53,17 +53,13 @@ class WorkbookSetConnection : public WorkbookConnection
 public:
     explicit WorkbookSetConnection(WorkbookSetSource& source) : m_source(source) { takeView(); }
 
-    bool IsVisible() override { return m_source.isVisible(); }
-
-    void OpenWorkbook(const QString& path) override
+    void openWorkbook(const QString& path) override
     {
         m_source.openWorkbook(path);
         takeView();
     }
 
-    void SetFirstWindowState() override { m_source.setFirstWindowState(); }
-
-    qint16 WorkbookCount() override
+    qint16 workbookCount() override
     {
         const qsizetype count = m_books.size();
         if (count > std::numeric_limits<qint16>::max()) {
@@ -72,10 +68,10 @@ public:
         return static_cast<qint16>(count);
     }
 
-    QString WorkbookName(qint16 index) override { return bookAt(index).name; }
-    QString WorkbookPath(qint16 index) override { return bookAt(index).path; }
+    QString workbookName(qint16 index) override { return bookAt(index).name; }
+    QString workbookPath(qint16 index) override { return bookAt(index).path; }
 
-    void ActivateWorkbook(const QString& name) override
+    void activateWorkbook(const QString& name) override
     {
         m_active = bookIndex(name);
         if (const qsizetype inSource = m_source.indexOfName(name); inSource >= 0) {
@@ -83,7 +79,7 @@ public:
         }
     }
 
-    void CloseWorkbook(const QString& name) override
+    void closeWorkbook(const QString& name) override
     {
         const qsizetype index = bookIndex(name);
         m_books.removeAt(index);
@@ -100,7 +96,7 @@ public:
         m_source.workbookClosed();
     }
 
-    QList<WorksheetHandle> ActiveWorkbookSheets() override
+    QList<WorksheetHandle> activeWorkbookSheets() override
     {
         if (m_active < 0) {
             throw Error(ErrorNumber::ObjectNotSet,
@@ -115,18 +111,18 @@ public:
         return sheets;
     }
 
-    QString SheetName(const WorksheetHandle& sheet) override
+    QString sheetName(const WorksheetHandle& sheet) override
     {
         requireHandle(sheet);
         return sheet.sheet().name();
     }
 
-    bool HasWorkbook(const QString& name) override
+    bool hasWorkbook(const QString& name) override
     {
         return WorkbookSetSource::indexOfName(m_books, name) >= 0;
     }
 
-    WorksheetHandle WorksheetAt(const QString& name, qint16 index) override
+    WorksheetHandle worksheetAt(const QString& name, qint16 index) override
     {
         const auto& data = m_books.at(bookIndex(name)).data;
         if (index < 1 || static_cast<size_t>(index) > data->sheets().size()) {
@@ -135,7 +131,7 @@ public:
         return WorksheetHandle(data, index - 1);
     }
 
-    QString CellValue(const WorksheetHandle& sheet, const QString& address) override
+    QString cellValue(const WorksheetHandle& sheet, const QString& address) override
     {
         requireHandle(sheet);
         m_source.cellRead(sheet, address);
@@ -148,20 +144,20 @@ public:
         return sheet.workbook().cellText(sheet.sheet(), *cell);
     }
 
-    QString CellValueAt(const WorksheetHandle& sheet, CellAddress address) override
+    QString cellValueAt(const WorksheetHandle& sheet, CellAddress address) override
     {
         requireHandle(sheet);
         m_source.cellReadAt(sheet, address);
         return sheet.workbook().cellText(sheet.sheet(), address, m_rowHint);
     }
 
-    qint32 LastUsedRow(const WorksheetHandle& sheet) override
+    qint32 lastUsedRow(const WorksheetHandle& sheet) override
     {
         requireHandle(sheet);
         return static_cast<qint32>(sheet.sheet().lastUsedRow());
     }
 
-    std::unique_ptr<WorkbookConnection> SheetReader() override
+    std::unique_ptr<WorkbookConnection> sheetReader() override
     {
         // Reads of handed-out sheets touch only their workbook's content, which
         // never changes; observed reads must keep their order on this thread.
@@ -233,7 +229,7 @@ std::unique_ptr<WorkbookSetSource> WorkbookSetSource::emptySnapshot() const
     return std::make_unique<WorkbookSnapshot>();
 }
 
-std::unique_ptr<WorkbookConnection> WorkbookSetSource::Attach()
+std::unique_ptr<WorkbookConnection> WorkbookSetSource::attach()
 {
     beforeAttach();
     return std::make_unique<WorkbookSetConnection>(*this);

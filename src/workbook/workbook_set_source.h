@@ -14,7 +14,7 @@ namespace tavrune {
 class WorkbookSetSource : public WorkbookSource
 {
 public:
-    std::unique_ptr<WorkbookConnection> Attach() override;
+    std::unique_ptr<WorkbookConnection> attach() override;
     // The open workbooks as they are now, for a command that must see one version
     // of them from its start to its end: attaching to the copy never reads a file
     // again, and it opens nothing.
@@ -41,8 +41,6 @@ protected:
     // Whether cellRead and cellReadAt do anything; while they do, every read stays
     // on the connection's own thread.
     virtual bool observesCellReads() const { return false; }
-    virtual bool isVisible() const { return true; }
-    virtual void setFirstWindowState() {}
     // Called after a workbook was taken out of the open ones.
     virtual void workbookClosed() {}
 

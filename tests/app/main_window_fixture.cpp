@@ -58,7 +58,7 @@ void MainWindowFixture::expectState(
     const WindowStateFile state(paths().windowStateFile);
     for (const auto& [key, value] : keys) {
         const QString name = QString::fromLatin1(key);
-        EXPECT_EQ(state.ReadWindowState(name.section(u'/', 0, 0), name.section(u'/', 1)), value)
+        EXPECT_EQ(state.readWindowState(name.section(u'/', 0, 0), name.section(u'/', 1)), value)
             << key;
     }
 }
@@ -66,7 +66,7 @@ void MainWindowFixture::expectState(
 void loadSettings(const QString& path, FormatSettings& formats, FileSettings& files)
 {
     ScriptedInteraction quiet;
-    ASSERT_TRUE(SettingsFile(path, quiet).LoadSettingsFile(formats, files)) << path.toStdString();
+    ASSERT_TRUE(SettingsFile(path, quiet).loadSettingsFile(formats, files)) << path.toStdString();
 }
 
 BatchResult runBatch(const QStringList& arguments)

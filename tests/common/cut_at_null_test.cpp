@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-using tavrune::CutAtNull;
+using tavrune::cutAtNull;
 
-TEST(CutAtNull, CutsAtTheFirstNulOnly)
+TEST(cutAtNull, CutsAtTheFirstNulOnly)
 {
-    EXPECT_EQ(CutAtNull(QString::fromUtf16(u"C:\\data\0\0junk", 14)), QStringLiteral("C:\\data"));
-    EXPECT_EQ(CutAtNull(QString::fromUtf16(u"\0abc", 4)), QString());
-    EXPECT_EQ(CutAtNull(QStringLiteral("テーブル")), QStringLiteral("テーブル"));
-    EXPECT_EQ(CutAtNull(QString()), QString());
+    EXPECT_EQ(cutAtNull(QString::fromUtf16(u"C:\\data\0\0junk", 14)), QStringLiteral("C:\\data"));
+    EXPECT_EQ(cutAtNull(QString::fromUtf16(u"\0abc", 4)), QString());
+    EXPECT_EQ(cutAtNull(QStringLiteral("テーブル")), QStringLiteral("テーブル"));
+    EXPECT_EQ(cutAtNull(QString()), QString());
 }

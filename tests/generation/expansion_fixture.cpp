@@ -58,10 +58,10 @@ QString SheetExpansion::expand(const QString& line)
         m_source.addOpenWorkbook(u"Book1.xlsx"_qs, m_book.build());
         m_opened = true;
     }
-    auto connection = m_source.Attach();
-    const WorksheetHandle sheet = connection->WorksheetAt(u"Book1.xlsx"_qs, 1);
+    auto connection = m_source.attach();
+    const WorksheetHandle sheet = connection->worksheetAt(u"Book1.xlsx"_qs, 1);
     m_source.clearReadLog();
-    return TableTextExpander(*connection, m_format).ExpandLine(sheet, line);
+    return TableTextExpander(*connection, m_format).expandLine(sheet, line);
 }
 
 QString SheetExpansion::errorOf(const QString& line)

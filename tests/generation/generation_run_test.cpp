@@ -76,7 +76,7 @@ protected:
     bool run()
     {
         GenerationRun generation(m_source, m_host, m_output);
-        return generation.MakeFiles(m_inputs);
+        return generation.makeFiles(m_inputs);
     }
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -212,7 +212,6 @@ TEST_P(GenerationRunTest, OneFilePerTableNamedAfterTheTitle)
     EXPECT_EQ(readText(path(u"注文.sql"_qs)),
               u"CREATE TABLE ORDERS (\r\n  ID NUMBER,\r\n  NAME VARCHAR2\r\n);\r\n"_qs);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 2);
-    EXPECT_EQ(m_source.firstWindowStateCount(), 1);
 }
 
 TEST_P(GenerationRunTest, OneFileForAllTables)
@@ -240,7 +239,7 @@ TEST_P(GenerationRunTest, OneFileModeAsksOnceBeforeReplacingAnExistingFile)
     EXPECT_EQ(readBytes(path(u"all.sql"_qs)), "old");
     EXPECT_EQ(m_host.logWithoutYields(),
               (QStringList{u"begin"_qs, u"progress: 1 / 2"_qs,
-                           u"question question ok-cancel 2: "_qs +
+                           u"question question ok-cancel cancel: "_qs +
                                overwritePrompt(m_dir.path() + u"/all.sql"_qs),
                            u"end"_qs, kStopped}));
 
@@ -315,7 +314,7 @@ TEST_P(GenerationRunTest, AnOpenWorkbookIsNeverWritten)
     WorkbookBuilder book;
     book.sheet(u"表紙"_qs).text(u"C3"_qs, u"T"_qs).text(u"C4"_qs, u"Book"_qs);
     m_source.addFile(workbook, book.build());
-    m_source.Attach()->OpenWorkbook(workbook);
+    m_source.attach()->openWorkbook(workbook);
     m_inputs.workbookName = u"Book.xlsx"_qs;
     m_inputs.sheetSelected = {true};
     m_inputs.file.OutputFileStr[1] = u".xlsx"_qs;
@@ -350,7 +349,7 @@ TEST_P(GenerationRunTest, CreatesAMissingDirectoryAfterOneQuestion)
     EXPECT_FALSE(QFileInfo::exists(m_dir.path() + u"/a/b"_qs));
     EXPECT_EQ(m_host.logWithoutYields(),
               (QStringList{u"begin"_qs,
-                           u"question question ok-cancel 1: "_qs + target +
+                           u"question question ok-cancel ok: "_qs + target +
                                u"\r\nディレクトリを作成しますか？"_qs,
                            u"end"_qs, kStopped}));
 
@@ -447,12 +446,12 @@ TEST_P(GenerationRunTest, RunningOutOfMemoryStopsTheRunWithAMessage)
     class StarvedTarget : public FileOutputTarget
     {
     public:
-        void WriteOutputLine(const QByteArray&) override { throw std::bad_alloc(); }
+        void writeOutputLine(const QByteArray&) override { throw std::bad_alloc(); }
     };
     writeBytes(path(u"顧客マスタ.sql"_qs), "old");
     m_host.answer(Answer::Yes);
     StarvedTarget output;
-    EXPECT_FALSE(GenerationRun(m_source, m_host, output).MakeFiles(m_inputs));
+    EXPECT_FALSE(GenerationRun(m_source, m_host, output).makeFiles(m_inputs));
     EXPECT_EQ(lastMessage(),
               u"message stop: メモリが足りません。シート \"顧客\" の出力を続けられません。"_qs);
     EXPECT_EQ(m_host.log().last(), kStopped);

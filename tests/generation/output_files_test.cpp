@@ -20,49 +20,49 @@
 
 using namespace tavrune;
 
-TEST(SplitLines, SplitsAtCrLfOnlyWithinSixteenBitLimits)
+TEST(splitLines, SplitsAtCrLfOnlyWithinSixteenBitLimits)
 {
     const QString name = u"フッタ"_qs;
-    EXPECT_EQ(SplitLines(QString(), name), QStringList{QString()});
-    EXPECT_EQ(SplitLines(u"a\r\nb"_qs, name), (QStringList{u"a"_qs, u"b"_qs}));
-    EXPECT_EQ(SplitLines(u"a\r\n"_qs, name), (QStringList{u"a"_qs, QString()}));
-    EXPECT_EQ(SplitLines(u"a\rb\nc\n\r"_qs, name), QStringList{u"a\rb\nc\n\r"_qs});
-    EXPECT_EQ(SplitLines(u"\r\n\r\n"_qs, name), (QStringList{QString(), QString(), QString()}));
+    EXPECT_EQ(splitLines(QString(), name), QStringList{QString()});
+    EXPECT_EQ(splitLines(u"a\r\nb"_qs, name), (QStringList{u"a"_qs, u"b"_qs}));
+    EXPECT_EQ(splitLines(u"a\r\n"_qs, name), (QStringList{u"a"_qs, QString()}));
+    EXPECT_EQ(splitLines(u"a\rb\nc\n\r"_qs, name), QStringList{u"a\rb\nc\n\r"_qs});
+    EXPECT_EQ(splitLines(u"\r\n\r\n"_qs, name), (QStringList{QString(), QString(), QString()}));
     // At most 32,764 characters a line, 32,767 lines.
-    EXPECT_EQ(SplitLines(QString(32764, u'x') + u"\r\n"_qs, name).size(), 2);
-    EXPECT_EQ(SplitLines(QString(40000, u'x'), name).size(), 1); // no break behind it
+    EXPECT_EQ(splitLines(QString(32764, u'x') + u"\r\n"_qs, name).size(), 2);
+    EXPECT_EQ(splitLines(QString(40000, u'x'), name).size(), 1); // no break behind it
     try {
-        SplitLines(u"ok\r\n"_qs + QString(32765, u'x') + u"\r\n"_qs, name);
+        splitLines(u"ok\r\n"_qs + QString(32765, u'x') + u"\r\n"_qs, name);
         FAIL() << "a line of 32,765 characters was accepted";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::Overflow);
         EXPECT_TRUE(error.description().contains(u"フッタの 2 行目"_qs)) << error.what();
     }
     const QString many = u"\r\n"_qs.repeated(32766);
-    EXPECT_EQ(SplitLines(many, name).size(), 32767);
-    EXPECT_THROW(SplitLines(many + u"\r\n"_qs, name), Error);
+    EXPECT_EQ(splitLines(many, name).size(), 32767);
+    EXPECT_THROW(splitLines(many + u"\r\n"_qs, name), Error);
 }
 
 TEST(OutputPaths, TrimAndAddSeparators)
 {
-    EXPECT_EQ(TrimPathSeparators(u"/out// / "_qs), u"/out"_qs);
-    EXPECT_EQ(TrimPathSeparators(u" / "_qs), u"/"_qs);
-    EXPECT_EQ(AddPathSeparator(u" /out "_qs), u"/out/"_qs);
-    EXPECT_EQ(AddPathSeparator(u"/out/"_qs), u"/out/"_qs);
-    EXPECT_EQ(AddPathSeparator(u"/out//"_qs), u"/out//"_qs);
-    EXPECT_EQ(AddPathSeparator(QString()), u"/"_qs);
+    EXPECT_EQ(trimPathSeparators(u"/out// / "_qs), u"/out"_qs);
+    EXPECT_EQ(trimPathSeparators(u" / "_qs), u"/"_qs);
+    EXPECT_EQ(addPathSeparator(u" /out "_qs), u"/out/"_qs);
+    EXPECT_EQ(addPathSeparator(u"/out/"_qs), u"/out/"_qs);
+    EXPECT_EQ(addPathSeparator(u"/out//"_qs), u"/out//"_qs);
+    EXPECT_EQ(addPathSeparator(QString()), u"/"_qs);
 }
 
-TEST(EnsureOutputDir, ExistingMissingAndRefused)
+TEST(ensureOutputDir, ExistingMissingAndRefused)
 {
     QTemporaryDir dir;
     test::ScriptedInteraction interaction;
-    EnsureOutputDir(dir.path() + u"/ "_qs, interaction);
+    ensureOutputDir(dir.path() + u"/ "_qs, interaction);
     EXPECT_TRUE(interaction.shown().isEmpty());
 
     for (const QString& bad : {u"out/sub"_qs, u"~/out"_qs, QString()}) {
         try {
-            EnsureOutputDir(bad, interaction);
+            ensureOutputDir(bad, interaction);
             FAIL() << "accepted " << bad.toStdString();
         } catch (const Error& error) {
             EXPECT_EQ(error.number(), ErrorNumber::PathFileAccess);
@@ -78,7 +78,7 @@ TEST(EnsureOutputDir, ExistingMissingAndRefused)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     interaction.answer(Answer::Ok);
-    EXPECT_THROW(EnsureOutputDir(dir.filePath(u"a/new/../file/x"_qs), interaction), Error);
+    EXPECT_THROW(ensureOutputDir(dir.filePath(u"a/new/../file/x"_qs), interaction), Error);
     EXPECT_TRUE(QFileInfo(dir.filePath(u"a/new"_qs)).isDir());
     EXPECT_EQ(interaction.shown().size(), 1);
 }
@@ -109,39 +109,39 @@ TEST(FileOutputTarget, AFileAppearsWholeOnlyWhenCommitted)
     QTemporaryDir dir;
     FileOutputTarget output;
     const QString path = dir.filePath(u".hidden"_qs);
-    EXPECT_FALSE(output.OutputFileExists(path));
+    EXPECT_FALSE(output.outputFileExists(path));
 
-    output.OpenOutputFile(path, false);
+    output.openOutputFile(path, false);
     QByteArray expected;
     for (int i = 0; i < 3000; ++i) { // more than one buffer's worth
         const QByteArray line = QByteArray::number(i).rightJustified(40, 'x') + "\r\n";
-        output.WriteOutputLine(line);
+        output.writeOutputLine(line);
         expected += line;
     }
     EXPECT_FALSE(QFileInfo::exists(path));
-    output.CommitOutputFile();
-    output.CommitOutputFile(); // nothing open: nothing happens
+    output.commitOutputFile();
+    output.commitOutputFile(); // nothing open: nothing happens
     EXPECT_EQ(test::readBytes(path), expected);
-    EXPECT_TRUE(output.OutputFileExists(path));
+    EXPECT_TRUE(output.outputFileExists(path));
     EXPECT_EQ(entries(dir), QStringList{u".hidden"_qs});
 
     // Replacing: the old content stays until the commit, and an abort keeps it.
-    output.OpenOutputFile(path, true);
-    output.WriteOutputLine("new\r\n");
-    output.AbortOutputFile();
+    output.openOutputFile(path, true);
+    output.writeOutputLine("new\r\n");
+    output.abortOutputFile();
     EXPECT_EQ(test::readBytes(path), expected);
-    output.OpenOutputFile(path, true);
-    output.WriteOutputLine("new\r\n");
+    output.openOutputFile(path, true);
+    output.writeOutputLine("new\r\n");
     EXPECT_EQ(test::readBytes(path), expected);
-    output.CommitOutputFile();
+    output.commitOutputFile();
     EXPECT_EQ(test::readBytes(path), "new\r\n");
     EXPECT_EQ(entries(dir), QStringList{u".hidden"_qs});
 
     // A file still open when the target goes is removed with it.
     {
         FileOutputTarget dropped;
-        dropped.OpenOutputFile(dir.filePath(u"never.sql"_qs), false);
-        dropped.WriteOutputLine("x\r\n");
+        dropped.openOutputFile(dir.filePath(u"never.sql"_qs), false);
+        dropped.writeOutputLine("x\r\n");
     }
     EXPECT_EQ(entries(dir), QStringList{u".hidden"_qs});
 }
@@ -179,16 +179,16 @@ TEST(FileOutputTarget, AnExistingNameIsReplacedItselfAndOnlyWhenAllowed)
             c.make(path, elsewhere.path());
             const QString linkTarget = QFileInfo(path).symLinkTarget();
             FileOutputTarget output;
-            EXPECT_TRUE(output.OutputFileExists(path));
+            EXPECT_TRUE(output.outputFileExists(path));
 
             if (replace) {
-                output.OpenOutputFile(path, true);
-                output.WriteOutputLine("new\r\n");
-                output.CommitOutputFile();
+                output.openOutputFile(path, true);
+                output.writeOutputLine("new\r\n");
+                output.commitOutputFile();
                 EXPECT_FALSE(QFileInfo(path).isSymLink());
                 EXPECT_EQ(test::readBytes(path), "new\r\n");
             } else {
-                EXPECT_TRUE(errorOf([&] { output.OpenOutputFile(path, false); }).contains(path));
+                EXPECT_TRUE(errorOf([&] { output.openOutputFile(path, false); }).contains(path));
                 EXPECT_EQ(QFileInfo(path).isSymLink(), c.link);
                 EXPECT_EQ(QFileInfo(path).symLinkTarget(), linkTarget);
                 if (!c.link) {
@@ -208,24 +208,24 @@ TEST(FileOutputTarget, ADirectoryOfTheNameAMissingDirectoryOrANameTakenWhileWrit
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_qs));
     FileOutputTarget output;
-    EXPECT_FALSE(output.OutputFileExists(dir.filePath(u"sub"_qs)));
-    EXPECT_FALSE(output.OutputFileExists(dir.filePath(u"*"_qs)));
+    EXPECT_FALSE(output.outputFileExists(dir.filePath(u"sub"_qs)));
+    EXPECT_FALSE(output.outputFileExists(dir.filePath(u"*"_qs)));
     EXPECT_TRUE(errorOf([&] {
-                    output.OpenOutputFile(dir.filePath(u"sub"_qs), true);
+                    output.openOutputFile(dir.filePath(u"sub"_qs), true);
                 }).contains(u"同じ名前のディレクトリがあります"_qs));
     EXPECT_TRUE(errorOf([&] {
-                    output.OpenOutputFile(dir.filePath(u"none/x.sql"_qs), false);
+                    output.openOutputFile(dir.filePath(u"none/x.sql"_qs), false);
                 }).contains(u"そのようなファイルやディレクトリはありません"_qs));
 
     // A name taken while the file was written is not replaced unless allowed. A
     // directory in the temporary file's place fails its removal too, as a
     // directory made read-only does for users other than root: it is named.
     const QString path = dir.filePath(u"out.sql"_qs);
-    output.OpenOutputFile(path, false);
+    output.openOutputFile(path, false);
     const QString temporary = dir.filePath(entries(dir).first());
     ASSERT_TRUE(QFile::remove(temporary) && QDir().mkdir(temporary));
     ASSERT_TRUE(QFile::link(dir.filePath(u"theirs"_qs), path));
-    const QString error = errorOf([&] { output.CommitOutputFile(); });
+    const QString error = errorOf([&] { output.commitOutputFile(); });
     EXPECT_TRUE(error.contains(path + u"\" を作成できません: 同じ名前のファイルが既にあります"_qs));
     EXPECT_TRUE(
         error.contains(u"一時ファイル \""_qs + temporary + u"\" を削除できませんでした"_qs));
@@ -253,8 +253,8 @@ TEST(FileOutputTarget, ReplacedFilesKeepTheirModeNewOnesTakeTheUmasks)
         }
         const mode_t previous = ::umask(c.umask);
         FileOutputTarget output;
-        output.OpenOutputFile(path, true);
-        output.CommitOutputFile();
+        output.openOutputFile(path, true);
+        output.commitOutputFile();
         ::umask(previous);
         struct stat status;
         ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
@@ -269,7 +269,7 @@ TEST(FileOutputTarget, AWriteTheSystemRefusesNamesWhyAndKeepsTheOldFile)
     const QString path = dir.filePath(u"out.sql"_qs);
     test::writeBytes(path, "old");
     FileOutputTarget output;
-    output.OpenOutputFile(path, true);
+    output.openOutputFile(path, true);
     struct rlimit limit;
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
     const struct rlimit lowered = {100'000, limit.rlim_max};
@@ -278,9 +278,9 @@ TEST(FileOutputTarget, AWriteTheSystemRefusesNamesWhyAndKeepsTheOldFile)
     QString error;
     try {
         for (int i = 0; i < 4000; ++i) {
-            output.WriteOutputLine(QByteArray(48, 'x') + "\r\n");
+            output.writeOutputLine(QByteArray(48, 'x') + "\r\n");
         }
-        output.CommitOutputFile();
+        output.commitOutputFile();
     } catch (const Error& e) {
         error = e.description();
     }
@@ -309,13 +309,13 @@ TEST(FileOutputTarget, ARunRemovesOnlyThisProgramsTemporaryFilesWhoseWriterIsGon
         QFile::remove(theirs); // only root can give a file away
     }
     FileOutputTarget writing;
-    writing.OpenOutputFile(dir.filePath(u"out.sql"_qs), false);
+    writing.openOutputFile(dir.filePath(u"out.sql"_qs), false);
     QStringList kept = entries(dir);
     kept.removeOne(u".tavrune-4194304-abcdefghijkl.tmp"_qs);
     EXPECT_EQ(kept.filter(u".tavrune-%1-"_qs.arg(::getpid())).size(), 1);
 
     test::ScriptedInteraction interaction;
-    FileOutputTarget().EnsureOutputDir(dir.path(), interaction);
+    FileOutputTarget().ensureOutputDir(dir.path(), interaction);
     EXPECT_EQ(entries(dir), kept);
 }
 

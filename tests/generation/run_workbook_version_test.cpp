@@ -95,9 +95,9 @@ protected:
 
     qsizetype sheetCount(WorkbookSource& source) const
     {
-        const auto connection = source.Attach();
-        connection->ActivateWorkbook(u"Book.xlsx"_qs);
-        return connection->ActiveWorkbookSheets().size();
+        const auto connection = source.attach();
+        connection->activateWorkbook(u"Book.xlsx"_qs);
+        return connection->activeWorkbookSheets().size();
     }
 
     QTemporaryDir m_dir;
@@ -121,7 +121,7 @@ const QStringList kVersionA{u"A1.sql: CREATE TABLE T_A1;"_qs, u"A2.sql: CREATE T
 
 TEST_F(RunWorkbookVersionTest, ARunKeepsTheVersionItStartedWith)
 {
-    m_files.Attach()->OpenWorkbook(m_book);
+    m_files.attach()->openWorkbook(m_book);
     // Between the first and the second sheet the workbook is saved anew, and read
     // again by a command that starts meanwhile.
     HostActingAtYield host(2, [this] {
@@ -129,7 +129,7 @@ TEST_F(RunWorkbookVersionTest, ARunKeepsTheVersionItStartedWith)
         EXPECT_EQ(sheetCount(m_files), 1);
     });
     host.answer(Answer::Ok); // the output directory is made
-    EXPECT_TRUE(GenerationRun(m_files, host, m_output).MakeFiles(m_inputs));
+    EXPECT_TRUE(GenerationRun(m_files, host, m_output).makeFiles(m_inputs));
     EXPECT_EQ(written(), kVersionA);
     EXPECT_EQ(m_reads, 2);
 }
@@ -138,13 +138,13 @@ TEST_F(RunWorkbookVersionTest, ASnapshotKeepsTheVersionReadAtItsStart)
 {
     // The batch tool's way: listing and run from one snapshot, however the file
     // changes in between; the next command sees the new version.
-    m_files.Attach()->OpenWorkbook(m_book);
+    m_files.attach()->openWorkbook(m_book);
     const std::unique_ptr<WorkbookSource> snapshot = m_files.snapshot();
     EXPECT_EQ(sheetCount(*snapshot), 3);
     saveByRename(m_book, "B");
     test::ScriptedRunHost host;
     host.answer(Answer::Ok);
-    EXPECT_TRUE(GenerationRun(*snapshot, host, m_output).MakeFiles(m_inputs));
+    EXPECT_TRUE(GenerationRun(*snapshot, host, m_output).makeFiles(m_inputs));
     EXPECT_EQ(written(), kVersionA);
     EXPECT_EQ(m_reads, 1);
     EXPECT_EQ(sheetCount(m_files), 1);
@@ -157,7 +157,7 @@ TEST_F(RunWorkbookVersionTest, AWorkbookSavedWhileItIsReadIsReadAgain)
             saveByRename(m_book, "B");
         }
     };
-    m_files.Attach()->OpenWorkbook(m_book);
+    m_files.attach()->openWorkbook(m_book);
     EXPECT_EQ(m_reads, 2);
     EXPECT_EQ(sheetCount(m_files), 1);
 
@@ -167,7 +167,7 @@ TEST_F(RunWorkbookVersionTest, AWorkbookSavedWhileItIsReadIsReadAgain)
     saveByRename(m_book, "A");
     EXPECT_EQ(sheetCount(m_files), 1);
     try {
-        m_files.Attach()->OpenWorkbook(m_book);
+        m_files.attach()->openWorkbook(m_book);
         ADD_FAILURE() << "a workbook changing at every read was taken";
     } catch (const Error& error) {
         EXPECT_TRUE(error.description().contains(m_book)) << error.what();

@@ -8,13 +8,13 @@ namespace {
 
 QString replaced(QString text, const char* placeholder, const QString& value)
 {
-    ReplaceAll(text, QString::fromUtf8(placeholder), value);
+    replaceAll(text, QString::fromUtf8(placeholder), value);
     return text;
 }
 
 } // namespace
 
-TEST(ReplaceAll, EveryOccurrenceInAnyAsciiCase)
+TEST(replaceAll, EveryOccurrenceInAnyAsciiCase)
 {
     EXPECT_EQ(replaced(u"[%tablename] [%TABLENAME] [%TableName]"_qs, "[%TableName]", u"T"_qs),
               u"T T T"_qs);
@@ -28,7 +28,7 @@ TEST(ReplaceAll, EveryOccurrenceInAnyAsciiCase)
               u"[%ＴableName] [%Etc\u212A]"_qs);
 }
 
-TEST(ReplaceAll, SearchGoesOnBehindTheInsertedValue)
+TEST(replaceAll, SearchGoesOnBehindTheInsertedValue)
 {
     // A value holding the placeholder is not searched again by the same call...
     EXPECT_EQ(replaced(u"<[%TableName]>"_qs, "[%TableName]", u"[%TableName]"_qs),
@@ -40,15 +40,15 @@ TEST(ReplaceAll, SearchGoesOnBehindTheInsertedValue)
     EXPECT_EQ(replaced(u"[%TableName]TableName]"_qs, "[%TableName]", u"[%"_qs), u"[%TableName]"_qs);
 }
 
-TEST(TrimTrailingBlanks, SpacesFirstThenTabs)
+TEST(trimTrailingBlanks, SpacesFirstThenTabs)
 {
-    EXPECT_EQ(TrimTrailingBlanks(u"a  "_qs), u"a"_qs);
-    EXPECT_EQ(TrimTrailingBlanks(u"a\t\t"_qs), u"a"_qs);
-    EXPECT_EQ(TrimTrailingBlanks(u"a\t  "_qs), u"a"_qs);
-    EXPECT_EQ(TrimTrailingBlanks(u"a \t"_qs), u"a "_qs);
-    EXPECT_EQ(TrimTrailingBlanks(u"  \t"_qs), u"  "_qs);
-    EXPECT_EQ(TrimTrailingBlanks(u" a\u3000"_qs), u" a\u3000"_qs);
-    EXPECT_EQ(TrimTrailingBlanks(QString()), QString());
+    EXPECT_EQ(trimTrailingBlanks(u"a  "_qs), u"a"_qs);
+    EXPECT_EQ(trimTrailingBlanks(u"a\t\t"_qs), u"a"_qs);
+    EXPECT_EQ(trimTrailingBlanks(u"a\t  "_qs), u"a"_qs);
+    EXPECT_EQ(trimTrailingBlanks(u"a \t"_qs), u"a "_qs);
+    EXPECT_EQ(trimTrailingBlanks(u"  \t"_qs), u"  "_qs);
+    EXPECT_EQ(trimTrailingBlanks(u" a\u3000"_qs), u" a\u3000"_qs);
+    EXPECT_EQ(trimTrailingBlanks(QString()), QString());
 }
 
 TEST(LineRules, CleanUpKeepsTheFinalComma)

@@ -196,7 +196,7 @@ public:
         test::ScriptedInteraction interaction;
         FormatSettings formats;
         EXPECT_TRUE(SettingsFile(kSamples + u"/tavrune.dat"_qs, interaction)
-                        .LoadSettingsFile(formats, m_files));
+                        .loadSettingsFile(formats, m_files));
     }
 
     // What is wrong with the marked blocks of the pages; empty when every example

@@ -119,10 +119,10 @@ TEST(SampleSettings, KeepTheFirstRecordsInPlaceAndAddOneFileSettingPerOutput)
     test::ScriptedInteraction interaction;
     FormatSettings formats;
     FileSettings files;
-    ASSERT_TRUE(SettingsFile(kSettings, interaction).LoadSettingsFile(formats, files));
+    ASSERT_TRUE(SettingsFile(kSettings, interaction).loadSettingsFile(formats, files));
     QTemporaryDir dir;
     const QString saved = dir.filePath(u"tavrune.dat"_qs);
-    ASSERT_TRUE(SettingsFile(saved, interaction).SaveSettingsFile(formats, files));
+    ASSERT_TRUE(SettingsFile(saved, interaction).saveSettingsFile(formats, files));
     EXPECT_EQ(readBytes(saved), readBytes(kSettings));
     ASSERT_EQ(formats.size(), 1);
     EXPECT_EQ(formats.first().Name, u"テーブル定義書"_qs);

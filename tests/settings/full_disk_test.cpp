@@ -37,9 +37,9 @@ TEST(FullDisk, SavesSayWhyAndKeepTheOldFilesByteForByte)
     SettingsFile file(settingsPath, ui);
     FormatSettings formats;
     FileSettings files;
-    ASSERT_TRUE(file.LoadSettingsFile(formats, files));
+    ASSERT_TRUE(file.loadSettingsFile(formats, files));
     WindowStateFile window(statePath);
-    ASSERT_TRUE(window.WriteWindowState(u"Name"_qs, u"Main"_qs, u"3"_qs));
+    ASSERT_TRUE(window.writeWindowState(u"Name"_qs, u"Main"_qs, u"3"_qs));
 
     // Fill what is left.
     const int filler = ::open((mountPoint + "/filler").constData(), O_WRONLY | O_CREAT, 0600);
@@ -49,7 +49,7 @@ TEST(FullDisk, SavesSayWhyAndKeepTheOldFilesByteForByte)
     }
     ::close(filler);
 
-    EXPECT_FALSE(file.SaveSettingsFile(formats, files));
+    EXPECT_FALSE(file.saveSettingsFile(formats, files));
     ASSERT_EQ(ui.shown().size(), 1);
     EXPECT_TRUE(ui.shown()[0].text.contains(u"デバイスに空き領域がありません"))
         << ui.shown()[0].text.toStdString();

@@ -56,7 +56,7 @@ protected:
     QString stored(const char* section, const char* key) const
     {
         return WindowStateFile(state.path())
-            .ReadWindowState(QString::fromLatin1(section), QString::fromLatin1(key));
+            .readWindowState(QString::fromLatin1(section), QString::fromLatin1(key));
     }
 
     QTemporaryDir dir;

@@ -80,7 +80,7 @@ protected:
     bool load(const QByteArray& bytes)
     {
         writeBytes(path(), bytes);
-        return file.LoadSettingsFile(formats, files);
+        return file.loadSettingsFile(formats, files);
     }
 
     QTemporaryDir m_dir;
@@ -137,12 +137,12 @@ TEST_F(SettingsFileTest, SavesFileSettingsByteForByteAndReadsThemBack)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(file.SaveSettingsFile({}, c.saved));
+        ASSERT_TRUE(file.saveSettingsFile({}, c.saved));
         EXPECT_EQ(readBytes(path()), c.bytes);
         // Loading replaces whatever the lists held.
         formats = {fullFormat()};
         files = {ddl()};
-        ASSERT_TRUE(file.LoadSettingsFile(formats, files));
+        ASSERT_TRUE(file.loadSettingsFile(formats, files));
         EXPECT_TRUE(formats.isEmpty());
         EXPECT_EQ(files, c.read);
     }
@@ -160,15 +160,15 @@ TEST_F(SettingsFileTest, RoundTripKeepsEveryFieldAndTheBytes)
     japanese.OutputFile = 1;
     japanese.OutputFileStrCheck = {1, 0};
     japanese.OutputFileName = u"全テーブル.sql"_qs;
-    ASSERT_TRUE(file.SaveSettingsFile({fullFormat(), second}, {ddl(), japanese}));
+    ASSERT_TRUE(file.saveSettingsFile({fullFormat(), second}, {ddl(), japanese}));
     const QByteArray written = readBytes(path());
 
-    ASSERT_TRUE(file.LoadSettingsFile(formats, files));
+    ASSERT_TRUE(file.loadSettingsFile(formats, files));
     EXPECT_EQ(formats, (FormatSettings{fullFormat(), second}));
     japanese.Text[2] = u"表\r\n"_qs; // a typed 0x03 comes back as a line break
     EXPECT_EQ(files, (FileSettings{ddl(), japanese}));
 
-    ASSERT_TRUE(file.SaveSettingsFile(formats, files));
+    ASSERT_TRUE(file.saveSettingsFile(formats, files));
     EXPECT_EQ(readBytes(path()), written);
     EXPECT_TRUE(ui.shown().isEmpty());
 }
@@ -195,7 +195,7 @@ TEST_F(SettingsFileTest, ShortFormatLinesLoadAndAreWrittenBackWithTwentyFields)
     expected.SetDefault = u"SD"_qs;
     EXPECT_EQ(formats[2], expected);
 
-    ASSERT_TRUE(file.SaveSettingsFile({twelve}, {}));
+    ASSERT_TRUE(file.saveSettingsFile({twelve}, {}));
     EXPECT_EQ(readBytes(path()),
               formatFields("twelve") + QByteArray(8, '\x01') + "\r\n" + kSection);
 }
@@ -237,7 +237,7 @@ TEST_F(SettingsFileTest, MalformedLinesStopTheLoadKeepingTheRecordsBefore)
         ScriptedInteraction messages;
         SettingsFile settings(path(), messages);
         writeBytes(path(), c.bytes);
-        EXPECT_FALSE(settings.LoadSettingsFile(formats, files));
+        EXPECT_FALSE(settings.loadSettingsFile(formats, files));
         EXPECT_EQ(formats.size(), c.formats);
         EXPECT_EQ(files.size(), c.files);
         expectOneStop(messages, {path(), QString::fromUtf8(c.line)});
@@ -268,7 +268,7 @@ TEST_F(SettingsFileTest, LoadingFollowsTheLineRules)
 
 TEST_F(SettingsFileTest, RefusedFieldsLeaveTheFileUnchanged)
 {
-    ASSERT_TRUE(file.SaveSettingsFile({fullFormat()}, {ddl()}));
+    ASSERT_TRUE(file.saveSettingsFile({fullFormat()}, {ddl()}));
     const QByteArray before = readBytes(path());
     const struct
     {
@@ -287,7 +287,7 @@ TEST_F(SettingsFileTest, RefusedFieldsLeaveTheFileUnchanged)
         FormatSetting format = fullFormat();
         FileSetting fileSetting = ddl();
         (c.inFormat ? format.Name : fileSetting.OutputDir) = c.text;
-        EXPECT_FALSE(settings.SaveSettingsFile({format}, {fileSetting}));
+        EXPECT_FALSE(settings.saveSettingsFile({format}, {fileSetting}));
         EXPECT_EQ(readBytes(path()), before);
         expectOneStop(messages, c.inFormat ? QStringList{c.expected, u"書式設定 \""_qs + c.text}
                                            : QStringList{c.expected, u"ファイル設定 \"DDL\""_qs,
@@ -297,19 +297,19 @@ TEST_F(SettingsFileTest, RefusedFieldsLeaveTheFileUnchanged)
 
 TEST_F(SettingsFileTest, FailedWritesReportAndLoseNothing)
 {
-    ASSERT_TRUE(file.SaveSettingsFile({}, {ddl()}));
+    ASSERT_TRUE(file.saveSettingsFile({}, {ddl()}));
     FileSetting large = ddl();
     large.Text[0] = QString(5000, u'x');
-    test::withFileSizeLimit(4096, [&] { EXPECT_FALSE(file.SaveSettingsFile({}, {large})); });
+    test::withFileSizeLimit(4096, [&] { EXPECT_FALSE(file.saveSettingsFile({}, {large})); });
     EXPECT_EQ(readBytes(path()), kSection + kDdlFields + "\r\n");
     expectOneStop(ui, {path(), u"ファイルが大きすぎます"_qs});
     ASSERT_TRUE(QFile::remove(path()));
 
     // A directory where the file should be.
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"tavrune.dat"_qs));
-    EXPECT_FALSE(file.SaveSettingsFile({fullFormat()}, {ddl()}));
+    EXPECT_FALSE(file.saveSettingsFile({fullFormat()}, {ddl()}));
     EXPECT_TRUE(QFileInfo(path()).isDir());
-    EXPECT_FALSE(file.LoadSettingsFile(formats, files));
+    EXPECT_FALSE(file.loadSettingsFile(formats, files));
     ASSERT_EQ(ui.shown().size(), 3);
     for (const auto& shown : ui.shown()) {
         EXPECT_EQ(shown.icon, MessageIcon::Stop);
@@ -326,7 +326,7 @@ TEST_F(SettingsFileTest, NoSaveOverAFailedLoadWhenNoFreeCopyNameIsLeft)
     for (int n = 1; n <= 999; ++n) {
         writeBytes(path() + u".bak."_qs + QString::number(n), QByteArray::number(n));
     }
-    EXPECT_FALSE(file.SaveSettingsFile(formats, files));
+    EXPECT_FALSE(file.saveSettingsFile(formats, files));
     EXPECT_EQ(readBytes(path()), damaged);
     EXPECT_EQ(readBytes(path() + u".bak.999"_qs), QByteArray("999"));
     EXPECT_FALSE(QFileInfo::exists(path() + u".bak.1000"_qs));
@@ -367,16 +367,16 @@ TEST_F(SettingsFileTest, AFileNotReadWholeOrChangedSinceIsKeptAsACopyOnce)
         if (c.loaded) {
             writeBytes(dat, *c.loaded);
         }
-        settings.LoadSettingsFile(formats, files);
+        settings.loadSettingsFile(formats, files);
         writeBytes(dat, c.onDisk);
-        ASSERT_TRUE(settings.SaveSettingsFile(formats, files));
+        ASSERT_TRUE(settings.saveSettingsFile(formats, files));
         EXPECT_EQ(readBytes(dat + u".bak.1"_qs), c.onDisk);
         EXPECT_EQ(readBytes(dat + u".bak"_qs), QByteArray("older copy"));
         ASSERT_EQ(messages.shown().size(), c.shown);
         EXPECT_EQ(messages.shown().last().icon, MessageIcon::Information);
         EXPECT_TRUE(messages.shown().last().text.contains(dat + u".bak.1"_qs));
         // What this object wrote itself is replaced without another copy.
-        ASSERT_TRUE(settings.SaveSettingsFile(formats, files));
+        ASSERT_TRUE(settings.saveSettingsFile(formats, files));
         EXPECT_EQ(readBytes(dat), c.saved);
         EXPECT_EQ(messages.shown().size(), c.shown);
         EXPECT_FALSE(QFileInfo::exists(dat + u".bak.2"_qs));
@@ -385,7 +385,7 @@ TEST_F(SettingsFileTest, AFileNotReadWholeOrChangedSinceIsKeptAsACopyOnce)
     // A save refused for what it holds makes no copy yet.
     ASSERT_FALSE(load(damaged));
     formats[0].Name = u"😀"_qs;
-    EXPECT_FALSE(file.SaveSettingsFile(formats, files));
+    EXPECT_FALSE(file.saveSettingsFile(formats, files));
     EXPECT_FALSE(QFileInfo::exists(path() + u".bak"_qs));
     EXPECT_TRUE(file.backupPending());
 }

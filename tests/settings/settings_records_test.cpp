@@ -4,7 +4,7 @@
 
 using namespace tavrune;
 
-TEST(FindSettingByName, ExactCaseSensitiveFirstMatch)
+TEST(findSettingByName, ExactCaseSensitiveFirstMatch)
 {
     FileSettings list;
     for (const char16_t* name : {u"DDL", u"ddl", u"Doc", u"DDL"}) {
@@ -13,17 +13,17 @@ TEST(FindSettingByName, ExactCaseSensitiveFirstMatch)
         setting.OutputDir = QString::number(list.size());
         list.append(setting);
     }
-    EXPECT_EQ(FindSettingByName(list, QStringLiteral("DDL")), 0);
-    EXPECT_EQ(FindSettingByName(list, QStringLiteral("ddl")), 1);
-    EXPECT_EQ(FindSettingByName(list, QStringLiteral("Doc")), 2);
-    EXPECT_EQ(FindSettingByName(list, QStringLiteral("DOC")), std::nullopt);
-    EXPECT_EQ(FindSettingByName(list, QStringLiteral(" DDL")), std::nullopt);
-    EXPECT_EQ(FindSettingByName(FileSettings{}, QStringLiteral("DDL")), std::nullopt);
+    EXPECT_EQ(findSettingByName(list, QStringLiteral("DDL")), 0);
+    EXPECT_EQ(findSettingByName(list, QStringLiteral("ddl")), 1);
+    EXPECT_EQ(findSettingByName(list, QStringLiteral("Doc")), 2);
+    EXPECT_EQ(findSettingByName(list, QStringLiteral("DOC")), std::nullopt);
+    EXPECT_EQ(findSettingByName(list, QStringLiteral(" DDL")), std::nullopt);
+    EXPECT_EQ(findSettingByName(FileSettings{}, QStringLiteral("DDL")), std::nullopt);
 
     FormatSettings formats(2);
     formats[1].Name = QStringLiteral("定義書");
-    EXPECT_EQ(FindSettingByName(formats, QStringLiteral("定義書")), 1);
-    EXPECT_EQ(FindSettingByName(formats, QString()), 0);
+    EXPECT_EQ(findSettingByName(formats, QStringLiteral("定義書")), 1);
+    EXPECT_EQ(findSettingByName(formats, QString()), 0);
 }
 
 TEST(OutputNames, SpellingsIgnoreLetterCaseAndBlanksAroundThem)

@@ -45,16 +45,16 @@ TEST_F(WindowStateFileTest, ReadsHandWrittenFilesLikeTheProfileFunctions)
 {
     writeBytes(path(), kHandWritten);
     const WindowStateFile state(path());
-    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), u"1200.6"_qs);
-    EXPECT_EQ(state.ReadWindowState(u"POS"_qs, u"top"_qs), u"  quoted  "_qs);
-    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Width"_qs), u"single"_qs);
-    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Height"_qs), u"\"unmatched"_qs);
-    EXPECT_EQ(state.ReadWindowState(u"excel"_qs, u"defpath"_qs), u"C:\\顧客\\a.xlsx"_qs);
+    EXPECT_EQ(state.readWindowState(u"Pos"_qs, u"Left"_qs), u"1200.6"_qs);
+    EXPECT_EQ(state.readWindowState(u"POS"_qs, u"top"_qs), u"  quoted  "_qs);
+    EXPECT_EQ(state.readWindowState(u"Pos"_qs, u"Width"_qs), u"single"_qs);
+    EXPECT_EQ(state.readWindowState(u"Pos"_qs, u"Height"_qs), u"\"unmatched"_qs);
+    EXPECT_EQ(state.readWindowState(u"excel"_qs, u"defpath"_qs), u"C:\\顧客\\a.xlsx"_qs);
     // Comments, a second section of the same name, empty and missing values.
-    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Splitter"_qs), QString());
-    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"Recent1"_qs), QString());
-    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"Left"_qs), QString());
-    EXPECT_EQ(state.ReadWindowState(u"Name"_qs, u"Main"_qs), QString());
+    EXPECT_EQ(state.readWindowState(u"Pos"_qs, u"Splitter"_qs), QString());
+    EXPECT_EQ(state.readWindowState(u"Excel"_qs, u"Recent1"_qs), QString());
+    EXPECT_EQ(state.readWindowState(u"Excel"_qs, u"Left"_qs), QString());
+    EXPECT_EQ(state.readWindowState(u"Name"_qs, u"Main"_qs), QString());
 
     EXPECT_EQ(state.readInt32(u"Pos"_qs, u"Left"_qs), 1201);
     EXPECT_DOUBLE_EQ(state.readNumber(u"Pos"_qs, u"Left"_qs), 1200.6);
@@ -73,11 +73,11 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAndNumbersOutOfRangeReadAsNothing)
                            "cd\r\nbig=40000\r\nhuge=1e999\r\n");
     const WindowStateFile state(path());
     const QString excel = u"Excel"_qs;
-    EXPECT_EQ(state.ReadWindowState(excel, u"Recent1"_qs), QString(254, u'p'));
+    EXPECT_EQ(state.readWindowState(excel, u"Recent1"_qs), QString(254, u'p'));
     // 1 + 126 * 2 bytes: the character that would be split at byte 254 is left out.
-    EXPECT_EQ(state.ReadWindowState(excel, u"Recent2"_qs), u"x"_qs + QString(126, QChar(0x9867)));
-    EXPECT_EQ(state.ReadWindowState(excel, u"Recent3"_qs), QString(254, u'p'));
-    EXPECT_EQ(state.ReadWindowState(excel, u"Recent4"_qs), u"ab"_qs);
+    EXPECT_EQ(state.readWindowState(excel, u"Recent2"_qs), u"x"_qs + QString(126, QChar(0x9867)));
+    EXPECT_EQ(state.readWindowState(excel, u"Recent3"_qs), QString(254, u'p'));
+    EXPECT_EQ(state.readWindowState(excel, u"Recent4"_qs), u"ab"_qs);
     EXPECT_EQ(state.readInt16(excel, u"big"_qs), std::nullopt);
     EXPECT_EQ(state.readInt32(excel, u"big"_qs), 40000);
     EXPECT_EQ(state.readInt32(excel, u"huge"_qs), std::nullopt);
@@ -85,7 +85,7 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAndNumbersOutOfRangeReadAsNothing)
 
     // A missing file reads empty and is not made.
     const WindowStateFile missing(m_dir.filePath(u"none.ini"_qs));
-    EXPECT_EQ(missing.ReadWindowState(excel, u"Recent1"_qs), QString());
+    EXPECT_EQ(missing.readWindowState(excel, u"Recent1"_qs), QString());
     EXPECT_EQ(missing.readInt16(excel, u"big"_qs), 0);
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(u"none.ini"_qs)));
 }
@@ -93,11 +93,11 @@ TEST_F(WindowStateFileTest, LongValuesAreCutAndNumbersOutOfRangeReadAsNothing)
 TEST_F(WindowStateFileTest, WritesCreateFileSectionAndKey)
 {
     WindowStateFile state(path());
-    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Left"_qs, u"100"_qs));
-    ASSERT_TRUE(state.WriteWindowState(u"Excel"_qs, u"DefPath"_qs, u"C:\\顧客.xls"_qs));
-    ASSERT_TRUE(state.WriteWindowState(u"pos"_qs, u"Top"_qs, u"5"_qs));
-    ASSERT_TRUE(state.WriteWindowState(u"POS"_qs, u"LEFT"_qs, u"-200"_qs));
-    EXPECT_EQ(state.ReadWindowState(u"Excel"_qs, u"DefPath"_qs), u"C:\\顧客.xls"_qs);
+    ASSERT_TRUE(state.writeWindowState(u"Pos"_qs, u"Left"_qs, u"100"_qs));
+    ASSERT_TRUE(state.writeWindowState(u"Excel"_qs, u"DefPath"_qs, u"C:\\顧客.xls"_qs));
+    ASSERT_TRUE(state.writeWindowState(u"pos"_qs, u"Top"_qs, u"5"_qs));
+    ASSERT_TRUE(state.writeWindowState(u"POS"_qs, u"LEFT"_qs, u"-200"_qs));
+    EXPECT_EQ(state.readWindowState(u"Excel"_qs, u"DefPath"_qs), u"C:\\顧客.xls"_qs);
     EXPECT_FALSE(QFileInfo::exists(path())); // gathered for one write
     state.save();
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=-200\r\nTop=5\r\n"
@@ -108,10 +108,10 @@ TEST_F(WindowStateFileTest, WritesKeepEveryOtherLine)
 {
     writeBytes(path(), kHandWritten);
     WindowStateFile state(path());
-    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"left"_qs, u"7"_qs));
-    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Splitter"_qs, u"3"_qs));
-    ASSERT_TRUE(state.WriteWindowState(u"Excel"_qs, u"Recent2"_qs, u"b.xls"_qs));
-    ASSERT_TRUE(state.WriteWindowState(u"Name"_qs, u"Main"_qs, u"0"_qs));
+    ASSERT_TRUE(state.writeWindowState(u"Pos"_qs, u"left"_qs, u"7"_qs));
+    ASSERT_TRUE(state.writeWindowState(u"Pos"_qs, u"Splitter"_qs, u"3"_qs));
+    ASSERT_TRUE(state.writeWindowState(u"Excel"_qs, u"Recent2"_qs, u"b.xls"_qs));
+    ASSERT_TRUE(state.writeWindowState(u"Name"_qs, u"Main"_qs, u"0"_qs));
     QByteArray expected = kHandWritten;
     expected.replace("  LEFT   =   1200.6   \r\n", "  LEFT=7\r\n");
     expected.replace("no equals sign\r\n", "no equals sign\r\nSplitter=3\r\n");
@@ -119,7 +119,7 @@ TEST_F(WindowStateFileTest, WritesKeepEveryOtherLine)
     expected += "[Name]\r\nMain=0\r\n";
     state.save();
     EXPECT_EQ(readBytes(path()), expected);
-    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Splitter"_qs), u"3"_qs);
+    EXPECT_EQ(state.readWindowState(u"Pos"_qs, u"Splitter"_qs), u"3"_qs);
 }
 
 TEST_F(WindowStateFileTest, FailedWritesChangeNothing)
@@ -127,12 +127,12 @@ TEST_F(WindowStateFileTest, FailedWritesChangeNothing)
     writeBytes(path(), "[Pos]\r\nLeft=1");
     WindowStateFile state(path());
     const QString pos = u"Pos"_qs;
-    EXPECT_FALSE(state.WriteWindowState(pos, u"Left"_qs, u"😀"_qs));
-    EXPECT_FALSE(state.WriteWindowState(pos, u"Left"_qs, u"a\nb"_qs));
-    EXPECT_FALSE(state.WriteWindowState(pos, u"A=B"_qs, u"1"_qs));
+    EXPECT_FALSE(state.writeWindowState(pos, u"Left"_qs, u"😀"_qs));
+    EXPECT_FALSE(state.writeWindowState(pos, u"Left"_qs, u"a\nb"_qs));
+    EXPECT_FALSE(state.writeWindowState(pos, u"A=B"_qs, u"1"_qs));
     EXPECT_FALSE(state.hasUnsavedChanges());
     // A write the system refuses, as on a full disk.
-    ASSERT_TRUE(state.WriteWindowState(pos, u"Top"_qs, u"2"_qs));
+    ASSERT_TRUE(state.writeWindowState(pos, u"Top"_qs, u"2"_qs));
     test::withFileSizeLimit(8, [&] { EXPECT_THROW(state.save(), Error); });
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1"));
     // A file without its last line end gets one before the new key.
@@ -142,7 +142,7 @@ TEST_F(WindowStateFileTest, FailedWritesChangeNothing)
     // Locations that cannot be written: below a regular file, and a directory.
     for (const QString& place : {path() + u"/x.ini"_qs, m_dir.path()}) {
         WindowStateFile elsewhere(place);
-        ASSERT_TRUE(elsewhere.WriteWindowState(pos, u"Left"_qs, u"1"_qs));
+        ASSERT_TRUE(elsewhere.writeWindowState(pos, u"Left"_qs, u"1"_qs));
         EXPECT_THROW(elsewhere.save(), Error);
     }
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1\r\nTop=2\r\n"));
@@ -155,8 +155,8 @@ TEST_F(WindowStateFileTest, ReadOnceAndSavedOverEditsMadeMeanwhile)
     writeBytes(path(), kHandWritten);
     WindowStateFile state(path());
     writeBytes(path(), "[Pos]\r\nLeft=1\r\n");
-    EXPECT_EQ(state.ReadWindowState(u"Pos"_qs, u"Left"_qs), u"1200.6"_qs);
-    ASSERT_TRUE(state.WriteWindowState(u"Pos"_qs, u"Top"_qs, u"5"_qs));
+    EXPECT_EQ(state.readWindowState(u"Pos"_qs, u"Left"_qs), u"1200.6"_qs);
+    ASSERT_TRUE(state.writeWindowState(u"Pos"_qs, u"Top"_qs, u"5"_qs));
     state.save();
     EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\r\nLeft=1\r\nTop=5\r\n"));
 }
@@ -200,8 +200,8 @@ TEST_F(WindowStateFileTest, TypedWritesKeepRecentKeysBeyondTheList)
     typed.setChosenPosition(SettingKind::Format, 4);
     typed.save();
     const WindowStateFile file(path());
-    EXPECT_EQ(file.ReadWindowState(u"Excel"_qs, u"Recent2"_qs), u"/new2");
-    EXPECT_EQ(file.ReadWindowState(u"Excel"_qs, u"Recent3"_qs), u"/old3");
-    EXPECT_EQ(file.ReadWindowState(u"Window"_qs, u"TopMost"_qs), u"-1");
-    EXPECT_EQ(file.ReadWindowState(u"Name"_qs, u"Format"_qs), u"4");
+    EXPECT_EQ(file.readWindowState(u"Excel"_qs, u"Recent2"_qs), u"/new2");
+    EXPECT_EQ(file.readWindowState(u"Excel"_qs, u"Recent3"_qs), u"/old3");
+    EXPECT_EQ(file.readWindowState(u"Window"_qs, u"TopMost"_qs), u"-1");
+    EXPECT_EQ(file.readWindowState(u"Name"_qs, u"Format"_qs), u"4");
 }

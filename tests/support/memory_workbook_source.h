@@ -16,7 +16,7 @@ class MemoryWorkbookSource : public WorkbookSetSource
 public:
     // Opens a workbook under name (its path is the name itself) and activates it.
     void addOpenWorkbook(const QString& name, WorkbookData data);
-    // Makes a workbook available to OpenWorkbook under a full path.
+    // Makes a workbook available to openWorkbook under a full path.
     void addFile(const QString& path, WorkbookData data);
 
     // Every cell read so far, as "sheet!address" with the address as passed.
@@ -28,7 +28,6 @@ public:
     // Called at every cell read, on the thread reading, by this source and by the
     // snapshots taken of it (which hold no files and log their own reads).
     void setReadHook(std::function<void()> hook) { m_readHook = std::move(hook); }
-    int firstWindowStateCount() const { return m_firstWindowStateCount; }
 
 protected:
     std::unique_ptr<WorkbookSetSource> emptySnapshot() const override;
@@ -37,7 +36,6 @@ protected:
     void cellRead(const WorksheetHandle& sheet, const QString& address) override;
     void cellReadAt(const WorksheetHandle& sheet, CellAddress address) override;
     bool observesCellReads() const override { return m_logReads; }
-    void setFirstWindowState() override { ++m_firstWindowStateCount; }
 
 private:
     QHash<QString, std::shared_ptr<const WorkbookData>> m_files;
@@ -45,7 +43,6 @@ private:
     std::function<void()> m_readHook;
     bool m_logReads = true;
     int m_attachCount = 0;
-    int m_firstWindowStateCount = 0;
 };
 
 } // namespace tavrune

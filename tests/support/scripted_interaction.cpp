@@ -5,8 +5,8 @@
 
 namespace tavrune::test {
 
-int ScriptedInteraction::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                                     int defaultAnswer)
+Answer ScriptedInteraction::showMessage(const QString& text, MessageIcon icon,
+                                        MessageButtons buttons, Answer defaultAnswer)
 {
     m_shown.append({text, icon, buttons, defaultAnswer});
     if (m_onShown) {
@@ -18,7 +18,7 @@ int ScriptedInteraction::showMessage(const QString& text, MessageIcon icon, Mess
     return nextAnswer(text, defaultAnswer);
 }
 
-int ScriptedInteraction::AskYesAllNoCancel(const QString& prompt, const QString&)
+Answer ScriptedInteraction::askYesAllNoCancel(const QString& prompt, const QString&)
 {
     m_shown.append({prompt, MessageIcon::Question, MessageButtons::YesAllNoCancel, Answer::No});
     if (m_onShown) {
@@ -56,13 +56,13 @@ QString ScriptedInteraction::chooseOpenFile(const QStringList& filters,
     return path;
 }
 
-int ScriptedInteraction::nextAnswer(const QString& question, int defaultAnswer)
+Answer ScriptedInteraction::nextAnswer(const QString& question, Answer defaultAnswer)
 {
     if (m_answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << question.toStdString();
         return defaultAnswer;
     }
-    const int code = m_answers.front();
+    const Answer code = m_answers.front();
     m_answers.pop_front();
     return code;
 }

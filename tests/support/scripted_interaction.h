@@ -19,12 +19,12 @@ public:
         QString text;
         MessageIcon icon;
         MessageButtons buttons;
-        int defaultAnswer;
+        Answer defaultAnswer;
     };
 
     // Queues the answer to the next question (messages with more than an OK button,
     // and the overwrite question).
-    void answer(int code) { m_answers.push_back(code); }
+    void answer(Answer code) { m_answers.push_back(code); }
     // Queues the directory the next directory chooser returns (empty: cancelled).
     void chooseDirectoryAnswer(const QString& path) { m_directories.push_back(path); }
     // Called with everything shown, after it is recorded and before it is answered;
@@ -34,10 +34,10 @@ public:
         m_onShown = std::move(onShown);
     }
 
-    int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                    int defaultAnswer) override;
+    Answer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       Answer defaultAnswer) override;
     // Recorded with the question icon, the four buttons and No as the default.
-    int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    Answer askYesAllNoCancel(const QString& prompt, const QString& caption) override;
     // Recorded with the title as text; the initial directory is kept apart.
     QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
     // Recorded as "open file" with the filters, start directory and selected file
@@ -59,9 +59,9 @@ public:
     const QStringList& directoryStarts() const { return m_directoryStarts; }
 
 private:
-    int nextAnswer(const QString& question, int defaultAnswer);
+    Answer nextAnswer(const QString& question, Answer defaultAnswer);
 
-    std::deque<int> m_answers;
+    std::deque<Answer> m_answers;
     std::deque<QString> m_directories;
     QList<Shown> m_shown;
     QStringList m_directoryStarts;

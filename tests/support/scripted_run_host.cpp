@@ -38,21 +38,38 @@ QString buttonsName(MessageButtons buttons)
     return {};
 }
 
+QString answerName(Answer answer)
+{
+    switch (answer) {
+    case Answer::Ok:
+        return QStringLiteral("ok");
+    case Answer::Cancel:
+        return QStringLiteral("cancel");
+    case Answer::Yes:
+        return QStringLiteral("yes");
+    case Answer::No:
+        return QStringLiteral("no");
+    case Answer::OverwriteAll:
+        return QStringLiteral("all");
+    }
+    return {};
+}
+
 } // namespace
 
-int ScriptedRunHost::nextAnswer(const QString& question)
+Answer ScriptedRunHost::nextAnswer(const QString& question)
 {
     if (m_answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << question.toStdString();
         return Answer::Cancel;
     }
-    const int code = m_answers.front();
+    const Answer code = m_answers.front();
     m_answers.pop_front();
     return code;
 }
 
-int ScriptedRunHost::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                                 int defaultAnswer)
+Answer ScriptedRunHost::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                                    Answer defaultAnswer)
 {
     if (buttons == MessageButtons::Ok) {
         m_log.append(QStringLiteral("message %1: %2").arg(iconName(icon), text));
@@ -60,12 +77,12 @@ int ScriptedRunHost::showMessage(const QString& text, MessageIcon icon, MessageB
     }
     m_log.append(QStringLiteral("question %1 %2 %3: %4")
                      .arg(iconName(icon), buttonsName(buttons))
-                     .arg(defaultAnswer)
+                     .arg(answerName(defaultAnswer))
                      .arg(text));
     return nextAnswer(text);
 }
 
-int ScriptedRunHost::AskYesAllNoCancel(const QString& prompt, const QString& caption)
+Answer ScriptedRunHost::askYesAllNoCancel(const QString& prompt, const QString& caption)
 {
     EXPECT_EQ(caption, QStringLiteral("Tavrune for Excel"));
     m_log.append(QStringLiteral("ask: ") + prompt);

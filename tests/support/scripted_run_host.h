@@ -14,14 +14,14 @@ namespace tavrune::test {
 class ScriptedRunHost : public RunHost
 {
 public:
-    void answer(int code) { m_answers.push_back(code); }
+    void answer(Answer code) { m_answers.push_back(code); }
     // The cancel button is pressed (and its question answered Yes) during yield n
     // of every run, counted from 1 at its start.
     void cancelAtYield(int n) { m_cancelAtYield = n; }
 
-    int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                    int defaultAnswer) override;
-    int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    Answer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       Answer defaultAnswer) override;
+    Answer askYesAllNoCancel(const QString& prompt, const QString& caption) override;
     QString chooseDirectory(const QString&, const QString&) override { return {}; }
     QString chooseOpenFile(const QStringList&, const QString&, const QString&) override
     {
@@ -40,9 +40,9 @@ public:
     bool allAnswersUsed() const { return m_answers.empty(); }
 
 private:
-    int nextAnswer(const QString& question);
+    Answer nextAnswer(const QString& question);
 
-    std::deque<int> m_answers;
+    std::deque<Answer> m_answers;
     QStringList m_log;
     int m_yields = 0;
     int m_cancelAtYield = 0;

@@ -23,16 +23,16 @@ QString fixture(const char* name)
 QStringList contentOf(const QString& path)
 {
     FileWorkbookSource source;
-    auto connection = source.Attach();
-    connection->OpenWorkbook(path);
+    auto connection = source.attach();
+    connection->openWorkbook(path);
     QStringList lines;
-    for (const WorksheetHandle& sheet : connection->ActiveWorkbookSheets()) {
-        lines.append(connection->SheetName(sheet) + u'|' +
-                     QString::number(connection->LastUsedRow(sheet)));
+    for (const WorksheetHandle& sheet : connection->activeWorkbookSheets()) {
+        lines.append(connection->sheetName(sheet) + u'|' +
+                     QString::number(connection->lastUsedRow(sheet)));
         for (int row = 1; row <= 30; ++row) {
             QStringList cells;
             for (char column = 'A'; column <= 'J'; ++column) {
-                cells.append(connection->CellValue(sheet, QChar(column) + QString::number(row)));
+                cells.append(connection->cellValue(sheet, QChar(column) + QString::number(row)));
             }
             lines.append(cells.join(u'|'));
         }

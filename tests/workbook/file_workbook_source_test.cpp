@@ -51,8 +51,8 @@ protected:
 
     QString firstCell(WorkbookConnection& connection)
     {
-        connection.ActivateWorkbook(QStringLiteral("Tables.xlsx"));
-        return connection.CellValue(connection.ActiveWorkbookSheets().at(0), QStringLiteral("C3"));
+        connection.activateWorkbook(QStringLiteral("Tables.xlsx"));
+        return connection.cellValue(connection.activeWorkbookSheets().at(0), QStringLiteral("C3"));
     }
 
     QTemporaryDir m_dir;
@@ -74,47 +74,47 @@ protected:
 TEST_F(FileWorkbookSourceTest, ReadsAChangedFileAgainAtTheNextAttach)
 {
     {
-        auto connection = m_source.Attach();
-        connection->OpenWorkbook(m_path);
-        EXPECT_EQ(connection->WorkbookName(1), QStringLiteral("Tables.xlsx"));
+        auto connection = m_source.attach();
+        connection->openWorkbook(m_path);
+        EXPECT_EQ(connection->workbookName(1), QStringLiteral("Tables.xlsx"));
         EXPECT_EQ(firstCell(*connection), QStringLiteral("CUSTOMER"));
     }
     // Unchanged: not read again.
-    m_source.Attach();
+    m_source.attach();
     EXPECT_EQ(m_reads, 1);
 
     writeBytes(m_path, "S1|C3|CLIENT_MASTER\nS2|A1|x\n");
-    auto connection = m_source.Attach();
+    auto connection = m_source.attach();
     EXPECT_EQ(m_reads, 2);
     EXPECT_EQ(firstCell(*connection), QStringLiteral("CLIENT_MASTER"));
-    EXPECT_EQ(connection->ActiveWorkbookSheets().size(), 2);
+    EXPECT_EQ(connection->activeWorkbookSheets().size(), 2);
 }
 
 TEST_F(FileWorkbookSourceTest, HandlesOutliveAReadAgain)
 {
-    auto connection = m_source.Attach();
-    connection->OpenWorkbook(m_path);
-    const WorksheetHandle sheet = connection->WorksheetAt(QStringLiteral("Tables.xlsx"), 1);
+    auto connection = m_source.attach();
+    connection->openWorkbook(m_path);
+    const WorksheetHandle sheet = connection->worksheetAt(QStringLiteral("Tables.xlsx"), 1);
     writeBytes(m_path, "S1|C3|NEW_NAME_THAT_IS_LONGER\n");
-    connection->OpenWorkbook(m_path); // reads it again, keeps one entry
-    EXPECT_EQ(connection->WorkbookCount(), 1);
-    EXPECT_EQ(connection->CellValue(sheet, QStringLiteral("C3")), QStringLiteral("CUSTOMER"));
+    connection->openWorkbook(m_path); // reads it again, keeps one entry
+    EXPECT_EQ(connection->workbookCount(), 1);
+    EXPECT_EQ(connection->cellValue(sheet, QStringLiteral("C3")), QStringLiteral("CUSTOMER"));
     EXPECT_EQ(firstCell(*connection), QStringLiteral("NEW_NAME_THAT_IS_LONGER"));
 }
 
 TEST_F(FileWorkbookSourceTest, KeepsTheLastContentWhenTheFileVanishesOrBreaks)
 {
-    m_source.Attach()->OpenWorkbook(m_path);
+    m_source.attach()->openWorkbook(m_path);
     writeBytes(m_path, "S1|C3|xy\nbroken\n");
-    auto connection = m_source.Attach();
+    auto connection = m_source.attach();
     EXPECT_EQ(firstCell(*connection), QStringLiteral("CUSTOMER"));
     // Retried at the next attach, and taken once the file reads.
     writeBytes(m_path, "S1|C3|FIXED\n");
-    EXPECT_EQ(firstCell(*m_source.Attach()), QStringLiteral("FIXED"));
+    EXPECT_EQ(firstCell(*m_source.attach()), QStringLiteral("FIXED"));
 
     ASSERT_TRUE(QFile::remove(m_path));
-    connection = m_source.Attach();
-    EXPECT_EQ(connection->WorkbookCount(), 1);
+    connection = m_source.attach();
+    EXPECT_EQ(connection->workbookCount(), 1);
     EXPECT_EQ(firstCell(*connection), QStringLiteral("FIXED"));
 }
 
@@ -122,8 +122,8 @@ TEST_F(FileWorkbookSourceTest, KeepsTheLastContentWhenTheFileVanishesOrBreaks)
 // from another folder, is refused naming its path, and nothing is added.
 TEST_F(FileWorkbookSourceTest, FailedOpensAddNothing)
 {
-    auto connection = m_source.Attach();
-    connection->OpenWorkbook(m_path);
+    auto connection = m_source.attach();
+    connection->openWorkbook(m_path);
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"other"_qs));
     const QString sameName = m_dir.filePath(u"other/TABLES.xlsx"_qs);
     writeBytes(sameName, "S1|C3|OTHER\n");
@@ -131,13 +131,13 @@ TEST_F(FileWorkbookSourceTest, FailedOpensAddNothing)
     writeBytes(broken, "broken\n");
     for (const QString& path : {m_dir.filePath(u"none.xlsx"_qs), broken, sameName}) {
         try {
-            connection->OpenWorkbook(path);
+            connection->openWorkbook(path);
             ADD_FAILURE() << "opened " << path.toStdString();
         } catch (const Error& error) {
             EXPECT_TRUE(error.description().contains(path)) << error.what();
         }
     }
-    EXPECT_EQ(connection->WorkbookCount(), 1);
+    EXPECT_EQ(connection->workbookCount(), 1);
     EXPECT_EQ(firstCell(*connection), u"CUSTOMER"_qs);
     EXPECT_EQ(m_reads, 3); // a file that stays as it is is read once, damaged or missing
 }
@@ -147,7 +147,7 @@ TEST_F(FileWorkbookSourceTest, FailedOpensAddNothing)
 TEST_F(FileWorkbookSourceTest, AReadFailingAsTheFileChangesIsTakenAgain)
 {
     m_savedDuringRead = "S1|C3|SAVED_MEANWHILE\n";
-    m_source.Attach()->OpenWorkbook(m_path);
-    EXPECT_EQ(firstCell(*m_source.Attach()), u"SAVED_MEANWHILE"_qs);
+    m_source.attach()->openWorkbook(m_path);
+    EXPECT_EQ(firstCell(*m_source.attach()), u"SAVED_MEANWHILE"_qs);
     EXPECT_EQ(m_reads, 2);
 }

@@ -31,8 +31,8 @@ protected:
         m_source.addOpenWorkbook(u"Other.xls"_qs, WorkbookBuilder().sheet(u"S"_qs).build());
         m_source.addOpenWorkbook(u"Book1.xlsx"_qs, tablesBook());
         m_source.addFile(u"C:\\data\\Tables.xls"_qs, tablesBook());
-        m_connection = m_source.Attach();
-        m_sheets = m_connection->ActiveWorkbookSheets();
+        m_connection = m_source.attach();
+        m_sheets = m_connection->activeWorkbookSheets();
         ASSERT_EQ(m_sheets.size(), 3);
     }
 
@@ -47,22 +47,22 @@ protected:
 // any case; the workbook opened last is active until another is activated.
 TEST_F(WorkbookSourceTest, ListsWorkbooksAndSheetsInOrder)
 {
-    ASSERT_EQ(m_connection->WorkbookCount(), 2);
-    EXPECT_EQ(m_connection->WorkbookName(1), u"Other.xls"_qs);
-    EXPECT_EQ(m_connection->WorkbookName(2), u"Book1.xlsx"_qs);
-    EXPECT_EQ(m_connection->SheetName(m_sheets[0]), u"顧客"_qs);
-    EXPECT_EQ(m_connection->SheetName(m_sheets[2]), u"注文"_qs);
-    EXPECT_TRUE(m_connection->HasWorkbook(u"book1.XLSX"_qs));
-    const WorksheetHandle third = m_connection->WorksheetAt(u"book1.xlsx"_qs, 3);
-    EXPECT_EQ(m_connection->SheetName(third), u"注文"_qs);
-    EXPECT_EQ(m_connection->CellValue(third, u"C3"_qs), u"ORDERS"_qs);
-    m_connection->ActivateWorkbook(u"OTHER.XLS"_qs);
-    EXPECT_EQ(m_connection->ActiveWorkbookSheets().size(), 1);
+    ASSERT_EQ(m_connection->workbookCount(), 2);
+    EXPECT_EQ(m_connection->workbookName(1), u"Other.xls"_qs);
+    EXPECT_EQ(m_connection->workbookName(2), u"Book1.xlsx"_qs);
+    EXPECT_EQ(m_connection->sheetName(m_sheets[0]), u"顧客"_qs);
+    EXPECT_EQ(m_connection->sheetName(m_sheets[2]), u"注文"_qs);
+    EXPECT_TRUE(m_connection->hasWorkbook(u"book1.XLSX"_qs));
+    const WorksheetHandle third = m_connection->worksheetAt(u"book1.xlsx"_qs, 3);
+    EXPECT_EQ(m_connection->sheetName(third), u"注文"_qs);
+    EXPECT_EQ(m_connection->cellValue(third, u"C3"_qs), u"ORDERS"_qs);
+    m_connection->activateWorkbook(u"OTHER.XLS"_qs);
+    EXPECT_EQ(m_connection->activeWorkbookSheets().size(), 1);
     // A file opens under its file name, and only once.
-    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
-    m_connection->OpenWorkbook(u"C:\\data\\Tables.xls"_qs);
-    EXPECT_EQ(m_connection->WorkbookCount(), 3);
-    EXPECT_EQ(m_connection->WorkbookName(3), u"Tables.xls"_qs);
+    m_connection->openWorkbook(u"C:\\data\\Tables.xls"_qs);
+    m_connection->openWorkbook(u"C:\\data\\Tables.xls"_qs);
+    EXPECT_EQ(m_connection->workbookCount(), 3);
+    EXPECT_EQ(m_connection->workbookName(3), u"Tables.xls"_qs);
 }
 
 // Cells as text by A1 references in any case, with "$" marks; the last used row is
@@ -74,13 +74,13 @@ TEST_F(WorkbookSourceTest, ReadsCellsAndLastUsedRows)
                                                  {u"D7"_qs, u"10"_qs},
                                                  {u"Z99"_qs, QString()}};
     for (const auto& [address, text] : cells) {
-        EXPECT_EQ(m_connection->CellValue(m_sheets[0], address), text) << address.toStdString();
+        EXPECT_EQ(m_connection->cellValue(m_sheets[0], address), text) << address.toStdString();
     }
-    EXPECT_EQ(m_connection->LastUsedRow(m_sheets[0]), 40);
-    EXPECT_EQ(m_connection->LastUsedRow(m_sheets[1]), 1);
-    EXPECT_EQ(m_connection->LastUsedRow(m_sheets[2]), 3);
+    EXPECT_EQ(m_connection->lastUsedRow(m_sheets[0]), 40);
+    EXPECT_EQ(m_connection->lastUsedRow(m_sheets[1]), 1);
+    EXPECT_EQ(m_connection->lastUsedRow(m_sheets[2]), 3);
     // Every cell read is recorded in order, a refused one too.
-    EXPECT_THROW(m_connection->CellValue(m_sheets[2], u"7"_qs), Error);
+    EXPECT_THROW(m_connection->cellValue(m_sheets[2], u"7"_qs), Error);
     EXPECT_EQ(m_source.readLog(), QStringList({u"顧客!$c$3"_qs, u"顧客!B7"_qs, u"顧客!D7"_qs,
                                                u"顧客!Z99"_qs, u"注文!7"_qs}));
 }
@@ -89,19 +89,19 @@ TEST_F(WorkbookSourceTest, ReadsCellsAndLastUsedRows)
 TEST_F(WorkbookSourceTest, RefusesWhatIsNotThere)
 {
     MemoryWorkbookSource empty;
-    auto none = empty.Attach();
-    EXPECT_EQ(none->WorkbookCount(), 0);
-    EXPECT_FALSE(none->HasWorkbook(u"Book1.xlsx"_qs));
+    auto none = empty.attach();
+    EXPECT_EQ(none->workbookCount(), 0);
+    EXPECT_FALSE(none->hasWorkbook(u"Book1.xlsx"_qs));
     const std::pair<std::function<void()>, int> cases[] = {
-        {[&] { none->ActiveWorkbookSheets(); }, ErrorNumber::ObjectNotSet},
-        {[&] { none->WorkbookName(1); }, ErrorNumber::SubscriptOutOfRange},
-        {[&] { m_connection->WorkbookName(3); }, ErrorNumber::SubscriptOutOfRange},
-        {[&] { m_connection->ActivateWorkbook(u"None.xlsx"_qs); },
+        {[&] { none->activeWorkbookSheets(); }, ErrorNumber::ObjectNotSet},
+        {[&] { none->workbookName(1); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->workbookName(3); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->activateWorkbook(u"None.xlsx"_qs); },
          ErrorNumber::SubscriptOutOfRange},
-        {[&] { m_connection->WorksheetAt(u"Book1.xlsx"_qs, 4); }, ErrorNumber::SubscriptOutOfRange},
-        {[&] { m_connection->WorksheetAt(u"Book1.xlsx"_qs, 0); }, ErrorNumber::SubscriptOutOfRange},
-        {[&] { m_connection->CellValue(WorksheetHandle(), u"A1"_qs); }, ErrorNumber::ObjectNotSet},
-        {[&] { m_connection->OpenWorkbook(u"/missing.xlsx"_qs); }, ErrorNumber::FileNotFound},
+        {[&] { m_connection->worksheetAt(u"Book1.xlsx"_qs, 4); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->worksheetAt(u"Book1.xlsx"_qs, 0); }, ErrorNumber::SubscriptOutOfRange},
+        {[&] { m_connection->cellValue(WorksheetHandle(), u"A1"_qs); }, ErrorNumber::ObjectNotSet},
+        {[&] { m_connection->openWorkbook(u"/missing.xlsx"_qs); }, ErrorNumber::FileNotFound},
     };
     for (const auto& [action, number] : cases) {
         try {
@@ -127,7 +127,7 @@ TEST_F(WorkbookSourceTest, RefusesErrorValuesAndBadReferences)
     };
     for (const auto& [address, named] : cases) {
         try {
-            m_connection->CellValue(m_sheets[0], address);
+            m_connection->cellValue(m_sheets[0], address);
             ADD_FAILURE() << "read " << address.toStdString();
         } catch (const Error& error) {
             EXPECT_EQ(error.number(), ErrorNumber::ApplicationDefined);

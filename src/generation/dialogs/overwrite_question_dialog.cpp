@@ -94,7 +94,7 @@ void OverwriteQuestionDialog::setQuestion(const QString& prompt, const QString& 
     m_message->adjustSize();
 }
 
-int OverwriteQuestionDialog::ask(const QString& prompt, const QString& caption)
+Answer OverwriteQuestionDialog::ask(const QString& prompt, const QString& caption)
 {
     setQuestion(prompt, caption);
     prepareToShow();
@@ -104,10 +104,10 @@ int OverwriteQuestionDialog::ask(const QString& prompt, const QString& caption)
     return self.isNull() ? Answer::Cancel : m_answer;
 }
 
-int OverwriteQuestionDialog::ask(const QString& prompt, const QString& caption, QWidget* parent)
+Answer OverwriteQuestionDialog::ask(const QString& prompt, const QString& caption, QWidget* parent)
 {
     QPointer<OverwriteQuestionDialog> dialog = new OverwriteQuestionDialog(parent);
-    const int code = dialog->ask(prompt, caption);
+    const Answer code = dialog->ask(prompt, caption);
     delete dialog;
     return code;
 }
@@ -153,7 +153,7 @@ void OverwriteQuestionDialog::layOut()
                       twipsToPixelsY(*this, height - kRowHeight - kRowBottomGap));
 }
 
-void OverwriteQuestionDialog::answerWith(int code)
+void OverwriteQuestionDialog::answerWith(Answer code)
 {
     m_answer = code;
     accept();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/user_interaction.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -11,9 +13,9 @@ class QShowEvent;
 namespace tavrune {
 
 // The overwrite question with four answers, which a standard message box cannot
-// offer: はい(&Y) (6), すべて上書き(&A) (8), いいえ(&N) (7) and ｷｬﾝｾﾙ (2). Every
+// offer: はい(&Y), すべて上書き(&A), いいえ(&N) and ｷｬﾝｾﾙ. Every
 // showing lays the window out around the prompt, focuses いいえ(&N) and starts
-// with the answer 2, so that Esc and closing the window answer ｷｬﾝｾﾙ.
+// with the answer ｷｬﾝｾﾙ, so that Esc and closing the window answer ｷｬﾝｾﾙ.
 class OverwriteQuestionDialog : public QDialog
 {
     Q_OBJECT
@@ -24,21 +26,21 @@ public:
     // Sets the caption (empty: "Tavrune for Excel") and the prompt; CR LF in the
     // prompt breaks its lines.
     void setQuestion(const QString& prompt, const QString& caption);
-    // Asks modally with this window and returns the answer code.
-    int ask(const QString& prompt, const QString& caption);
-    // The answer code of the last showing.
-    int answer() const { return m_answer; }
+    // Asks modally with this window and returns the answer.
+    Answer ask(const QString& prompt, const QString& caption);
+    // The answer of the last showing.
+    Answer answer() const { return m_answer; }
 
     // Asks modally with a window of its own, owned by parent, and returns the
-    // answer code.
-    static int ask(const QString& prompt, const QString& caption, QWidget* parent);
+    // answer.
+    static Answer ask(const QString& prompt, const QString& caption, QWidget* parent);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     QPushButton* addButton(const QString& name, const QString& text, double left, double width);
-    void answerWith(int code);
+    void answerWith(Answer code);
     // Sizes the window to the prompt, centres it on the screen and puts the button
     // row at its bottom.
     void layOut();
@@ -53,7 +55,7 @@ private:
     QPushButton* m_all = nullptr;
     QPushButton* m_no = nullptr;
     QPushButton* m_cancel = nullptr;
-    int m_answer;
+    Answer m_answer;
 };
 
 } // namespace tavrune

@@ -19,15 +19,15 @@ WindowRunHost::~WindowRunHost()
     removeProgressDialog();
 }
 
-int WindowRunHost::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                               int defaultAnswer)
+Answer WindowRunHost::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                                  Answer defaultAnswer)
 {
     return m_interaction.showMessage(text, icon, buttons, defaultAnswer);
 }
 
-int WindowRunHost::AskYesAllNoCancel(const QString& prompt, const QString& caption)
+Answer WindowRunHost::askYesAllNoCancel(const QString& prompt, const QString& caption)
 {
-    return m_interaction.AskYesAllNoCancel(prompt, caption);
+    return m_interaction.askYesAllNoCancel(prompt, caption);
 }
 
 QString WindowRunHost::chooseDirectory(const QString& title, const QString& initialDirectory)

@@ -22,9 +22,9 @@ public:
     WindowRunHost(const WindowRunHost&) = delete;
     WindowRunHost& operator=(const WindowRunHost&) = delete;
 
-    int showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                    int defaultAnswer) override;
-    int AskYesAllNoCancel(const QString& prompt, const QString& caption) override;
+    Answer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
+                       Answer defaultAnswer) override;
+    Answer askYesAllNoCancel(const QString& prompt, const QString& caption) override;
     QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
     QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                            const QString& selectedFile) override;

@@ -53,17 +53,18 @@ TEST(DialogInteraction, MessageBoxesFollowIconButtonsAndDefault)
         {MessageButtons::Ok, QMessageBox::Ok},
         {MessageButtons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel},
         {MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No}};
-    const std::map<int, QMessageBox::StandardButton> buttons{{Answer::Ok, QMessageBox::Ok},
-                                                             {Answer::Cancel, QMessageBox::Cancel},
-                                                             {Answer::Yes, QMessageBox::Yes},
-                                                             {Answer::No, QMessageBox::No}};
+    const std::map<Answer, QMessageBox::StandardButton> buttons{
+        {Answer::Ok, QMessageBox::Ok},
+        {Answer::Cancel, QMessageBox::Cancel},
+        {Answer::Yes, QMessageBox::Yes},
+        {Answer::No, QMessageBox::No}};
     const struct
     {
         MessageIcon icon;
         MessageButtons buttons;
-        int defaultAnswer;
+        Answer defaultAnswer;
         Act how;
-        int expected;
+        Answer expected;
     } cases[] = {
         {MessageIcon::Information, MessageButtons::Ok, Answer::Ok, Act::Enter, Answer::Ok},
         {MessageIcon::Exclamation, MessageButtons::Ok, Answer::Ok, Act::Esc, Answer::Ok},
@@ -116,9 +117,9 @@ TEST(DialogInteraction, QuestionsAreTopMostAndUsableWhenTheirDisabledParentIsTop
                 EXPECT_TRUE(dialog.isEnabled());
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             });
-            const int answer =
+            const Answer answer =
                 overwriteQuestion
-                    ? interaction.AskYesAllNoCancel(QStringLiteral("p"), QString())
+                    ? interaction.askYesAllNoCancel(QStringLiteral("p"), QString())
                     : interaction.showMessage(QStringLiteral("q"), MessageIcon::Question,
                                               MessageButtons::YesNo, Answer::No);
             EXPECT_EQ(answer, overwriteQuestion ? Answer::Cancel : Answer::No);

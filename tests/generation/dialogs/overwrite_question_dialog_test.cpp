@@ -33,7 +33,7 @@ TEST(OverwriteQuestionDialog, EachWayOfClosingGivesItsAnswerAndEveryShowingStart
     {
         const char* how;
         std::function<void(QWidget&)> act;
-        int expected;
+        Answer expected;
     } cases[] = {
         {"はい", [](QWidget& d) { click(d, "cmdYes"); }, Answer::Yes},
         {"closing the window", [](QWidget& d) { d.close(); }, Answer::Cancel},

@@ -42,7 +42,7 @@ TEST(ProgressDialog, ButtonEscAndCloseAskFirstAndLeaveTheWindowOpen)
         {"close", [](ProgressDialog& d) { d.close(); }},
     };
     for (const auto& way : ways) {
-        for (const int answer : {Answer::No, Answer::Yes}) {
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
             SCOPED_TRACE(std::string(way.how) + (answer == Answer::Yes ? " Yes" : " No"));
             test::ScriptedInteraction interaction;
             interaction.answer(answer);
