@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "fuzz_support.h"
 #include "harnesses.h"
-#include "workbook/ods_reader.h"
+#include "workbook/ods/ods_reader.h"
 
 namespace tavrune::fuzz {
 

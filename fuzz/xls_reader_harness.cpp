@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "fuzz_support.h"
 #include "harnesses.h"
-#include "workbook/xls_reader.h"
+#include "workbook/xls/xls_reader.h"
 
 namespace tavrune::fuzz {
 

@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "fuzz_support.h"
 #include "harnesses.h"
-#include "workbook/xlsx_reader.h"
+#include "workbook/xlsx/xlsx_reader.h"
 
 namespace tavrune::fuzz {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbook/workbook_data.h"
+#include "workbook/cell.h"
 
 #include <QStringView>
 

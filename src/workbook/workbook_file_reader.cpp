@@ -2,10 +2,10 @@
 
 #include "common/error.h"
 #include "workbook/allocation_failure.h"
-#include "workbook/ods_reader.h"
-#include "workbook/xls_reader.h"
-#include "workbook/xlsx_reader.h"
-#include "workbook/zip_archive.h"
+#include "workbook/ods/ods_reader.h"
+#include "workbook/package/zip_archive.h"
+#include "workbook/xls/xls_reader.h"
+#include "workbook/xlsx/xlsx_reader.h"
 
 #include <QFile>
 #include <QFileInfo>

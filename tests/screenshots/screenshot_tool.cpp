@@ -1,14 +1,14 @@
 // Shows the program's windows with the sample workbook and settings and saves a
 // PNG of each, for a person to review: tavrune_screenshots OUTPUT_DIRECTORY.
 
-#include "app/about_dialog.h"
-#include "app/dialog_interaction.h"
-#include "app/main_window.h"
-#include "app/twips.h"
-#include "app/window_services.h"
-#include "format_editor/format_editor_window.h"
-#include "generation/dialogs/overwrite_question_dialog.h"
-#include "generation/dialogs/progress_dialog.h"
+#include "gui/format_editor/format_editor_window.h"
+#include "gui/main_window/about_dialog.h"
+#include "gui/main_window/main_window.h"
+#include "gui/run/dialog_interaction.h"
+#include "gui/run/overwrite_question_dialog.h"
+#include "gui/run/progress_dialog.h"
+#include "gui/twips.h"
+#include "gui/window_services.h"
 #include "workbook/file_workbook_source.h"
 
 #include <QAction>
@@ -102,7 +102,8 @@ int main(int argc, char* argv[])
     ok = save(progress, out, QStringLiteral("frmCancel")) && ok;
     progress.hide();
     ProgressDialog reading(interaction, cancelFlag, &window, ProgressDialog::Kind::Reading);
-    reading.setProgressText(QStringLiteral("テーブル定義書_販売管理システム_受注・出荷・請求_2026年度版.xlsx"));
+    reading.setProgressText(
+        QStringLiteral("テーブル定義書_販売管理システム_受注・出荷・請求_2026年度版.xlsx"));
     ok = save(reading, out, QStringLiteral("frmCancel_reading")) && ok;
     reading.hide();
 

@@ -1,0 +1,273 @@
+#include "gui/format_editor/format_editor_window.h"
+
+#include "settings/text_to_number.h"
+#include "settings/window_state.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tavrune {
+
+namespace {
+
+struct FieldRow
+{
+    FormatField field;
+    const char* objectName;
+    const char16_t* hint; // the placeholder the field feeds, or the hint beside it
+};
+
+// Grouped as a sheet is read: the table's cells, the column letters and their
+// marks, the extra cells.
+const FieldRow kRows[] = {
+    {FormatField::TableName, "txtTableName", u"[%TableName]"},
+    {FormatField::TableTitle, "txtTableTitle", u"[%TableTitle]"},
+    {FormatField::RowStart, "txtRowStart", u""},
+    {FormatField::RowTitle, "txtRowTitle", u"[%RowTitle]"},
+    {FormatField::RowType, "txtRowType", u"[%RowType]"},
+    {FormatField::RowLength, "txtRowLength", u""},
+    {FormatField::RowScale, "txtRowScale", u""},
+    {FormatField::Index, "txtIndex", u"[%Index]"},
+    {FormatField::StrIndex, "txtStrIndex", u"( [%*] ： すべて )"},
+    {FormatField::NotNull, "txtNotNull", u"[%NotNull]"},
+    {FormatField::StrNotNull, "txtStrNotNull", u"( [%*] ： すべて )"},
+    {FormatField::SetNotNull, "txtSetNotNull", u""},
+    {FormatField::Default, "txtDefault", u"[%Default]"},
+    {FormatField::SetDefault, "txtSetDefault", u""},
+    {FormatField::Comment, "txtComment", u"[%Comment]"},
+    {FormatField::Etc1, "txtEtc1", u"[%etc1]"},
+    {FormatField::Etc2, "txtEtc2", u"[%etc2]"},
+    {FormatField::Etc3, "txtEtc3", u"[%etc3]"},
+    {FormatField::Etc4, "txtEtc4", u"[%etc4]"},
+};
+
+// Rows after which a little space separates the groups.
+bool endsGroup(FormatField field)
+{
+    return field == FormatField::RowStart || field == FormatField::RowScale ||
+           field == FormatField::Comment;
+}
+
+} // namespace
+
+FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& windowState,
+                                       UserInteraction& interaction, std::function<bool()> save,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmFormat"));
+    setWindowTitle(QStringLiteral("ﾌｫｰﾏｯﾄ設定"));
+    m_settings = std::make_unique<NamedSettings<FormatSetting>>(
+        SettingKind::Format, formats, static_cast<SettingView<FormatSetting>&>(*this), interaction,
+        windowState, std::move(save));
+
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    m_name = new QComboBox(this);
+    m_name->setObjectName(QStringLiteral("cmbName"));
+    m_name->setEditable(true);
+    m_name->setInsertPolicy(QComboBox::NoInsert);
+    connect(m_name, &QComboBox::activated, this,
+            [this](int position) { choosePosition(position); });
+    connect(m_name, &QComboBox::editTextChanged, this, &FormatEditorWindow::showModifiedMark);
+    m_modified = new QLabel(this);
+    m_modified->setObjectName(QStringLiteral("lblModified"));
+    m_modified->setToolTip(QStringLiteral("登録されていない変更があります"));
+    m_modified->setFixedWidth(m_modified->fontMetrics().horizontalAdvance(u'*') * 2);
+    auto* add = new QPushButton(QStringLiteral("登録(&S)"), this);
+    add->setObjectName(QStringLiteral("cmdAdd"));
+    connect(add, &QPushButton::clicked, this, [this] {
+        m_settings->registerSetting();
+        showModifiedMark();
+    });
+    auto* remove = new QPushButton(QStringLiteral("削除(&D)"), this);
+    remove->setObjectName(QStringLiteral("cmdDelete"));
+    connect(remove, &QPushButton::clicked, this, [this] {
+        m_settings->deleteSetting();
+        showModifiedMark();
+    });
+    top->addWidget(m_name, 1);
+    top->addWidget(m_modified);
+    top->addWidget(add);
+    top->addWidget(remove);
+    layout->addLayout(top);
+
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("fraFormat"));
+    auto* grid = new QGridLayout(frame);
+    int row = 0;
+    for (const FieldRow& fieldRow : kRows) {
+        auto* label = new QLabel(formatFieldLabel(fieldRow.field), frame);
+        auto* edit = new QLineEdit(frame);
+        edit->setObjectName(QString::fromLatin1(fieldRow.objectName));
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textChanged, this, &FormatEditorWindow::showModifiedMark);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row, 1);
+        grid->addWidget(new QLabel(QString::fromUtf16(fieldRow.hint), frame), row, 2);
+        m_fields.insert(fieldRow.field, edit);
+        ++row;
+        if (endsGroup(fieldRow.field)) {
+            grid->setRowMinimumHeight(row++, 6);
+        }
+    }
+    layout->addWidget(frame);
+
+    // Ctrl+F switches back and forth between this window and the main window.
+    auto* toMain = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    toMain->setContext(Qt::WindowShortcut);
+    connect(toMain, &QShortcut::activated, this, &FormatEditorWindow::mainWindowWanted);
+    // Its size is known before the first showing, which places it by that size.
+    adjustSize();
+}
+
+FormatEditorWindow::~FormatEditorWindow() = default;
+
+FormatSetting FormatEditorWindow::fields() const
+{
+    FormatSetting format;
+    format.Name = m_name->currentText();
+    format.TableName = field(FormatField::TableName)->text();
+    format.TableTitle = field(FormatField::TableTitle)->text();
+    format.RowTitle = field(FormatField::RowTitle)->text();
+    format.RowType = field(FormatField::RowType)->text();
+    format.RowLength = field(FormatField::RowLength)->text();
+    format.RowScale = field(FormatField::RowScale)->text();
+    format.Index = field(FormatField::Index)->text();
+    format.StrIndex = field(FormatField::StrIndex)->text();
+    format.NotNull = field(FormatField::NotNull)->text();
+    format.StrNotNull = field(FormatField::StrNotNull)->text();
+    format.SetNotNull = field(FormatField::SetNotNull)->text();
+    format.Default = field(FormatField::Default)->text();
+    format.SetDefault = field(FormatField::SetDefault)->text();
+    format.Comment = field(FormatField::Comment)->text();
+    format.Etc = {field(FormatField::Etc1)->text(), field(FormatField::Etc2)->text(),
+                  field(FormatField::Etc3)->text(), field(FormatField::Etc4)->text()};
+    return format;
+}
+
+QString FormatEditorWindow::rowStartText() const
+{
+    return field(FormatField::RowStart)->text();
+}
+
+void FormatEditorWindow::showNames()
+{
+    m_settings->showNames();
+    m_name->setCurrentIndex(-1);
+    m_name->setEditText(QString());
+}
+
+bool FormatEditorWindow::choosePosition(qsizetype position)
+{
+    const bool chosen = m_settings->choose(position);
+    showModifiedMark();
+    return chosen;
+}
+
+bool FormatEditorWindow::hasUnregisteredEdits() const
+{
+    return m_settings->hasUnregisteredEdits();
+}
+
+void FormatEditorWindow::showModifiedMark()
+{
+    m_modified->setText(hasUnregisteredEdits() ? QStringLiteral("*") : QString());
+    Q_EMIT fieldsEdited();
+}
+
+void FormatEditorWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hide();
+}
+
+bool FormatEditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A field that gets the focus, by mouse or key, has its whole text selected,
+    // so typing replaces it. After a click the press would undo the selection, so
+    // it is made once the click has been handled.
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+            QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- The controls of the named formats ----
+
+QString FormatEditorWindow::nameText() const
+{
+    return m_name->currentText();
+}
+
+void FormatEditorWindow::setNameText(const QString& name)
+{
+    m_name->setEditText(name);
+}
+
+void FormatEditorWindow::focusName()
+{
+    m_name->setFocus();
+}
+
+void FormatEditorWindow::appendName(const QString& name)
+{
+    const QString typed = m_name->currentText();
+    m_name->addItem(name);
+    m_name->setEditText(typed);
+}
+
+void FormatEditorWindow::removeName(qsizetype position)
+{
+    m_name->removeItem(static_cast<int>(position));
+}
+
+void FormatEditorWindow::chooseName(qsizetype position)
+{
+    m_name->setCurrentIndex(static_cast<int>(position));
+}
+
+FormatSetting FormatEditorWindow::recordFromControls() const
+{
+    FormatSetting record = fields();
+    record.RowStart = textToInt32(rowStartText(), formatFieldName(FormatField::RowStart));
+    return record;
+}
+
+void FormatEditorWindow::showRecord(const FormatSetting& record)
+{
+    m_name->setEditText(record.Name);
+    field(FormatField::TableName)->setText(record.TableName);
+    field(FormatField::TableTitle)->setText(record.TableTitle);
+    field(FormatField::RowStart)->setText(QString::number(record.RowStart));
+    field(FormatField::RowTitle)->setText(record.RowTitle);
+    field(FormatField::RowType)->setText(record.RowType);
+    field(FormatField::RowLength)->setText(record.RowLength);
+    field(FormatField::RowScale)->setText(record.RowScale);
+    field(FormatField::Index)->setText(record.Index);
+    field(FormatField::StrIndex)->setText(record.StrIndex);
+    field(FormatField::NotNull)->setText(record.NotNull);
+    field(FormatField::StrNotNull)->setText(record.StrNotNull);
+    field(FormatField::SetNotNull)->setText(record.SetNotNull);
+    field(FormatField::Default)->setText(record.Default);
+    field(FormatField::SetDefault)->setText(record.SetDefault);
+    field(FormatField::Comment)->setText(record.Comment);
+    field(FormatField::Etc1)->setText(record.Etc[0]);
+    field(FormatField::Etc2)->setText(record.Etc[1]);
+    field(FormatField::Etc3)->setText(record.Etc[2]);
+    field(FormatField::Etc4)->setText(record.Etc[3]);
+}
+
+} // namespace tavrune

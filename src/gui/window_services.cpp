@@ -1,0 +1,121 @@
+#include "gui/window_services.h"
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QPalette>
+#include <QPushButton>
+#include <QTranslator>
+#include <QWidget>
+#include <QWindow>
+
+// The icon lives in the widgets library's resources, which a static link keeps
+// only when they are referenced.
+static void initResources()
+{
+    Q_INIT_RESOURCE(tavrune);
+}
+
+namespace tavrune {
+
+QIcon programIcon()
+{
+    initResources();
+    return QIcon(QStringLiteral(":/tavrune/tavrune.svg"));
+}
+
+QRect moveFormOnScreen(const QRect& window, const QRect& screen)
+{
+    QRect placed = window;
+    if (window.left() < screen.left()) {
+        placed.moveLeft(screen.left());
+    } else if (window.left() + window.width() > screen.left() + screen.width()) {
+        placed.moveLeft(screen.left() + screen.width() - window.width());
+    }
+    if (window.top() < screen.top()) {
+        placed.moveTop(screen.top());
+    } else if (window.top() + window.height() > screen.top() + screen.height()) {
+        placed.moveTop(screen.top() + screen.height() - window.height());
+    }
+    return placed;
+}
+
+bool installQtJapanese(QCoreApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+void setTopMost(QWidget& window, bool on)
+{
+    const Qt::WindowFlags flags = window.windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow* handle = window.windowHandle()) {
+        // setWindowFlags would hide a shown window and lose its state.
+        window.overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        window.setWindowFlags(flags);
+    }
+}
+
+bool isTopMost(const QWidget& window)
+{
+    return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void setButtonHighlighted(QPushButton& button, bool highlighted)
+{
+    if (highlighted) {
+        QPalette palette = button.palette();
+        palette.setColor(QPalette::Button, Qt::yellow);
+        button.setPalette(palette);
+    } else {
+        button.setPalette(QPalette()); // inherit the normal colours again
+    }
+}
+
+QFont templateFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ 明朝"), QStringLiteral("Noto Serif CJK JP"),
+                      QStringLiteral("serif")});
+    font.setStyleHint(QFont::Serif);
+    return font;
+}
+
+QFont monospaceFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("monospace")});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
+
+QFont boldLabelFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("sans-serif")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    return font;
+}
+
+QFont applicationFont(const QFont& base)
+{
+    QFont font = base;
+    QStringList families = {QStringLiteral("Noto Sans CJK JP")};
+    families.append(base.families().isEmpty() ? QStringList{base.family()} : base.families());
+    font.setFamilies(families);
+    return font;
+}
+
+} // namespace tavrune

@@ -1,0 +1,69 @@
+#include "common/user_interaction.h"
+#include "gui/run/progress_dialog.h"
+#include "support/scripted_interaction.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace tavrune {
+namespace {
+
+TEST(ProgressDialog, StartsCaptionedWithAnEmptyProgressText)
+{
+    test::ScriptedInteraction interaction;
+    bool cancel = false;
+    QWidget mainWindow;
+    ProgressDialog dialog(interaction, cancel, &mainWindow);
+    EXPECT_EQ(dialog.objectName(), QStringLiteral("frmCancel"));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ファイル作成中"));
+    EXPECT_FALSE(dialog.isModal());
+    const auto* label = dialog.findChild<QLabel*>(QStringLiteral("lblMsg"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_EQ(label->width(), dialog.width()) << "across the whole width";
+    EXPECT_TRUE(label->alignment().testFlag(Qt::AlignHCenter));
+}
+
+TEST(ProgressDialog, ButtonEscAndCloseAskFirstAndLeaveTheWindowOpen)
+{
+    const struct
+    {
+        const char* how;
+        std::function<void(ProgressDialog&)> act;
+    } ways[] = {
+        {"button",
+         [](ProgressDialog& d) {
+             d.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+         }},
+        {"Esc", [](ProgressDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+        {"close", [](ProgressDialog& d) { d.close(); }},
+    };
+    for (const auto& way : ways) {
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
+            SCOPED_TRACE(std::string(way.how) + (answer == Answer::Yes ? " Yes" : " No"));
+            test::ScriptedInteraction interaction;
+            interaction.answer(answer);
+            bool cancel = false;
+            QWidget mainWindow;
+            ProgressDialog dialog(interaction, cancel, &mainWindow);
+            dialog.show();
+
+            way.act(dialog);
+
+            ASSERT_EQ(interaction.shown().size(), 1);
+            const auto& question = interaction.shown().front();
+            EXPECT_EQ(question.text, QStringLiteral("ファイル作成を中断しますか？"));
+            EXPECT_EQ(question.icon, MessageIcon::Question);
+            EXPECT_EQ(question.buttons, MessageButtons::YesNo);
+            EXPECT_EQ(question.defaultAnswer, Answer::No);
+            EXPECT_EQ(cancel, answer == Answer::Yes);
+            EXPECT_TRUE(dialog.isVisible());
+        }
+    }
+}
+
+} // namespace
+} // namespace tavrune
