@@ -63,9 +63,9 @@ void setTopMost(QWidget& window, bool on)
     }
 }
 
-bool isTopMost(const QWidget& window)
+bool isTopMost(const QWidget* widget)
 {
-    return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return widget != nullptr && widget->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 void setButtonHighlighted(QPushButton& button, bool highlighted)

@@ -25,7 +25,8 @@ QRect moveFormOnScreen(const QRect& window, const QRect& screen);
 
 // The stay-on-top hint, changed without hiding a shown window.
 void setTopMost(QWidget& window, bool on);
-bool isTopMost(const QWidget& window);
+// Whether the window of widget stays on top; false for no widget.
+bool isTopMost(const QWidget* widget);
 
 // The page and template buttons: the chosen one yellow, the others in the normal
 // button colour.

@@ -584,7 +584,7 @@ void MainWindow::saveWindowState()
                              qRound(pixelsToTwipsX(*this, normal.width())),
                              qRound(pixelsToTwipsY(*this, normal.height()))});
     m_windowState.setSplitter(m_splitter);
-    m_windowState.setTopMost(isTopMost(*this));
+    m_windowState.setTopMost(isTopMost(this));
     m_windowState.setDefPath(m_lists->defPath());
     m_windowState.setRecentFiles(m_lists->recentFiles());
     try {
@@ -877,14 +877,14 @@ void MainWindow::onMnuViewCheckClicked()
     m_checkWindow->startCheck([workbooks, inputs](const std::atomic_bool& cancelled) {
         return checkSheets(*workbooks, inputs, cancelled);
     });
-    setTopMost(*m_checkWindow, isTopMost(*this));
+    setTopMost(*m_checkWindow, isTopMost(this));
     m_checkWindow->show();
     m_checkWindow->raise();
 }
 
 void MainWindow::onMnuViewAboutToShow()
 {
-    m_mnuViewTopMost->setChecked(isTopMost(*this));
+    m_mnuViewTopMost->setChecked(isTopMost(this));
 }
 
 void MainWindow::onMnuViewTopMostClicked()
@@ -925,7 +925,7 @@ void MainWindow::onMnuHelpHelpClicked()
 void MainWindow::onMnuHelpVerClicked()
 {
     AboutDialog about(windowIcon(), windowTitle(), this);
-    setTopMost(about, isTopMost(*this));
+    setTopMost(about, isTopMost(this));
     about.exec();
 }
 

@@ -1,6 +1,7 @@
 #include "gui/run/dialog_interaction.h"
 
 #include "gui/run/overwrite_question_dialog.h"
+#include "gui/window_services.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -79,11 +80,6 @@ Answer answerOf(QMessageBox::StandardButton button)
     default:
         return Answer::Ok;
     }
-}
-
-bool isTopMost(const QWidget* widget)
-{
-    return widget != nullptr && widget->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 } // namespace

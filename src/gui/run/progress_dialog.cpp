@@ -2,6 +2,7 @@
 
 #include "common/user_interaction.h"
 #include "gui/twips.h"
+#include "gui/window_services.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -16,11 +17,6 @@ constexpr double kClientWidth = 2115;
 constexpr double kReadingClientWidth = 4515;
 constexpr double kClientHeight = 915;
 constexpr double kButtonWidth = 1215;
-
-bool isTopMost(const QWidget* window)
-{
-    return window != nullptr && window->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
 
 } // namespace
 

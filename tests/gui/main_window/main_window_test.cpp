@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, FirstStartWithoutFiles)
     EXPECT_EQ(window.minimumSize(), QSize(400, 367));
     EXPECT_EQ(window.maximumWidth(), QWIDGETSIZE_MAX);
     EXPECT_FALSE(window.isMaximized());
-    EXPECT_FALSE(isTopMost(window));
+    EXPECT_FALSE(isTopMost(&window));
     EXPECT_FALSE(window.formatEditor().isVisible());
     EXPECT_TRUE(window.recentFiles().isEmpty());
     EXPECT_FALSE(find<QAction>("mnuFile_Line3")->isVisible());
@@ -74,8 +74,8 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
     EXPECT_EQ(window.pos(), QPoint(screen().right() + 1 - px(9000), screen().top()));
     EXPECT_EQ(window.size(), QSize(px(9000), px(6000)));
     EXPECT_EQ(find<QWidget>("lstExcelSheet")->width(), px(2500));
-    EXPECT_TRUE(isTopMost(window));
-    EXPECT_TRUE(isTopMost(window.formatEditor()));
+    EXPECT_TRUE(isTopMost(&window));
+    EXPECT_TRUE(isTopMost(&window.formatEditor()));
     EXPECT_EQ(window.defPath(), u"/data/b.xls");
     EXPECT_EQ(window.recentFiles(),
               QStringList({QStringLiteral("/data/a.xlsx"), QStringLiteral("/data/b&c.xls")}));
@@ -232,15 +232,15 @@ TEST_F(MainWindowTest, AlwaysOnTopAppliesToBothWindowsAndTheMenuReadsIt)
     MainWindow& window = start(false);
     QAction* item = find<QAction>("mnuView_TopMost");
     item->trigger();
-    EXPECT_TRUE(isTopMost(window));
-    EXPECT_TRUE(isTopMost(window.formatEditor()));
+    EXPECT_TRUE(isTopMost(&window));
+    EXPECT_TRUE(isTopMost(&window.formatEditor()));
     EXPECT_TRUE(window.isVisible());
     item->setChecked(false); // stale until the menu opens
     Q_EMIT find<QMenu>("mnuView")->aboutToShow();
     EXPECT_TRUE(item->isChecked());
     item->trigger();
-    EXPECT_FALSE(isTopMost(window));
-    EXPECT_FALSE(isTopMost(window.formatEditor()));
+    EXPECT_FALSE(isTopMost(&window));
+    EXPECT_FALSE(isTopMost(&window.formatEditor()));
 }
 
 TEST_F(MainWindowTest, FolderButtonTakesTheChosenDirectoryOnly)
@@ -300,7 +300,7 @@ TEST_F(MainWindowTest, AboutShowsCaptionVersionAndFollowsTopMost)
             seen = true;
             EXPECT_EQ(dialog.objectName(), u"frmVer");
             EXPECT_EQ(dialog.windowTitle(), u"ﾊﾞｰｼﾞｮﾝ情報");
-            EXPECT_EQ(isTopMost(dialog), topMost);
+            EXPECT_EQ(isTopMost(&dialog), topMost);
             EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblAppName"))->text(),
                       window.windowTitle());
             EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblVer"))->text(),
