@@ -16,7 +16,7 @@ class ZipEntryDevice;
 // than UTF-8, UTF-16 and Latin-1 are refused, as is any document type declaration.
 // Every element, and the attributes and namespace declarations that make a tag
 // costly, and every byte are charged to the file's budget of XML work
-// (ZipArchive::takeElements, takeXmlBytes).
+// (ZipArchive::takeElementsUpTo, takeXmlBytes).
 // Reading stops at the first piece that breaks a bound; failure() then says why.
 class XmlGuard
 {
