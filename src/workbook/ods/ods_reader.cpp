@@ -28,11 +28,6 @@ constexpr QByteArrayView kSpreadsheetMimeType = "application/vnd.oasis.opendocum
 constexpr qint64 kMaxRepeat = qint64(1) << 31;
 constexpr qint64 kSecondsPerDay = 86400;
 
-QString utf8Text(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // A count of plain ASCII digits read straight from the bytes; anything else goes
 // through the general parser, with the same result.
 std::optional<quint64> parseCount(std::string_view text, quint64 max)

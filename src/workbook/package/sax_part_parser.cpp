@@ -26,6 +26,21 @@ qsizetype utf16Length(std::string_view utf8)
     return length;
 }
 
+QString utf8Text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string_view plainAttribute(const XmlAttribute* attributes, int count, std::string_view name)
+{
+    for (int i = 0; i < count; ++i) {
+        if (attributes[i].plain && attributes[i].name == name) {
+            return attributes[i].value;
+        }
+    }
+    return {};
+}
+
 namespace {
 
 std::string_view viewOf(const unsigned char* text)

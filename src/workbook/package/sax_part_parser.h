@@ -21,6 +21,9 @@ class ZipEntryDevice;
 // The number of UTF-16 code units the UTF-8 bytes of a callback decode to.
 qsizetype utf16Length(std::string_view utf8);
 
+// The UTF-8 bytes of a callback as text.
+QString utf8Text(std::string_view utf8);
+
 // One attribute as the parser reports it: the local name, its namespace, and the
 // value with references decoded, all UTF-8 and valid only during the callback.
 struct XmlAttribute
@@ -30,6 +33,10 @@ struct XmlAttribute
     XmlNamespace ns = XmlNamespace::Other;
     std::string_view value;
 };
+
+// The value of the attribute in no namespace called name among count attributes;
+// empty when there is none.
+std::string_view plainAttribute(const XmlAttribute* attributes, int count, std::string_view name);
 
 // What a streaming reader of one part does with what the parser finds. Callbacks
 // may throw; the parser stops and rethrows once control is back in C++ code.
@@ -46,11 +53,12 @@ public:
 };
 
 // Streams one XML part of a package through libxml2's SAX parser, behind the same
-// XmlGuard every XML reader uses, and hands what it finds to a handler. Much faster
-// than a pull reader on the large parts (worksheets, shared strings, OpenDocument
-// content), since no token is copied into a QString unless the handler keeps it. The parser pulls
-// the bytes as it needs them, so a part is never held whole. Every failure throws an error naming
-// the file and the part.
+// XmlGuard in front, and hands what it finds to a handler. Every part a reader
+// reads goes through it, the small ones (relationships, workbook, styles) as the
+// large ones (worksheets, shared strings, OpenDocument content): no token is copied
+// into a QString unless the handler keeps it. The parser pulls the bytes as it needs
+// them, so a part is never held whole. Every failure throws an error naming the file
+// and the part.
 class SaxPartParser
 {
 public:

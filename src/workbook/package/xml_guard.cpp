@@ -1,8 +1,6 @@
 #include "workbook/package/xml_guard.h"
 
-#include "common/error.h"
 #include "workbook/package/zip_archive.h"
-#include "workbook/unreadable_file.h"
 
 #include <QRegularExpression>
 #include <array>
@@ -61,8 +59,6 @@ const char* findByte(const char* p, const char* end, char c)
 XmlGuard::XmlGuard(ZipEntryDevice& source, const QString& part) : m_source(source), m_part(part)
 {
     m_namespaces.reserve(kMaxDepth);
-    // Unbuffered: bytes are checked as the parser asks for them, no further.
-    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 XmlGuard::~XmlGuard()
@@ -80,7 +76,7 @@ bool XmlGuard::failed() const
     return !m_failure.isEmpty() || !m_source.failure().isEmpty();
 }
 
-qint64 XmlGuard::readData(char* data, qint64 maxSize)
+qint64 XmlGuard::read(char* data, qint64 maxSize)
 {
     if (!m_failure.isEmpty()) {
         return -1;
@@ -130,7 +126,7 @@ bool XmlGuard::detectEncoding(const char* data, qint64 size)
         }
         return true;
     };
-    // As the XML reader tells them: by a byte order mark, else by the form the
+    // As the XML parser tells them: by a byte order mark, else by the form the
     // first "<" takes.
     qint64 skip = 0;
     if (starts({0xEF, 0xBB, 0xBF})) {
@@ -485,7 +481,7 @@ bool XmlGuard::scanStartTag(const char*& p, const char* end)
             m_tokenLength = 0;
             return closeElement();
         }
-        m_state = State::InTag; // malformed; the XML reader says so
+        m_state = State::InTag; // malformed; the XML parser says so
         return true;
     case State::Bang:
         if (c == u'-') {
@@ -552,7 +548,7 @@ bool XmlGuard::openElement()
 
 bool XmlGuard::closeElement()
 {
-    // More end tags than start tags are malformed; the XML reader says so.
+    // More end tags than start tags are malformed; the XML parser says so.
     if (!m_namespaces.empty()) {
         m_namespacesInScope -= m_namespaces.back();
         m_namespaces.pop_back();
@@ -590,7 +586,7 @@ bool XmlGuard::startValue()
                         .arg(m_part)
                         .arg(kMaxAttributes));
     }
-    // The XML reader compares each attribute with those before it in its tag:
+    // The XML parser compares each attribute with those before it in its tag:
     // the n-th attribute costs about n / 32 elements.
     if (m_attributes >= 32 && !charge(static_cast<quint64>(m_attributes / 32))) {
         return false;
@@ -660,31 +656,6 @@ bool XmlGuard::stop(const QString& why)
 {
     m_failure = why;
     return false;
-}
-
-QXmlStreamReader::TokenType readNextToken(QXmlStreamReader& xml, const XmlGuard& guard,
-                                          const QString& file, const QString& part)
-{
-    const QXmlStreamReader::TokenType token = xml.readNext();
-    if (token == QXmlStreamReader::DTD) {
-        throw Error(ErrorNumber::ApplicationDefined,
-                    QStringLiteral("ファイル \"%1\" を読み込めません: %2 に文書型宣言があります")
-                        .arg(file, part));
-    }
-    // The XML reader takes a device that stopped for an end of data, so a document
-    // that looks complete may still have failed a check at its end (a CRC).
-    if (token == QXmlStreamReader::Invalid || guard.failed()) {
-        const QString failure = guard.failure();
-        const QString why = !failure.isEmpty()
-                                ? failure
-                                : QStringLiteral("%1 の XML が不正です (%2 行 %3: %4)")
-                                      .arg(part)
-                                      .arg(xml.lineNumber())
-                                      .arg(xml.columnNumber())
-                                      .arg(xml.errorString());
-        failUnreadable(file, why);
-    }
-    return token;
 }
 
 } // namespace tavrune

@@ -1,26 +1,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QIODevice>
 #include <QString>
-#include <QXmlStreamReader>
 #include <vector>
 
 namespace tavrune {
 
 class ZipEntryDevice;
 
-// Passes the bytes of an XML part on to the XML reader after checking them with a
-// small scanner of its own, so that the reader never sees markup whose parsing
+// Passes the bytes of an XML part on to the XML parser after checking them with a
+// small scanner of its own, so that the parser never sees markup whose parsing
 // costs more than its size: elements nested too deep, start tags with too many
 // attributes or namespace declarations, and text, attribute values, names,
 // comments or processing instructions too long to hold. Parts in encodings other
 // than UTF-8, UTF-16 and Latin-1 are refused, as is any document type declaration.
 // Every element, and the attributes and namespace declarations that make a tag
 // costly, and every byte are charged to the file's budget of XML work
-// (ZipArchive::takeElements, takeXmlBytes).
+// (ZipArchive::takeElementsUpTo, takeXmlBytes).
 // Reading stops at the first piece that breaks a bound; failure() then says why.
-class XmlGuard : public QIODevice
+class XmlGuard
 {
 public:
     static constexpr int kMaxDepth = 256;
@@ -30,16 +28,16 @@ public:
     static constexpr quint64 kElementBlock = 4096;     // taken from the budget at once
 
     XmlGuard(ZipEntryDevice& source, const QString& part);
-    ~XmlGuard() override;
+    ~XmlGuard();
+    XmlGuard(const XmlGuard&) = delete;
+    XmlGuard& operator=(const XmlGuard&) = delete;
 
-    bool isSequential() const override { return true; }
+    // Up to maxSize checked bytes, as many as the entry gives in one read: 0 at
+    // its end, -1 once reading stopped.
+    qint64 read(char* data, qint64 maxSize);
     // Empty unless reading stopped at a bound, a damaged entry or a refused construct.
     QString failure() const;
     bool failed() const;
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override;
-    qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
     enum class State : quint8
@@ -104,12 +102,5 @@ private:
     qint64 m_position = 0;
     quint64 m_elementsReserved = 0; // taken from the budget, not yet used
 };
-
-// Reads the next token of a workbook part read through guard. A document type
-// declaration is refused (workbook parts never carry one, and entity expansion
-// could be abused); a malformed document, or a part that stopped at a bound,
-// throws an error naming the file and the part.
-QXmlStreamReader::TokenType readNextToken(QXmlStreamReader& xml, const XmlGuard& guard,
-                                          const QString& file, const QString& part);
 
 } // namespace tavrune

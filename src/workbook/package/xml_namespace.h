@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStringView>
+#include <QtGlobal>
 #include <string_view>
 
 namespace tavrune {
@@ -20,11 +20,10 @@ enum class XmlNamespace : quint8
     CalcExtension,        // calcext: (marks formula results that are errors)
 };
 
-XmlNamespace classifyXmlNamespace(QStringView uri);
 XmlNamespace classifyXmlNamespace(std::string_view uri); // UTF-8
 
-// The namespace URIs the readers know. They are ASCII: readers compare them with
-// UTF-8 bytes and with UTF-16 text.
+// The namespace URIs the readers know. They are ASCII, so that readers may compare
+// them with the bytes of a UTF-8 text.
 namespace xml_uri {
 inline constexpr std::string_view kMainTransitional =
     "http://schemas.openxmlformats.org/spreadsheetml/2006/main";

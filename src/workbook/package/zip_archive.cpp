@@ -480,11 +480,6 @@ bool take(std::atomic<quint64>& left, std::atomic<quint64>& read, quint64 count)
 
 } // namespace
 
-bool ZipArchive::takeElements(quint64 count)
-{
-    return take(m_elementsLeft, m_elementsRead, count);
-}
-
 quint64 ZipArchive::takeElementsUpTo(quint64 wanted, quint64 needed)
 {
     quint64 now = m_elementsLeft.load(std::memory_order_relaxed);
@@ -529,29 +524,6 @@ void ZipArchive::grantForText(qsizetype length, bool sharedString)
         m_elementsLeft += kElementsPerString;
     }
     m_xmlBytesLeft += kXmlBytesPerCharacter * static_cast<quint64>(length);
-}
-
-QByteArray ZipArchive::readAll(const QString& name)
-{
-    std::unique_ptr<ZipEntryDevice> device = open(name);
-    if (!device) {
-        failUnreadable(m_path, QStringLiteral("%1 がありません").arg(quotedText(name)));
-    }
-    QByteArray data;
-    char buffer[65536];
-    for (;;) {
-        const qint64 got = device->read(buffer, sizeof buffer);
-        if (got < 0) {
-            failUnreadable(m_path, device->failure().isEmpty()
-                                       ? QStringLiteral("%1 を読めません").arg(quotedText(name))
-                                       : device->failure());
-        }
-        if (got == 0) {
-            break;
-        }
-        data.append(buffer, got);
-    }
-    return data;
 }
 
 } // namespace tavrune

@@ -109,13 +109,10 @@ public:
     // the entry cannot be opened (encrypted, compressed other than by deflate,
     // opened before).
     std::unique_ptr<ZipEntryDevice> open(const QString& name);
-    // The whole entry, within the bounds; throws when a bound is passed.
-    QByteArray readAll(const QString& name);
 
     const QString& path() const { return m_path; }
 
-    // Take work from the budget; false once it is spent.
-    bool takeElements(quint64 count);
+    // Takes work from the budget; false once it is spent.
     bool takeXmlBytes(quint64 count);
     // Takes as much as it can up to wanted, but at least needed; returns what it
     // took, or 0 when less than needed was left (the budget is then spent).

@@ -1,7 +1,6 @@
 #include "workbook/xlsx/xlsx_package.h"
 
-#include "common/error.h"
-#include "workbook/package/xml_guard.h"
+#include "workbook/package/sax_part_parser.h"
 #include "workbook/package/xml_namespace.h"
 #include "workbook/package/zip_archive.h"
 #include "workbook/quoted_text.h"
@@ -14,20 +13,36 @@ namespace tavrune {
 
 namespace {
 
-QLatin1String latin1(std::string_view text)
-{
-    return QLatin1String(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Relationship types are these namespaces followed by "/" and the kind.
-bool stripTypePrefix(QStringView type, std::string_view prefixText, QStringView& kind)
+bool stripTypePrefix(std::string_view type, std::string_view prefix, std::string_view& kind)
 {
-    const QLatin1String prefix = latin1(prefixText);
-    if (type.size() > prefix.size() && type.startsWith(prefix) && type[prefix.size()] == u'/') {
-        kind = type.mid(prefix.size() + 1);
+    if (type.size() > prefix.size() && type.starts_with(prefix) && type[prefix.size()] == '/') {
+        kind = type.substr(prefix.size() + 1);
         return true;
     }
     return false;
+}
+
+XlsxRelationshipKind classifyRelationshipType(std::string_view type)
+{
+    std::string_view kind;
+    if (!stripTypePrefix(type, xml_uri::kRelationshipsTransitional, kind) &&
+        !stripTypePrefix(type, xml_uri::kRelationshipsStrict, kind)) {
+        return XlsxRelationshipKind::Other;
+    }
+    if (kind == "officeDocument") {
+        return XlsxRelationshipKind::OfficeDocument;
+    }
+    if (kind == "worksheet") {
+        return XlsxRelationshipKind::Worksheet;
+    }
+    if (kind == "sharedStrings") {
+        return XlsxRelationshipKind::SharedStrings;
+    }
+    if (kind == "styles") {
+        return XlsxRelationshipKind::Styles;
+    }
+    return XlsxRelationshipKind::Other;
 }
 
 int hexDigit(QChar c)
@@ -46,28 +61,6 @@ int hexDigit(QChar c)
 }
 
 } // namespace
-
-XlsxRelationshipKind classifyXlsxRelationshipType(QStringView type)
-{
-    QStringView kind;
-    if (!stripTypePrefix(type, xml_uri::kRelationshipsTransitional, kind) &&
-        !stripTypePrefix(type, xml_uri::kRelationshipsStrict, kind)) {
-        return XlsxRelationshipKind::Other;
-    }
-    if (kind == u"officeDocument") {
-        return XlsxRelationshipKind::OfficeDocument;
-    }
-    if (kind == u"worksheet") {
-        return XlsxRelationshipKind::Worksheet;
-    }
-    if (kind == u"sharedStrings") {
-        return XlsxRelationshipKind::SharedStrings;
-    }
-    if (kind == u"styles") {
-        return XlsxRelationshipKind::Styles;
-    }
-    return XlsxRelationshipKind::Other;
-}
 
 QString xlsxRelationshipsPartName(const QString& sourcePart)
 {
@@ -130,45 +123,6 @@ QString decodeXlsxEscapes(const QString& text)
     return result;
 }
 
-XlsxPartReader::XlsxPartReader(ZipArchive& archive, const QString& part)
-    : m_device(archive.open(part)), m_file(archive.path()), m_part(quotedText(part))
-{
-    if (!m_device) {
-        fail(QStringLiteral("%1 がありません").arg(m_part));
-    }
-    m_guard = std::make_unique<XmlGuard>(*m_device, m_part);
-    m_xml.setDevice(m_guard.get());
-}
-
-XlsxPartReader::~XlsxPartReader() = default;
-
-QXmlStreamReader::TokenType XlsxPartReader::next()
-{
-    return readNextToken(m_xml, *m_guard, m_file, m_part);
-}
-
-XmlNamespace XlsxPartReader::elementNamespace() const
-{
-    return classifyXmlNamespace(m_xml.namespaceUri());
-}
-
-bool XlsxPartReader::isStart(XmlNamespace ns, QStringView localName) const
-{
-    return m_xml.tokenType() == QXmlStreamReader::StartElement && m_xml.name() == localName &&
-           elementNamespace() == ns;
-}
-
-bool XlsxPartReader::isEnd(XmlNamespace ns, QStringView localName) const
-{
-    return m_xml.tokenType() == QXmlStreamReader::EndElement && m_xml.name() == localName &&
-           elementNamespace() == ns;
-}
-
-void XlsxPartReader::fail(const QString& why) const
-{
-    failUnreadable(m_file, why);
-}
-
 const XlsxRelationship* XlsxRelationships::find(const QString& id) const
 {
     const auto it = byId.constFind(id);
@@ -185,6 +139,82 @@ const XlsxRelationship* XlsxRelationships::find(XlsxRelationshipKind kind) const
     return nullptr;
 }
 
+namespace {
+
+// Reads the <Relationship> entries of a relationships part.
+class RelationshipsHandler : public XmlPartHandler
+{
+public:
+    RelationshipsHandler(const SaxPartParser& parser, const QString& sourcePart)
+        : m_parser(parser), m_sourcePart(sourcePart)
+    {
+    }
+
+    void startElement(XmlNamespace ns, std::string_view name, const XmlAttribute* attributes,
+                      int count) override;
+    void endElement(XmlNamespace, std::string_view) override {}
+    void characters(std::string_view) override {}
+
+    XlsxRelationships& relationships() { return m_relationships; }
+
+private:
+    const SaxPartParser& m_parser;
+    const QString& m_sourcePart;
+    XlsxRelationships m_relationships;
+    qsizetype m_count = 0;
+    qsizetype m_worksheets = 0;
+};
+
+void RelationshipsHandler::startElement(XmlNamespace ns, std::string_view name,
+                                        const XmlAttribute* attributes, int count)
+{
+    if (ns != XmlNamespace::PackageRelationships || name != "Relationship") {
+        return;
+    }
+    if (++m_count > XlsxRelationships::kMaxRelationships) {
+        m_parser.fail(QStringLiteral("%1 の関係の数が上限 %2 を超えています")
+                          .arg(m_parser.part())
+                          .arg(XlsxRelationships::kMaxRelationships));
+    }
+    if (plainAttribute(attributes, count, "TargetMode") == "External") {
+        return;
+    }
+    const QString id = utf8Text(plainAttribute(attributes, count, "Id"));
+    if (id.size() > XlsxRelationships::kMaxIdLength) {
+        m_parser.fail(QStringLiteral("%1 の関係 ID \"%2\" が長すぎます")
+                          .arg(m_parser.part(), quotedText(id)));
+    }
+    if (m_relationships.byId.contains(id)) {
+        return; // the first of an id counts
+    }
+    XlsxRelationship relationship;
+    relationship.id = id;
+    relationship.kind = classifyRelationshipType(plainAttribute(attributes, count, "Type"));
+    const bool needed = relationship.kind == XlsxRelationshipKind::Worksheet ||
+                        (relationship.kind != XlsxRelationshipKind::Other &&
+                         !m_relationships.find(relationship.kind));
+    if (needed) {
+        const QString target = utf8Text(plainAttribute(attributes, count, "Target"));
+        if (target.size() > XlsxRelationships::kMaxTargetLength) {
+            m_parser.fail(QStringLiteral("%1 の関係 %2 の参照先 \"%3\" が長すぎます")
+                              .arg(m_parser.part(), quotedText(id), quotedText(target)));
+        }
+        relationship.target = resolveXlsxTarget(m_sourcePart, target);
+    }
+    if (relationship.kind == XlsxRelationshipKind::Worksheet &&
+        ++m_worksheets > WorkbookData::kMaxSheets) {
+        m_parser.fail(QStringLiteral("%1 のワークシートの関係の数が上限 %2 を超えています")
+                          .arg(m_parser.part())
+                          .arg(WorkbookData::kMaxSheets));
+    }
+    if (needed && relationship.kind != XlsxRelationshipKind::Worksheet) {
+        m_relationships.firstOfKind.push_back(relationship);
+    }
+    m_relationships.byId.insert(relationship.id, std::move(relationship));
+}
+
+} // namespace
+
 XlsxRelationships readXlsxRelationships(ZipArchive& archive, const QString& sourcePart)
 {
     const QString relsPart = xlsxRelationshipsPartName(sourcePart);
@@ -192,57 +222,10 @@ XlsxRelationships readXlsxRelationships(ZipArchive& archive, const QString& sour
         failUnreadable(archive.path(),
                        QStringLiteral("関係の定義 %1 がありません").arg(quotedText(relsPart)));
     }
-    XlsxPartReader reader(archive, relsPart);
-    XlsxRelationships relationships;
-    qsizetype count = 0;
-    qsizetype worksheets = 0;
-    while (reader.next() != QXmlStreamReader::EndDocument) {
-        if (!reader.isStart(XmlNamespace::PackageRelationships, u"Relationship")) {
-            continue;
-        }
-        if (++count > XlsxRelationships::kMaxRelationships) {
-            reader.fail(QStringLiteral("%1 の関係の数が上限 %2 を超えています")
-                            .arg(reader.part())
-                            .arg(XlsxRelationships::kMaxRelationships));
-        }
-        const QXmlStreamAttributes attributes = reader.xml().attributes();
-        if (attributes.value(QLatin1String("TargetMode")) == u"External") {
-            continue;
-        }
-        const QStringView id = attributes.value(QLatin1String("Id"));
-        if (id.size() > XlsxRelationships::kMaxIdLength) {
-            reader.fail(QStringLiteral("%1 の関係 ID \"%2\" が長すぎます")
-                            .arg(reader.part(), quotedText(id)));
-        }
-        if (relationships.byId.contains(id.toString())) {
-            continue; // the first of an id counts
-        }
-        XlsxRelationship relationship;
-        relationship.id = id.toString();
-        relationship.kind = classifyXlsxRelationshipType(attributes.value(QLatin1String("Type")));
-        const bool needed = relationship.kind == XlsxRelationshipKind::Worksheet ||
-                            (relationship.kind != XlsxRelationshipKind::Other &&
-                             !relationships.find(relationship.kind));
-        if (needed) {
-            const QStringView target = attributes.value(QLatin1String("Target"));
-            if (target.size() > XlsxRelationships::kMaxTargetLength) {
-                reader.fail(QStringLiteral("%1 の関係 %2 の参照先 \"%3\" が長すぎます")
-                                .arg(reader.part(), quotedText(id), quotedText(target)));
-            }
-            relationship.target = resolveXlsxTarget(sourcePart, target.toString());
-        }
-        if (relationship.kind == XlsxRelationshipKind::Worksheet &&
-            ++worksheets > WorkbookData::kMaxSheets) {
-            reader.fail(QStringLiteral("%1 のワークシートの関係の数が上限 %2 を超えています")
-                            .arg(reader.part())
-                            .arg(WorkbookData::kMaxSheets));
-        }
-        if (needed && relationship.kind != XlsxRelationshipKind::Worksheet) {
-            relationships.firstOfKind.push_back(relationship);
-        }
-        relationships.byId.insert(relationship.id, std::move(relationship));
-    }
-    return relationships;
+    SaxPartParser parser(archive, relsPart);
+    RelationshipsHandler handler(parser, sourcePart);
+    parser.parse(handler);
+    return std::move(handler.relationships());
 }
 
 } // namespace tavrune

@@ -1,20 +1,12 @@
 #pragma once
 
-#include "workbook/package/xml_namespace.h"
-
 #include <QHash>
 #include <QString>
-#include <QStringView>
-#include <QXmlStreamReader>
-#include <memory>
-#include <string_view>
 #include <vector>
 
 namespace tavrune {
 
-class XmlGuard;
 class ZipArchive;
-class ZipEntryDevice;
 
 // What a relationship points at, by its type.
 enum class XlsxRelationshipKind : quint8
@@ -25,8 +17,6 @@ enum class XlsxRelationshipKind : quint8
     SharedStrings,
     Styles,
 };
-
-XlsxRelationshipKind classifyXlsxRelationshipType(QStringView type);
 
 struct XlsxRelationship
 {
@@ -62,35 +52,6 @@ QString resolveXlsxTarget(const QString& sourcePart, const QString& target);
 // Decodes the _xHHHH_ escapes spreadsheet texts use for characters XML cannot carry;
 // "_x005F_" stands for the underscore, so "_x005F_x000D_" reads "_x000D_".
 QString decodeXlsxEscapes(const QString& text);
-
-// One XML part of a package read as a stream. Every failure throws an error naming
-// the file and the part.
-class XlsxPartReader
-{
-public:
-    // Throws when the part is missing.
-    XlsxPartReader(ZipArchive& archive, const QString& part);
-    ~XlsxPartReader();
-
-    QXmlStreamReader::TokenType next();
-    QXmlStreamReader& xml() { return m_xml; }
-    const QString& part() const { return m_part; }
-    const QString& file() const { return m_file; }
-
-    // Whether the current token starts (or ends) the element ns:localName.
-    bool isStart(XmlNamespace ns, QStringView localName) const;
-    bool isEnd(XmlNamespace ns, QStringView localName) const;
-    XmlNamespace elementNamespace() const;
-
-    [[noreturn]] void fail(const QString& why) const;
-
-private:
-    std::unique_ptr<ZipEntryDevice> m_device;
-    std::unique_ptr<XmlGuard> m_guard;
-    QXmlStreamReader m_xml;
-    QString m_file;
-    QString m_part;
-};
 
 // The relationships of sourcePart; throws naming the file when their part is missing
 // or passes a bound.

@@ -1,6 +1,7 @@
 #include "workbook/xlsx/xlsx_reader.h"
 
 #include "workbook/allocation_failure.h"
+#include "workbook/package/sax_part_parser.h"
 #include "workbook/package/zip_archive.h"
 #include "workbook/quoted_text.h"
 #include "workbook/unreadable_file.h"
@@ -24,52 +25,84 @@ struct SheetEntry
     QString relationshipId;
 };
 
+// The sheet list in document order and the date system of the workbook part.
+class WorkbookPartHandler : public XmlPartHandler
+{
+public:
+    explicit WorkbookPartHandler(const SaxPartParser& parser) : m_parser(parser) {}
+
+    void startElement(XmlNamespace ns, std::string_view name, const XmlAttribute* attributes,
+                      int count) override;
+    void endElement(XmlNamespace, std::string_view) override {}
+    void characters(std::string_view) override {}
+
+    std::vector<SheetEntry>& sheets() { return m_sheets; }
+    bool date1904() const { return m_date1904; }
+
+private:
+    void addSheet(const XmlAttribute* attributes, int count);
+
+    const SaxPartParser& m_parser;
+    std::vector<SheetEntry> m_sheets;
+    bool m_date1904 = false;
+};
+
+void WorkbookPartHandler::startElement(XmlNamespace ns, std::string_view name,
+                                       const XmlAttribute* attributes, int count)
+{
+    if (ns != XmlNamespace::Spreadsheet) {
+        return;
+    }
+    if (name == "workbookPr") {
+        const std::string_view value = plainAttribute(attributes, count, "date1904");
+        m_date1904 = value == "1" || value == "true";
+    } else if (name == "sheet") {
+        addSheet(attributes, count);
+    }
+}
+
+void WorkbookPartHandler::addSheet(const XmlAttribute* attributes, int count)
+{
+    // Every entry counts, worksheet or not, so that a long list of chart sheets is
+    // refused as soon as it passes the bound.
+    if (static_cast<qsizetype>(m_sheets.size()) >= WorkbookData::kMaxSheets) {
+        m_parser.fail(QStringLiteral("%1 のシートの数が上限 %2 を超えています")
+                          .arg(m_parser.part())
+                          .arg(WorkbookData::kMaxSheets));
+    }
+    SheetEntry entry;
+    for (int i = 0; i < count; ++i) {
+        const XmlAttribute& attribute = attributes[i];
+        if (attribute.plain && attribute.name == "name") {
+            entry.name = utf8Text(attribute.value);
+            if (entry.name.size() > WorkbookData::kMaxSheetNameLength) {
+                m_parser.fail(QStringLiteral("%1 のシート名 \"%2\" が上限 %3 文字を超えています")
+                                  .arg(m_parser.part(), quotedText(entry.name))
+                                  .arg(WorkbookData::kMaxSheetNameLength));
+            }
+        } else if (attribute.ns == XmlNamespace::Relationships && attribute.name == "id") {
+            entry.relationshipId = utf8Text(attribute.value);
+            if (entry.relationshipId.size() > XlsxRelationships::kMaxIdLength) {
+                m_parser.fail(QStringLiteral("%1 の関係 ID \"%2\" が長すぎます")
+                                  .arg(m_parser.part(), quotedText(entry.relationshipId)));
+            }
+        }
+    }
+    if (entry.relationshipId.isEmpty()) {
+        m_parser.fail(QStringLiteral("%1 のシート \"%2\" に関係 ID がありません")
+                          .arg(m_parser.part(), entry.name));
+    }
+    m_sheets.push_back(std::move(entry));
+}
+
 // Reads the sheet list in document order and the date system.
 std::vector<SheetEntry> readWorkbookPart(ZipArchive& archive, const QString& part, bool& date1904)
 {
-    XlsxPartReader reader(archive, part);
-    std::vector<SheetEntry> sheets;
-    date1904 = false;
-    while (reader.next() != QXmlStreamReader::EndDocument) {
-        if (reader.isStart(XmlNamespace::Spreadsheet, u"workbookPr")) {
-            const QStringView value = reader.xml().attributes().value(QLatin1String("date1904"));
-            date1904 = value == u"1" || value == u"true";
-        } else if (reader.isStart(XmlNamespace::Spreadsheet, u"sheet")) {
-            // Every entry counts, worksheet or not, so that a long list of chart
-            // sheets is refused as soon as it passes the bound.
-            if (static_cast<qsizetype>(sheets.size()) >= WorkbookData::kMaxSheets) {
-                reader.fail(QStringLiteral("%1 のシートの数が上限 %2 を超えています")
-                                .arg(reader.part())
-                                .arg(WorkbookData::kMaxSheets));
-            }
-            SheetEntry entry;
-            for (const QXmlStreamAttribute& attribute : reader.xml().attributes()) {
-                if (attribute.namespaceUri().isEmpty() && attribute.name() == u"name") {
-                    if (attribute.value().size() > WorkbookData::kMaxSheetNameLength) {
-                        reader.fail(
-                            QStringLiteral("%1 のシート名 \"%2\" が上限 %3 文字を超えています")
-                                .arg(reader.part(), quotedText(attribute.value()))
-                                .arg(WorkbookData::kMaxSheetNameLength));
-                    }
-                    entry.name = attribute.value().toString();
-                } else if (attribute.name() == u"id" &&
-                           classifyXmlNamespace(attribute.namespaceUri()) ==
-                               XmlNamespace::Relationships) {
-                    if (attribute.value().size() > XlsxRelationships::kMaxIdLength) {
-                        reader.fail(QStringLiteral("%1 の関係 ID \"%2\" が長すぎます")
-                                        .arg(reader.part(), quotedText(attribute.value())));
-                    }
-                    entry.relationshipId = attribute.value().toString();
-                }
-            }
-            if (entry.relationshipId.isEmpty()) {
-                reader.fail(QStringLiteral("%1 のシート \"%2\" に関係 ID がありません")
-                                .arg(reader.part(), entry.name));
-            }
-            sheets.push_back(std::move(entry));
-        }
-    }
-    return sheets;
+    SaxPartParser parser(archive, part);
+    WorkbookPartHandler handler(parser);
+    parser.parse(handler);
+    date1904 = handler.date1904();
+    return std::move(handler.sheets());
 }
 
 // Checks every sheet and adds it to the workbook, then reads their parts together.

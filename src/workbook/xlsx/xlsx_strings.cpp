@@ -3,6 +3,7 @@
 #include "workbook/package/sax_part_parser.h"
 #include "workbook/package/zip_archive.h"
 #include "workbook/workbook_data.h"
+#include "workbook/xlsx/xlsx_package.h"
 
 namespace tavrune {
 

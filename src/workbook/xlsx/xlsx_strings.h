@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbook/xlsx/xlsx_package.h"
+#include "workbook/package/xml_namespace.h"
 
 #include <QString>
 #include <atomic>

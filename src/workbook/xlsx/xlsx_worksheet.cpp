@@ -135,11 +135,6 @@ std::string_view trimmedBytes(std::string_view text)
     return text;
 }
 
-QString utf8Text(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // An A1 reference of plain ASCII ("B12") read straight from the bytes; anything
 // else goes through the general parser.
 std::optional<CellAddress> quickCellAddress(std::string_view text)
