@@ -2,6 +2,7 @@
 #include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
 #include "harnesses.h"
+#include "settings/setting_fields.h"
 #include "support/memory_workbook_source.h"
 #include "support/workbook_builder.h"
 
@@ -62,22 +63,13 @@ int fuzzTemplateExpansion(const uint8_t* data, size_t size)
     qsizetype next = 0;
     auto field = [&] { return next < parts.size() ? QString::fromUtf8(parts[next++]) : QString(); };
     const QString templateText = field();
-    FormatSetting format;
-    for (QString* text : {&format.TableName, &format.TableTitle}) {
-        *text = field();
-    }
-    format.RowStart = field().toInt();
-    for (QString* text :
-         {&format.RowTitle, &format.RowType, &format.RowLength, &format.RowScale, &format.Index,
-          &format.StrIndex, &format.NotNull, &format.StrNotNull, &format.SetNotNull,
-          &format.Default, &format.SetDefault, &format.Comment}) {
-        *text = field();
-    }
-    for (QString& text : format.Etc) {
-        text = field();
-    }
     source->clearReadLog();
     try {
+        // Every field after the name, in the editor's order, as the editor reads it.
+        FormatSetting format;
+        for (int f = int(FormatField::TableName); f <= int(FormatField::Etc4); ++f) {
+            setFormatFieldText(format, static_cast<FormatField>(f), field());
+        }
         auto connection = source->attach();
         const WorksheetHandle sheet = connection->worksheetAt(QStringLiteral("Book1.xlsx"), 1);
         const TableTextExpander expander(*connection, format);

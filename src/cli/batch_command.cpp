@@ -324,7 +324,6 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
 
     RunInputs inputs;
     inputs.format = *format;
-    inputs.rowStartText = QString::number(format->RowStart);
     inputs.file = *file;
     if (!options.outputDir.isEmpty()) {
         inputs.file.OutputDir = options.outputDir;

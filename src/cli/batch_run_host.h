@@ -10,7 +10,7 @@ namespace tavrune {
 // takes its default answer, except that with overwrite set existing output files
 // are replaced. Questions answered with Cancel are printed, so that the reason a
 // run stopped shows.
-class BatchRunHost : public RunHost
+class BatchRunHost : public RunHost, public UserInteraction
 {
 public:
     BatchRunHost(QTextStream& err, bool overwrite);
@@ -23,6 +23,7 @@ public:
     {
         return {};
     }
+    UserInteraction& interaction() override { return *this; }
     void beginRun() override {}
     void setProgressText(const QString&) override {}
     void endRun() override {}

@@ -29,9 +29,6 @@ FileSetting asShown(const FileSetting& record)
     for (qint16& check : shown.OutputFileStrCheck) {
         check = check == 1 ? 1 : 0;
     }
-    shown.BodyLines.clear();
-    shown.HeaderLines.clear();
-    shown.FooterLines.clear();
     return shown;
 }
 
@@ -41,22 +38,22 @@ FormatSetting asShown(const FormatSetting& record)
 }
 
 template <typename Record>
-NamedSettings<Record>::NamedSettings(SettingKind kind, QList<Record>& records,
+NamedSettings<Record>::NamedSettings(SettingKind kind, QList<Record>& records, NameBox& nameBox,
                                      SettingView<Record>& view, UserInteraction& interaction,
                                      WindowState& windowState, std::function<bool()> save)
-    : m_kind(kind), m_records(records), m_view(view), m_interaction(interaction),
-      m_windowState(windowState), m_save(std::move(save))
+    : m_kind(kind), m_records(records), m_nameBox(nameBox), m_view(view),
+      m_interaction(interaction), m_windowState(windowState), m_save(std::move(save))
 {
 }
 
 template <typename Record> void NamedSettings<Record>::registerSetting()
 {
-    const QString name = trimSpaces(m_view.nameText());
-    m_view.setNameText(name);
+    const QString name = trimSpaces(m_nameBox.nameText());
+    m_nameBox.setNameText(name);
     if (name.isEmpty()) {
         m_interaction.showMessage(QStringLiteral("設定名を入力してください。"),
                                   MessageIcon::Exclamation, MessageButtons::Ok, Answer::Ok);
-        m_view.focusName();
+        m_nameBox.focusName();
         return;
     }
     std::optional<qsizetype> target = findSettingByName(m_records, name);
@@ -88,7 +85,7 @@ template <typename Record> void NamedSettings<Record>::registerSetting()
         return;
     }
     if (!target) {
-        m_view.appendName(name);
+        m_nameBox.appendName(name);
     }
     m_interaction.showMessage(QStringLiteral("登録しました。"), MessageIcon::Information,
                               MessageButtons::Ok, Answer::Ok);
@@ -96,7 +93,7 @@ template <typename Record> void NamedSettings<Record>::registerSetting()
 
 template <typename Record> void NamedSettings<Record>::deleteSetting()
 {
-    const std::optional<qsizetype> position = findSettingByName(m_records, m_view.nameText());
+    const std::optional<qsizetype> position = findSettingByName(m_records, m_nameBox.nameText());
     if (!position) {
         return;
     }
@@ -110,8 +107,8 @@ template <typename Record> void NamedSettings<Record>::deleteSetting()
         m_records = before; // still in the file, as the save has said
         return;
     }
-    m_view.removeName(*position);
-    m_view.setNameText(QString());
+    m_nameBox.removeName(*position);
+    m_nameBox.setNameText(QString());
 }
 
 template <typename Record> bool NamedSettings<Record>::choose(qsizetype position)
@@ -119,7 +116,7 @@ template <typename Record> bool NamedSettings<Record>::choose(qsizetype position
     if (position < 0 || position >= m_records.size()) {
         return false;
     }
-    m_view.chooseName(position);
+    m_nameBox.chooseName(position);
     m_view.showRecord(m_records.at(position));
     m_windowState.setChosenPosition(m_kind, position);
     return true;
@@ -128,7 +125,7 @@ template <typename Record> bool NamedSettings<Record>::choose(qsizetype position
 template <typename Record> void NamedSettings<Record>::showNames()
 {
     for (const Record& record : m_records) {
-        m_view.appendName(record.Name);
+        m_nameBox.appendName(record.Name);
     }
 }
 
@@ -140,7 +137,7 @@ template <typename Record> bool NamedSettings<Record>::hasUnregisteredEdits() co
     } catch (const Error&) {
         return true; // typed, and not registrable as it stands
     }
-    const std::optional<qsizetype> position = findSettingByName(m_records, m_view.nameText());
+    const std::optional<qsizetype> position = findSettingByName(m_records, m_nameBox.nameText());
     if (position) {
         return asShown(m_records.at(*position)) != shown;
     }

@@ -11,20 +11,28 @@ namespace tavrune {
 
 class UserInteraction;
 
-// The controls that edit one setting, with a name box listing the registered
-// names: the main window's file setting or the format editor's format.
+// The name box of a setting's controls: the name typed, over the list of the
+// registered names, position i naming record i.
+class NameBox
+{
+public:
+    virtual ~NameBox() = default;
+
+    virtual QString nameText() const = 0;
+    virtual void setNameText(const QString& name) = 0;
+    virtual void focusName() = 0;
+    virtual void appendName(const QString& name) = 0;
+    virtual void removeName(qsizetype position) = 0;
+    virtual void chooseName(qsizetype position) = 0;
+};
+
+// The controls that edit one setting beside its name box: the main window's file
+// setting or the format editor's format.
 template <typename Record> class SettingView
 {
 public:
     virtual ~SettingView() = default;
 
-    virtual QString nameText() const = 0;
-    virtual void setNameText(const QString& name) = 0;
-    virtual void focusName() = 0;
-    // The name box's list, position i naming record i.
-    virtual void appendName(const QString& name) = 0;
-    virtual void removeName(qsizetype position) = 0;
-    virtual void chooseName(qsizetype position) = 0;
     // The record as the controls show it (the name from the name box); throws an
     // Error when a field cannot be stored as it stands.
     virtual Record recordFromControls() const = 0;
@@ -40,8 +48,8 @@ template <typename Record> class NamedSettings
 {
 public:
     // save writes both lists to the settings file and says whether it could.
-    NamedSettings(SettingKind kind, QList<Record>& records, SettingView<Record>& view,
-                  UserInteraction& interaction, WindowState& windowState,
+    NamedSettings(SettingKind kind, QList<Record>& records, NameBox& nameBox,
+                  SettingView<Record>& view, UserInteraction& interaction, WindowState& windowState,
                   std::function<bool()> save);
 
     // Stores the controls under the trimmed name, asking before it replaces a
@@ -63,6 +71,7 @@ public:
 private:
     SettingKind m_kind;
     QList<Record>& m_records;
+    NameBox& m_nameBox;
     SettingView<Record>& m_view;
     UserInteraction& m_interaction;
     WindowState& m_windowState;

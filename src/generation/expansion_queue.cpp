@@ -40,9 +40,10 @@ bool expandPart(const TableTextExpander& expander, const WorksheetHandle& sheet,
 } // namespace
 
 ExpansionQueue::ExpansionQueue(WorkbookConnection& connection, const FormatSetting& format,
-                               const FileSetting& file, std::vector<ExpansionJob> jobs)
-    : m_connection(connection), m_format(format), m_file(file), m_jobs(std::move(jobs)),
-      m_states(m_jobs.size(), State::Waiting), m_results(m_jobs.size())
+                               const FileSetting& file, const TemplateLines& lines,
+                               std::vector<ExpansionJob> jobs)
+    : m_connection(connection), m_format(format), m_file(file), m_lines(lines),
+      m_jobs(std::move(jobs)), m_states(m_jobs.size(), State::Waiting), m_results(m_jobs.size())
 {
     if (m_jobs.size() < 2) {
         return;
@@ -157,15 +158,14 @@ ExpandedSheet ExpansionQueue::expand(WorkbookConnection& reader, const Expansion
     ExpandedSheet result;
     try {
         const TableTextExpander expander(reader, m_format);
-        if (job.header &&
-            !expandPart(expander, job.sheet, m_file.HeaderLines, m_file, result.header)) {
+        if (job.header && !expandPart(expander, job.sheet, m_lines.header, m_file, result.header)) {
             return result;
         }
-        if (!expandPart(expander, job.sheet, m_file.BodyLines, m_file, result.body)) {
+        if (!expandPart(expander, job.sheet, m_lines.body, m_file, result.body)) {
             return result;
         }
         if (job.footer) {
-            expandPart(expander, job.sheet, m_file.FooterLines, m_file, result.footer);
+            expandPart(expander, job.sheet, m_lines.footer, m_file, result.footer);
         }
     } catch (...) {
         result = {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generation/split_lines.h"
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
 
@@ -50,9 +51,11 @@ struct ExpansionJob
 class ExpansionQueue
 {
 public:
-    // format and file (with its split template lines) must outlive the queue.
+    // format, file (for its output options) and lines, file's templates split,
+    // must outlive the queue.
     ExpansionQueue(WorkbookConnection& connection, const FormatSetting& format,
-                   const FileSetting& file, std::vector<ExpansionJob> jobs);
+                   const FileSetting& file, const TemplateLines& lines,
+                   std::vector<ExpansionJob> jobs);
     ~ExpansionQueue();
     ExpansionQueue(const ExpansionQueue&) = delete;
     ExpansionQueue& operator=(const ExpansionQueue&) = delete;
@@ -82,6 +85,7 @@ private:
     WorkbookConnection& m_connection;
     const FormatSetting& m_format;
     const FileSetting& m_file;
+    const TemplateLines& m_lines;
     std::vector<ExpansionJob> m_jobs;
     std::vector<State> m_states;
     std::vector<ExpandedSheet> m_results;

@@ -8,7 +8,6 @@
 #include "generation/table_text_expander.h"
 #include "generation/text_rules.h"
 #include "settings/setting_fields.h"
-#include "settings/text_to_number.h"
 
 #include <algorithm>
 #include <new>
@@ -19,8 +18,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("Tavrune for Excel");
 
-// The working copy of the format: every text trimmed of spaces, the start row read
-// leniently from its text.
 // Characters a file name made from a cell cannot hold: the separator and the
 // control characters (NUL, CR, LF, 0x1A and the like).
 bool forbiddenInFileName(QChar c)
@@ -67,7 +64,7 @@ void checkFileName(const QString& name, const QString& sheetName)
 
 } // namespace
 
-FormatSetting workingFormat(const FormatSetting& typed, const QString& rowStartText)
+FormatSetting workingFormat(const FormatSetting& typed)
 {
     FormatSetting format = typed;
     for (QString* field :
@@ -77,7 +74,6 @@ FormatSetting workingFormat(const FormatSetting& typed, const QString& rowStartT
           &format.Comment, &format.Etc[0], &format.Etc[1], &format.Etc[2], &format.Etc[3]}) {
         *field = trimSpaces(*field);
     }
-    format.RowStart = textToInt32(rowStartText, formatFieldName(FormatField::RowStart));
     return format;
 }
 
@@ -88,7 +84,7 @@ GenerationRun::GenerationRun(WorkbookSource& source, RunHost& host, OutputTarget
 
 void GenerationRun::message(const QString& text, MessageIcon icon)
 {
-    m_host.showMessage(text, icon, MessageButtons::Ok, Answer::Ok);
+    m_host.interaction().showMessage(text, icon, MessageButtons::Ok, Answer::Ok);
 }
 
 bool GenerationRun::checkPreconditions(const RunInputs& inputs)
@@ -111,6 +107,16 @@ bool GenerationRun::checkPreconditions(const RunInputs& inputs)
 
 bool GenerationRun::makeFiles(const RunInputs& inputs)
 {
+    return perform(inputs, [this, &inputs] { return run(inputs); });
+}
+
+bool GenerationRun::stopAtStart(const RunInputs& inputs, const Error& error)
+{
+    return perform(inputs, [&error]() -> Outcome { throw error; });
+}
+
+bool GenerationRun::perform(const RunInputs& inputs, const std::function<Outcome()>& work)
+{
     if (!checkPreconditions(inputs)) {
         return false;
     }
@@ -118,7 +124,7 @@ bool GenerationRun::makeFiles(const RunInputs& inputs)
     Outcome outcome = Outcome::Cancelled;
     m_doing = QStringLiteral("ファイル作成の準備");
     try {
-        outcome = run(inputs);
+        outcome = work();
     } catch (const Error& error) {
         if (error.number() != ErrorNumber::UserDeclined) {
             message(error.description(), MessageIcon::Stop);
@@ -144,15 +150,13 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
     m_overwriteAll = false;
     m_writtenBy.clear();
 
-    m_format = workingFormat(inputs.format, inputs.rowStartText);
+    m_format = workingFormat(inputs.format);
     m_file = inputs.file;
     m_file.OutputFile = m_file.OutputFile == 0 ? 0 : 1;
-    m_file.BodyLines = splitLines(m_file.Text[0], fileFieldName(FileField::Body));
-    m_file.HeaderLines = splitLines(m_file.Text[1], fileFieldName(FileField::Header));
-    m_file.FooterLines = splitLines(m_file.Text[2], fileFieldName(FileField::Footer));
+    m_lines = splitTemplates(m_file);
     const bool perTable = m_file.OutputFile == 0;
 
-    m_output.ensureOutputDir(m_file.OutputDir, m_host);
+    m_output.ensureOutputDir(m_file.OutputDir, m_host.interaction());
 
     // One attachment for the whole run: it sees one version of every workbook.
     const std::unique_ptr<WorkbookConnection> connection = m_source.attach();
@@ -168,7 +172,7 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
     const TableTextExpander expander(*connection, m_format);
     const auto selectedCount = static_cast<qsizetype>(
         std::count(inputs.sheetSelected.begin(), inputs.sheetSelected.end(), true));
-    ExpansionQueue expansions(*connection, m_format, m_file,
+    ExpansionQueue expansions(*connection, m_format, m_file, m_lines,
                               expansionJobs(*connection, inputs, selectedCount));
     qsizetype sheetCount = 0;
     QString outputPath;
@@ -218,9 +222,9 @@ GenerationRun::Outcome GenerationRun::run(const RunInputs& inputs)
         }
         const SheetLines lines{expander, sheet, sheetName, outputPath};
         const ExpandedSheet expanded = expansions.take(sheetCount - 1);
-        writeLines(lines, expanded.header, m_file.HeaderLines, FileField::Header);
-        writeLines(lines, expanded.body, m_file.BodyLines, FileField::Body);
-        writeLines(lines, expanded.footer, m_file.FooterLines, FileField::Footer);
+        writeLines(lines, expanded.header, m_lines.header, FileField::Header);
+        writeLines(lines, expanded.body, m_lines.body, FileField::Body);
+        writeLines(lines, expanded.footer, m_lines.footer, FileField::Footer);
         if (ends) {
             m_output.commitOutputFile();
         }
@@ -250,8 +254,9 @@ std::vector<ExpansionJob> GenerationRun::expansionJobs(WorkbookConnection& conne
             break;
         }
         const auto position = static_cast<qsizetype>(jobs.size()) + 1;
-        job.header = !m_file.Text[1].isEmpty() && (perTable || position == 1);
-        job.footer = !m_file.Text[2].isEmpty() && (perTable || position == selectedCount);
+        job.header = !m_file.text(Template::Header).isEmpty() && (perTable || position == 1);
+        job.footer =
+            !m_file.text(Template::Footer).isEmpty() && (perTable || position == selectedCount);
         jobs.push_back(std::move(job));
     }
     return jobs;
@@ -337,8 +342,9 @@ bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis, bool& 
     const QString prompt = path + QStringLiteral("\r\n\r\n既に同名のファイルが存在します。\r\n"
                                                  "上書きしますか？");
     if (m_file.OutputFile != 0) {
-        if (m_host.showMessage(prompt, MessageIcon::Question, MessageButtons::OkCancel,
-                               Answer::Cancel) != Answer::Ok) {
+        if (m_host.interaction().showMessage(prompt, MessageIcon::Question,
+                                             MessageButtons::OkCancel,
+                                             Answer::Cancel) != Answer::Ok) {
             return false;
         }
         replace = true;
@@ -348,7 +354,7 @@ bool GenerationRun::decideOverwrite(const QString& path, bool& writeThis, bool& 
         replace = true;
         return true;
     }
-    switch (m_host.askYesAllNoCancel(prompt, kCaption)) {
+    switch (m_host.interaction().askYesAllNoCancel(prompt, kCaption)) {
     case Answer::Yes:
         replace = true;
         return true;

@@ -4,6 +4,7 @@
 #include "generation/output_target.h"
 #include "generation/run_host.h"
 #include "generation/sheet_cell_reader.h"
+#include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
 #include "settings/setting_fields.h"
 #include "settings/settings_records.h"
@@ -13,15 +14,17 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tavrune {
+
+class Error;
 
 // What a run takes from the windows at its start.
 struct RunInputs
 {
-    // The format editor's fields as typed; RowStart is read from rowStartText.
+    // The format editor's fields as typed, the start row read as a number.
     FormatSetting format;
-    QString rowStartText;
     // The main window's templates and output options as typed.
     FileSetting file;
     // The workbook box's text.
@@ -31,9 +34,8 @@ struct RunInputs
     QList<bool> sheetSelected;
 };
 
-// The format as a run reads it: every text trimmed of spaces, the start row read
-// leniently from its text (an error when it is beyond 32 bits).
-FormatSetting workingFormat(const FormatSetting& typed, const QString& rowStartText);
+// The format as a run reads it: every text trimmed of spaces.
+FormatSetting workingFormat(const FormatSetting& typed);
 
 // The create-files command: expands the header, body and footer templates against
 // every selected sheet and writes one file per table or one file for all.
@@ -46,6 +48,10 @@ public:
     // precondition failed, the user cancelled or an error stopped the run. Every
     // outcome has been reported to the user through the host.
     bool makeFiles(const RunInputs& inputs);
+    // A run whose format could not be read from the windows (a start row beyond 32
+    // bits): it stops with error as makeFiles stops with an error, once the
+    // preconditions are met and the run has begun.
+    bool stopAtStart(const RunInputs& inputs, const Error& error);
 
 private:
     enum class Outcome
@@ -64,6 +70,8 @@ private:
     };
 
     bool checkPreconditions(const RunInputs& inputs);
+    // Begins the run, does work and reports its outcome.
+    bool perform(const RunInputs& inputs, const std::function<Outcome()>& work);
     Outcome run(const RunInputs& inputs);
     // The output path of a sheet in one-file-per-table mode.
     QString tableFilePath(SheetCellReader& cells, const QString& sheetName) const;
@@ -92,6 +100,7 @@ private:
     OutputTarget& m_output;
     FormatSetting m_format;
     FileSetting m_file;
+    TemplateLines m_lines;
     bool m_overwriteAll = false;
     // The files begun by this run, by path, with the sheet each was begun for.
     QHash<QString, QString> m_writtenBy;

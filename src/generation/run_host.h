@@ -6,13 +6,17 @@
 
 namespace tavrune {
 
-// What a generation run needs from whoever starts it, besides messages and
-// questions: the progress window, the windows
-// that must stay disabled while the run works, the yield to pending events and the
-// cancel flag that the progress window sets.
-class RunHost : public UserInteraction
+// What a generation run needs from whoever starts it: whom to tell and ask, the
+// progress window, the windows that must stay disabled while the run works, the
+// yield to pending events and the cancel flag that the progress window sets.
+class RunHost
 {
 public:
+    virtual ~RunHost() = default;
+
+    // Messages and questions of the run go here.
+    virtual UserInteraction& interaction() = 0;
+
     // Disables the main window and the format editor and shows the progress window
     // (top-most when the main window is).
     virtual void beginRun() = 0;

@@ -290,7 +290,7 @@ QList<SheetFinding> checkSheets(WorkbookSource& source, const RunInputs& inputs,
     QList<SheetFinding> findings;
     FindingList list(findings);
     try {
-        const FormatSetting format = workingFormat(inputs.format, inputs.rowStartText);
+        const FormatSetting format = workingFormat(inputs.format);
         const std::unique_ptr<WorkbookConnection> connection = source.attach();
         if (!connection->hasWorkbook(inputs.workbookName)) {
             findings.append(

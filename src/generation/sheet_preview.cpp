@@ -43,13 +43,13 @@ bool cutToBounds(QString& text)
 } // namespace
 
 SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, qint16 sheetIndex,
-                          const FormatSetting& typedFormat, const QString& rowStartText,
-                          const FileSetting& file, const std::atomic_bool& cancelled)
+                          const FormatSetting& typedFormat, const FileSetting& file,
+                          const std::atomic_bool& cancelled)
 {
     SheetPreview preview;
     ExpansionLimit limit(cancelled, kMaxPreviewLines, kMaxPreviewChars);
     try {
-        const FormatSetting format = workingFormat(typedFormat, rowStartText);
+        const FormatSetting format = workingFormat(typedFormat);
         const std::unique_ptr<WorkbookConnection> connection = source.attach();
         const WorksheetHandle sheet = connection->worksheetAt(workbookName, sheetIndex);
         if (file.OutputFile == 0) {
@@ -67,8 +67,9 @@ SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, q
         }
         const TableTextExpander expander(*connection, format, &limit);
         QStringList lines;
-        const auto expand = [&](const QString& text, FileField field) {
-            for (const QString& line : splitLines(text, fileFieldName(field))) {
+        const auto expand = [&](Template which) {
+            for (const QString& line :
+                 splitLines(file.text(which), fileFieldName(templateField(which)))) {
                 limit.throwIfCancelled();
                 // Nothing is shown after a gap: once lines were left out, the rest are.
                 if (limit.isCut() || !limit.fits(1, 0)) {
@@ -81,12 +82,12 @@ SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, q
             }
         };
         // Empty header and footer templates write nothing; the body always writes.
-        if (!file.Text[1].isEmpty()) {
-            expand(file.Text[1], FileField::Header);
+        if (!file.text(Template::Header).isEmpty()) {
+            expand(Template::Header);
         }
-        expand(file.Text[0], FileField::Body);
-        if (!file.Text[2].isEmpty()) {
-            expand(file.Text[2], FileField::Footer);
+        expand(Template::Body);
+        if (!file.text(Template::Footer).isEmpty()) {
+            expand(Template::Footer);
         }
         preview.text = lines.join(QStringLiteral("\r\n"))
                            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -24,12 +24,12 @@ constexpr qsizetype kMaxPreviewChars = 400'000;
 
 // The header, body and footer expanded against sheet number sheetIndex (from 1)
 // of the named workbook, with the format's fields as typed (they are trimmed as a
-// run trims them; the start row is read from rowStartText) and the file setting's
+// run trims them) and the file setting's
 // templates and options as they stand. The expansion stops where the text reaches
 // the bounds above, and is given up, throwing an error numbered UserDeclined,
 // once cancelled is raised; the flag is looked at between rows.
 SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, qint16 sheetIndex,
-                          const FormatSetting& format, const QString& rowStartText,
-                          const FileSetting& file, const std::atomic_bool& cancelled);
+                          const FormatSetting& format, const FileSetting& file,
+                          const std::atomic_bool& cancelled);
 
 } // namespace tavrune

@@ -1,6 +1,7 @@
 #include "generation/split_lines.h"
 
 #include "common/error.h"
+#include "settings/setting_fields.h"
 
 namespace tavrune {
 
@@ -37,6 +38,18 @@ QStringList splitLines(const QString& text, const QString& templateName)
         lines.append(text.mid(start, lineBreak - start));
         start = lineBreak + 2;
     }
+}
+
+TemplateLines splitTemplates(const FileSetting& file)
+{
+    const auto split = [&file](Template which) {
+        return splitLines(file.text(which), fileFieldName(templateField(which)));
+    };
+    TemplateLines lines;
+    lines.body = split(Template::Body);
+    lines.header = split(Template::Header);
+    lines.footer = split(Template::Footer);
+    return lines;
 }
 
 } // namespace tavrune

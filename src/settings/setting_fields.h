@@ -1,6 +1,9 @@
 #pragma once
 
+#include "settings/settings_records.h"
+
 #include <QString>
+#include <QVariant>
 
 namespace tavrune {
 
@@ -56,5 +59,20 @@ QString formatFieldLabel(FormatField field);
 // to mend.
 QString formatFieldName(FormatField field);
 QString fileFieldName(FileField field);
+
+// The field that shows a template.
+FileField templateField(Template which);
+
+// A field of a format setting as the format editor shows it: the start row as its
+// number.
+QString formatFieldText(const FormatSetting& format, FormatField field);
+// Sets a field as typed in the format editor. The start row is read leniently
+// (textToInt32), an error naming the field when it is beyond 32 bits.
+void setFormatFieldText(FormatSetting& format, FormatField field, const QString& text);
+
+// A field of a file setting as the main window shows it: a text, or an int for
+// the output mode, the checks, the encoding and the line end.
+QVariant fileFieldValue(const FileSetting& file, FileField field);
+void setFileFieldValue(FileSetting& file, FileField field, const QVariant& value);
 
 } // namespace tavrune

@@ -203,8 +203,8 @@ FileSetting readFileLine(QByteArrayView line)
     LineFields fields(line);
     FileSetting s;
     s.Name = fields.required(fileLineFieldName(1));
-    for (int i = 0; i < 3; ++i) {
-        s.Text[i] = templateFromFile(fields.required(fileLineFieldName(2 + i)));
+    for (const Template which : kTemplates) {
+        s.text(which) = templateFromFile(fields.required(fileFieldName(templateField(which))));
     }
     s.OutputFile = static_cast<qint16>(fields.integer(fileLineFieldName(5), kMin, kMax));
     for (int i = 0; i < 2; ++i) {
@@ -319,8 +319,8 @@ QByteArray fileLine(const FileSetting& s)
 {
     LineWriter line(QStringLiteral("ファイル設定"), s.Name);
     line.add(s.Name, fileLineFieldName(1));
-    for (int i = 0; i < 3; ++i) {
-        line.addTemplate(s.Text[i], fileLineFieldName(2 + i));
+    for (const Template which : kTemplates) {
+        line.addTemplate(s.text(which), fileFieldName(templateField(which)));
     }
     line.add(QString::number(s.OutputFile), fileLineFieldName(5));
     for (int i = 0; i < 2; ++i) {

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <array>
 #include <optional>
 
@@ -58,11 +57,21 @@ std::optional<OutputEncoding> encodingFromName(const QString& name);
 QString lineEndName(LineEnd lineEnd);
 std::optional<LineEnd> lineEndFromName(const QString& name);
 
+// The templates of a file setting, in the order of its Text.
+enum class Template
+{
+    Body,
+    Header,
+    Footer,
+};
+
+constexpr std::array<Template, 3> kTemplates = {Template::Body, Template::Header, Template::Footer};
+
 // Templates and output options.
 struct FileSetting
 {
     QString Name;
-    // Index 0 body, 1 header, 2 footer; each may span several CR LF separated lines.
+    // Each may span several CR LF separated lines; text() picks one.
     std::array<QString, 3> Text;
     qint16 OutputFile = 0; // 0: one file per table, 1: one single file
     std::array<qint16, 2> OutputFileStrCheck{0, 0};
@@ -71,10 +80,9 @@ struct FileSetting
     QString OutputDir;
     OutputEncoding Encoding = OutputEncoding::Cp932;
     LineEnd LineEnding = LineEnd::CrLf;
-    // Filled and used only during a generation run; never registered or stored.
-    QStringList BodyLines;
-    QStringList HeaderLines;
-    QStringList FooterLines;
+
+    QString& text(Template which) { return Text[static_cast<size_t>(which)]; }
+    const QString& text(Template which) const { return Text[static_cast<size_t>(which)]; }
 
     bool operator==(const FileSetting&) const = default;
 };

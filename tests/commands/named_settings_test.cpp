@@ -9,7 +9,7 @@ using namespace tavrune;
 namespace {
 
 // The controls of the main window's file setting, as plain values.
-class FakeFileControls : public SettingView<FileSetting>
+class FakeFileControls : public NameBox, public SettingView<FileSetting>
 {
 public:
     QString name;
@@ -40,7 +40,7 @@ FileSetting setting(const char* name, const char* body)
 {
     FileSetting record;
     record.Name = QString::fromUtf8(name);
-    record.Text[0] = QString::fromUtf8(body);
+    record.text(Template::Body) = QString::fromUtf8(body);
     return record;
 }
 
@@ -66,7 +66,7 @@ protected:
     test::ScriptedInteraction ui;
     int saves = 0;
     bool saveSucceeds = true;
-    NamedSettings<FileSetting> named{SettingKind::File, files, view, ui, state, [this] {
+    NamedSettings<FileSetting> named{SettingKind::File, files, view, view, ui, state, [this] {
                                          ++saves;
                                          return saveSucceeds;
                                      }};
@@ -86,7 +86,7 @@ TEST_F(NamedSettingsTest, RegisteringTrimsTheNameAndMatchesItExactly)
     };
     for (const auto& c : cases) {
         view.name = QString::fromUtf8(c.typed);
-        view.shown.Text[0] = QString::fromUtf8(c.typed);
+        view.shown.text(Template::Body) = QString::fromUtf8(c.typed);
         if (c.asked) {
             ui.answer(Answer::Yes);
         }
@@ -94,7 +94,7 @@ TEST_F(NamedSettingsTest, RegisteringTrimsTheNameAndMatchesItExactly)
         const QString name = view.name;
         EXPECT_EQ(name, QString::fromUtf8(c.typed).trimmed());
         EXPECT_EQ(files.at(c.position).Name, name);
-        EXPECT_EQ(files.at(c.position).Text[0], QString::fromUtf8(c.typed));
+        EXPECT_EQ(files.at(c.position).text(Template::Body), QString::fromUtf8(c.typed));
         EXPECT_EQ(ui.shown().last().text, u"登録しました。");
         EXPECT_EQ(ui.shown().last().icon, MessageIcon::Information);
     }
@@ -108,7 +108,7 @@ TEST_F(NamedSettingsTest, RegisteringTrimsTheNameAndMatchesItExactly)
 
 TEST_F(NamedSettingsTest, DeletingNeedsTheExactNameAndLeavesTheControls)
 {
-    view.shown.Text[0] = u"kept"_qs;
+    view.shown.text(Template::Body) = u"kept"_qs;
     view.name = u" Orders"_qs; // a leading blank: not listed
     named.deleteSetting();
     EXPECT_TRUE(ui.shown().isEmpty());
@@ -124,7 +124,7 @@ TEST_F(NamedSettingsTest, DeletingNeedsTheExactNameAndLeavesTheControls)
                                        u"ファイル設定を削除しますか？"_qs}));
     EXPECT_EQ(view.names, QStringList({u"Items"_qs, u"Stock"_qs}));
     EXPECT_EQ(view.name, QString());
-    EXPECT_EQ(view.shown.Text[0], u"kept");
+    EXPECT_EQ(view.shown.text(Template::Body), u"kept");
     EXPECT_EQ(saves, 1);
     // The remembered position is not moved: the next start chooses what moved
     // into it.
@@ -142,7 +142,7 @@ TEST_F(NamedSettingsTest, NothingIsRegisteredOrDeletedOnAnEmptyNameANoOrAFailedS
     EXPECT_EQ(view.name, QString());
 
     view.name = u"Items"_qs;
-    view.shown.Text[0] = u"changed"_qs;
+    view.shown.text(Template::Body) = u"changed"_qs;
     ui.answer(Answer::No);
     named.registerSetting();
     EXPECT_EQ(saves, 0);
@@ -166,7 +166,7 @@ TEST_F(NamedSettingsTest, ChoosingShowsTheRecordAndEditsAreJudgedAsTheControlsSh
     EXPECT_FALSE(named.choose(3));
     EXPECT_TRUE(named.choose(1));
     EXPECT_EQ(view.name, u"Items");
-    EXPECT_EQ(view.shown.Text[0], u"b");
+    EXPECT_EQ(view.shown.text(Template::Body), u"b");
     EXPECT_EQ(stored("Name", "Main"), u"1");
     EXPECT_FALSE(named.hasUnregisteredEdits());
     view.shown.OutputDir = u"/tmp"_qs;

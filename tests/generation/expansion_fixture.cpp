@@ -7,7 +7,7 @@
 
 namespace tavrune::test {
 
-SheetExpansion::SheetExpansion()
+SheetExpansion::SheetExpansion() : m_format(sampleFormat())
 {
     m_book.sheet(u"顧客"_qs)
         .text(u"C3"_qs, u"CUSTOMER"_qs)
@@ -16,22 +16,6 @@ SheetExpansion::SheetExpansion()
         .text(u"E2"_qs, u"e2"_qs)
         .text(u"E3"_qs, u"e3"_qs)
         .text(u"E4"_qs, u"e4"_qs);
-    m_format.TableName = u"C3"_qs;
-    m_format.TableTitle = u"C4"_qs;
-    m_format.Etc = {u"E1"_qs, u"E2"_qs, u"E3"_qs, u"E4"_qs};
-    m_format.RowStart = 7;
-    m_format.RowTitle = u"B"_qs;
-    m_format.RowType = u"C"_qs;
-    m_format.RowLength = u"D"_qs;
-    m_format.RowScale = u"E"_qs;
-    m_format.Index = u"F"_qs;
-    m_format.StrIndex = u"[%*]"_qs;
-    m_format.NotNull = u"G"_qs;
-    m_format.StrNotNull = u"○"_qs;
-    m_format.SetNotNull = u"NOT NULL"_qs;
-    m_format.Default = u"H"_qs;
-    m_format.SetDefault = u"DEFAULT"_qs;
-    m_format.Comment = u"I"_qs;
 }
 
 SheetExpansion& SheetExpansion::rows(const QString& rows)

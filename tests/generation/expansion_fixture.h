@@ -3,6 +3,7 @@
 #include "generation/table_text_expander.h"
 #include "settings/settings_records.h"
 #include "support/memory_workbook_source.h"
+#include "support/sample_format.h"
 #include "support/workbook_builder.h"
 
 #include <QStringList>
@@ -11,9 +12,7 @@
 
 namespace tavrune::test {
 
-// A table-definition sheet in memory with the usual layout: table name in C3,
-// title in C4, extra cells in E1 to E4, columns from row 7 with title B, type C,
-// length D, scale E, index F, not-null G, default H, comment I.
+// A table-definition sheet in memory with the usual layout (sampleFormat).
 class SheetExpansion
 {
 public:

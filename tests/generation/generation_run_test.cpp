@@ -2,6 +2,7 @@
 #include "generation/expansion_fixture.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
+#include "settings/setting_fields.h"
 #include "support/memory_workbook_source.h"
 #include "support/scripted_run_host.h"
 #include "support/test_files.h"
@@ -61,9 +62,7 @@ protected:
     {
         m_source.setLogReads(!GetParam());
         m_source.addOpenWorkbook(kBook, tables().build());
-        m_inputs.format = test::SheetExpansion().m_format;
-        m_inputs.format.TableName = u" C3 "_qs;
-        m_inputs.rowStartText = u"7 行目から"_qs;
+        m_inputs.format = test::sampleFormat();
         m_inputs.file.Text = {u"  [%RowTitle] [%RowType]"_qs, u"CREATE TABLE [%TableName] ("_qs,
                               u");"_qs};
         m_inputs.file.OutputDir = m_dir.path() + u"/"_qs;
@@ -133,6 +132,23 @@ Change templated(const QString& body, const QString& header)
 
 } // namespace
 
+TEST(WorkingFormat, TrimsEveryFieldARunReads)
+{
+    // A mark typed " ○" must still match the cells.
+    for (const FormatField field :
+         {FormatField::TableName, FormatField::TableTitle, FormatField::RowTitle,
+          FormatField::RowType, FormatField::RowLength, FormatField::RowScale, FormatField::Index,
+          FormatField::StrIndex, FormatField::NotNull, FormatField::StrNotNull,
+          FormatField::SetNotNull, FormatField::Default, FormatField::SetDefault,
+          FormatField::Comment, FormatField::Etc1, FormatField::Etc2, FormatField::Etc3,
+          FormatField::Etc4}) {
+        FormatSetting typed;
+        setFormatFieldText(typed, field, u" ○ "_qs);
+        EXPECT_EQ(formatFieldText(workingFormat(typed), field), u"○")
+            << formatFieldName(field).toStdString();
+    }
+}
+
 TEST_P(GenerationRunTest, RunsThatStopBeforeWritingAnything)
 {
     // Each change to the usual run, whether the run got as far as attaching to the
@@ -163,8 +179,6 @@ TEST_P(GenerationRunTest, RunsThatStopBeforeWritingAnything)
          u"message stop: 出力先ディレクトリ \"out/sub\" は絶対パス (/ で始まるパス) ではありません。"_qs},
         {[](RunInputs& in, WorkbookBuilder&) { in.workbookName = u"Other.xlsx"_qs; }, true,
          u"message exclamation: Excel ファイルが開かれていません。"_qs},
-        {[](RunInputs& in, WorkbookBuilder&) { in.rowStartText = u"99999999999"_qs; }, false,
-         u"message stop: 項目の開始行 の値 \"99999999999\" は -2147483648 から 2147483647 の範囲にありません。"_qs},
         // File names must stay inside the output directory.
         {titled(u"../escape"_qs), true,
          badName + u"ファイル名 \"../escape\" に使えない文字 (/) があります。"_qs},
@@ -199,6 +213,14 @@ TEST_P(GenerationRunTest, RunsThatStopBeforeWritingAnything)
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }
 
+TEST_P(GenerationRunTest, AFormatTheWindowsCouldNotGiveStopsTheRunOnceBegun)
+{
+    EXPECT_FALSE(GenerationRun(m_source, m_host, m_output)
+                     .stopAtStart(m_inputs, Error(ErrorNumber::Overflow, u"開始行"_qs)));
+    EXPECT_EQ(m_host.log(),
+              (QStringList{u"begin"_qs, u"message stop: 開始行"_qs, u"end"_qs, kStopped}));
+}
+
 TEST_P(GenerationRunTest, OneFilePerTableNamedAfterTheTitle)
 {
     EXPECT_TRUE(run());
@@ -219,8 +241,8 @@ TEST_P(GenerationRunTest, OneFileForAllTables)
     m_inputs.file.OutputFile = 1;
     m_inputs.file.OutputFileName = u"all.sql"_qs;
     m_inputs.sheetSelected = {true, true, true};
-    m_inputs.file.Text[1] = u"-- [%TableName]"_qs;
-    m_inputs.file.Text[2] = u"-- end [%TableName]\r\n"_qs;
+    m_inputs.file.text(Template::Header) = u"-- [%TableName]"_qs;
+    m_inputs.file.text(Template::Footer) = u"-- end [%TableName]\r\n"_qs;
     EXPECT_TRUE(run());
     EXPECT_EQ(readText(path(u"all.sql"_qs)), u"-- CUSTOMER\r\n"
                                              u"  ID NUMBER,\r\n  NAME VARCHAR2\r\n"

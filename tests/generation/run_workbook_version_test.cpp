@@ -1,7 +1,7 @@
 #include "common/error.h"
-#include "generation/expansion_fixture.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
+#include "support/sample_format.h"
 #include "support/scripted_run_host.h"
 #include "support/test_files.h"
 #include "support/workbook_builder.h"
@@ -71,8 +71,7 @@ protected:
     {
         m_book = m_dir.filePath(u"Book.xlsx"_qs);
         test::writeBytes(m_book, "A");
-        m_inputs.format = test::SheetExpansion().m_format;
-        m_inputs.rowStartText = u"7"_qs;
+        m_inputs.format = test::sampleFormat();
         m_inputs.file.Text = {u"CREATE TABLE [%TableName];"_qs, QString(), QString()};
         m_inputs.file.OutputDir = m_dir.filePath(u"out"_qs);
         m_inputs.file.OutputFileStrCheck = {0, 1};

@@ -1,6 +1,6 @@
-#include "generation/expansion_fixture.h"
 #include "generation/sheet_checks.h"
 #include "support/memory_workbook_source.h"
+#include "support/sample_format.h"
 #include "support/workbook_builder.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,7 @@ const std::atomic_bool kNeverCancelled = false;
 RunInputs inputsFor(QList<bool> selected)
 {
     RunInputs inputs;
-    inputs.format = test::SheetExpansion().m_format;
-    inputs.rowStartText = u"7"_qs;
+    inputs.format = test::sampleFormat();
     inputs.file.OutputFileStrCheck = {0, 1};
     inputs.file.OutputFileStr[1] = u".sql"_qs;
     inputs.workbookName = u"book.xlsx"_qs;

@@ -236,7 +236,8 @@ private:
         if (!setting || part < 0) {
             return u"names no template of a sample file setting"_qs;
         }
-        const QString expected = QString(setting->Text[part]).replace(u"\r\n"_qs, u"\n"_qs);
+        const QString expected = QString(setting->text(kTemplates[static_cast<size_t>(part)]))
+                                     .replace(u"\r\n"_qs, u"\n"_qs);
         return *block.text == expected ? QString()
                                        : u"the sample setting's template is:\n"_qs + expected;
     }

@@ -43,7 +43,7 @@ FileSetting ddl()
 {
     FileSetting s;
     s.Name = u"DDL"_qs;
-    s.Text[0] = u"a\r\nb"_qs;
+    s.text(Template::Body) = u"a\r\nb"_qs;
     s.OutputFileStrCheck = {0, 1};
     s.OutputFileStr[1] = u"_T"_qs;
     s.OutputDir = u"C:\\out"_qs;
@@ -100,13 +100,13 @@ TEST_F(SettingsFileTest, SavesFileSettingsByteForByteAndReadsThemBack)
     FileSetting lfOnly = ddl();
     lfOnly.LineEnding = LineEnd::Lf;
     FileSetting japanese;
-    japanese.Name = u"顧客"_qs;              // 8C DA 8B 71
-    japanese.Text[0] = u"～ｱ\r\n①"_qs;       // 81 60, B1, 03, 87 40
-    japanese.OutputDir = u"C:\\出力\\髙"_qs; // 8F 6F 97 CD, FB FC
+    japanese.Name = u"顧客"_qs;                     // 8C DA 8B 71
+    japanese.text(Template::Body) = u"～ｱ\r\n①"_qs; // 81 60, B1, 03, 87 40
+    japanese.OutputDir = u"C:\\出力\\髙"_qs;        // 8F 6F 97 CD, FB FC
     FileSetting loneBreaks = ddl();
-    loneBreaks.Text[0] = u"a\rb\nc\r\n\n\rd"_qs;
+    loneBreaks.text(Template::Body) = u"a\rb\nc\r\n\n\rd"_qs;
     FileSetting loneBreaksRead = loneBreaks;
-    loneBreaksRead.Text[0] = u"a\r\nb\r\nc\r\n\r\n\r\nd"_qs;
+    loneBreaksRead.text(Template::Body) = u"a\r\nb\r\nc\r\n\r\n\r\nd"_qs;
     const struct
     {
         const char* what;
@@ -165,7 +165,7 @@ TEST_F(SettingsFileTest, RoundTripKeepsEveryFieldAndTheBytes)
 
     ASSERT_TRUE(file.loadSettingsFile(formats, files));
     EXPECT_EQ(formats, (FormatSettings{fullFormat(), second}));
-    japanese.Text[2] = u"表\r\n"_qs; // a typed 0x03 comes back as a line break
+    japanese.text(Template::Footer) = u"表\r\n"_qs; // a typed 0x03 comes back as a line break
     EXPECT_EQ(files, (FileSettings{ddl(), japanese}));
 
     ASSERT_TRUE(file.saveSettingsFile(formats, files));
@@ -299,7 +299,7 @@ TEST_F(SettingsFileTest, FailedWritesReportAndLoseNothing)
 {
     ASSERT_TRUE(file.saveSettingsFile({}, {ddl()}));
     FileSetting large = ddl();
-    large.Text[0] = QString(5000, u'x');
+    large.text(Template::Body) = QString(5000, u'x');
     test::withFileSizeLimit(4096, [&] { EXPECT_FALSE(file.saveSettingsFile({}, {large})); });
     EXPECT_EQ(readBytes(path()), kSection + kDdlFields + "\r\n");
     expectOneStop(ui, {path(), u"ファイルが大きすぎます"_qs});

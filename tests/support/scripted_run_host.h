@@ -11,7 +11,7 @@ namespace tavrune::test {
 // button at a given yield, and logs everything the run does to it, in order:
 // "begin", "end", "progress: 1 / 2", "yield", "message <icon>: text",
 // "question <icon> <buttons> <default>: text", "ask: prompt".
-class ScriptedRunHost : public RunHost
+class ScriptedRunHost : public RunHost, public UserInteraction
 {
 public:
     void answer(Answer code) { m_answers.push_back(code); }
@@ -27,6 +27,7 @@ public:
     {
         return {};
     }
+    UserInteraction& interaction() override { return *this; }
     void beginRun() override;
     void setProgressText(const QString& text) override;
     void endRun() override;

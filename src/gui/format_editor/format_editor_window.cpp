@@ -1,6 +1,5 @@
 #include "gui/format_editor/format_editor_window.h"
 
-#include "settings/text_to_number.h"
 #include "settings/window_state.h"
 
 #include <QCloseEvent>
@@ -66,19 +65,16 @@ FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& win
 {
     setObjectName(QStringLiteral("frmFormat"));
     setWindowTitle(QStringLiteral("ﾌｫｰﾏｯﾄ設定"));
+    m_name = std::make_unique<NameComboBox>(this);
     m_settings = std::make_unique<NamedSettings<FormatSetting>>(
-        SettingKind::Format, formats, static_cast<SettingView<FormatSetting>&>(*this), interaction,
-        windowState, std::move(save));
+        SettingKind::Format, formats, *m_name, static_cast<SettingView<FormatSetting>&>(*this),
+        interaction, windowState, std::move(save));
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    m_name = new QComboBox(this);
-    m_name->setObjectName(QStringLiteral("cmbName"));
-    m_name->setEditable(true);
-    m_name->setInsertPolicy(QComboBox::NoInsert);
-    connect(m_name, &QComboBox::activated, this,
-            [this](int position) { choosePosition(position); });
-    connect(m_name, &QComboBox::editTextChanged, this, &FormatEditorWindow::showModifiedMark);
+    QComboBox* name = m_name->comboBox();
+    connect(name, &QComboBox::activated, this, [this](int position) { choosePosition(position); });
+    connect(name, &QComboBox::editTextChanged, this, &FormatEditorWindow::showModifiedMark);
     m_modified = new QLabel(this);
     m_modified->setObjectName(QStringLiteral("lblModified"));
     m_modified->setToolTip(QStringLiteral("登録されていない変更があります"));
@@ -95,7 +91,7 @@ FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& win
         m_settings->deleteSetting();
         showModifiedMark();
     });
-    top->addWidget(m_name, 1);
+    top->addWidget(name, 1);
     top->addWidget(m_modified);
     top->addWidget(add);
     top->addWidget(remove);
@@ -133,39 +129,26 @@ FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& win
 
 FormatEditorWindow::~FormatEditorWindow() = default;
 
-FormatSetting FormatEditorWindow::fields() const
+FormatSetting FormatEditorWindow::format() const
 {
     FormatSetting format;
-    format.Name = m_name->currentText();
-    format.TableName = field(FormatField::TableName)->text();
-    format.TableTitle = field(FormatField::TableTitle)->text();
-    format.RowTitle = field(FormatField::RowTitle)->text();
-    format.RowType = field(FormatField::RowType)->text();
-    format.RowLength = field(FormatField::RowLength)->text();
-    format.RowScale = field(FormatField::RowScale)->text();
-    format.Index = field(FormatField::Index)->text();
-    format.StrIndex = field(FormatField::StrIndex)->text();
-    format.NotNull = field(FormatField::NotNull)->text();
-    format.StrNotNull = field(FormatField::StrNotNull)->text();
-    format.SetNotNull = field(FormatField::SetNotNull)->text();
-    format.Default = field(FormatField::Default)->text();
-    format.SetDefault = field(FormatField::SetDefault)->text();
-    format.Comment = field(FormatField::Comment)->text();
-    format.Etc = {field(FormatField::Etc1)->text(), field(FormatField::Etc2)->text(),
-                  field(FormatField::Etc3)->text(), field(FormatField::Etc4)->text()};
+    format.Name = m_name->nameText();
+    for (const FieldRow& row : kRows) {
+        setFormatFieldText(format, row.field, fieldText(row.field));
+    }
     return format;
 }
 
-QString FormatEditorWindow::rowStartText() const
+QString FormatEditorWindow::fieldText(FormatField which) const
 {
-    return field(FormatField::RowStart)->text();
+    return field(which)->text();
 }
 
 void FormatEditorWindow::showNames()
 {
     m_settings->showNames();
-    m_name->setCurrentIndex(-1);
-    m_name->setEditText(QString());
+    m_name->comboBox()->setCurrentIndex(-1);
+    m_name->setNameText(QString());
 }
 
 bool FormatEditorWindow::choosePosition(qsizetype position)
@@ -207,67 +190,17 @@ bool FormatEditorWindow::eventFilter(QObject* watched, QEvent* event)
 
 // ---- The controls of the named formats ----
 
-QString FormatEditorWindow::nameText() const
-{
-    return m_name->currentText();
-}
-
-void FormatEditorWindow::setNameText(const QString& name)
-{
-    m_name->setEditText(name);
-}
-
-void FormatEditorWindow::focusName()
-{
-    m_name->setFocus();
-}
-
-void FormatEditorWindow::appendName(const QString& name)
-{
-    const QString typed = m_name->currentText();
-    m_name->addItem(name);
-    m_name->setEditText(typed);
-}
-
-void FormatEditorWindow::removeName(qsizetype position)
-{
-    m_name->removeItem(static_cast<int>(position));
-}
-
-void FormatEditorWindow::chooseName(qsizetype position)
-{
-    m_name->setCurrentIndex(static_cast<int>(position));
-}
-
 FormatSetting FormatEditorWindow::recordFromControls() const
 {
-    FormatSetting record = fields();
-    record.RowStart = textToInt32(rowStartText(), formatFieldName(FormatField::RowStart));
-    return record;
+    return format();
 }
 
 void FormatEditorWindow::showRecord(const FormatSetting& record)
 {
-    m_name->setEditText(record.Name);
-    field(FormatField::TableName)->setText(record.TableName);
-    field(FormatField::TableTitle)->setText(record.TableTitle);
-    field(FormatField::RowStart)->setText(QString::number(record.RowStart));
-    field(FormatField::RowTitle)->setText(record.RowTitle);
-    field(FormatField::RowType)->setText(record.RowType);
-    field(FormatField::RowLength)->setText(record.RowLength);
-    field(FormatField::RowScale)->setText(record.RowScale);
-    field(FormatField::Index)->setText(record.Index);
-    field(FormatField::StrIndex)->setText(record.StrIndex);
-    field(FormatField::NotNull)->setText(record.NotNull);
-    field(FormatField::StrNotNull)->setText(record.StrNotNull);
-    field(FormatField::SetNotNull)->setText(record.SetNotNull);
-    field(FormatField::Default)->setText(record.Default);
-    field(FormatField::SetDefault)->setText(record.SetDefault);
-    field(FormatField::Comment)->setText(record.Comment);
-    field(FormatField::Etc1)->setText(record.Etc[0]);
-    field(FormatField::Etc2)->setText(record.Etc[1]);
-    field(FormatField::Etc3)->setText(record.Etc[2]);
-    field(FormatField::Etc4)->setText(record.Etc[3]);
+    m_name->setNameText(record.Name);
+    for (const FieldRow& row : kRows) {
+        field(row.field)->setText(formatFieldText(record, row.field));
+    }
 }
 
 } // namespace tavrune

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/named_settings.h"
+#include "gui/name_combo_box.h"
 #include "settings/setting_fields.h"
 #include "settings/settings_records.h"
 
@@ -9,7 +10,6 @@
 #include <functional>
 #include <memory>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 
@@ -34,9 +34,11 @@ public:
                        QWidget* parent = nullptr);
     ~FormatEditorWindow() override;
 
-    // The fields as typed; RowStart is left 0, its text is rowStartText().
-    FormatSetting fields() const;
-    QString rowStartText() const;
+    // The fields as typed, the start row read as a number; throws an Error naming
+    // the start row when it is beyond 32 bits.
+    FormatSetting format() const;
+    // A field's text as typed.
+    QString fieldText(FormatField which) const;
 
     // Fills the name box from the list (after the settings file was loaded).
     void showNames();
@@ -59,16 +61,10 @@ private:
     QLineEdit* field(FormatField which) const { return m_fields.value(which); }
     void showModifiedMark();
 
-    QString nameText() const override;
-    void setNameText(const QString& name) override;
-    void focusName() override;
-    void appendName(const QString& name) override;
-    void removeName(qsizetype position) override;
-    void chooseName(qsizetype position) override;
     FormatSetting recordFromControls() const override;
     void showRecord(const FormatSetting& record) override;
 
-    QComboBox* m_name = nullptr;
+    std::unique_ptr<NameComboBox> m_name;
     QLabel* m_modified = nullptr;
     QHash<FormatField, QLineEdit*> m_fields;
     std::unique_ptr<NamedSettings<FormatSetting>> m_settings;

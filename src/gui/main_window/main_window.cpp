@@ -73,6 +73,52 @@ template <typename Widget> Widget* named(Widget* widget, const QString& name)
     return widget;
 }
 
+// A control's value as the field it shows holds it (fileFieldValue).
+QVariant controlValue(const QWidget* control)
+{
+    if (const auto* box = qobject_cast<const QPlainTextEdit*>(control)) {
+        return fromBoxText(box->toPlainText());
+    }
+    if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
+        return box->text();
+    }
+    if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
+        return box->isChecked() ? 1 : 0;
+    }
+    if (const auto* box = qobject_cast<const QComboBox*>(control)) {
+        return box->currentData().toInt();
+    }
+    // A frame of options: the number of the option chosen, the last when none of
+    // the others is.
+    const QList<QRadioButton*> options =
+        control->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    int chosen = 0;
+    while (chosen + 1 < options.size() && !options.at(chosen)->isChecked()) {
+        ++chosen;
+    }
+    return chosen;
+}
+
+// Values the controls cannot show (a hand-edited file) show as option 0 and
+// unchecked.
+void showValue(QWidget* control, const QVariant& value)
+{
+    if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+        box->setPlainText(toBoxText(value.toString()));
+    } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+        box->setText(value.toString());
+    } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+        box->setChecked(value.toInt() == 1);
+    } else if (auto* box = qobject_cast<QComboBox*>(control)) {
+        box->setCurrentIndex(box->findData(value.toInt()));
+    } else {
+        const QList<QRadioButton*> options =
+            control->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+        const int option = value.toInt();
+        options.at(option >= 0 && option < options.size() ? option : 0)->setChecked(true);
+    }
+}
+
 } // namespace
 
 MainWindow::MainWindow(UserInteraction& interaction, FileWorkbookSource& source,
@@ -84,9 +130,6 @@ MainWindow::MainWindow(UserInteraction& interaction, FileWorkbookSource& source,
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
     const auto save = [this] { return m_settingsFile.saveSettingsFile(m_formats, m_files); };
-    m_fileSettings = std::make_unique<NamedSettings<FileSetting>>(
-        SettingKind::File, m_files, static_cast<SettingView<FileSetting>&>(*this), m_interaction,
-        m_windowState, save);
     m_formatEditor = new FormatEditorWindow(m_formats, m_windowState, m_interaction, save, this);
     m_formatEditor->hide();
     connect(m_formatEditor, &FormatEditorWindow::mainWindowWanted, this, [this] {
@@ -106,6 +149,9 @@ MainWindow::MainWindow(UserInteraction& interaction, FileWorkbookSource& source,
     createMenus();
     createLeftPane(m_central);
     createRightPane(m_central);
+    m_fileSettings = std::make_unique<NamedSettings<FileSetting>>(
+        SettingKind::File, m_files, *m_nameBox, static_cast<SettingView<FileSetting>&>(*this),
+        m_interaction, m_windowState, save);
     m_preview = new PreviewDock([this] { return previewOfCurrentSheet(); }, this);
     addDockWidget(Qt::BottomDockWidgetArea, m_preview);
     m_preview->hide();
@@ -223,14 +269,13 @@ void MainWindow::createLeftPane(QWidget* central)
 
 void MainWindow::createRightPane(QWidget* central)
 {
-    m_cmbName = named(new QComboBox(central), QStringLiteral("cmbName"));
-    m_cmbName->setEditable(true);
-    m_cmbName->setInsertPolicy(QComboBox::NoInsert);
-    connect(m_cmbName, &QComboBox::activated, this, [this](int position) {
+    m_nameBox = std::make_unique<NameComboBox>(central);
+    connect(m_nameBox->comboBox(), &QComboBox::activated, this, [this](int position) {
         m_fileSettings->choose(position);
         showModifiedMark();
     });
-    connect(m_cmbName, &QComboBox::editTextChanged, this, &MainWindow::showModifiedMark);
+    connect(m_nameBox->comboBox(), &QComboBox::editTextChanged, this,
+            &MainWindow::showModifiedMark);
     m_lblModified = named(new QLabel(central), QStringLiteral("lblModified"));
     m_lblModified->setAlignment(Qt::AlignCenter);
     m_lblModified->setToolTip(QStringLiteral("登録されていない変更があります"));
@@ -260,6 +305,20 @@ void MainWindow::createRightPane(QWidget* central)
     }
     createTemplatePage();
     createOutputPage();
+    for (const Template which : kTemplates) {
+        m_fieldControls.append({templateField(which), m_txtText[static_cast<size_t>(which)]});
+    }
+    m_fieldControls.append({
+        {FileField::OutputFile, m_fraOutputFile},
+        {FileField::OutputFileStrCheckBefore, m_chkOutputFileStr[0]},
+        {FileField::OutputFileStrCheckAfter, m_chkOutputFileStr[1]},
+        {FileField::OutputFileStrBefore, m_txtOutputFileStr[0]},
+        {FileField::OutputFileStrAfter, m_txtOutputFileStr[1]},
+        {FileField::OutputFileName, m_txtOutputFile},
+        {FileField::OutputDir, m_txtOutputDir},
+        {FileField::Encoding, m_cmbEncoding},
+        {FileField::LineEnd, m_cmbLineEnd},
+    });
 }
 
 void MainWindow::createTemplatePage()
@@ -399,7 +458,7 @@ void MainWindow::sizeControls(double splitter)
     }
     // The name box leaves room at its right end for the mark of unregistered edits.
     const double nameWidth = mainWidth - 2 * kButtonWidth + 20 - kModifiedMarkWidth;
-    placeTwips(m_cmbName, splitter + kPaneGap, 0, nameWidth, kTopRowHeight);
+    placeTwips(m_nameBox->comboBox(), splitter + kPaneGap, 0, nameWidth, kTopRowHeight);
     placeTwips(m_lblModified, splitter + kPaneGap + nameWidth, 0, kModifiedMarkWidth,
                kTopRowHeight);
     cntMainResize();
@@ -505,8 +564,8 @@ void MainWindow::startUp()
 
     m_settingsFile.loadSettingsFile(m_formats, m_files);
     m_fileSettings->showNames();
-    m_cmbName->setCurrentIndex(-1);
-    m_cmbName->setEditText(QString());
+    m_nameBox->comboBox()->setCurrentIndex(-1);
+    m_nameBox->setNameText(QString());
     m_formatEditor->showNames();
     if (const auto position = m_windowState.chosenPosition(SettingKind::File, m_files.size())) {
         m_fileSettings->choose(*position);
@@ -672,7 +731,7 @@ void MainWindow::setSheetEntries(const QStringList& entries)
 
 QString MainWindow::tableNameReference() const
 {
-    return m_formatEditor->fields().TableName;
+    return m_formatEditor->fieldText(FormatField::TableName);
 }
 
 void MainWindow::showRecentFiles(const QStringList& paths)
@@ -698,19 +757,10 @@ void MainWindow::showRecentFiles(const QStringList& paths)
 FileSetting MainWindow::fileSettingFromControls() const
 {
     FileSetting setting;
-    setting.Name = m_cmbName->currentText();
-    for (int i = 0; i < 3; ++i) {
-        setting.Text[i] = fromBoxText(m_txtText[i]->toPlainText());
+    setting.Name = m_nameBox->nameText();
+    for (const auto& [field, control] : m_fieldControls) {
+        setFileFieldValue(setting, field, controlValue(control));
     }
-    setting.OutputFile = m_optOutputFile[0]->isChecked() ? 0 : 1;
-    for (int i = 0; i < 2; ++i) {
-        setting.OutputFileStrCheck[i] = m_chkOutputFileStr[i]->isChecked() ? 1 : 0;
-        setting.OutputFileStr[i] = m_txtOutputFileStr[i]->text();
-    }
-    setting.OutputFileName = m_txtOutputFile->text();
-    setting.OutputDir = m_txtOutputDir->text();
-    setting.Encoding = static_cast<OutputEncoding>(m_cmbEncoding->currentData().toInt());
-    setting.LineEnding = static_cast<LineEnd>(m_cmbLineEnd->currentData().toInt());
     return setting;
 }
 
@@ -734,14 +784,22 @@ std::function<SheetPreview(const std::atomic_bool&)> MainWindow::previewOfCurren
     if (row < 0 || row >= std::numeric_limits<qint16>::max()) {
         return {};
     }
+    std::optional<Error> formatError;
+    const RunInputs inputs = runInputs(formatError);
+    if (formatError) {
+        return [message = formatError->description()](const std::atomic_bool&) {
+            SheetPreview preview;
+            preview.error = message;
+            return preview;
+        };
+    }
     // Taken here, on the window's thread: the worker reads these copies only.
     const std::shared_ptr<WorkbookSource> workbooks = workbooksForWorker();
-    return
-        [workbooks, workbook = m_cmbExcelFile->currentText(), sheet = static_cast<qint16>(row + 1),
-         format = m_formatEditor->fields(), rowStart = m_formatEditor->rowStartText(),
-         file = fileSettingFromControls()](const std::atomic_bool& cancelled) {
-            return previewSheet(*workbooks, workbook, sheet, format, rowStart, file, cancelled);
-        };
+    return [workbooks, inputs,
+            sheet = static_cast<qint16>(row + 1)](const std::atomic_bool& cancelled) {
+        return previewSheet(*workbooks, inputs.workbookName, sheet, inputs.format, inputs.file,
+                            cancelled);
+    };
 }
 
 std::shared_ptr<WorkbookSource> MainWindow::workbooksForWorker() const
@@ -751,38 +809,6 @@ std::shared_ptr<WorkbookSource> MainWindow::workbooksForWorker() const
     return m_source.snapshot();
 }
 
-QString MainWindow::nameText() const
-{
-    return m_cmbName->currentText();
-}
-
-void MainWindow::setNameText(const QString& name)
-{
-    m_cmbName->setEditText(name);
-}
-
-void MainWindow::focusName()
-{
-    m_cmbName->setFocus();
-}
-
-void MainWindow::appendName(const QString& name)
-{
-    const QString typed = m_cmbName->currentText();
-    m_cmbName->addItem(name);
-    m_cmbName->setEditText(typed);
-}
-
-void MainWindow::removeName(qsizetype position)
-{
-    m_cmbName->removeItem(static_cast<int>(position));
-}
-
-void MainWindow::chooseName(qsizetype position)
-{
-    m_cmbName->setCurrentIndex(static_cast<int>(position));
-}
-
 FileSetting MainWindow::recordFromControls() const
 {
     return fileSettingFromControls();
@@ -790,21 +816,10 @@ FileSetting MainWindow::recordFromControls() const
 
 void MainWindow::showRecord(const FileSetting& setting)
 {
-    m_cmbName->setEditText(setting.Name);
-    for (int i = 0; i < 3; ++i) {
-        m_txtText[i]->setPlainText(toBoxText(setting.Text[i]));
+    m_nameBox->setNameText(setting.Name);
+    for (const auto& [field, control] : m_fieldControls) {
+        showValue(control, fileFieldValue(setting, field));
     }
-    // Values the controls cannot show (a hand-edited file) show as option 0 and
-    // unchecked.
-    m_optOutputFile[setting.OutputFile == 1 ? 1 : 0]->setChecked(true);
-    for (int i = 0; i < 2; ++i) {
-        m_chkOutputFileStr[i]->setChecked(setting.OutputFileStrCheck[i] == 1);
-        m_txtOutputFileStr[i]->setText(setting.OutputFileStr[i]);
-    }
-    m_txtOutputFile->setText(setting.OutputFileName);
-    m_txtOutputDir->setText(setting.OutputDir);
-    m_cmbEncoding->setCurrentIndex(m_cmbEncoding->findData(int(setting.Encoding)));
-    m_cmbLineEnd->setCurrentIndex(m_cmbLineEnd->findData(int(setting.LineEnding)));
 }
 
 // ---- Commands ----
@@ -818,12 +833,14 @@ void MainWindow::onMnuFileMakeClicked()
     if (!m_lists->readChanged()) {
         return;
     }
-    const RunInputs inputs = runInputs();
+    std::optional<Error> formatError;
+    const RunInputs inputs = runInputs(formatError);
     try {
         WindowRunHost host(m_interaction, *this, *m_formatEditor);
         const QScopedValueRollback running(m_runHost, &host);
         FileOutputTarget output;
-        GenerationRun(m_source, host, output).makeFiles(inputs);
+        GenerationRun run(m_source, host, output);
+        formatError ? run.stopAtStart(inputs, *formatError) : run.makeFiles(inputs);
     } catch (const std::exception& error) {
         // The run reports its own errors; this is what escaped it, such as
         // running out of memory. The windows must be usable again.
@@ -835,11 +852,14 @@ void MainWindow::onMnuFileMakeClicked()
     }
 }
 
-RunInputs MainWindow::runInputs() const
+RunInputs MainWindow::runInputs(std::optional<Error>& formatError) const
 {
     RunInputs inputs;
-    inputs.format = m_formatEditor->fields();
-    inputs.rowStartText = m_formatEditor->rowStartText();
+    try {
+        inputs.format = m_formatEditor->format();
+    } catch (const Error& error) {
+        formatError = error;
+    }
     inputs.file = fileSettingFromControls();
     inputs.workbookName = m_cmbExcelFile->currentText();
     for (int i = 0; i < m_lstExcelSheet->count(); ++i) {
@@ -853,7 +873,8 @@ void MainWindow::onMnuViewCheckClicked()
     if (!m_lists->readChanged()) {
         return;
     }
-    const RunInputs inputs = runInputs();
+    std::optional<Error> formatError;
+    const RunInputs inputs = runInputs(formatError);
     if (!inputs.sheetSelected.contains(true)) {
         m_interaction.showMessage(QStringLiteral("チェックするシートを選択してください。"),
                                   MessageIcon::Exclamation, MessageButtons::Ok, Answer::Ok);
@@ -874,7 +895,10 @@ void MainWindow::onMnuViewCheckClicked()
         });
     }
     const std::shared_ptr<WorkbookSource> workbooks = workbooksForWorker();
-    m_checkWindow->startCheck([workbooks, inputs](const std::atomic_bool& cancelled) {
+    m_checkWindow->startCheck([workbooks, inputs, formatError](const std::atomic_bool& cancelled) {
+        if (formatError) {
+            return QList<SheetFinding>{{QString(), QString(), formatError->description()}};
+        }
         return checkSheets(*workbooks, inputs, cancelled);
     });
     setTopMost(*m_checkWindow, isTopMost(this));

@@ -2,8 +2,11 @@
 
 #include "commands/named_settings.h"
 #include "commands/workbook_lists.h"
+#include "common/error.h"
 #include "generation/generation_run.h"
 #include "generation/sheet_preview.h"
+#include "gui/name_combo_box.h"
+#include "settings/setting_fields.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
 #include "settings/settings_records.h"
@@ -14,6 +17,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -118,7 +122,10 @@ private:
     void onMnuViewTopMostClicked();
     void onMnuViewFormatClicked();
     void onMnuViewCheckClicked();
-    RunInputs runInputs() const;
+    // The inputs of a run, a check or a preview as the windows show them. A
+    // format the editor cannot give (a start row beyond 32 bits) leaves formatError
+    // set, which each of them reports as it reports its own errors when it starts.
+    RunInputs runInputs(std::optional<Error>& formatError) const;
     void onMnuHelpHelpClicked();
     void onMnuHelpVerClicked();
     void onCmdSetClicked(int index);
@@ -140,12 +147,6 @@ private:
     void showRecentFiles(const QStringList& paths) override;
 
     // The controls of the named file settings.
-    QString nameText() const override;
-    void setNameText(const QString& name) override;
-    void focusName() override;
-    void appendName(const QString& name) override;
-    void removeName(qsizetype position) override;
-    void chooseName(qsizetype position) override;
     FileSetting recordFromControls() const override;
     void showRecord(const FileSetting& record) override;
 
@@ -174,7 +175,7 @@ private:
     QListWidget* m_lstExcelSheet = nullptr;
     SplitterHandle* m_imgSplitter = nullptr;
     QWidget* m_picSplitter = nullptr;
-    QComboBox* m_cmbName = nullptr;
+    std::unique_ptr<NameComboBox> m_nameBox;
     QLabel* m_lblModified = nullptr;
     QPushButton* m_cmdAdd = nullptr;
     QPushButton* m_cmdDelete = nullptr;
@@ -194,6 +195,8 @@ private:
     QPushButton* m_cmdOutputDir = nullptr;
     QComboBox* m_cmbEncoding = nullptr;
     QComboBox* m_cmbLineEnd = nullptr;
+    // The control of each field of the file setting, in the order of the fields.
+    QList<std::pair<FileField, QWidget*>> m_fieldControls;
     QLabel* m_statusText = nullptr;
 
     QMenu* m_mnuFile = nullptr;

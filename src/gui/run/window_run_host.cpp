@@ -19,28 +19,6 @@ WindowRunHost::~WindowRunHost()
     removeProgressDialog();
 }
 
-Answer WindowRunHost::showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                                  Answer defaultAnswer)
-{
-    return m_interaction.showMessage(text, icon, buttons, defaultAnswer);
-}
-
-Answer WindowRunHost::askYesAllNoCancel(const QString& prompt, const QString& caption)
-{
-    return m_interaction.askYesAllNoCancel(prompt, caption);
-}
-
-QString WindowRunHost::chooseDirectory(const QString& title, const QString& initialDirectory)
-{
-    return m_interaction.chooseDirectory(title, initialDirectory);
-}
-
-QString WindowRunHost::chooseOpenFile(const QStringList& filters, const QString& startDirectory,
-                                      const QString& selectedFile)
-{
-    return m_interaction.chooseOpenFile(filters, startDirectory, selectedFile);
-}
-
 void WindowRunHost::beginRun()
 {
     removeProgressDialog();

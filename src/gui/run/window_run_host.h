@@ -22,13 +22,7 @@ public:
     WindowRunHost(const WindowRunHost&) = delete;
     WindowRunHost& operator=(const WindowRunHost&) = delete;
 
-    Answer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                       Answer defaultAnswer) override;
-    Answer askYesAllNoCancel(const QString& prompt, const QString& caption) override;
-    QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
-    QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
-                           const QString& selectedFile) override;
-
+    UserInteraction& interaction() override { return m_interaction; }
     void beginRun() override;
     void setProgressText(const QString& text) override;
     void endRun() override;

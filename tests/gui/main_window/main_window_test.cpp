@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
     test::loadSettings(test::kSampleSettings, formats, files);
     EXPECT_EQ(find<QComboBox>("cmbName")->currentIndex(), 1);
     EXPECT_EQ(window.fileSettingFromControls().Text, files.at(1).Text);
-    EXPECT_EQ(window.formatEditor().fields().TableTitle, formats.at(0).TableTitle);
+    EXPECT_EQ(window.formatEditor().format().TableTitle, formats.at(0).TableTitle);
 }
 
 TEST_F(MainWindowTest, ShutDownWritesEveryKeyAndKeepsRecentKeysBeyondNine)

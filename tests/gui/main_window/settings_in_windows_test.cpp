@@ -49,7 +49,7 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
     test::loadSettings(paths().settingsFile, formats, files);
     ASSERT_EQ(files.size(), sampleFiles.size() + 1);
     EXPECT_EQ(files.last().Name, u"新しい設定");
-    EXPECT_EQ(files.last().Text[1], u"-- [%TableName]\r\nGO");
+    EXPECT_EQ(files.last().text(Template::Header), u"-- [%TableName]\r\nGO");
     EXPECT_EQ(files.last().OutputDir, u"/tmp/out");
     EXPECT_EQ(files.last().Encoding, OutputEncoding::Utf8Bom);
     EXPECT_EQ(files.last().LineEnding, LineEnd::Lf);
