@@ -75,7 +75,7 @@ std::optional<Record> chooseSetting(const QList<Record>& list, const QString& na
 }
 
 // Marks the worksheets a --sheet value names: a number counted from 1, a range
-// such as 2-5, or a sheet name.
+// such as 2-5, or a sheet name; a name that reads as a number is taken as the name.
 void selectSheets(const QString& selection, const QStringList& sheetNames, QList<bool>& selected)
 {
     static const QRegularExpression range(QStringLiteral("^(\\d+)(?:-(\\d+))?$"));
@@ -136,8 +136,9 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     const QCommandLineOption sheet(
         QStringLiteral("sheet"),
         QStringLiteral("A sheet to process: a worksheet number counted from 1, a range such "
-                       "as 2-5, or a sheet name; repeatable (default: every worksheet). "
-                       "Sheets are processed in workbook order."),
+                       "as 2-5, or a sheet name; a sheet's name wins over a number, so a "
+                       "sheet named \"1\" is chosen by --sheet 1. Repeatable (default: every "
+                       "worksheet). Sheets are processed in workbook order."),
         QStringLiteral("SHEET"));
     const QCommandLineOption outputDir(
         QStringLiteral("output-dir"),

@@ -1,6 +1,7 @@
 #include "cli/batch_command.h"
 #include "support/test_files.h"
 #include "support/workbook_builder.h"
+#include "workbook/workbook_file_reader.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -141,10 +142,13 @@ TEST(BatchCommand, CheckListsFindingsAndSaysByItsStatus)
 
 TEST(BatchCommand, SelectsSheetsByNumberRangeAndName)
 {
-    const auto tables = [](const QStringList& sheets) {
+    const auto tables = [](const QStringList& sheets,
+                           const FileWorkbookSource::Reader& reader = {}) {
         QStringList names;
-        const QString text = QStringDecoder("windows-31j")
-                                 .decode(runSample(QStringList{u"--stdout"_qs} + sheets).out);
+        const QStringList arguments = QStringList{u"--settings"_qs, kSettings, u"--stdout"_qs};
+        const QString text =
+            QStringDecoder("windows-31j")
+                .decode(run(arguments + sheets + QStringList{kWorkbook}, reader).out);
         for (const QString& line : text.split(u"\r\n"_qs)) {
             if (line.startsWith(u"CREATE TABLE "_qs)) {
                 names.append(line.mid(13).chopped(2));
@@ -155,6 +159,13 @@ TEST(BatchCommand, SelectsSheetsByNumberRangeAndName)
     EXPECT_EQ(tables({u"--sheet"_qs, u"4"_qs, u"--sheet"_qs, u"顧客"_qs}),
               (QStringList{u"CUSTOMER"_qs, u"ORDER_DETAIL"_qs}));
     EXPECT_EQ(tables({u"--sheet"_qs, u"2-3"_qs}), (QStringList{u"PRODUCT"_qs, u"ORDERS"_qs}));
+    // A sheet's name wins over a number: the fourth sheet, named "1".
+    const auto fourthNamedOne = [](const QString& path) {
+        WorkbookData workbook = readWorkbookFile(path);
+        workbook.sheets()[3].setName(u"1"_qs);
+        return workbook;
+    };
+    EXPECT_EQ(tables({u"--sheet"_qs, u"1"_qs}, fourthNamedOne), QStringList{u"ORDER_DETAIL"_qs});
 }
 
 TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)

@@ -188,30 +188,6 @@ TEST_F(WorkbookListsTest, SheetEntriesShowTheCellOfTheTableNameBoxAsText)
     }
 }
 
-TEST_F(WorkbookListsTest, RefreshReadsAWorkbookRewrittenOnDisk)
-{
-    const QString path = copy(u"book.xlsx"_qs);
-    m_lists.openFiles({path});
-    ASSERT_EQ(m_view.sheets, kSampleSheets);
-    // Saved again by another program, now with other sheets; a cancelled reading
-    // leaves the lists as they were.
-    copy(u"book.xlsx"_qs, QStringLiteral(TAVRUNE_SAMPLES "/table_definitions.xlsx"));
-    m_view.reference = u"A1"_qs;
-    m_reading.cancelAt = m_reading.names.size() + 1;
-    m_lists.refresh();
-    EXPECT_EQ(m_view.sheets, kSampleSheets);
-    m_lists.refresh();
-    EXPECT_EQ(m_view.workbookText(), u"book.xlsx");
-    EXPECT_EQ(m_view.sheets.size(), 4);
-    EXPECT_NE(m_view.sheets.first(), u"顧客 (CUSTOMER)");
-
-    // A workbook whose file vanished keeps its last content.
-    QFile::remove(path);
-    const QStringList before = m_view.sheets;
-    m_lists.refresh();
-    EXPECT_EQ(m_view.sheets, before);
-}
-
 TEST_F(WorkbookListsTest, FailedOrCancelledOpeningsChangeNothing)
 {
     const QString good = copy(u"a.xlsx"_qs);

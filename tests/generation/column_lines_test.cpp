@@ -80,6 +80,8 @@ TEST(ColumnLines, PlaceholdersMadeByEarlierValuesAreReplacedByLaterOnes)
          u"c|NUMBER||c,\r\nB|DATE|DEFAULT 1|[%Default],\r\nC|NUMBER||100%,\r\n[%Row|NUMBER||"_qs},
         {"a value completing the line", rows, u"[%RowTitle]Type] [%rowtitle]"_qs,
          u"cType] c,\r\nBType] B,\r\nCType] C,\r\nNUMBER [%Row"_qs},
+        {"a title completing a placeholder before it", u"Type]|NUMBER|10"_qs,
+         u"[%Row[%RowTitle]"_qs, u"NUMBER(10)"_qs},
     });
 }
 

@@ -120,6 +120,13 @@ TEST_F(WindowStateFileTest, WritesKeepEveryOtherLine)
     state.save();
     EXPECT_EQ(readBytes(path()), expected);
     EXPECT_EQ(state.readWindowState(u"Pos"_qs, u"Splitter"_qs), u"3"_qs);
+    // New lines follow the file's own line ends.
+    writeBytes(path(), "[Pos]\nLeft=1\n");
+    WindowStateFile lf(path());
+    ASSERT_TRUE(lf.writeWindowState(u"Pos"_qs, u"Top"_qs, u"2"_qs));
+    ASSERT_TRUE(lf.writeWindowState(u"Name"_qs, u"Main"_qs, u"0"_qs));
+    lf.save();
+    EXPECT_EQ(readBytes(path()), QByteArray("[Pos]\nLeft=1\nTop=2\n[Name]\nMain=0\n"));
 }
 
 TEST_F(WindowStateFileTest, FailedWritesChangeNothing)

@@ -309,7 +309,6 @@ bool ZipEntryDevice::account(const char* data, qint64 got)
     const quint64 totalInflated = m_archive.m_totalInflated += static_cast<quint64>(got);
     m_crc = static_cast<quint32>(
         crc32(m_crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(got)));
-    const quint64 consumed = m_compressedRead - (m_inflater ? m_inflater->stream.avail_in : 0);
     if (m_inflated > ZipArchive::kMaxEntrySize) {
         fail(QStringLiteral("%1 が展開後の上限 %2 MiB を超えています")
                  .arg(m_name)
@@ -317,9 +316,6 @@ bool ZipEntryDevice::account(const char* data, qint64 got)
     } else if (totalInflated > ZipArchive::kMaxTotalSize) {
         fail(QStringLiteral("展開後の合計が上限 %1 MiB を超えています")
                  .arg(ZipArchive::kMaxTotalSize >> 20));
-    } else if (m_inflated > ZipArchive::kRatioCheckFrom &&
-               m_inflated > ZipArchive::kMaxRatio * std::max<quint64>(consumed, 1)) {
-        fail(QStringLiteral("%1 の圧縮率が異常です").arg(m_name));
     } else if (m_inflated > m_stored.size) {
         fail(QStringLiteral("%1 の展開後の大きさが記録 (%2 バイト) を超えています")
                  .arg(m_name)

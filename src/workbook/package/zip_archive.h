@@ -20,9 +20,8 @@ class ZipArchive;
 // A zip entry read as a stream, inflating as it is read. The entry's stored bytes
 // are read as they are and inflated here, so that what counts is what the entry
 // really holds: the bytes actually inflated are counted against the archive's
-// bounds and against the compressed bytes actually consumed, and at the end the
-// size and CRC-32 must match the central directory. Passing a bound or a mismatch
-// ends reading with an error that failure() reports.
+// bounds, and at the end the size and CRC-32 must match the central directory. Passing a bound or a
+// mismatch ends reading with an error that failure() reports.
 class ZipEntryDevice : public QIODevice
 {
 public:
@@ -78,13 +77,11 @@ class ZipArchive
 {
 public:
     static constexpr quint64 kMaxEntries = 100'000;
+    // What stops a zip bomb: the inflated bytes of each entry and of all of them,
+    // counted while inflating. No ratio check is needed, as deflate cannot pass
+    // about 1:1032 and other methods are refused.
     static constexpr quint64 kMaxEntrySize = 512ull << 20;
     static constexpr quint64 kMaxTotalSize = 2048ull << 20;
-    // Deflate cannot compress much beyond 1:1032; a higher ratio of inflated bytes
-    // to stored bytes consumed marks a crafted entry. Only checked once an entry
-    // has inflated past kRatioCheckFrom bytes.
-    static constexpr quint64 kMaxRatio = 1100;
-    static constexpr quint64 kRatioCheckFrom = 1ull << 20;
     // The XML work the readers may spend on all parts of one file, besides what
     // each value read grants: parsing costs time for every element and byte,
     // whether it yields anything or not, so a file of nothing but markup,

@@ -406,6 +406,9 @@ def make(scale):
     shared = xlsx_entries('<row r="1"><c r="A1" t="inlineStr"><is><t>x</t></is></c></row>')
     yield "zip_overlapping_entries.xlsx", zip_bytes(
         shared, aliases=[("xl/worksheets/sheet2.xml", len(shared) - 1)])
+    # The first entry claiming stored bytes that run into the second one.
+    yield "zip_first_entry_overlapping.xlsx", zip_bytes(
+        shared, claimed_sizes={0: len(shared[0].payload) + 1})
     first = xlsx_entries('<row r="1"><c r="A1" t="inlineStr"><is><t>first</t></is></c></row>')
     second = Entry("xl/worksheets/sheet1.xml", sheet_xml(
         '<row r="1"><c r="A1" t="inlineStr"><is><t>second</t></is></c></row>'))

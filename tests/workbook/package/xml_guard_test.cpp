@@ -2,7 +2,10 @@
 #include "workbook/package/zip_archive.h"
 
 #include <QDir>
+#include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <zip.h>
 
 using namespace tavrune;
@@ -116,4 +119,40 @@ TEST(XmlGuard, TheOutcomeDoesNotDependOnWhereReadsEnd)
         }
     }
     EXPECT_GT(checked, 100);
+}
+
+// One past each bound on nesting, attributes and namespace declarations stops the
+// part; the bound itself passes.
+TEST(XmlGuard, OnePastEachBoundStops)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"part.zip"_qs);
+    const auto failureOf = [&](const QByteArray& xml) {
+        int error = 0;
+        zip_t* zip =
+            zip_open(QFile::encodeName(file).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        zip_file_add(zip, "p.xml", zip_source_buffer(zip, xml.constData(), xml.size(), 0), 0);
+        zip_close(zip);
+        return readPart(file, u"p.xml"_qs, {1 << 16}).failure;
+    };
+    const auto tags = [](const char* text, int count) {
+        QByteArray tag;
+        for (int i = 0; i < count; ++i) {
+            tag += QByteArray(text).replace('#', QByteArray::number(i));
+        }
+        return tag;
+    };
+    const std::tuple<std::function<QByteArray(int)>, int, QString> bounds[] = {
+        {[&](int n) { return tags("<e>", n); }, XmlGuard::kMaxDepth,
+         u"要素の入れ子が上限 256 を"_qs},
+        {[&](int n) { return "<e" + tags(" a#=\"1\"", n) + "/>"; }, XmlGuard::kMaxAttributes,
+         u"属性の数が上限 128 を"_qs},
+        // Declarations in scope, one on each of nested elements.
+        {[&](int n) { return tags("<e xmlns:p#=\"u\">", n); }, XmlGuard::kMaxNamespaces,
+         u"名前空間の宣言が上限 128 を"_qs},
+    };
+    for (const auto& [xml, limit, reason] : bounds) {
+        EXPECT_EQ(failureOf(xml(limit)), QString()) << reason.toStdString();
+        EXPECT_TRUE(failureOf(xml(limit + 1)).contains(reason)) << reason.toStdString();
+    }
 }
