@@ -104,7 +104,6 @@ public:
     std::vector<SheetData>& sheets() { return m_sheets; }
     const std::vector<SheetData>& sheets() const { return m_sheets; }
 
-    bool date1904() const { return m_date1904; }
     void setDate1904(bool on) { m_date1904 = on; }
 
     // The cell's value as text, as the spreadsheet application converts it: texts as
