@@ -12,6 +12,7 @@ namespace {
 
 // Sheets expanded ahead of the one being written, at most.
 constexpr qsizetype kAhead = 8;
+
 // Expands and encodes lines until one fails; false when one did.
 bool expandPart(const TableTextExpander& expander, const WorksheetHandle& sheet,
                 const QStringList& lines, const FileSetting& file, std::vector<ExpandedLine>& out)
