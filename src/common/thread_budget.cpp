@@ -22,6 +22,11 @@ size_t ThreadBudget::total()
     return threads;
 }
 
+bool ThreadBudget::hasSpare()
+{
+    return spareThreads().load(std::memory_order_relaxed) > 0;
+}
+
 ThreadBudget::Share::Share(size_t wanted)
 {
     takeMore(wanted);

@@ -13,6 +13,8 @@ class ThreadBudget
 {
 public:
     static size_t total();
+    // Whether a thread is left at this moment; taking one may still get none.
+    static bool hasSpare();
 
     // Threads taken from the budget, given back when the share goes.
     class Share
