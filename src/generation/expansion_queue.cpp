@@ -12,8 +12,6 @@ namespace {
 
 // Sheets expanded ahead of the one being written, at most.
 constexpr qsizetype kAhead = 8;
-// Threads expanding besides the run's own.
-constexpr unsigned kMaxWorkers = 3;
 
 // Expands and encodes lines until one fails; false when one did.
 bool expandPart(const TableTextExpander& expander, const WorksheetHandle& sheet,
@@ -48,16 +46,16 @@ ExpansionQueue::ExpansionQueue(WorkbookConnection& connection, const FormatSetti
     if (m_jobs.size() < 2) {
         return;
     }
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned workers =
-        std::min({cores - 1, kMaxWorkers, static_cast<unsigned>(m_jobs.size() - 1)});
-    for (unsigned i = 0; i < workers; ++i) {
+    const size_t workers = std::min(ThreadBudget::total(), m_jobs.size() - 1);
+    for (size_t i = 0; i < workers; ++i) {
         std::unique_ptr<WorkbookConnection> reader = m_connection.sheetReader();
         if (!reader) {
             break;
         }
         m_readers.push_back(std::move(reader));
     }
+    m_threads.takeMore(m_readers.size());
+    m_readers.resize(m_threads.size());
     for (const std::unique_ptr<WorkbookConnection>& reader : m_readers) {
         try {
             m_workers.emplace_back([this, &reader] { work(*reader); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/thread_budget.h"
 #include "generation/split_lines.h"
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
@@ -42,12 +43,12 @@ struct ExpansionJob
     bool footer = false;
 };
 
-// Expands the templates for the sheets of a run ahead of it, on other threads
-// when the connection can hand out readers for them, so that expanding the next
-// sheets overlaps writing this one. A sheet's lines, errors included, are those
-// that expanding them on the run's thread gives; they come out in the run's order.
-// At most a few sheets are held ahead. Without readers every sheet is expanded
-// on the calling thread when it is taken.
+// Expands the templates for the sheets of a run ahead of it, on threads of the
+// budget when the connection can hand out readers for them, so that expanding the
+// next sheets overlaps writing this one. A sheet's lines, errors included, are
+// those that expanding them on the run's thread gives; they come out in the run's
+// order. At most a few sheets are held ahead. Without readers or threads every
+// sheet is expanded on the calling thread when it is taken.
 class ExpansionQueue
 {
 public:
@@ -95,6 +96,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::unique_ptr<WorkbookConnection>> m_readers;
+    ThreadBudget::Share m_threads;
     std::vector<std::thread> m_workers;
 };
 

@@ -1,13 +1,12 @@
 #include "generation/row_lines.h"
 
+#include "common/parallel_pieces.h"
+#include "common/thread_budget.h"
 #include "generation/text_rules.h"
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace tavrune {
@@ -16,8 +15,6 @@ namespace {
 
 // Rows a thread makes at a time when a sheet's lines are made on several.
 constexpr qint64 kRowsPerPiece = 2048;
-// Threads helping with one sheet's lines.
-constexpr size_t kMaxHelpers = 3;
 
 // A run of rows and the lines made of them, up to the first empty title (ended)
 // or the first failure.
@@ -79,8 +76,7 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
     }
     std::vector<std::unique_ptr<WorkbookConnection>> readers;
     if (independentRows && limit == nullptr && pieces.size() > 1) {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const size_t wanted = std::min<size_t>({cores - 1, kMaxHelpers, pieces.size() - 1});
+        const size_t wanted = std::min(ThreadBudget::total(), pieces.size() - 1);
         for (size_t i = 0; i < wanted; ++i) {
             std::unique_ptr<WorkbookConnection> reader = cells.connectionForThread();
             if (!reader) {
@@ -100,27 +96,16 @@ QString makeRowLines(SheetCellReader& cells, const FormatSetting& format, bool i
         }
         return all.lines.take();
     }
-    std::atomic<size_t> next = 0;
-    const auto work = [&](SheetCellReader& reader) {
-        for (size_t k = next++; k < pieces.size(); k = next++) {
-            makePiece(reader, format, makerFor, nullptr, pieces[k]);
-        }
-    };
-    std::vector<std::thread> helpers;
+    // Each thread the budget gives reads through a connection of its own.
+    std::vector<SheetCellReader> threadCells;
+    threadCells.reserve(readers.size());
     for (const std::unique_ptr<WorkbookConnection>& reader : readers) {
-        try {
-            helpers.emplace_back([&] {
-                SheetCellReader cellsHere(*reader, cells.sheet());
-                work(cellsHere);
-            });
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: those there are do the work
-        }
+        threadCells.emplace_back(*reader, cells.sheet());
     }
-    work(cells);
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
+    runInParallel(pieces.size(), readers.size() + 1, [&](size_t piece, size_t thread) {
+        makePiece(thread == 0 ? cells : threadCells[thread - 1], format, makerFor, nullptr,
+                  pieces[piece]);
+    });
     // Sized once: a long sheet's text is tens of megabytes, too much to copy as it grows.
     qsizetype size = 0;
     for (const RowPiece& piece : pieces) {

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace tavrune {
 
 ReadAhead::ReadAhead(XmlGuard& source) : m_source(source)
 {
+    if (m_threads.size() == 0) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
     for (Block& block : m_blocks) {
         block.bytes.resize(static_cast<size_t>(kBlockSize));
     }
@@ -65,6 +69,8 @@ void ReadAhead::run()
         }
         m_changed.notify_all();
         if (size <= 0) {
+            // The part is read: other work may have the thread.
+            m_threads.release();
             return;
         }
     }

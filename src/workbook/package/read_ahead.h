@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/thread_budget.h"
+
 #include <QtGlobal>
 #include <array>
 #include <condition_variable>
@@ -12,13 +14,14 @@ namespace tavrune {
 
 class XmlGuard;
 
-// Reads a guarded part on a thread of its own, a few blocks ahead of the one
+// Reads a guarded part on a thread of the budget, a few blocks ahead of the one
 // consuming them, so that inflating and checking the bytes overlap with parsing
 // them. Only that thread uses the guard until stop().
 class ReadAhead
 {
 public:
-    // Starts the thread; throws std::system_error when none can be had.
+    // Starts the thread; throws std::system_error when the budget has none or none
+    // can be had.
     explicit ReadAhead(XmlGuard& source);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -51,6 +54,7 @@ private:
     qint64 m_offset = 0;   // into the block being consumed
     bool m_stopping = false;
     bool m_stopped = false; // the thread is joined
+    ThreadBudget::Share m_threads{1};
     std::thread m_thread;
 };
 

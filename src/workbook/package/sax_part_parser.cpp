@@ -1,5 +1,6 @@
 #include "workbook/package/sax_part_parser.h"
 
+#include "common/thread_budget.h"
 #include "workbook/package/read_ahead.h"
 #include "workbook/package/xml_guard.h"
 #include "workbook/package/zip_archive.h"
@@ -96,13 +97,8 @@ SaxPartParser::SaxPartParser(ZipArchive& archive, const QString& part, Input inp
         fail(QStringLiteral("%1 がありません").arg(m_part));
     }
     m_guard = std::make_unique<XmlGuard>(*m_device, m_part);
-    if (input == Input::ReadAhead) {
-        try {
-            m_readAhead = std::make_unique<ReadAhead>(*m_guard);
-        } catch (const std::system_error&) {
-            // No thread to be had: the bytes are read when the parser asks.
-        }
-    }
+    m_readAheadWanted = input == Input::ReadAhead;
+    startReadAhead();
     initialiseParserOnce();
     xmlSAXHandler sax = makeHandler();
     sax.startElementNs = &SaxPartParser::onStart;
@@ -198,10 +194,27 @@ XmlNamespace SaxPartParser::namespaceOf(const unsigned char* uri)
     return added.ns;
 }
 
+void SaxPartParser::startReadAhead()
+{
+    if (!m_readAheadWanted || !ThreadBudget::hasSpare()) {
+        return;
+    }
+    m_readAheadWanted = false;
+    try {
+        m_readAhead = std::make_unique<ReadAhead>(*m_guard);
+    } catch (const std::system_error&) {
+        // Another took the thread, or none is to be had: the bytes are read when
+        // the parser asks.
+    }
+}
+
 int SaxPartParser::readInput(void* self, char* buffer, int length)
 {
     auto* parser = static_cast<SaxPartParser*>(self);
     try {
+        // A thread the budget frees while the part is read on demand reads the
+        // rest ahead.
+        parser->startReadAhead();
         // Reading ahead gives -1 from the read on which the guard stopped.
         const qint64 got = parser->m_readAhead ? parser->m_readAhead->read(buffer, length)
                                                : parser->m_guard->read(buffer, length);

@@ -67,7 +67,8 @@ public:
     static constexpr int kMaxAttributes = 128;
 
     // How the bytes reach the parser: read when it asks for them, or read ahead on
-    // a thread of their own, which pays for a large part parsed while no other is.
+    // a thread of the budget from when it has one, which pays for a large part
+    // parsed while no other is.
     enum class Input : quint8
     {
         OnDemand,
@@ -106,6 +107,8 @@ private:
                           const unsigned char*);
     static void onError(void* self, _xmlError* error);
     XmlNamespace namespaceOf(const unsigned char* uri);
+    // Starts reading ahead when it is wanted and the budget has a thread.
+    void startReadAhead();
     void stopWith(std::exception_ptr error);
 
     std::unique_ptr<ZipEntryDevice> m_device;
@@ -129,6 +132,7 @@ private:
     QString m_firstError; // where and what, of the first syntax error
     bool m_finishedEarly = false;
     bool m_inputFailed = false;
+    bool m_readAheadWanted = false; // and not started yet
     QString m_file;
     QString m_part;
 };

@@ -1,5 +1,6 @@
 #include "workbook/xlsx/xlsx_reader.h"
 
+#include "common/thread_budget.h"
 #include "workbook/allocation_failure.h"
 #include "workbook/package/sax_part_parser.h"
 #include "workbook/package/zip_archive.h"
@@ -139,8 +140,8 @@ void readSheets(ZipArchive& archive, const QString& path, const QString& workboo
     readXlsxWorksheets(archive, parts, context, sink);
 }
 
-// Reads the shared strings on a thread of their own while the sheets are read, or
-// at once when no thread is to be had. The table is always finished, so no sheet
+// Reads the shared strings on a thread of the budget while the sheets are read, or
+// at once when the budget has none. The table is always finished, so no sheet
 // waits for ever, and the thread always joined.
 class SharedStringsReader
 {
@@ -161,9 +162,18 @@ public:
             }
             m_table.finish();
         };
+        if (m_threads.takeMore(1) == 0) {
+            read();
+            return;
+        }
         try {
-            m_thread = std::thread(read);
+            m_thread = std::thread([this, read] {
+                read();
+                // Read: the sheets' reading may have the thread.
+                m_threads.release();
+            });
         } catch (const std::system_error&) {
+            m_threads.release();
             read();
         }
     }
@@ -198,6 +208,7 @@ private:
     }
 
     XlsxSharedStringTable& m_table;
+    ThreadBudget::Share m_threads;
     std::thread m_thread;
     std::exception_ptr m_error;
 };

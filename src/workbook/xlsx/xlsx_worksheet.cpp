@@ -1,5 +1,6 @@
 #include "workbook/xlsx/xlsx_worksheet.h"
 
+#include "common/parallel_pieces.h"
 #include "workbook/cell_address.h"
 #include "workbook/package/sax_part_parser.h"
 #include "workbook/package/zip_archive.h"
@@ -8,14 +9,11 @@
 #include "workbook/xlsx/xlsx_package.h"
 
 #include <QDate>
-#include <QThread>
 #include <QTime>
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <optional>
-#include <thread>
 
 namespace tavrune {
 
@@ -160,9 +158,6 @@ std::optional<CellAddress> quickCellAddress(std::string_view text)
 
 // Worksheet parts from this size on have room for their cells made at once.
 constexpr quint64 kReserveFromPartSize = 4 << 20;
-
-// More threads than this gain little: reading also waits on the file.
-constexpr int kMaxThreads = 4;
 
 // Reads one worksheet part from the parser's events: the rows and cells of
 // <sheetData>, each cell's cached value <v>, formula mark <f> and inline string <is>.
@@ -547,64 +542,22 @@ void WorksheetHandler::fail(const QString& why) const
 void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& parts,
                         const XlsxSheetContext& context, XlsxWorkbookSink& sink)
 {
-    std::vector<std::exception_ptr> errors(parts.size());
-    std::atomic<size_t> next = 0;
-    std::atomic<bool> failed = false;
-    // Each thread takes the next sheet in the list. After a failure no sheet is
-    // started, but every sheet before it has been started and finishes, so the
-    // first failure in the list is known.
-    const int cores = std::clamp(QThread::idealThreadCount(), 1, kMaxThreads);
-    // With fewer sheets than cores, a spare core inflates and checks each sheet's
-    // bytes ahead of its parser.
-    const SaxPartParser::Input input = parts.size() < static_cast<size_t>(cores)
-                                           ? SaxPartParser::Input::ReadAhead
-                                           : SaxPartParser::Input::OnDemand;
-    const auto work = [&] {
-        for (;;) {
-            if (failed.load()) {
-                return;
-            }
-            const size_t i = next.fetch_add(1);
-            if (i >= parts.size()) {
-                return;
-            }
-            try {
-                SaxPartParser parser(archive, parts[i].part, input);
-                // A large sheet gets room for its cells at once instead of being
-                // copied as it grows: a cell takes 20 bytes of XML at least, and the
-                // room that stays unused in so large a block is never touched.
-                if (parser.statedSize() >= kReserveFromPartSize) {
-                    parts[i].sheet->reserveCells(static_cast<qsizetype>(
-                        std::min<quint64>(parser.statedSize() / 20, WorkbookData::kMaxCells)));
-                }
-                WorksheetHandler handler(parser, archive, context, sink, *parts[i].sheet);
-                parser.parse(handler);
-                handler.finish();
-                parts[i].sheet->finish();
-            } catch (...) {
-                errors[i] = std::current_exception();
-                failed.store(true);
-            }
+    // A thread of the budget left over once the sheets have theirs inflates and
+    // checks a sheet's bytes ahead of its parser.
+    runInParallel(parts.size(), parts.size(), [&](size_t i, size_t) {
+        SaxPartParser parser(archive, parts[i].part, SaxPartParser::Input::ReadAhead);
+        // A large sheet gets room for its cells at once instead of being copied as
+        // it grows: a cell takes 20 bytes of XML at least, and the room that stays
+        // unused in so large a block is never touched.
+        if (parser.statedSize() >= kReserveFromPartSize) {
+            parts[i].sheet->reserveCells(static_cast<qsizetype>(
+                std::min<quint64>(parser.statedSize() / 20, WorkbookData::kMaxCells)));
         }
-    };
-    const size_t threads = std::min<size_t>(parts.size(), static_cast<size_t>(cores));
-    std::vector<std::thread> helpers;
-    try {
-        for (size_t t = 1; t < threads; ++t) {
-            helpers.emplace_back(work);
-        }
-    } catch (const std::system_error&) {
-        // No more threads to be had: those there are do the work.
-    }
-    work();
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
-    for (const std::exception_ptr& error : errors) {
-        if (error) {
-            std::rethrow_exception(error);
-        }
-    }
+        WorksheetHandler handler(parser, archive, context, sink, *parts[i].sheet);
+        parser.parse(handler);
+        handler.finish();
+        parts[i].sheet->finish();
+    });
 }
 
 } // namespace tavrune

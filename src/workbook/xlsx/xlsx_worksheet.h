@@ -30,7 +30,7 @@ struct XlsxSheetPart
 };
 
 // Streams the worksheet parts and adds their cells to their sheets, several parts
-// at once on the available cores. Throws an error naming the file, the sheet and
+// at once on threads of the budget. Throws an error naming the file, the sheet and
 // the cell when a value cannot be read; of several sheets that fail, the first in
 // the list is reported, as reading them one after the other would.
 void readXlsxWorksheets(ZipArchive& archive, const std::vector<XlsxSheetPart>& parts,
