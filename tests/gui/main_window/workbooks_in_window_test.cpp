@@ -4,7 +4,6 @@
 
 #include "gui/main_window/missing_files_message.h"
 #include "main_window_fixture.h"
-#include "support/test_files.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -108,17 +107,13 @@ TEST_F(WorkbooksInWindowTest, WhileAFileIsReadTheWindowAnswersAndEscStopsTheOpen
 
 TEST_F(WorkbooksInWindowTest, FilesFromTheCommandLineOpenInOrderMissingOnesSaidTogether)
 {
-    const QString bad = path("bad.xlsx");
-    test::writeBytes(bad, "no workbook");
-    m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.xlsx"), bad,
-                         path("gone1.xlsx"), path("gone2.xlsx"),
-                         kFormats + QStringLiteral("/tables_libreoffice.xls")});
+    m_window->openFiles({kFormats + QStringLiteral("/tables_libreoffice.xlsx"), path("gone1.xlsx"),
+                         path("gone2.xlsx"), kFormats + QStringLiteral("/tables_libreoffice.xls")});
     EXPECT_EQ(workbooks(), QStringList({QStringLiteral("tables_libreoffice.xlsx"),
                                         QStringLiteral("tables_libreoffice.xls")}));
     EXPECT_EQ(find<QComboBox>("cmbExcelFile")->currentText(), u"tables_libreoffice.xls");
-    ASSERT_EQ(m_ui.shown().size(), 2);
-    EXPECT_EQ(m_ui.shown().first().icon, MessageIcon::Stop);
-    EXPECT_EQ(m_ui.texts().last(), missingFilesMessage({path("gone1.xlsx"), path("gone2.xlsx")}));
+    EXPECT_EQ(m_ui.texts(),
+              QStringList{missingFilesMessage({path("gone1.xlsx"), path("gone2.xlsx")})});
 }
 
 TEST_F(WorkbooksInWindowTest, RecentEntriesReopen)
