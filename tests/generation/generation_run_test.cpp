@@ -251,26 +251,6 @@ TEST_P(GenerationRunTest, OneFileForAllTables)
                                              u"-- end ORDERS\r\n\r\n"_qs);
 }
 
-TEST_P(GenerationRunTest, OneFileModeAsksOnceBeforeReplacingAnExistingFile)
-{
-    m_inputs.file.OutputFile = 1;
-    m_inputs.file.OutputFileName = u"all.sql"_qs;
-    writeBytes(path(u"all.sql"_qs), "old");
-    m_host.answer(Answer::Cancel);
-    EXPECT_FALSE(run());
-    EXPECT_EQ(readBytes(path(u"all.sql"_qs)), "old");
-    EXPECT_EQ(m_host.logWithoutYields(),
-              (QStringList{u"begin"_qs, u"progress: 1 / 2"_qs,
-                           u"question question ok-cancel cancel: "_qs +
-                               overwritePrompt(m_dir.path() + u"/all.sql"_qs),
-                           u"end"_qs, kStopped}));
-
-    m_host.answer(Answer::Ok);
-    EXPECT_TRUE(run());
-    EXPECT_TRUE(readText(path(u"all.sql"_qs)).startsWith(u"CREATE TABLE CUSTOMER"_qs));
-    EXPECT_TRUE(m_host.allAnswersUsed());
-}
-
 TEST_P(GenerationRunTest, OverwriteAnswersPerTable)
 {
     m_inputs.sheetSelected = {true, true, true};
@@ -361,23 +341,48 @@ TEST_P(GenerationRunTest, AnOpenWorkbookIsNeverWritten)
     EXPECT_EQ(entries(), (QStringList{u"Book.xlsx"_qs, u"linked"_qs}));
 }
 
-TEST_P(GenerationRunTest, CreatesAMissingDirectoryAfterOneQuestion)
+TEST_P(GenerationRunTest, OneQuestionBeforeReplacingTheOneFileOrMakingTheDirectory)
 {
+    // Cancel stops the run with nothing written; Ok goes on without asking again.
     const QString target = m_dir.path() + u"/a/b/c"_qs;
     ASSERT_TRUE(QDir().mkdir(m_dir.path() + u"/a"_qs));
-    m_inputs.file.OutputDir = u"  "_qs + target + u"/ "_qs;
-    m_host.answer(Answer::Cancel);
-    EXPECT_FALSE(run());
-    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + u"/a/b"_qs));
-    EXPECT_EQ(m_host.logWithoutYields(),
-              (QStringList{u"begin"_qs,
-                           u"question question ok-cancel ok: "_qs + target +
-                               u"\r\nディレクトリを作成しますか？"_qs,
-                           u"end"_qs, kStopped}));
+    const struct
+    {
+        Change change;
+        QString question;
+        QString written;
+    } cases[] = {
+        {[](RunInputs& in, WorkbookBuilder&) {
+             in.file.OutputFile = 1;
+             in.file.OutputFileName = u"all.sql"_qs;
+         },
+         u"question question ok-cancel cancel: "_qs +
+             overwritePrompt(m_dir.path() + u"/all.sql"_qs),
+         path(u"all.sql"_qs)},
+        {[&](RunInputs& in, WorkbookBuilder&) { in.file.OutputDir = u"  "_qs + target + u"/ "_qs; },
+         u"question question ok-cancel ok: "_qs + target + u"\r\nディレクトリを作成しますか？"_qs,
+         target + u"/注文.sql"_qs},
+    };
+    const RunInputs usual = m_inputs;
+    for (const auto& c : cases) {
+        m_inputs = usual;
+        WorkbookBuilder book;
+        c.change(m_inputs, book);
+        writeBytes(path(u"all.sql"_qs), "old");
+        m_host = test::ScriptedRunHost();
+        m_host.answer(Answer::Cancel);
+        EXPECT_FALSE(run());
+        const QStringList log = m_host.logWithoutYields();
+        EXPECT_EQ(log.filter(u"question"_qs), QStringList{c.question});
+        EXPECT_EQ(log.last(), kStopped);
+        EXPECT_EQ(entries(), (QStringList{u"a"_qs, u"all.sql"_qs}));
+        EXPECT_EQ(readBytes(path(u"all.sql"_qs)), "old");
 
-    m_host.answer(Answer::Ok);
-    EXPECT_TRUE(run());
-    EXPECT_TRUE(QFileInfo::exists(target + u"/注文.sql"_qs));
+        m_host.answer(Answer::Ok);
+        EXPECT_TRUE(run());
+        EXPECT_TRUE(readText(c.written).contains(u"CREATE TABLE"_qs));
+        EXPECT_TRUE(m_host.allAnswersUsed());
+    }
 }
 
 TEST_P(GenerationRunTest, AStopMidwayLeavesEachFileAsItWasOrComplete)

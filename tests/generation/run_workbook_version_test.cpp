@@ -1,4 +1,3 @@
-#include "common/error.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
 #include "support/sample_format.h"
@@ -102,12 +101,9 @@ protected:
     QTemporaryDir m_dir;
     QString m_book;
     int m_reads = 0;
-    std::function<void()> m_afterRead = [] {};
     FileWorkbookSource m_files{[this](const QString& path) {
         ++m_reads;
-        WorkbookData data = version(test::readBytes(path));
-        m_afterRead();
-        return data;
+        return version(test::readBytes(path));
     }};
     FileOutputTarget m_output;
     RunInputs m_inputs;
@@ -131,44 +127,4 @@ TEST_F(RunWorkbookVersionTest, ARunKeepsTheVersionItStartedWith)
     EXPECT_TRUE(GenerationRun(m_files, host, m_output).makeFiles(m_inputs));
     EXPECT_EQ(written(), kVersionA);
     EXPECT_EQ(m_reads, 2);
-}
-
-TEST_F(RunWorkbookVersionTest, ASnapshotKeepsTheVersionReadAtItsStart)
-{
-    // The batch tool's way: listing and run from one snapshot, however the file
-    // changes in between; the next command sees the new version.
-    m_files.attach()->openWorkbook(m_book);
-    const std::unique_ptr<WorkbookSource> snapshot = m_files.snapshot();
-    EXPECT_EQ(sheetCount(*snapshot), 3);
-    saveByRename(m_book, "B");
-    test::ScriptedRunHost host;
-    host.answer(Answer::Ok);
-    EXPECT_TRUE(GenerationRun(*snapshot, host, m_output).makeFiles(m_inputs));
-    EXPECT_EQ(written(), kVersionA);
-    EXPECT_EQ(m_reads, 1);
-    EXPECT_EQ(sheetCount(m_files), 1);
-}
-
-TEST_F(RunWorkbookVersionTest, AWorkbookSavedWhileItIsReadIsReadAgain)
-{
-    m_afterRead = [this] {
-        if (m_reads == 1) {
-            saveByRename(m_book, "B");
-        }
-    };
-    m_files.attach()->openWorkbook(m_book);
-    EXPECT_EQ(m_reads, 2);
-    EXPECT_EQ(sheetCount(m_files), 1);
-
-    // A file that changes at every read is not taken: an open workbook keeps its
-    // last content, an open fails naming the file.
-    m_afterRead = [this] { saveByRename(m_book, m_reads % 2 ? "A" : "B"); };
-    saveByRename(m_book, "A");
-    EXPECT_EQ(sheetCount(m_files), 1);
-    try {
-        m_files.attach()->openWorkbook(m_book);
-        ADD_FAILURE() << "a workbook changing at every read was taken";
-    } catch (const Error& error) {
-        EXPECT_TRUE(error.description().contains(m_book)) << error.what();
-    }
 }

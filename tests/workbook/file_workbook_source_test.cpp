@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <utility>
 
 using namespace tavrune;
 using test::readBytes;
@@ -58,14 +57,20 @@ protected:
     QTemporaryDir m_dir;
     QString m_path;
     int m_reads = 0;
-    QByteArray m_savedDuringRead; // when set, the next read fails as this lands
+    // Saved one by one as the next reads look at the file; such a read fails when
+    // m_saveBreaksRead, as one meeting a half-written file does.
+    QByteArrayList m_savesDuringRead;
+    bool m_saveBreaksRead = true;
     FileWorkbookSource m_source{[this](const QString& path) {
         ++m_reads;
-        if (!m_savedDuringRead.isEmpty()) {
-            writeBytes(path, std::exchange(m_savedDuringRead, {}));
-            throw Error(ErrorNumber::ApplicationDefined, QStringLiteral("half-saved ") + path);
+        WorkbookData data = readTextWorkbook(path);
+        if (!m_savesDuringRead.isEmpty()) {
+            writeBytes(path, m_savesDuringRead.takeFirst());
+            if (m_saveBreaksRead) {
+                throw Error(ErrorNumber::ApplicationDefined, QStringLiteral("half-saved ") + path);
+            }
         }
-        return readTextWorkbook(path);
+        return data;
     }};
 };
 
@@ -142,12 +147,38 @@ TEST_F(FileWorkbookSourceTest, FailedOpensAddNothing)
     EXPECT_EQ(m_reads, 3); // a file that stays as it is is read once, damaged or missing
 }
 
-// A read that fails while the file is rewritten in place looked at half a file:
-// it is read again, and what it holds then is taken.
-TEST_F(FileWorkbookSourceTest, AReadFailingAsTheFileChangesIsTakenAgain)
+// A read that met a save looked at half a file, whether it failed or not: it is
+// read again and what the file holds then is taken. A file that changes at every
+// read is refused, naming it.
+TEST_F(FileWorkbookSourceTest, AFileSavedWhileItIsReadIsReadAgain)
 {
-    m_savedDuringRead = "S1|C3|SAVED_MEANWHILE\n";
+    for (const bool breaksRead : {true, false}) {
+        SCOPED_TRACE(breaksRead ? "failed read" : "read");
+        m_saveBreaksRead = breaksRead;
+        m_savesDuringRead = {breaksRead ? "S1|C3|SAVED\n" : "S1|C3|SAVED_AGAIN\n"};
+        m_reads = 0;
+        const auto connection = m_source.attach();
+        connection->openWorkbook(m_path);
+        EXPECT_EQ(m_reads, 2);
+        EXPECT_EQ(firstCell(*connection), breaksRead ? u"SAVED"_qs : u"SAVED_AGAIN"_qs);
+    }
+    m_savesDuringRead = {"S1|C3|A\n", "S1|C3|BB\n", "S1|C3|A\n"};
+    try {
+        m_source.attach()->openWorkbook(m_path);
+        ADD_FAILURE() << "a file changing at every read was taken";
+    } catch (const Error& error) {
+        EXPECT_TRUE(error.description().contains(m_path)) << error.what();
+    }
+}
+
+// A snapshot keeps the workbooks as they were when it was taken and never reads
+// a file again; the source itself sees the next version.
+TEST_F(FileWorkbookSourceTest, ASnapshotKeepsTheVersionReadBeforeIt)
+{
     m_source.attach()->openWorkbook(m_path);
-    EXPECT_EQ(firstCell(*m_source.attach()), u"SAVED_MEANWHILE"_qs);
-    EXPECT_EQ(m_reads, 2);
+    const std::unique_ptr<WorkbookSource> snapshot = m_source.snapshot();
+    writeBytes(m_path, "S1|C3|CLIENT_MASTER\n");
+    EXPECT_EQ(firstCell(*snapshot->attach()), u"CUSTOMER"_qs);
+    EXPECT_EQ(m_reads, 1);
+    EXPECT_EQ(firstCell(*m_source.attach()), u"CLIENT_MASTER"_qs);
 }

@@ -1,6 +1,6 @@
 // Runs and previews from the main window over the sample workbook: the files and
-// the preview match what tavrune-batch writes, the progress window's cancel button
-// stops a run between sheets, and the sheet check lists its findings.
+// the preview match what tavrune-batch writes, a termination signal stops a run
+// between sheets, and the sheet check lists its findings.
 
 #include "common/cp932_text.h"
 #include "common/user_interaction.h"
@@ -35,20 +35,6 @@ constexpr int kWait = 60'000;
 QStringList fileNames(const QString& directory)
 {
     return QDir(directory).entryList(QDir::Files, QDir::Name);
-}
-
-// Presses the progress window's cancel button as soon as events are handled.
-void pressCancelAtNextYield()
-{
-    QTimer::singleShot(0, [] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == u"frmCancel" && widget->isVisible()) {
-                widget->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no progress window to cancel";
-    });
 }
 
 // What tavrune-batch writes for one sheet, as the preview shows it.
@@ -113,27 +99,6 @@ TEST_F(GenerationFromWindowTest, WritesTheFilesTavruneBatchWritesOnceTheQuestion
                   test::readBytes(QDir(batchOutput).filePath(name)))
             << name.toStdString();
     }
-}
-
-TEST_F(GenerationFromWindowTest, CancelAnsweredYesStopsBeforeTheNextSheet)
-{
-    // The first sheet's file exists: while its question is up, the cancel button
-    // is pressed; the run finishes that sheet and stops before the second.
-    selectSheets({0, 1});
-    const QString first = QDir(output()).filePath(QStringLiteral("顧客マスタ.sql"));
-    test::writeBytes(first, "old");
-    m_ui.setOnShown([](const QString& text) {
-        if (text.contains(QStringLiteral("既に同名のファイルが存在します。"))) {
-            pressCancelAtNextYield();
-        }
-    });
-    m_ui.answer(Answer::Yes);          // 作成しますか？
-    m_ui.answer(Answer::OverwriteAll); // the first sheet's file
-    m_ui.answer(Answer::Yes);          // ファイル作成を中断しますか？
-    makeFiles();
-    EXPECT_EQ(m_ui.texts().last(), u"中断しました");
-    EXPECT_EQ(fileNames(output()), QStringList({QStringLiteral("顧客マスタ.sql")}));
-    EXPECT_NE(test::readBytes(first), "old");
 }
 
 TEST_F(GenerationFromWindowTest, ATerminationSignalStopsTheRunAsACancelDoes)

@@ -78,8 +78,6 @@ TEST_F(SettingsInWindowsTest, DeletingTheLastSettingsEmptiesTheirPartOfTheFile)
     }
     EXPECT_EQ(m_ui.texts().last(), u"フォーマット設定を削除しますか？");
     EXPECT_EQ(test::readBytes(paths().settingsFile), QByteArray("\x02\r\n"));
-    // The fields keep what they showed.
-    EXPECT_FALSE(inEditor<QLineEdit>("txtTableName")->text().isEmpty());
 }
 
 TEST_F(SettingsInWindowsTest, UnregisteredEditsAreMarkedAndClosingAsks)
@@ -98,11 +96,6 @@ TEST_F(SettingsInWindowsTest, UnregisteredEditsAreMarkedAndClosingAsks)
     EXPECT_FALSE(test::readBytes(paths().windowStateFile).contains("Left"));
     EXPECT_EQ(m_ui.shown().last().defaultAnswer, Answer::No);
     EXPECT_EQ(m_ui.shown().last().text, u"登録されていない変更があります。終了しますか？");
-
-    // Choosing the setting again takes the edits back, as it always has.
-    auto* name = inEditor<QComboBox>("cmbName");
-    name->activated(name->currentIndex());
-    EXPECT_EQ(mark->text(), QString());
     m_ui.answer(Answer::Yes);
     EXPECT_TRUE(m_window->close());
 }
