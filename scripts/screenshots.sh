@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Saves PNGs of the main window (both pages), the format editor, the overwrite
-# question, the progress window and the About box into screenshots/, drawn under
-# Xvfb with the sample workbook and settings, for review by eye.
+# Saves PNGs of the first start's screen, the main window (both pages), the format
+# editor, the overwrite question, the progress window and the About box into
+# screenshots/1x and screenshots/2x (QT_SCALE_FACTOR=2), drawn under Xvfb on a
+# 1600 × 1000 screen with the sample workbook and settings, for review by eye.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v xvfb-run >/dev/null; then
@@ -12,5 +13,8 @@ fi
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target tavrune_screenshots
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1000x24 -dpi 96" \
-    build/tests/screenshots/tavrune_screenshots "${1:-screenshots}"
+out=${1:-screenshots}
+for scale in 1 2; do
+    QT_SCALE_FACTOR=$scale QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1000x24 -dpi 96" \
+        build/tests/screenshots/tavrune_screenshots "$out/${scale}x"
+done

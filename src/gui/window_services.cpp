@@ -1,10 +1,13 @@
 #include "gui/window_services.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTranslator>
 #include <QWidget>
 #include <QWindow>
@@ -38,6 +41,46 @@ QRect moveFormOnScreen(const QRect& window, const QRect& screen)
         placed.moveTop(screen.top() + screen.height() - window.height());
     }
     return placed;
+}
+
+QRect fitFrameOnScreen(const QRect& frame, const QMargins& margins, const QSize& minimum,
+                       const QRect& available)
+{
+    const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
+    const QSize client =
+        (frame.size().boundedTo(available.size()) - frameExtra).expandedTo(minimum);
+    QRect placed = moveFormOnScreen(QRect(frame.topLeft(), client + frameExtra), available);
+    // A frame the screen cannot hold even so keeps its title bar on the screen.
+    placed.moveTopLeft(
+        QPoint(qMax(placed.left(), available.left()), qMax(placed.top(), available.top())));
+    return placed.marginsRemoved(margins);
+}
+
+QMargins frameMargins(const QWidget& window, const QWidget* like)
+{
+    for (const QWidget* known : {&window, like}) {
+        if (known != nullptr && known->frameGeometry() != known->geometry()) {
+            const QRect frame = known->frameGeometry();
+            const QRect client = known->geometry();
+            return {client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom()};
+        }
+    }
+    return {};
+}
+
+void placeFrameOnScreen(QWidget& window, const QRect& frame, const QWidget* like)
+{
+    const QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (screen == nullptr) {
+        screen = window.screen();
+    }
+    if (screen == nullptr) {
+        window.setGeometry(frame);
+        return;
+    }
+    window.setGeometry(fitFrameOnScreen(frame, frameMargins(window, like), window.minimumSize(),
+                                        screen->availableGeometry()));
 }
 
 bool installQtJapanese(QCoreApplication& application)
@@ -79,15 +122,6 @@ void setButtonHighlighted(QPushButton& button, bool highlighted)
     }
 }
 
-QFont templateFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ 明朝"), QStringLiteral("Noto Serif CJK JP"),
-                      QStringLiteral("serif")});
-    font.setStyleHint(QFont::Serif);
-    return font;
-}
-
 QFont monospaceFont()
 {
     QFont font;
@@ -96,6 +130,12 @@ QFont monospaceFont()
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     return font;
+}
+
+void useCodeFont(QPlainTextEdit& box)
+{
+    box.setFont(monospaceFont());
+    box.setTabStopDistance(8 * QFontMetricsF(box.font()).horizontalAdvance(u' '));
 }
 
 QFont boldLabelFont()

@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QMargins>
 #include <QRect>
 
 class QCoreApplication;
+class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
@@ -23,6 +25,19 @@ bool installQtJapanese(QCoreApplication& application);
 // than the screen thus starts left of it. Sizes are kept.
 QRect moveFormOnScreen(const QRect& window, const QRect& screen);
 
+// The client rectangle of a window whose frame, with these margins, is wanted at
+// frame: a frame larger than the available area is cut to it, though never the
+// client below minimum, and the frame is then moved onto the area as
+// moveFormOnScreen moves it, but never above or left of it.
+QRect fitFrameOnScreen(const QRect& frame, const QMargins& margins, const QSize& minimum,
+                       const QRect& available);
+// The frame margins of a window: its own once the platform knows them, else
+// those of like, a shown window of the program, else none.
+QMargins frameMargins(const QWidget& window, const QWidget* like = nullptr);
+// Gives window the geometry whose frame is wanted at frame, fitted into the
+// available area of its screen.
+void placeFrameOnScreen(QWidget& window, const QRect& frame, const QWidget* like = nullptr);
+
 // The stay-on-top hint, changed without hiding a shown window.
 void setTopMost(QWidget& window, bool on);
 // Whether the window of widget stays on top; false for no widget.
@@ -32,11 +47,13 @@ bool isTopMost(const QWidget* widget);
 // button colour.
 void setButtonHighlighted(QPushButton& button, bool highlighted);
 
-// The font of the template boxes: "ＭＳ 明朝" where it exists, else a Japanese
-// serif font, else the generic serif family.
-QFont templateFont();
-// A fixed-pitch font with the same Japanese fallbacks, for the preview.
+// A fixed-pitch font: "ＭＳ ゴシック" where it exists, else a Japanese
+// monospace font, else the generic monospace family.
 QFont monospaceFont();
+// Shows box's text as the output files are read in an editor: in the fixed-pitch
+// font, with a tab stop every eight characters, so that the template boxes and
+// the preview line up alike.
+void useCodeFont(QPlainTextEdit& box);
 // A bold label font: "ＭＳ Ｐゴシック" 9.75 pt where it exists, else a Japanese
 // sans-serif font.
 QFont boldLabelFont();

@@ -18,6 +18,7 @@
 #include <QIcon>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -48,6 +49,24 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(programIcon());
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
+
+    {
+        // The first start, without a window state file: the whole screen.
+        QTemporaryDir first;
+        DialogInteraction interaction;
+        FileWorkbookSource source;
+        MainWindow window(interaction, source,
+                          {first.filePath(QStringLiteral("tavrune.dat")),
+                           first.filePath(QStringLiteral("tavrune.ini"))},
+                          QString());
+        window.startUp();
+        QTest::qWaitForWindowExposed(&window);
+        QTest::qWait(200); // until the window has been drawn on the screen
+        const QString name = out.filePath(QStringLiteral("first_start.png"));
+        const bool saved = window.screen()->grabWindow(0).save(name);
+        std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(name));
+        window.hide();
+    }
 
     QTemporaryDir home;
     const SettingsPaths paths{home.filePath(QStringLiteral("tavrune.dat")),
@@ -86,6 +105,7 @@ int main(int argc, char* argv[])
         ok = save(*check, out, QStringLiteral("frmCheck")) && ok;
         check->hide();
     }
+    window.findChild<QAction*>(QStringLiteral("mnuView_Format"))->trigger();
     ok = save(window.formatEditor(), out, QStringLiteral("frmFormat")) && ok;
     window.formatEditor().hide();
 

@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -56,6 +59,20 @@ bool endsGroup(FormatField field)
            field == FormatField::Comment;
 }
 
+// The fields' area: it asks for the whole form, which the window gets where the
+// screen holds it, and scrolls in whatever less it is given.
+class FieldScrollArea : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget()->sizeHint() + QSize(frame + verticalScrollBar()->sizeHint().width(), frame);
+    }
+};
+
 } // namespace
 
 FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& windowState,
@@ -97,7 +114,11 @@ FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& win
     top->addWidget(remove);
     layout->addLayout(top);
 
-    auto* frame = new QGroupBox(this);
+    auto* scroll = new FieldScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrFormat"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* frame = new QGroupBox(scroll);
     frame->setObjectName(QStringLiteral("fraFormat"));
     auto* grid = new QGridLayout(frame);
     int row = 0;
@@ -117,14 +138,16 @@ FormatEditorWindow::FormatEditorWindow(FormatSettings& formats, WindowState& win
             grid->setRowMinimumHeight(row++, 6);
         }
     }
-    layout->addWidget(frame);
+    scroll->setWidget(frame);
+    layout->addWidget(scroll, 1);
 
     // Ctrl+F switches back and forth between this window and the main window.
     auto* toMain = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
     toMain->setContext(Qt::WindowShortcut);
     connect(toMain, &QShortcut::activated, this, &FormatEditorWindow::mainWindowWanted);
-    // Its size is known before the first showing, which places it by that size.
-    adjustSize();
+    // Its size is known before the first showing, which places it by that size
+    // and cuts it to the screen.
+    resize(sizeHint());
 }
 
 FormatEditorWindow::~FormatEditorWindow() = default;

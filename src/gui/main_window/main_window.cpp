@@ -28,6 +28,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,6 +40,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QUrl>
 #include <limits>
 
@@ -49,6 +51,9 @@ using namespace MainWindowMetrics;
 namespace {
 
 const QString kCaption = QStringLiteral("Tavrune for Excel");
+// The first start's share of the screen, and the sheet entry the left pane shows whole.
+constexpr double kFirstStartShare = 0.6;
+const QString kFirstStartSheet = QStringLiteral("注文明細 (ORDER_DETAIL)");
 
 // Templates are kept with CR LF line breaks; the text boxes use LF.
 QString toBoxText(const QString& text)
@@ -197,7 +202,8 @@ void MainWindow::createMenus()
     m_mnuFile = named(menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)")), QStringLiteral("mnuFile"));
     QAction* open = named(m_mnuFile->addAction(QStringLiteral("Excel ﾌｧｲﾙを開く")),
                           QStringLiteral("mnuFile_Excel"));
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    // Ctrl+O as every other program opens a file; the menu shows the first.
+    open->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_O), QKeySequence(Qt::CTRL | Qt::Key_E)});
     connect(open, &QAction::triggered, this, [this] { m_lists->openCommand(); });
     QAction* close = named(m_mnuFile->addAction(QStringLiteral("ﾌﾞｯｸを閉じる")),
                            QStringLiteral("mnuFile_Close"));
@@ -331,7 +337,7 @@ void MainWindow::createTemplatePage()
         m_cmdText[i]->setGeometry(twipsRect(*this, i * 900, 0, 915, kButtonHeight));
         connect(m_cmdText[i], &QPushButton::clicked, this, [this, i] { onCmdTextClicked(i); });
         m_txtText[i] = named(new QPlainTextEdit(m_cntSet[0]), QStringLiteral("txtText%1").arg(i));
-        m_txtText[i]->setFont(templateFont());
+        useCodeFont(*m_txtText[i]);
         m_txtText[i]->setLineWrapMode(QPlainTextEdit::NoWrap);
     }
 }
@@ -445,7 +451,7 @@ void MainWindow::formResize()
 void MainWindow::sizeControls(double splitter)
 {
     const double width = innerWidth();
-    placeTwips(m_imgSplitter, splitter, 0, kSplitterWidth,
+    placeTwips(m_imgSplitter, splitter, 0, kPaneGap,
                pixelsToTwipsY(*this, m_imgSplitter->height()));
     placeTwips(m_cmbExcelFile, 0, 0, splitter, kTopRowHeight);
     m_lstExcelSheet->setGeometry(twipsToPixelsX(*this, 0), twipsToPixelsY(*this, kTopRowHeight),
@@ -560,6 +566,10 @@ void MainWindow::startUp()
     onCmdSetClicked(0);
     onCmdTextClicked(0);
     show();
+    if (windowState() == Qt::WindowNoState) {
+        // The frame is known once shown: it too has to fit.
+        placeFrameOnScreen(*this, frameGeometry());
+    }
     repaint();
 
     m_settingsFile.loadSettingsFile(m_formats, m_files);
@@ -581,20 +591,27 @@ void MainWindow::restoreWindowState()
 {
     const WindowState::Bounds bounds = m_windowState.bounds();
     m_splitter = m_windowState.splitter();
-    QRect screen = QRect(0, 0, 1 << 20, 1 << 20);
-    if (const QScreen* current = this->screen()) {
-        screen = current->availableGeometry();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (bounds == WindowState::Bounds{} && screen != nullptr) {
+        // The first start: centred on the primary screen at a comfortable size.
+        const QRect available = screen->availableGeometry();
+        QRect first(QPoint(), (available.size() * kFirstStartShare).expandedTo(minimumSize()));
+        first.moveCenter(available.center());
+        placeFrameOnScreen(*this, first);
+    } else {
+        // The stored bounds are the client area's; a size the screen cannot hold,
+        // as when the scale grew since, is cut to it, so the window stays reachable.
+        placeFrameOnScreen(*this,
+                           twipsRect(*this, bounds.left, bounds.top, bounds.width, bounds.height));
     }
-    // A size the screen cannot hold is cut to the screen, so the window stays reachable.
-    const QSize size =
-        QSize(twipsToPixelsX(*this, bounds.width), twipsToPixelsY(*this, bounds.height))
-            .expandedTo(minimumSize())
-            .boundedTo(screen.size().expandedTo(minimumSize()));
-    resize(size);
-    const QRect wanted(
-        QPoint(twipsToPixelsX(*this, bounds.left), twipsToPixelsY(*this, bounds.top)),
-        this->size());
-    move(moveFormOnScreen(wanted, screen).topLeft());
+    if (m_splitter == 0) {
+        // Wide enough for the sheets of the sample workbook.
+        const int wanted = m_lstExcelSheet->fontMetrics().horizontalAdvance(kFirstStartSheet) +
+                           2 * m_lstExcelSheet->frameWidth() +
+                           style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                           4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
+        m_splitter = pixelsToTwipsX(*this, wanted);
+    }
     setWindowState(m_windowState.maximized() ? Qt::WindowMaximized : Qt::WindowNoState);
 
     const bool topMost = m_windowState.topMost();
@@ -633,13 +650,13 @@ bool MainWindow::closeForTermination()
 void MainWindow::saveWindowState()
 {
     m_windowState.setWindowState(isMinimized() ? 1 : isMaximized() ? 2 : 0);
-    // The normal bounds, whatever the state; the position of a normal window is
-    // that of its frame, as move() takes it at the next start.
+    // The normal bounds of the client area, whatever the state, as the next start
+    // places them: a frame's and a client's position mixed would creep by the
+    // frame's height at every start.
     const bool normalState = !isMinimized() && !isMaximized();
     const QRect normal = normalState ? geometry() : normalGeometry();
-    const QPoint topLeft = normalState ? pos() : normal.topLeft();
-    m_windowState.setBounds({qRound(pixelsToTwipsX(*this, topLeft.x())),
-                             qRound(pixelsToTwipsY(*this, topLeft.y())),
+    m_windowState.setBounds({qRound(pixelsToTwipsX(*this, normal.left())),
+                             qRound(pixelsToTwipsY(*this, normal.top())),
                              qRound(pixelsToTwipsX(*this, normal.width())),
                              qRound(pixelsToTwipsY(*this, normal.height()))});
     m_windowState.setSplitter(m_splitter);
@@ -922,17 +939,11 @@ void MainWindow::onMnuViewTopMostClicked()
 void MainWindow::onMnuViewFormatClicked()
 {
     if (!m_formatEditor->isVisible()) {
+        // Beside this window, its frame like this window's until it has its own.
         const QRect frame = frameGeometry();
-        // An editor never shown has no frame yet; it will get one like this window's.
-        QSize size = m_formatEditor->frameGeometry().size();
-        if (m_formatEditor->frameGeometry().size() == m_formatEditor->size()) {
-            size += frame.size() - this->size();
-        }
-        QRect wanted(QPoint(frame.right() + 1, frame.top()), size);
-        if (const QScreen* current = screen()) {
-            wanted = moveFormOnScreen(wanted, current->availableGeometry());
-        }
-        m_formatEditor->move(wanted.topLeft());
+        const QSize size = m_formatEditor->size().grownBy(frameMargins(*m_formatEditor, this));
+        placeFrameOnScreen(*m_formatEditor, QRect(QPoint(frame.right() + 1, frame.top()), size),
+                           this);
     }
     m_formatEditor->show();
     m_formatEditor->raise();

@@ -7,8 +7,7 @@ namespace MainWindowMetrics {
 constexpr double kTopRowHeight = 300; // the workbook box and the name box
 constexpr double kButtonWidth = 915;  // 登録 and 削除
 constexpr double kButtonHeight = 315;
-constexpr double kPaneGap = 60; // between the splitter and the right pane
-constexpr double kSplitterWidth = 150;
+constexpr double kPaneGap = 120; // between the panes, where the splitter handle shows
 constexpr double kMinimumLeftPane = 1580;
 constexpr double kRightPaneReserve = 4300; // kept for the right pane when the window shrinks
 constexpr double kMinimumWidth = 6000;

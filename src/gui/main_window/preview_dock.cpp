@@ -51,7 +51,7 @@ PreviewDock::PreviewDock(std::function<Work()> prepare, QWidget* parent)
     m_text->setObjectName(QStringLiteral("txtPreview"));
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setFont(monospaceFont());
+    useCodeFont(*m_text);
     layout->addWidget(m_text);
     setWidget(content);
 

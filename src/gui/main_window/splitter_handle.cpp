@@ -1,12 +1,15 @@
 #include "gui/main_window/splitter_handle.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
 
 namespace tavrune {
 
 SplitterHandle::SplitterHandle(QWidget* parent) : QWidget(parent)
 {
     setCursor(Qt::SplitHCursor);
+    setAttribute(Qt::WA_Hover);
 }
 
 void SplitterHandle::mousePressEvent(QMouseEvent* event)
@@ -30,6 +33,18 @@ void SplitterHandle::mouseReleaseEvent(QMouseEvent* event)
         m_dragging = false;
         Q_EMIT released();
     }
+}
+
+void SplitterHandle::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOption option;
+    option.initFrom(this);
+    option.state |= QStyle::State_Horizontal;
+    if (m_dragging) {
+        option.state |= QStyle::State_Sunken;
+    }
+    style()->drawControl(QStyle::CE_Splitter, &option, &painter, this);
 }
 
 } // namespace tavrune

@@ -11,11 +11,14 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -46,15 +49,22 @@ TEST_F(MainWindowTest, FirstStartWithoutFiles)
 {
     MainWindow& window = start(false);
     EXPECT_EQ(window.windowTitle(), u"Tavrune for Excel");
-    EXPECT_EQ(window.pos(), screen().topLeft());
-    EXPECT_EQ(window.size(), QSize(400, 367)); // 6000 × 5500 twips at 15 twips a pixel
-    EXPECT_EQ(window.minimumSize(), QSize(400, 367));
+    // Centred at 60 % of the screen, the sample's longest sheet entry whole.
+    EXPECT_EQ(window.geometry().center(), screen().center());
+    EXPECT_EQ(window.size(), (screen().size() * 0.6).expandedTo(QSize(400, 367)));
+    EXPECT_EQ(window.minimumSize(), QSize(400, 367)); // 6000 × 5500 twips at 15 twips a pixel
+    const auto* sheets = find<QListWidget>("lstExcelSheet");
+    EXPECT_GE(sheets->viewport()->width() - sheets->verticalScrollBar()->sizeHint().width(),
+              sheets->fontMetrics().horizontalAdvance(u"注文明細 (ORDER_DETAIL)"_qs));
     EXPECT_EQ(window.maximumWidth(), QWIDGETSIZE_MAX);
     EXPECT_FALSE(window.isMaximized());
     EXPECT_FALSE(isTopMost(&window));
     EXPECT_FALSE(window.formatEditor().isVisible());
     EXPECT_TRUE(window.recentFiles().isEmpty());
     EXPECT_FALSE(find<QAction>("mnuFile_Line3")->isVisible());
+    // Ctrl+O, shown in the menu, and the program's own Ctrl+E open a workbook.
+    EXPECT_EQ(find<QAction>("mnuFile_Excel")->shortcuts(),
+              QList<QKeySequence>({Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_E}));
     EXPECT_EQ(find<QComboBox>("cmbName")->count(), 0);
     EXPECT_EQ(inEditor<QComboBox>("cmbName")->count(), 0);
     EXPECT_TRUE(find<QPlainTextEdit>("txtText0")->isVisible());
@@ -71,7 +81,7 @@ TEST_F(MainWindowTest, StartUpRestoresTheHandWrittenState)
               "[Window]\r\nState=0\r\nTopMost=-1\r\n"
               "[Excel]\r\nDefPath=/data/b.xls\r\nRecent1=/data/a.xlsx\r\nRecent2=/data/b&c.xls\r\n"
               "[Name]\r\nMain=1\r\nFormat=0\r\n");
-    EXPECT_EQ(window.pos(), QPoint(screen().right() + 1 - px(9000), screen().top()));
+    EXPECT_EQ(window.frameGeometry().topRight(), screen().topRight());
     EXPECT_EQ(window.size(), QSize(px(9000), px(6000)));
     EXPECT_EQ(find<QWidget>("lstExcelSheet")->width(), px(2500));
     EXPECT_TRUE(isTopMost(&window));
@@ -133,16 +143,54 @@ TEST_F(MainWindowTest, AShutDownThatCannotWriteTheStateSaysWhy)
 TEST_F(MainWindowTest, ShutDownOfANormalWindowWritesItsBoundsInTwips)
 {
     MainWindow& window = start(false);
-    window.resize(px(8000), px(7000));
-    window.move(screen().topLeft() + QPoint(30, 40));
+    window.setGeometry(QRect(screen().topLeft() + QPoint(30, 40), QSize(px(8000), px(7000))));
     setTopMost(window, true);
     window.close();
     expectState({{"Window/State", u"0"_qs},
                  {"Pos/Left", QString::number((screen().left() + 30) * 15)},
                  {"Pos/Top", QString::number((screen().top() + 40) * 15)},
                  {"Pos/Width", u"7995"_qs}, // 533 pixels
-                 {"Window/TopMost", u"-1"_qs},
-                 {"Pos/Splitter", u"1580"_qs}}); // none stored: the lower limit
+                 {"Window/TopMost", u"-1"_qs}});
+}
+
+TEST_F(MainWindowTest, AWindowClosedMaximisedComesBackWhereItWasAtEveryStart)
+{
+    const QRect normal(screen().topLeft() + QPoint(100, 80), QSize(600, 400)); // 15 twips a pixel
+    start(false, QStringLiteral("[Pos]\r\nLeft=%1\r\nTop=%2\r\nWidth=9000\r\nHeight=6000\r\n"
+                                "[Window]\r\nState=2\r\n")
+                     .arg(normal.left() * 15)
+                     .arg(normal.top() * 15)
+                     .toLatin1());
+    for (int restart = 0; restart < 2; ++restart) {
+        ASSERT_TRUE(m_window->isMaximized());
+        m_window->close();
+        MainWindow& window = start(false);
+        window.showNormal();
+        EXPECT_EQ(window.geometry(), normal) << "restart " << restart;
+        window.showMaximized();
+    }
+}
+
+TEST(WindowServicesTest, FitFrameOnScreenKeepsTheWholeFrameReachable)
+{
+    const QRect screen(0, 0, 1000, 700);
+    const QMargins frame(2, 30, 2, 2);
+    struct Case
+    {
+        QRect frame;
+        QSize minimum;
+        QRect client;
+    };
+    const Case cases[] = {
+        {{100, 50, 600, 400}, {400, 300}, {102, 80, 596, 368}},   // fits: kept
+        {{100, 50, 1200, 900}, {400, 300}, {2, 30, 996, 668}},    // larger: cut to the screen
+        {{-40, -90, 600, 400}, {400, 300}, {2, 30, 596, 368}},    // title bar above: moved down
+        {{700, 500, 600, 400}, {400, 300}, {402, 330, 596, 368}}, // far edges pulled back
+        {{0, 0, 600, 400}, {800, 900}, {2, 30, 800, 900}},        // the minimum wins
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fitFrameOnScreen(c.frame, frame, c.minimum, screen), c.client) << c.frame.x();
+    }
 }
 
 TEST_F(MainWindowTest, PageAndTemplateButtonsShowOneBoxAndHighlightTheirButton)
@@ -210,6 +258,9 @@ TEST_F(MainWindowTest, DraggingTheSplitterStopsAtTheLimits)
     QWidget* handle = find<QWidget>("imgSplitter");
     QWidget* bar = find<QWidget>("picSplitter");
     ASSERT_EQ(handle->x(), px(1600));
+    // A handle a person can see and grab.
+    EXPECT_GE(handle->width(), 6);
+    EXPECT_EQ(handle->cursor().shape(), Qt::SplitHCursor);
     QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(2, 10));
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->width(), handle->width() / 2);
@@ -221,7 +272,7 @@ TEST_F(MainWindowTest, DraggingTheSplitterStopsAtTheLimits)
     EXPECT_FALSE(bar->isVisible());
     EXPECT_DOUBLE_EQ(window.splitterPosition(), 1580);
     EXPECT_EQ(find<QWidget>("lstExcelSheet")->width(), px(1580));
-    EXPECT_EQ(find<QWidget>("cntMain")->x(), px(1580) + px(60));
+    EXPECT_EQ(find<QWidget>("cntMain")->x(), px(1580) + px(MainWindowMetrics::kPaneGap));
 }
 
 TEST_F(MainWindowTest, AlwaysOnTopAppliesToBothWindowsAndTheMenuReadsIt)
@@ -323,14 +374,14 @@ TEST(WindowServicesTest, StandardButtonsAndFontsAreJapanese)
 
     // Every font the windows use has glyphs for kana and kanji, half-width kana
     // included, so nothing shows as boxes.
-    for (const QFont& font : {templateFont(), boldLabelFont(), applicationFont(QFont())}) {
+    for (const QFont& font : {monospaceFont(), boldLabelFont(), applicationFont(QFont())}) {
         const QFontMetrics metrics(font);
         for (const char16_t c : {u'漢', u'ｶ', u'あ', u'ア'}) {
             EXPECT_TRUE(metrics.inFont(QChar(c)))
                 << QFontInfo(font).family().toStdString() << " lacks " << int(c);
         }
     }
-    EXPECT_EQ(templateFont().families().first(), u"ＭＳ 明朝");
+    EXPECT_EQ(monospaceFont().families().first(), u"ＭＳ ゴシック");
     EXPECT_EQ(boldLabelFont().families().first(), u"ＭＳ Ｐゴシック");
     EXPECT_TRUE(boldLabelFont().bold());
 }
@@ -359,3 +410,35 @@ TEST(WindowServicesTest, MoveFormOnScreenKeepsWindowsOnTheScreen)
 } // namespace
 
 #include "main_window_test.moc"
+
+namespace {
+
+// Run on a screen of 800 × 450 at twice the scale, with window frames.
+class SmallScreenTest : public MainWindowTest
+{
+};
+
+TEST_F(SmallScreenTest, TheWindowsFitTheScreenAndTheFormatFieldsScroll)
+{
+    ASSERT_LT(screen().height(), 500) << "to be run on its own small screen";
+    // Bounds saved on a large screen at 1× are cut to this one.
+    MainWindow& window =
+        start(true, "[Pos]\r\nLeft=3000\r\nTop=3000\r\nWidth=24000\r\nHeight=15000\r\n");
+    EXPECT_TRUE(screen().contains(window.frameGeometry()))
+        << testing::PrintToString(window.frameGeometry());
+    EXPECT_NE(window.frameGeometry(), window.geometry()); // the frame counts
+
+    find<QAction>("mnuView_Format")->trigger();
+    FormatEditorWindow& editor = window.formatEditor();
+    EXPECT_TRUE(screen().contains(editor.frameGeometry()))
+        << testing::PrintToString(editor.frameGeometry());
+    EXPECT_GT(inEditor<QScrollArea>("scrFormat")->verticalScrollBar()->maximum(), 0);
+    for (const char* name : {"cmbName", "cmdAdd", "cmdDelete"}) {
+        const auto* control = inEditor<QWidget>(name);
+        EXPECT_TRUE(
+            editor.rect().contains(QRect(control->mapTo(&editor, QPoint()), control->size())))
+            << name;
+    }
+}
+
+} // namespace
