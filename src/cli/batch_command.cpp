@@ -8,6 +8,7 @@
 #include "generation/generation_run.h"
 #include "generation/sheet_checks.h"
 #include "generation/text_rules.h"
+#include "schema/definition_text.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
 #include "settings/window_state.h"
@@ -49,6 +50,7 @@ struct BatchOptions
     bool toStdout = false;
     bool list = false;
     bool check = false;
+    bool textconv = false;
     std::optional<OutputEncoding> encoding;
     std::optional<LineEnd> lineEnd;
 };
@@ -173,7 +175,12 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         QStringLiteral("eol"),
         QStringLiteral("The line end, replacing the file setting's: crlf or lf."),
         QStringLiteral("EOL"));
-    parser.addOptions({check, encoding, eol});
+    const QCommandLineOption textconv(
+        QStringLiteral("textconv"),
+        QStringLiteral("Print the table definitions of every worksheet as text, one line per "
+                       "table and per column, in sheet order, and exit: for git's textconv, "
+                       "so that git diff shows what changed in a workbook."));
+    parser.addOptions({check, encoding, eol, textconv});
     parser.addPositionalArgument(QStringLiteral("WORKBOOK"),
                                  QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods)."));
 
@@ -228,6 +235,7 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     options.toStdout = parser.isSet(toStdout);
     options.list = parser.isSet(list);
     options.check = parser.isSet(check);
+    options.textconv = parser.isSet(textconv);
     if (parser.isSet(encoding)) {
         const QString name = parser.value(encoding);
         options.encoding = encodingFromName(name);
@@ -311,6 +319,13 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
                                escapeControlCharacters(tableName))
                           .toUtf8());
         }
+        return kExitDone;
+    }
+
+    if (options.textconv && format) {
+        doing = QStringLiteral("テーブル定義の読み込み");
+        out.write(
+            definitionText(readWorkbookDefinitions(*connection, workingFormat(*format))).toUtf8());
         return kExitDone;
     }
 

@@ -1,5 +1,6 @@
 #include "generation/column_lines.h"
 
+#include "generation/column_type.h"
 #include "generation/row_lines.h"
 #include "generation/text_rules.h"
 
@@ -87,40 +88,9 @@ public:
 
     QString typeText(qint64 row)
     {
-        QString type = trimSpaces(m_cells.columnCell(m_format.RowType, row, FormatField::RowType));
-        m_typeName = type;
-        if (type.isEmpty() || m_format.RowLength == m_format.RowType) {
-            return type;
-        }
-        const QString length = m_cells.columnCell(m_format.RowLength, row, FormatField::RowLength);
-        if (!isNumericLength(length)) {
-            return type;
-        }
-        if (!length.startsWith(u'(')) {
-            type += u'(';
-        }
-        type += length;
-        if (m_format.RowScale != m_format.RowLength) {
-            const QString scale = m_cells.columnCell(m_format.RowScale, row, FormatField::RowScale);
-            if (!scale.isEmpty()) {
-                type += u',' + scale;
-            }
-        }
-        if (!trimSpaces(type).endsWith(u')')) {
-            type += u')';
-        }
-        return type;
-    }
-
-    QString defaultText(const QString& value) const
-    {
-        if (trimSpaces(value).isEmpty()) {
-            return {};
-        }
-        if (containsIgnoringAsciiCase(m_typeName, QStringLiteral("CHAR"))) {
-            return m_format.SetDefault + QStringLiteral(" '") + value + u'\'';
-        }
-        return m_format.SetDefault + u' ' + value;
+        ColumnType type = readColumnType(m_cells, m_format, row);
+        m_typeName = std::move(type.name);
+        return std::move(type.text);
     }
 
     // Whether a row has taken the type rule, whose type then carries over.
@@ -144,8 +114,8 @@ public:
         const QString mark = m_cells.columnCell(m_format.NotNull, row, FormatField::NotNull);
         const QString notNull =
             markMatches(mark, m_format.StrNotNull) ? m_format.SetNotNull : QString();
-        const QString defaultValue =
-            defaultText(m_cells.columnCell(m_format.Default, row, FormatField::Default));
+        const QString defaultValue = defaultText(
+            m_format, m_typeName, m_cells.columnCell(m_format.Default, row, FormatField::Default));
         const QString comment = m_cells.columnCell(m_format.Comment, row, FormatField::Comment);
         const std::array<QString, RowPattern::kCount> values = {title, type, notNull, defaultValue,
                                                                 comment};
