@@ -8,7 +8,9 @@
 #include "generation/generation_run.h"
 #include "generation/sheet_checks.h"
 #include "generation/text_rules.h"
+#include "schema/definition_differences.h"
 #include "schema/definition_text.h"
+#include "schema/difference_report.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
 #include "settings/window_state.h"
@@ -29,6 +31,8 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitStopped = 1;
 constexpr int kExitUsage = 2;
+// --diff answers like diff: 1 for differences, so trouble is 2.
+constexpr int kExitDiffTrouble = 2;
 
 // A usage error: printed with a pointer to --help, exit status 2.
 struct UsageError
@@ -39,6 +43,7 @@ struct UsageError
 struct BatchOptions
 {
     QString workbook;
+    QString olderWorkbook; // --diff: the first workbook
     QString settingsFile;
     bool settingsGiven = false;
     QString windowStateFile;
@@ -51,6 +56,9 @@ struct BatchOptions
     bool list = false;
     bool check = false;
     bool textconv = false;
+    bool diff = false;
+    QString olderFormatName;
+    DifferenceFormat diffFormat = DifferenceFormat::Text;
     std::optional<OutputEncoding> encoding;
     std::optional<LineEnd> lineEnd;
 };
@@ -180,9 +188,24 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         QStringLiteral("Print the table definitions of every worksheet as text, one line per "
                        "table and per column, in sheet order, and exit: for git's textconv, "
                        "so that git diff shows what changed in a workbook."));
-    parser.addOptions({check, encoding, eol, textconv});
-    parser.addPositionalArgument(QStringLiteral("WORKBOOK"),
-                                 QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods)."));
+    const QCommandLineOption diff(
+        QStringLiteral("diff"),
+        QStringLiteral("Compare the table definitions of two workbooks, OLD and NEW, and print "
+                       "the differences, one line each; exit status 1 when there are any, 0 "
+                       "when none, 2 on trouble."));
+    const QCommandLineOption diffFormat(
+        QStringLiteral("diff-format"),
+        QStringLiteral("How --diff prints: text (default), markdown or json."),
+        QStringLiteral("FORMAT"));
+    const QCommandLineOption oldFormat(
+        QStringLiteral("old-format"),
+        QStringLiteral("The registered format setting for the older workbook of --diff "
+                       "(default: the one --format names or the default)."),
+        QStringLiteral("NAME"));
+    parser.addOptions({check, encoding, eol, textconv, diff, diffFormat, oldFormat});
+    parser.addPositionalArgument(
+        QStringLiteral("WORKBOOK"),
+        QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods); with --diff, OLD and NEW."));
 
     if (!parser.parse(arguments)) {
         throw UsageError{parser.errorText()};
@@ -207,7 +230,11 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         }
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
+    if (parser.isSet(diff)) {
+        if (positional.size() != 2) {
+            throw UsageError{QStringLiteral("--diff には比べる 2 つのブックを指定してください。")};
+        }
+    } else if (positional.size() != 1) {
         throw UsageError{positional.isEmpty()
                              ? QStringLiteral("ブックを指定してください。")
                              : QStringLiteral("ブックは 1 つだけ指定してください。")};
@@ -216,7 +243,24 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         throw UsageError{QStringLiteral("--stdout と --output-dir は同時に指定できません。")};
     }
     BatchOptions options;
-    options.workbook = positional.first();
+    options.workbook = positional.last();
+    options.diff = parser.isSet(diff);
+    if (options.diff) {
+        options.olderWorkbook = positional.first();
+    }
+    if (parser.isSet(oldFormat)) {
+        options.olderFormatName = parser.value(oldFormat);
+    }
+    if (parser.isSet(diffFormat)) {
+        const std::optional<DifferenceFormat> chosen =
+            differenceFormatFromName(parser.value(diffFormat));
+        if (!chosen) {
+            throw UsageError{QStringLiteral("--diff-format \"%1\" は text、markdown、json の"
+                                            "どれかにしてください。")
+                                 .arg(parser.value(diffFormat).left(40))};
+        }
+        options.diffFormat = *chosen;
+    }
     const SettingsPaths paths = defaultSettingsPaths();
     options.settingsGiven = parser.isSet(settings);
     options.settingsFile = options.settingsGiven ? parser.value(settings) : paths.settingsFile;
@@ -257,6 +301,16 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     return options;
 }
 
+// The table definitions of every sheet of a workbook file, read as a run reads them.
+std::vector<TableDefinition> definitionsOf(const QString& path, const FormatSetting& format,
+                                           const FileWorkbookSource::Reader& reader)
+{
+    FileWorkbookSource files(reader);
+    files.attach()->openWorkbook(QFileInfo(path).absoluteFilePath());
+    const std::unique_ptr<WorkbookSource> source = files.snapshot();
+    return readWorkbookDefinitions(*source->attach(), workingFormat(format));
+}
+
 // doing is kept saying what the command is doing, for a message when memory runs
 // out.
 int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& reader, QIODevice& out,
@@ -273,7 +327,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     FormatSettings formats;
     FileSettings files;
     if (!SettingsFile(options.settingsFile, host).loadSettingsFile(formats, files)) {
-        return kExitStopped; // the load has said why
+        return options.diff ? kExitDiffTrouble : kExitStopped; // the load has said why
     }
     // The GUI remembers its last choices by list position, for its own settings file.
     std::optional<qsizetype> formatPosition;
@@ -285,6 +339,23 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     }
     const std::optional<FormatSetting> format =
         chooseSetting(formats, options.formatName, formatPosition, "書式設定");
+    if (options.diff) {
+        const std::optional<FormatSetting> olderFormat =
+            options.olderFormatName.isNull()
+                ? format
+                : chooseSetting(formats, options.olderFormatName, formatPosition, "書式設定");
+        if (!olderFormat || !format) {
+            throw Error(ErrorNumber::SubscriptOutOfRange,
+                        QStringLiteral("設定ファイル \"%1\" に書式設定が登録されていません。")
+                            .arg(options.settingsFile));
+        }
+        doing = QStringLiteral("ブックの比較");
+        const std::vector<Difference> differences =
+            compareDefinitions(definitionsOf(options.olderWorkbook, *olderFormat, reader),
+                               definitionsOf(options.workbook, *format, reader));
+        out.write(differenceReport(differences, options.diffFormat).toUtf8());
+        return differences.empty() ? kExitDone : kExitStopped;
+    }
 
     const QString workbookPath = QFileInfo(options.workbook).absoluteFilePath();
     doing = QStringLiteral("ブック \"%1\" の読み込み").arg(workbookPath);
@@ -386,8 +457,12 @@ int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& e
                     const FileWorkbookSource::Reader& reader)
 {
     QString doing = QStringLiteral("コマンドラインの解釈");
+    std::optional<BatchOptions> options;
+    const auto stopped = [&options] {
+        return options && options->diff ? kExitDiffTrouble : kExitStopped;
+    };
     try {
-        const std::optional<BatchOptions> options = parseOptions(arguments, out);
+        options = parseOptions(arguments, out);
         return options ? runBatch(*options, reader, out, err, doing) : kExitDone;
     } catch (const UsageError& usage) {
         err << "tavrune-batch: " << terminalMessage(usage.message) << '\n'
@@ -395,12 +470,12 @@ int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& e
         return kExitUsage;
     } catch (const Error& error) {
         err << terminalMessage(error.description()) << '\n';
-        return kExitStopped;
+        return stopped();
     } catch (const std::bad_alloc&) {
         err << terminalMessage(
                    QStringLiteral("メモリが足りません。%1を続けられません。").arg(doing))
             << '\n';
-        return kExitStopped;
+        return stopped();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "generation/row_lines.h"
 #include "generation/text_rules.h"
+#include "settings/setting_fields.h"
 
 namespace tavrune {
 
@@ -16,12 +17,22 @@ QStringList TableDefinition::key() const
     return titles;
 }
 
+QString TableDefinition::place(FormatField field, qint64 row) const
+{
+    QString cell = formatFieldText(format, field);
+    if (row > 0) {
+        cell += QString::number(row);
+    }
+    return sheet + u'!' + cell;
+}
+
 TableDefinition readTableDefinition(WorkbookConnection& connection, const WorksheetHandle& sheet,
                                     const FormatSetting& format)
 {
     SheetCellReader cells(connection, sheet);
     TableDefinition table;
     table.sheet = connection.sheetName(sheet);
+    table.format = format;
     table.name = cells.cell(format.TableName, FormatField::TableName);
     table.title = cells.cell(format.TableTitle, FormatField::TableTitle);
     // The rows are walked as the column lines walk them, one after the other.

@@ -33,9 +33,12 @@ struct TableDefinition
     QString title;
     std::array<QString, 4> extra; // the four extra cells
     std::vector<ColumnDefinition> columns;
+    FormatSetting format; // the one it was read through, to name its cells
 
     // The titles of the key columns, in sheet order.
     QStringList key() const;
+    // "sheet!cell" of a field: its own cell, or for a column field the cell of row.
+    QString place(FormatField field, qint64 row = 0) const;
 };
 
 // Reads the definition on sheet through format (the run's working copy): the

@@ -6,6 +6,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -196,6 +198,15 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
          1,
          u"無い書式"_qs},
         {{settings, broken, u"--stdout"_qs, kWorkbook}, 1, broken},
+        // --diff answers 2 for any trouble, as diff does.
+        {{settings, kSettings, u"--diff"_qs, kWorkbook}, 2, u"--diff"_qs},
+        {{settings, kSettings, u"--diff"_qs, u"--diff-format"_qs, u"xml"_qs, kWorkbook, kWorkbook},
+         2,
+         u"xml"_qs},
+        {{settings, kSettings, u"--diff"_qs, u"/nonexistent/old.xlsx"_qs, kWorkbook},
+         2,
+         u"/nonexistent/old.xlsx"_qs},
+        {{settings, broken, u"--diff"_qs, kWorkbook, kWorkbook}, 2, broken},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -207,6 +218,22 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
     const Result version = run({u"--version"_qs});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.startsWith("tavrune-batch "));
+}
+
+TEST(BatchCommand, DiffAnswersByItsStatusInEveryFormat)
+{
+    const QString old = QStringLiteral(TAVRUNE_TEST_DATA "/schema/definitions_old.xlsx");
+    const QString now = QStringLiteral(TAVRUNE_TEST_DATA "/schema/definitions_new.xlsx");
+    const QStringList diff = {u"--settings"_qs, kSettings, u"--diff"_qs};
+    EXPECT_EQ(run(diff + QStringList{now, now}).status, 0);
+    const Result text = run(diff + QStringList{old, now});
+    EXPECT_EQ(text.status, 1);
+    const qsizetype count = text.out.count('\n');
+    const Result json = run(diff + QStringList{u"--diff-format"_qs, u"json"_qs, old, now});
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(QJsonDocument::fromJson(json.out).array().size(), count);
+    const Result markdown = run(diff + QStringList{u"--diff-format"_qs, u"Markdown"_qs, old, now});
+    EXPECT_EQ(markdown.out.count('\n'), count + 2); // the head and its rule
 }
 
 TEST(BatchCommand, AnUnrepresentableCharacterOnStandardOutputNamesItAndWhereItComesFrom)

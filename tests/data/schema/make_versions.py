@@ -2,7 +2,7 @@
 """Writes definitions_old.xlsx and definitions_new.xlsx: two versions of a small
 definition workbook in the sample layout (name C3, title C4, columns from row 7 in
 B to I), the newer one changed in every way a definition changes: a table added, one
-removed, one renamed, columns added, removed, moved, widened, their NOT NULL,
+removed, one renamed, one retitled, columns added, removed, moved, widened, their NOT NULL,
 default and comment changed, and a key changed. Needs Debian's python3-openpyxl
 (run with /usr/bin/python3)."""
 
@@ -43,7 +43,7 @@ NEW = [
         ("PRODUCT_CODE", "CHAR", 8, None, "○", "○", None, "商品コード"),
         ("PRODUCT_NAME", "VARCHAR2", 200, None, None, "○", None, "商品名"),
     ]),
-    ("注文", "ORDERS", "注文", [
+    ("注文", "ORDERS", "受注", [
         ("ORDER_NO", "NUMBER", 12, None, "○", "○", None, "注文番号"),
         ("ORDERED_ON", "DATE", None, None, "○", "○", None, "注文日"),
         ("CUSTOMER_ID", "NUMBER", 10, None, None, "○", None, "顧客ID"),
