@@ -1,6 +1,7 @@
 #include "cli/batch_command.h"
 
 #include "cli/batch_run_host.h"
+#include "cli/diff_command.h"
 #include "cli/stream_output_target.h"
 #include "cli/terminal_text.h"
 #include "common/error.h"
@@ -58,6 +59,9 @@ struct BatchOptions
     bool textconv = false;
     bool diff = false;
     QString olderFormatName;
+    QString changeName;
+    bool leaveOutDestructive = false;
+    bool listSettings = false;
     DifferenceFormat diffFormat = DifferenceFormat::Text;
     std::optional<OutputEncoding> encoding;
     std::optional<LineEnd> lineEnd;
@@ -202,7 +206,21 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         QStringLiteral("The registered format setting for the older workbook of --diff "
                        "(default: the one --format names or the default)."),
         QStringLiteral("NAME"));
-    parser.addOptions({check, encoding, eol, textconv, diff, diffFormat, oldFormat});
+    const QCommandLineOption change(
+        QStringLiteral("change"),
+        QStringLiteral("With --diff: write the change script from OLD to NEW through the "
+                       "registered change setting NAME instead of the differences."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption noDestructive(
+        QStringLiteral("no-destructive"),
+        QStringLiteral("With --change: leave out the statements that may lose data (removed "
+                       "tables and columns, narrowed or changed types) and name them."));
+    const QCommandLineOption listSettings(
+        QStringLiteral("list-settings"),
+        QStringLiteral("List every registered format, file and change setting, one per line "
+                       "with its kind, and exit."));
+    parser.addOptions({check, encoding, eol, textconv, diff, diffFormat, oldFormat, change,
+                       noDestructive, listSettings});
     parser.addPositionalArgument(
         QStringLiteral("WORKBOOK"),
         QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods); with --diff, OLD and NEW."));
@@ -230,7 +248,11 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         }
     }
     const QStringList positional = parser.positionalArguments();
-    if (parser.isSet(diff)) {
+    if (parser.isSet(listSettings)) {
+        if (!positional.isEmpty()) {
+            throw UsageError{QStringLiteral("--list-settings にブックは指定できません。")};
+        }
+    } else if (parser.isSet(diff)) {
         if (positional.size() != 2) {
             throw UsageError{QStringLiteral("--diff には比べる 2 つのブックを指定してください。")};
         }
@@ -243,7 +265,15 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         throw UsageError{QStringLiteral("--stdout と --output-dir は同時に指定できません。")};
     }
     BatchOptions options;
-    options.workbook = positional.last();
+    options.listSettings = parser.isSet(listSettings);
+    if (!options.listSettings) {
+        options.workbook = positional.last();
+    }
+    if (parser.isSet(change) && !parser.isSet(diff)) {
+        throw UsageError{QStringLiteral("--change は --diff と一緒に指定してください。")};
+    }
+    options.changeName = parser.value(change);
+    options.leaveOutDestructive = parser.isSet(noDestructive);
     options.diff = parser.isSet(diff);
     if (options.diff) {
         options.olderWorkbook = positional.first();
@@ -301,14 +331,36 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     return options;
 }
 
-// The table definitions of every sheet of a workbook file, read as a run reads them.
-std::vector<TableDefinition> definitionsOf(const QString& path, const FormatSetting& format,
-                                           const FileWorkbookSource::Reader& reader)
+// The output options of the command line in place of the file setting's.
+void applyOutputOptions(const BatchOptions& options, FileSetting& file)
 {
-    FileWorkbookSource files(reader);
-    files.attach()->openWorkbook(QFileInfo(path).absoluteFilePath());
-    const std::unique_ptr<WorkbookSource> source = files.snapshot();
-    return readWorkbookDefinitions(*source->attach(), workingFormat(format));
+    if (!options.outputDir.isEmpty()) {
+        file.OutputDir = options.outputDir;
+    }
+    if (options.encoding) {
+        file.Encoding = *options.encoding;
+    }
+    if (options.lineEnd) {
+        file.LineEnding = *options.lineEnd;
+    }
+}
+
+// Every registered setting, "kind<TAB>name", formats, files, then changes.
+void listSettings(const FormatSettings& formats, const FileSettings& files,
+                  const ChangeSettings& changes, QIODevice& out)
+{
+    const auto line = [&out](const char* kind, const QString& name) {
+        out.write(QByteArray(kind) + '\t' + escapeControlCharacters(name).toUtf8() + '\n');
+    };
+    for (const FormatSetting& format : formats) {
+        line("format", format.Name);
+    }
+    for (const FileSetting& file : files) {
+        line("file", file.Name);
+    }
+    for (const ChangeSetting& change : changes) {
+        line("change", change.Name);
+    }
 }
 
 // doing is kept saying what the command is doing, for a message when memory runs
@@ -328,6 +380,11 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     FileSettings files;
     if (!SettingsFile(options.settingsFile, host).loadSettingsFile(formats, files)) {
         return options.diff ? kExitDiffTrouble : kExitStopped; // the load has said why
+    }
+    if (options.listSettings) {
+        listSettings(formats, files,
+                     loadChangeSettings(changeSettingsPathBeside(options.settingsFile)), out);
+        return kExitDone;
     }
     // The GUI remembers its last choices by list position, for its own settings file.
     std::optional<qsizetype> formatPosition;
@@ -350,11 +407,33 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
                             .arg(options.settingsFile));
         }
         doing = QStringLiteral("ブックの比較");
-        const std::vector<Difference> differences =
-            compareDefinitions(definitionsOf(options.olderWorkbook, *olderFormat, reader),
-                               definitionsOf(options.workbook, *format, reader));
-        out.write(differenceReport(differences, options.diffFormat).toUtf8());
-        return differences.empty() ? kExitDone : kExitStopped;
+        DiffRequest request;
+        request.olderWorkbook = options.olderWorkbook;
+        request.newerWorkbook = options.workbook;
+        request.olderFormat = *olderFormat;
+        request.newerFormat = *format;
+        request.reportFormat = options.diffFormat;
+        request.leaveOutDestructive = options.leaveOutDestructive;
+        request.overwrite = options.overwrite;
+        if (!options.changeName.isNull()) {
+            const ChangeSettings changes =
+                loadChangeSettings(changeSettingsPathBeside(options.settingsFile));
+            const std::optional<qsizetype> found = findChangeSetting(changes, options.changeName);
+            if (!found) {
+                throw Error(ErrorNumber::SubscriptOutOfRange,
+                            QStringLiteral("変更設定 \"%1\" は登録されていません。")
+                                .arg(options.changeName));
+            }
+            request.change = changes.at(*found);
+            request.createFile =
+                *chooseSetting(files, request.change->CreateFile, std::nullopt, "ファイル設定");
+            applyOutputOptions(options, request.createFile);
+        }
+        StreamOutputTarget stream(out);
+        FileOutputTarget fileTarget;
+        OutputTarget& target = options.toStdout ? static_cast<OutputTarget&>(stream) : fileTarget;
+        return runDiff(request, reader, out, err, target, host.interaction()) ? kExitStopped
+                                                                              : kExitDone;
     }
 
     const QString workbookPath = QFileInfo(options.workbook).absoluteFilePath();
@@ -412,15 +491,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     RunInputs inputs;
     inputs.format = *format;
     inputs.file = *file;
-    if (!options.outputDir.isEmpty()) {
-        inputs.file.OutputDir = options.outputDir;
-    }
-    if (options.encoding) {
-        inputs.file.Encoding = *options.encoding;
-    }
-    if (options.lineEnd) {
-        inputs.file.LineEnding = *options.lineEnd;
-    }
+    applyOutputOptions(options, inputs.file);
     inputs.workbookName = connection->workbookName(1);
     QStringList sheetNames;
     for (const WorksheetHandle& sheet : sheets) {

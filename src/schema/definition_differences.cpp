@@ -40,6 +40,22 @@ bool alikeColumns(const TableDefinition& a, const TableDefinition& b)
                       });
 }
 
+// Whether a type change may lose data: another type, or a shorter length or scale.
+bool losesData(const ColumnType& older, const ColumnType& newer)
+{
+    if (!sameName(older.name, newer.name)) {
+        return true;
+    }
+    const auto shorter = [](const QString& before, const QString& after) {
+        bool wasNumber = false;
+        bool isNumber = false;
+        const double was = QString(before).remove(u'(').remove(u')').toDouble(&wasNumber);
+        const double is = QString(after).remove(u'(').remove(u')').toDouble(&isNumber);
+        return wasNumber && (!isNumber || is < was);
+    };
+    return shorter(older.length, newer.length) || shorter(older.scale, newer.scale);
+}
+
 QString yesNo(bool on)
 {
     return on ? QStringLiteral("yes") : QStringLiteral("no");
@@ -99,6 +115,7 @@ public:
                 removed.kind = DifferenceKind::ColumnRemoved;
                 removed.column = column.title;
                 removed.oldPlace = older.place(FormatField::RowTitle, column.row);
+                removed.destructive = true;
                 differences.push_back(removed);
             }
         }
@@ -127,9 +144,11 @@ public:
                 continue;
             }
             at.kind = DifferenceKind::ColumnChanged;
+            at.destructive = losesData(before->type, column.type);
             change(at, QStringLiteral("type"), before->type.text, column.type.text,
                    older.place(FormatField::RowType, before->row),
                    newer.place(FormatField::RowType, column.row));
+            at.destructive = false;
             change(at, QStringLiteral("not null"), yesNo(before->notNull), yesNo(column.notNull),
                    older.place(FormatField::NotNull, before->row),
                    newer.place(FormatField::NotNull, column.row));
@@ -225,6 +244,7 @@ std::vector<Difference> compareDefinitions(const std::vector<TableDefinition>& o
         gone.kind = DifferenceKind::TableRemoved;
         gone.table = table->name;
         gone.oldPlace = table->place(FormatField::TableName);
+        gone.destructive = true;
         for (const auto& [from, to] : renames) {
             if (from == table) {
                 gone.note = QStringLiteral("possibly renamed to %1").arg(to);

@@ -35,6 +35,8 @@ struct Difference
     QString oldPlace;
     QString newPlace;
     QString note; // "possibly renamed from …" / "possibly renamed to …"
+    // Data may be lost: a removed table or column, a type narrowed or changed.
+    bool destructive = false;
 
     bool operator==(const Difference&) const = default;
 };

@@ -55,6 +55,9 @@ QString textLine(const Difference& d)
     if (!d.note.isEmpty()) {
         line += QStringLiteral(", ") + d.note;
     }
+    if (d.destructive) {
+        line += QStringLiteral(", destructive");
+    }
     return line + u'\n';
 }
 
@@ -72,9 +75,14 @@ QString markdown(const std::vector<Difference>& differences)
 {
     QString text = QStringLiteral("| kind | table | column | what | old | new | older | newer | "
                                   "note |\n|---|---|---|---|---|---|---|---|---|\n");
+    const auto noteOf = [](const Difference& d) {
+        return d.destructive ? (d.note.isEmpty() ? QStringLiteral("destructive")
+                                                 : d.note + QStringLiteral(", destructive"))
+                             : d.note;
+    };
     for (const Difference& d : differences) {
         for (const QString& cell : {differenceKindName(d.kind), d.table, d.column, d.what,
-                                    d.oldValue, d.newValue, d.oldPlace, d.newPlace, d.note}) {
+                                    d.oldValue, d.newValue, d.oldPlace, d.newPlace, noteOf(d)}) {
             text += QStringLiteral("| ") + markdownCell(cell) + u' ';
         }
         text += QStringLiteral("|\n");
@@ -92,6 +100,9 @@ QString json(const std::vector<Difference>& differences)
             {"old", &d.oldValue},      {"new", &d.newValue},  {"oldPlace", &d.oldPlace},
             {"newPlace", &d.newPlace}, {"note", &d.note}};
         object.insert(QStringLiteral("kind"), differenceKindName(d.kind));
+        if (d.destructive) {
+            object.insert(QStringLiteral("destructive"), true);
+        }
         for (const auto& [key, value] : fields) {
             if (!value->isEmpty()) {
                 object.insert(QString::fromLatin1(key), *value);

@@ -234,6 +234,23 @@ TEST(BatchCommand, DiffAnswersByItsStatusInEveryFormat)
     EXPECT_EQ(QJsonDocument::fromJson(json.out).array().size(), count);
     const Result markdown = run(diff + QStringList{u"--diff-format"_qs, u"Markdown"_qs, old, now});
     EXPECT_EQ(markdown.out.count('\n'), count + 2); // the head and its rule
+
+    // A change script to standard output, the statements that lose data left out
+    // and named; every kind of setting listed.
+    const QString portable = QStringLiteral(TAVRUNE_TEST_DATA "/samples/portable_tables.xlsx");
+    const QString next = QStringLiteral(TAVRUNE_TEST_DATA "/samples/portable_tables_next.xlsx");
+    const Result safe =
+        run(diff + QStringList{u"--change"_qs, u"PostgreSQL (変更)"_qs, u"--no-destructive"_qs,
+                               u"--stdout"_qs, u"--encoding"_qs, u"utf-8"_qs, portable, next});
+    EXPECT_EQ(safe.status, 1) << safe.err.toStdString();
+    EXPECT_TRUE(
+        safe.out.contains("ALTER TABLE DEPARTMENT ALTER COLUMN SORT_ORDER SET DEFAULT 10;"));
+    EXPECT_FALSE(safe.out.contains("DROP TABLE"));
+    EXPECT_TRUE(safe.err.contains(u"EMPLOYEE.HIRED_ON, EMPLOYEE_LICENSE"_qs))
+        << safe.err.toStdString();
+    const Result listed = run({u"--settings"_qs, kSettings, u"--list-settings"_qs});
+    EXPECT_TRUE(listed.out.startsWith("format\tテーブル定義書\nfile\t"));
+    EXPECT_TRUE(listed.out.endsWith("change\tSQL Server (変更)\n"));
 }
 
 TEST(BatchCommand, AnUnrepresentableCharacterOnStandardOutputNamesItAndWhereItComesFrom)
