@@ -37,6 +37,18 @@ QString addPathSeparator(const QString& dir)
     return t;
 }
 
+QString tableFileName(const FileSetting& file, const QString& title)
+{
+    QString name = title;
+    if (file.OutputFileStrCheck[0] == 1) {
+        name = file.OutputFileStr[0] + name;
+    }
+    if (file.OutputFileStrCheck[1] == 1) {
+        name += file.OutputFileStr[1];
+    }
+    return name;
+}
+
 void ensureOutputDir(const QString& dir, UserInteraction& interaction)
 {
     const QString p = trimPathSeparators(dir);

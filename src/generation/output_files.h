@@ -16,6 +16,10 @@ QString trimPathSeparators(const QString& dir);
 // Spaces removed at both ends and one "/" appended unless the text ends with one.
 QString addPathSeparator(const QString& dir);
 
+// The name of a table's file in one-file-per-table mode: the title with the added
+// strings whose boxes are checked.
+QString tableFileName(const FileSetting& file, const QString& title);
+
 // Makes sure the output directory exists. A text that is not an absolute path
 // fails with error 75 before anything is asked or created. When the directory is
 // missing the user is asked once, for the whole path; Cancel raises error -1.
