@@ -24,7 +24,8 @@ QString tableFileName(const FileSetting& file, const QString& title);
 // fails with error 75 before anything is asked or created. When the directory is
 // missing the user is asked once, for the whole path; Cancel raises error -1.
 // Then every missing level is created in order; a level that cannot be created
-// raises an error, leaving the levels made before it.
+// raises an error naming it and the system's reason, leaving the levels made
+// before it.
 void ensureOutputDir(const QString& dir, UserInteraction& interaction);
 
 // A line of output as the files receive it: in the encoding, then the line end.
