@@ -301,9 +301,9 @@ void GenerationRun::unrepresentableCharacter(const SheetLines& target, const QSt
         origin = QStringLiteral("シート \"%1\"、書式の設定文字列").arg(target.sheetName);
     }
     throw Error(ErrorNumber::ApplicationDefined,
-                QStringLiteral("文字 %1 は%2 で書けないため、%3 に出力できません (%4)。")
+                QStringLiteral("文字 %1 は%2 で書けないため、%3出力できません (%4)。")
                     .arg(describeCodePoint(character), encodingDescription(m_file.Encoding),
-                         m_output.destinationName(target.path), origin));
+                         m_output.destinationPhrase(target.path), origin));
 }
 
 QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& sheetName) const
