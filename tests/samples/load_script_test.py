@@ -16,7 +16,6 @@ PostgreSQL runs as the user postgres (or nobody), since it refuses to run as roo
 """
 
 import html.parser
-import importlib
 import json
 import os
 import pwd
@@ -330,7 +329,7 @@ def main(arguments):
         return SKIP
     sys.path.insert(0, str(Path(maker).parent))
     sys.dont_write_bytecode = True  # nothing written into the source tree
-    TABLES = importlib.import_module(Path(maker).stem).TABLES
+    TABLES = __import__(Path(maker).stem).TABLES
 
     command = [batch, "--settings", settings, "--file", SETTINGS[kind], workbook]
     started = time.monotonic()
