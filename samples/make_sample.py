@@ -1,14 +1,14 @@
 #!/usr/bin/python3
 """Writes table_definitions.xlsx, the sample table-definition workbook shipped with
-Tavrune. Needs Debian's python3-openpyxl (run with /usr/bin/python3)."""
+Tavrune. Needs Debian's python3-openpyxl (run with /usr/bin/python3); the load tests
+import TABLES from here."""
 
 from pathlib import Path
 
-from openpyxl import Workbook
-from openpyxl.styles import Font, PatternFill
-
 HEADERS = ["No", "項目名", "データ型", "桁数", "小数", "PK", "NOT NULL", "初期値", "備考"]
 
+# Sheet name, table name, title, then per column: name, type, length, scale,
+# primary key mark, NOT NULL mark, default, comment.
 TABLES = [
     ("顧客", "CUSTOMER", "顧客マスタ", [
         ("CUSTOMER_ID", "NUMBER", 10, None, "○", "○", None, "顧客ID"),
@@ -29,7 +29,7 @@ TABLES = [
         ("ORDER_NO", "NUMBER", 12, None, "○", "○", None, "注文番号"),
         ("CUSTOMER_ID", "NUMBER", 10, None, None, "○", None, "顧客ID"),
         ("ORDERED_ON", "DATE", None, None, None, "○", "SYSDATE", "注文日"),
-        ("STATUS", "CHAR", 1, None, None, "○", "'0'", "状態（0:受付 1:出荷 9:取消）"),
+        ("STATUS", "CHAR", 1, None, None, "○", 0, "状態（0:受付 1:出荷 9:取消）"),
     ]),
     ("注文明細", "ORDER_DETAIL", "注文明細", [
         ("ORDER_NO", "NUMBER", 12, None, "○", "○", None, "注文番号"),
@@ -41,6 +41,9 @@ TABLES = [
 
 
 def main():
+    from openpyxl import Workbook
+    from openpyxl.styles import Font, PatternFill
+
     book = Workbook()
     book.remove(book.active)
     bold = Font(bold=True)

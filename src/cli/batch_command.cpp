@@ -177,7 +177,8 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     const QCommandLineOption check(
         QStringLiteral("check"),
         QStringLiteral("Check the sheets without writing: print SHEET!CELL: message for every "
-                       "finding; exit status 1 when there is one."));
+                       "finding, one a line (line breaks, tabs and backslashes shown as \\n, "
+                       "\\t, \\\\, as in --list); exit status 1 when there is one."));
     const QCommandLineOption encoding(
         QStringLiteral("encoding"),
         QStringLiteral("The output encoding, replacing the file setting's: cp932, utf-8 or "
@@ -463,11 +464,11 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
             const QString tableName =
                 format ? connection->cellValue(sheets[i], trimSpaces(format->TableName))
                        : QString();
-            out.write(QStringLiteral("%1\t%2\t%3\n")
-                          .arg(i + 1)
-                          .arg(escapeControlCharacters(connection->sheetName(sheets[i])),
-                               escapeControlCharacters(tableName))
-                          .toUtf8());
+            out.write(
+                QStringLiteral("%1\t%2\t%3\n")
+                    .arg(i + 1)
+                    .arg(listingText(connection->sheetName(sheets[i])), listingText(tableName))
+                    .toUtf8());
         }
         return kExitDone;
     }
@@ -507,8 +508,8 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         const std::atomic_bool neverCancelled = false;
         const QList<SheetFinding> findings = checkSheets(*source, inputs, neverCancelled);
         for (const SheetFinding& finding : findings) {
-            out.write((escapeControlCharacters(finding.sheet + u'!' + finding.cell +
-                                               QStringLiteral(": ") + finding.message) +
+            out.write((listingText(finding.sheet + u'!' + finding.cell + QStringLiteral(": ") +
+                                   finding.message) +
                        u'\n')
                           .toUtf8());
         }

@@ -39,9 +39,9 @@ void StreamOutputTarget::fail()
                     .arg(error != 0 ? systemErrorText(error) : m_out.errorString()));
 }
 
-QString StreamOutputTarget::destinationName(const QString&) const
+QString StreamOutputTarget::destinationPhrase(const QString&) const
 {
-    return QStringLiteral("標準出力");
+    return QStringLiteral("標準出力に");
 }
 
 } // namespace tavrune

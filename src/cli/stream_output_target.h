@@ -20,7 +20,7 @@ public:
     void writeOutputLine(const QByteArray& line) override;
     void commitOutputFile() override;
     void abortOutputFile() noexcept override {}
-    QString destinationName(const QString& path) const override;
+    QString destinationPhrase(const QString& path) const override;
 
 private:
     [[noreturn]] void fail();

@@ -24,6 +24,11 @@ QString escapeControlCharacters(const QString& text)
     return escaped;
 }
 
+QString listingText(const QString& text)
+{
+    return escapeControlCharacters(QString(text).replace(u'\\', QStringLiteral("\\\\")));
+}
+
 QString terminalMessage(const QString& message)
 {
     QStringList lines = message.split(QStringLiteral("\r\n"));

@@ -10,6 +10,11 @@ namespace tavrune {
 // break a listing's lines.
 QString escapeControlCharacters(const QString& text);
 
+// A text of the batch tool's listings (--list, --check), which hold one entry a
+// line: a backslash doubled, then control characters escaped, so that every line
+// reads back to the very texts it shows.
+QString listingText(const QString& text);
+
 // A message as the batch tool prints it: the message's own line breaks (CR LF, as
 // messages build them) become line ends, and every other control character, which
 // can only have come from what the message quotes, is escaped.

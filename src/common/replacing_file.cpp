@@ -1,9 +1,9 @@
 #include "common/replacing_file.h"
 
 #include "common/error.h"
+#include "common/make_directories.h"
 #include "common/system_error_text.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -255,9 +255,10 @@ void saveReplacing(const QString& path, QByteArrayView content, const QString& w
         return Error(ErrorNumber::PathFileAccess,
                      QStringLiteral("%1 \"%2\" に書き込めません: %3").arg(what, path, why));
     };
-    const QString directory = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(directory)) {
-        throw failure(QStringLiteral("フォルダ \"%1\" を作れません。").arg(directory));
+    QString failedLevel;
+    if (const int error = makeDirectories(QFileInfo(path).absolutePath(), failedLevel)) {
+        throw failure(QStringLiteral("フォルダ \"%1\" を作れません (%2)")
+                          .arg(failedLevel, systemErrorText(error)));
     }
     ReplacingFile file;
     int error = file.open(path);

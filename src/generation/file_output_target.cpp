@@ -136,9 +136,9 @@ void FileOutputTarget::abortOutputFile() noexcept
     m_buffer.clear();
 }
 
-QString FileOutputTarget::destinationName(const QString& path) const
+QString FileOutputTarget::destinationPhrase(const QString& path) const
 {
-    return QStringLiteral("ファイル \"%1\"").arg(path);
+    return QStringLiteral("ファイル \"%1\" に").arg(path);
 }
 
 } // namespace tavrune

@@ -28,7 +28,7 @@ public:
     void writeOutputLine(const QByteArray& line) override;
     void commitOutputFile() override;
     void abortOutputFile() noexcept override;
-    QString destinationName(const QString& path) const override;
+    QString destinationPhrase(const QString& path) const override;
 
 private:
     // Writes out what is buffered; throws naming the file and the system's reason.

@@ -39,14 +39,16 @@ QString visibleName(const QString& name)
     return shown;
 }
 
-// A name made from a table title must name a file inside the output directory.
-void checkFileName(const QString& name, const QString& sheetName)
+// A name made from a table title must name a visible file inside the output
+// directory, and a title of its own: the added strings alone (".sql") would make
+// a hidden file. titleCell is where the title was read.
+void checkFileName(const QString& title, const QString& name, const QString& titleCell,
+                   const QString& sheetName)
 {
     QString why;
     const auto forbidden = std::find_if(name.begin(), name.end(), forbiddenInFileName);
-    if (name.isEmpty()) {
-        why = QStringLiteral(
-            "ファイル名が空です (テーブルタイトルのセルが空で、付加文字列もありません)");
+    if (trimSpaces(title).isEmpty()) {
+        why = QStringLiteral("テーブルタイトルのセル %1 が空です").arg(titleCell);
     } else if (name == u"." || name == u"..") {
         why = QStringLiteral("\"%1\" はファイル名に使えません").arg(name);
     } else if (forbidden != name.end()) {
@@ -54,6 +56,8 @@ void checkFileName(const QString& name, const QString& sheetName)
                   .arg(visibleName(name), *forbidden == u'/'
                                               ? QStringLiteral("/")
                                               : describeCodePoint(forbidden->unicode()));
+    } else if (name.startsWith(u'.')) {
+        why = QStringLiteral("ファイル名 \"%1\" は . で始まるため隠しファイルになります").arg(name);
     } else {
         return;
     }
@@ -297,21 +301,16 @@ void GenerationRun::unrepresentableCharacter(const SheetLines& target, const QSt
         origin = QStringLiteral("シート \"%1\"、書式の設定文字列").arg(target.sheetName);
     }
     throw Error(ErrorNumber::ApplicationDefined,
-                QStringLiteral("文字 %1 は%2 で書けないため、%3 に出力できません (%4)。")
+                QStringLiteral("文字 %1 は%2 で書けないため、%3出力できません (%4)。")
                     .arg(describeCodePoint(character), encodingDescription(m_file.Encoding),
-                         m_output.destinationName(target.path), origin));
+                         m_output.destinationPhrase(target.path), origin));
 }
 
 QString GenerationRun::tableFilePath(SheetCellReader& cells, const QString& sheetName) const
 {
-    QString name = cells.cell(m_format.TableTitle, FormatField::TableTitle);
-    if (m_file.OutputFileStrCheck[0] == 1) {
-        name = m_file.OutputFileStr[0] + name;
-    }
-    if (m_file.OutputFileStrCheck[1] == 1) {
-        name += m_file.OutputFileStr[1];
-    }
-    checkFileName(name, sheetName);
+    const QString title = cells.cell(m_format.TableTitle, FormatField::TableTitle);
+    const QString name = tableFileName(m_file, title);
+    checkFileName(title, name, m_format.TableTitle, sheetName);
     return addPathSeparator(m_file.OutputDir) + name;
 }
 

@@ -2,9 +2,10 @@
 
 #include "common/cp932_text.h"
 #include "common/error.h"
+#include "common/make_directories.h"
+#include "common/system_error_text.h"
 #include "generation/text_rules.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace tavrune {
@@ -37,6 +38,18 @@ QString addPathSeparator(const QString& dir)
     return t;
 }
 
+QString tableFileName(const FileSetting& file, const QString& title)
+{
+    QString name = title;
+    if (file.OutputFileStrCheck[0] == 1) {
+        name = file.OutputFileStr[0] + name;
+    }
+    if (file.OutputFileStrCheck[1] == 1) {
+        name += file.OutputFileStr[1];
+    }
+    return name;
+}
+
 void ensureOutputDir(const QString& dir, UserInteraction& interaction)
 {
     const QString p = trimPathSeparators(dir);
@@ -54,16 +67,12 @@ void ensureOutputDir(const QString& dir, UserInteraction& interaction)
             throw Error(ErrorNumber::UserDeclined, QStringLiteral("中断しました"));
         }
     }
-    // Walk the path level by level from the root, creating the missing ones.
-    qsizetype pos = 0;
-    do {
-        pos = p.indexOf(u'/', pos + 1);
-        const QString prefix = pos < 0 ? p : p.left(pos);
-        if (!prefix.isEmpty() && !entryExists(prefix) && !QDir().mkdir(prefix)) {
-            throw Error(ErrorNumber::PathFileAccess,
-                        QStringLiteral("ディレクトリ \"%1\" を作成できません。").arg(prefix));
-        }
-    } while (pos >= 0);
+    QString failedLevel;
+    if (const int error = makeDirectories(p, failedLevel)) {
+        throw Error(ErrorNumber::PathFileAccess,
+                    QStringLiteral("ディレクトリ \"%1\" を作成できません: %2")
+                        .arg(failedLevel, systemErrorText(error)));
+    }
 }
 
 std::optional<QByteArray> encodeOutputLine(const QString& textIn, OutputEncoding encoding,

@@ -16,11 +16,16 @@ QString trimPathSeparators(const QString& dir);
 // Spaces removed at both ends and one "/" appended unless the text ends with one.
 QString addPathSeparator(const QString& dir);
 
+// The name of a table's file in one-file-per-table mode: the title with the added
+// strings whose boxes are checked.
+QString tableFileName(const FileSetting& file, const QString& title);
+
 // Makes sure the output directory exists. A text that is not an absolute path
 // fails with error 75 before anything is asked or created. When the directory is
 // missing the user is asked once, for the whole path; Cancel raises error -1.
 // Then every missing level is created in order; a level that cannot be created
-// raises an error, leaving the levels made before it.
+// raises an error naming it and the system's reason, leaving the levels made
+// before it.
 void ensureOutputDir(const QString& dir, UserInteraction& interaction);
 
 // A line of output as the files receive it: in the encoding, then the line end.

@@ -32,9 +32,9 @@ public:
     // Drops the open file, leaving what had its name as it was; without one it
     // does nothing. Never fails.
     virtual void abortOutputFile() noexcept = 0;
-    // How messages name where the lines of path go: "ファイル \"path\"" or standard
-    // output.
-    virtual QString destinationName(const QString& path) const = 0;
+    // How messages say where the lines of path go, the particle に included:
+    // "ファイル \"path\" に", or "標準出力に" without the space a quoted name takes.
+    virtual QString destinationPhrase(const QString& path) const = 0;
 };
 
 } // namespace tavrune

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/trim_spaces.h"
 #include "generation/expansion_limit.h"
+#include "generation/output_files.h"
 #include "generation/sheet_cell_reader.h"
 #include "generation/text_rules.h"
 #include "settings/setting_fields.h"
@@ -91,12 +92,10 @@ private:
     std::array<qsizetype, kKinds> m_groups{}; // the finding standing for the rest, or -1
 };
 
-// What is wrong with a name made from a table title as a file name, or nothing.
+// What is wrong with a name made from a title that is not empty as a file name,
+// or nothing.
 QString fileNameProblem(const QString& name)
 {
-    if (name.isEmpty()) {
-        return QStringLiteral("出力ファイル名が空になります。");
-    }
     if (name == u"." || name == u"..") {
         return QStringLiteral("出力ファイル名 \"%1\" は使えません。").arg(name);
     }
@@ -105,6 +104,10 @@ QString fileNameProblem(const QString& name)
             return QStringLiteral("出力ファイル名に使えない文字 %1 があります。")
                 .arg(c == u'/' ? QStringLiteral("/") : describeCodePoint(c.unicode()));
         }
+    }
+    if (name.startsWith(u'.')) {
+        return QStringLiteral("出力ファイル名 \"%1\" は . で始まるため隠しファイルになります。")
+            .arg(name);
     }
     return {};
 }
@@ -132,12 +135,12 @@ public:
         }
         const std::optional<QString> title = read(m_format.TableTitle, FormatField::TableTitle);
         if (title) {
+            // An empty title makes no file name either, which needs no finding of its own.
             if (trimSpaces(*title).isEmpty()) {
                 add(Kind::EmptyTableTitle, m_format.TableTitle,
                     QStringLiteral("テーブルタイトルが空です。"));
-            }
-            if (m_inputs.file.OutputFile == 0) {
-                const QString problem = fileNameProblem(fileName(*title));
+            } else if (m_inputs.file.OutputFile == 0) {
+                const QString problem = fileNameProblem(tableFileName(m_inputs.file, *title));
                 if (!problem.isEmpty()) {
                     add(Kind::FileName, m_format.TableTitle, problem);
                 }
@@ -161,18 +164,6 @@ public:
     }
 
 private:
-    QString fileName(const QString& title) const
-    {
-        QString name = title;
-        if (m_inputs.file.OutputFileStrCheck[0] == 1) {
-            name = m_inputs.file.OutputFileStr[0] + name;
-        }
-        if (m_inputs.file.OutputFileStrCheck[1] == 1) {
-            name += m_inputs.file.OutputFileStr[1];
-        }
-        return name;
-    }
-
     // The cell's text, checked for what the output cannot hold; a cell that cannot
     // be read (an error value, a reference that is none) is a finding itself.
     // where names the cell; it is made only for a finding.

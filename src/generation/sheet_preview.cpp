@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "generation/expansion_limit.h"
 #include "generation/generation_run.h"
+#include "generation/output_files.h"
 #include "generation/sheet_cell_reader.h"
 #include "generation/split_lines.h"
 #include "generation/table_text_expander.h"
@@ -54,14 +55,8 @@ SheetPreview previewSheet(WorkbookSource& source, const QString& workbookName, q
         const WorksheetHandle sheet = connection->worksheetAt(workbookName, sheetIndex);
         if (file.OutputFile == 0) {
             SheetCellReader cells(*connection, sheet);
-            QString name = cells.cell(format.TableTitle, FormatField::TableTitle);
-            if (file.OutputFileStrCheck[0] == 1) {
-                name = file.OutputFileStr[0] + name;
-            }
-            if (file.OutputFileStrCheck[1] == 1) {
-                name += file.OutputFileStr[1];
-            }
-            preview.fileName = name;
+            preview.fileName =
+                tableFileName(file, cells.cell(format.TableTitle, FormatField::TableTitle));
         } else {
             preview.fileName = file.OutputFileName;
         }

@@ -69,6 +69,14 @@ NumberStyle classifyFormatCode(QStringView code)
             i += 2;
             continue;
         }
+        if (lower == u'a' && code.mid(i, 3).compare(u"aaa", Qt::CaseInsensitive) == 0) {
+            date = true; // the Japanese day of the week, "aaa" (木) or "aaaa" (木曜日)
+            while (i + 1 < size && QChar::toLower(code[i + 1].unicode()) == u'a') {
+                ++i;
+            }
+            previousToken = u'a';
+            continue;
+        }
         if (lower == u'e' && i + 1 < size && (code[i + 1] == u'+' || code[i + 1] == u'-')) {
             ++i; // scientific notation, not the era year
             continue;

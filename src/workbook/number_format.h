@@ -12,7 +12,7 @@ namespace tavrune {
 NumberStyle classifyBuiltinFormat(int id);
 
 // How a format code makes a number read: a date when it shows year, month or day
-// (or a Japanese era), a time when it shows only hours, minutes or seconds.
+// (or a Japanese era or day of the week), a time when it shows only hours, minutes or seconds.
 // Quoted text, escaped characters, colour and condition codes and "General" do not
 // count; only the first section (positive numbers) is looked at.
 NumberStyle classifyFormatCode(QStringView code);

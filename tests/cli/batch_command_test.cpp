@@ -122,16 +122,18 @@ TEST(BatchCommand, CheckListsFindingsAndSaysByItsStatus)
     EXPECT_EQ(clean.status, 0) << clean.err.toStdString();
     EXPECT_EQ(clean.out, QByteArray());
 
-    // A sheet whose title cell is empty.
+    // A sheet whose title cell is empty, its name in the listings' escapes.
     WorkbookBuilder builder;
-    builder.sheet(u"S"_qs)
-        .text(u"C3"_qs, u"T"_qs)
-        .text(u"B7"_qs, u"ID"_qs)
-        .text(u"C7"_qs, u"NUMBER"_qs);
-    const Result result = run({u"--settings"_qs, kSettings, u"--check"_qs, kWorkbook},
-                              [&](const QString&) { return builder.build(); });
+    builder.sheet(u"S\\1\n"_qs).text(u"C3"_qs, u"T"_qs);
+    const WorkbookData book = builder.build();
+    const auto listing = [&](const QString& option) {
+        return run({u"--settings"_qs, kSettings, option, kWorkbook},
+                   [&](const QString&) { return book; });
+    };
+    const Result result = listing(u"--check"_qs);
     EXPECT_EQ(result.status, 1) << result.err.toStdString();
-    EXPECT_EQ(QString::fromUtf8(result.out), u"S!C4: テーブルタイトルが空です。\n"_qs);
+    EXPECT_EQ(QString::fromUtf8(result.out), u"S\\\\1\\n!C4: テーブルタイトルが空です。\n"_qs);
+    EXPECT_EQ(QString::fromUtf8(listing(u"--list"_qs).out), u"1\tS\\\\1\\n\tT\n"_qs);
 }
 
 TEST(BatchCommand, SelectsSheetsByNumberRangeAndName)
@@ -267,7 +269,7 @@ TEST(BatchCommand, AnUnrepresentableCharacterOnStandardOutputNamesItAndWhereItCo
                               [&](const QString&) { return book.build(); });
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.err.startsWith(
-        u"文字 U+1F600 (\U0001F600) はシフト JIS (コードページ 932) で書けないため、標準出力 "
+        u"文字 U+1F600 (\U0001F600) はシフト JIS (コードページ 932) で書けないため、標準出力"
         u"に出力できません (シート \"顧客\" のセル C3)。\n"_qs))
         << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty());

@@ -21,4 +21,6 @@ TEST(TerminalText, ControlCharactersAreEscapedAndOnlyCrLfBreaksAMessage)
         EXPECT_EQ(escapeControlCharacters(c.text), c.escaped);
         EXPECT_EQ(terminalMessage(c.text), c.message);
     }
+    // A listing doubles a backslash too, so that a line reads back to its texts.
+    EXPECT_EQ(listingText(u"a\\n\n"_qs), u"a\\\\n\\n"_qs);
 }

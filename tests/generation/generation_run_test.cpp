@@ -183,9 +183,10 @@ TEST_P(GenerationRunTest, RunsThatStopBeforeWritingAnything)
         {titled(u"../escape"_qs), true,
          badName + u"ファイル名 \"../escape\" に使えない文字 (/) があります。"_qs},
         {titled(u"."_qs), true, badName + u"\".\" はファイル名に使えません。"_qs},
-        {titled(QString()), true,
-         badName +
-             u"ファイル名が空です (テーブルタイトルのセルが空で、付加文字列もありません)。"_qs},
+        // Nor be hidden, as a name from an empty title and a suffix (".sql") would be.
+        {titled(QString()), true, badName + u"テーブルタイトルのセル D4 が空です。"_qs},
+        {titled(u".profile"_qs), true,
+         badName + u"ファイル名 \".profile\" は . で始まるため隠しファイルになります。"_qs},
         {titled(u"two\r\nlines"_qs), true,
          badName +
              u"ファイル名 \"two<U+000D><U+000A>lines\" に使えない文字 (U+000D) があります。"_qs},
@@ -285,8 +286,8 @@ TEST_P(GenerationRunTest, OverwriteAnswersPerTable)
 
 TEST_P(GenerationRunTest, TwoSheetsGivingOneFileNameStopTheRun)
 {
-    m_inputs.format.TableTitle = u"A1"_qs; // empty everywhere: the suffix alone names the file
-    const QString file = path(u".sql"_qs);
+    m_inputs.format.TableTitle = u"C7"_qs; // the first column's type, the same everywhere
+    const QString file = path(u"NUMBER.sql"_qs);
     // Whether the file was there before, and whether replacing it was allowed for
     // the whole run, the second sheet never replaces what the first wrote.
     for (const bool existing : {false, true}) {

@@ -53,36 +53,6 @@ TEST(OutputPaths, TrimAndAddSeparators)
     EXPECT_EQ(addPathSeparator(QString()), u"/"_qs);
 }
 
-TEST(ensureOutputDir, ExistingMissingAndRefused)
-{
-    QTemporaryDir dir;
-    test::ScriptedInteraction interaction;
-    ensureOutputDir(dir.path() + u"/ "_qs, interaction);
-    EXPECT_TRUE(interaction.shown().isEmpty());
-
-    for (const QString& bad : {u"out/sub"_qs, u"~/out"_qs, QString()}) {
-        try {
-            ensureOutputDir(bad, interaction);
-            FAIL() << "accepted " << bad.toStdString();
-        } catch (const Error& error) {
-            EXPECT_EQ(error.number(), ErrorNumber::PathFileAccess);
-            EXPECT_TRUE(error.description().contains(u'"' + bad + u'"'));
-        }
-    }
-    EXPECT_TRUE(interaction.shown().isEmpty());
-
-    // A file where a level is needed counts as existing; creating below it fails,
-    // leaving the levels made before.
-    QFile blocker(dir.filePath(u"a/file"_qs));
-    ASSERT_TRUE(QDir(dir.path()).mkpath(u"a"_qs));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    interaction.answer(Answer::Ok);
-    EXPECT_THROW(ensureOutputDir(dir.filePath(u"a/new/../file/x"_qs), interaction), Error);
-    EXPECT_TRUE(QFileInfo(dir.filePath(u"a/new"_qs)).isDir());
-    EXPECT_EQ(interaction.shown().size(), 1);
-}
-
 namespace {
 
 QStringList entries(const QTemporaryDir& dir)
@@ -103,6 +73,38 @@ template <typename Operation> QString errorOf(Operation operation)
 }
 
 } // namespace
+
+TEST(ensureOutputDir, ExistingMissingAndRefused)
+{
+    QTemporaryDir dir;
+    test::ScriptedInteraction interaction;
+    ensureOutputDir(dir.path() + u"/ "_qs, interaction);
+    EXPECT_TRUE(interaction.shown().isEmpty());
+
+    for (const QString& bad : {u"out/sub"_qs, u"~/out"_qs, QString()}) {
+        try {
+            ensureOutputDir(bad, interaction);
+            FAIL() << "accepted " << bad.toStdString();
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::PathFileAccess);
+            EXPECT_TRUE(error.description().contains(u'"' + bad + u'"'));
+        }
+    }
+    EXPECT_TRUE(interaction.shown().isEmpty());
+
+    // A file where a level is needed counts as existing; creating below it fails
+    // for the system's reason, leaving the levels made before.
+    QFile blocker(dir.filePath(u"a/file"_qs));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(u"a"_qs));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    interaction.answer(Answer::Ok);
+    EXPECT_EQ(errorOf([&] { ensureOutputDir(dir.filePath(u"a/new/../file/x"_qs), interaction); }),
+              u"ディレクトリ \""_qs + dir.filePath(u"a/new/../file/x"_qs) +
+                  u"\" を作成できません: ディレクトリではありません"_qs);
+    EXPECT_TRUE(QFileInfo(dir.filePath(u"a/new"_qs)).isDir());
+    EXPECT_EQ(interaction.shown().size(), 1);
+}
 
 TEST(FileOutputTarget, AFileAppearsWholeOnlyWhenCommitted)
 {

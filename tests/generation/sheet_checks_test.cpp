@@ -47,6 +47,7 @@ TEST(SheetChecksTest, FindsWhatWouldMakeARunFailOrWriteAWrongScript)
         .text(u"C9"_qs, u"VARCHAR2"_qs)
         .text(u"I9"_qs, u"é"_qs);
     book.sheet(u"空"_qs);
+    book.sheet(u"隠れ"_qs).text(u"C3"_qs, u"HIDDEN"_qs).text(u"C4"_qs, u".profile"_qs);
     book.sheet(u"選ばれない"_qs).text(u"C3"_qs, u"GOOD"_qs);
     MemoryWorkbookSource source;
     source.addOpenWorkbook(u"book.xlsx"_qs, book.build());
@@ -63,9 +64,10 @@ TEST(SheetChecksTest, FindsWhatWouldMakeARunFailOrWriteAWrongScript)
         {u"悪い!C3"_qs, u"シート \"良い\""_qs},
         {u"空!C3"_qs, u"テーブル名称が空"_qs},
         {u"空!C4"_qs, u"テーブルタイトルが空"_qs},
+        {u"隠れ!C4"_qs, u". で始まる"_qs},
     };
     const QList<SheetFinding> findings =
-        checkSheets(source, inputsFor({true, true, true, false}), kNeverCancelled);
+        checkSheets(source, inputsFor({true, true, true, true, false}), kNeverCancelled);
     ASSERT_EQ(findings.size(), std::size(expected));
     for (qsizetype i = 0; i < findings.size(); ++i) {
         const auto& [where, says] = expected[i];

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Generates what a sample file setting writes for tests/data/samples/portable_tables.xlsx,
-loads it into a throwaway database server started here (or renders the Markdown),
-and checks through the catalog that every table has the sheet's columns in order,
-their types, NOT NULL, whether they have a default, the comments and the primary key.
+"""Generates what a sample file setting writes for a workbook, loads it into a throwaway
+database server started here (or renders the Markdown), and checks through the
+catalog that every table has the sheet's columns in order, their types, NOT NULL,
+whether they have a default, the comments and the primary key.
 
-usage: load_script_test.py KIND TAVRUNE_BATCH SETTINGS WORKBOOK PROGRAM...
+usage: load_script_test.py KIND TAVRUNE_BATCH SETTINGS WORKBOOK MAKER PROGRAM...
+
+MAKER is the script that wrote WORKBOOK; its TABLES say what the sheets hold.
 
 KIND and its programs: postgresql (initdb postgres psql), mariadb (mariadb-install-db
 mariadbd mariadb), sqlite (sqlite3 iconv), markdown (cmark-gfm iconv). A program that
@@ -319,15 +321,15 @@ def describe_differences(found, expected):
 
 
 def main(arguments):
-    kind, batch, settings, workbook = arguments[:4]
-    programs = arguments[4:]
+    kind, batch, settings, workbook, maker = arguments[:5]
+    programs = arguments[5:]
     missing = [p for p in programs if not (os.path.isfile(p) and os.access(p, os.X_OK))]
     if missing:
         print("skipped: not installed: " + ", ".join(missing))
         return SKIP
-    sys.path.insert(0, str(Path(workbook).parent))
+    sys.path.insert(0, str(Path(maker).parent))
     sys.dont_write_bytecode = True  # nothing written into the source tree
-    from make_portable_tables import TABLES
+    TABLES = __import__(Path(maker).stem).TABLES
 
     command = [batch, "--settings", settings, "--file", SETTINGS[kind], workbook]
     started = time.monotonic()

@@ -74,7 +74,7 @@ TEST(NumberFormat, BuiltinIdsAndCustomCodesNotFooledByLiteralsOrColours)
     const std::pair<NumberStyle, std::vector<const char16_t*>> codes[] = {
         {NumberStyle::Date,
          {u"yyyy/mm/dd", u"yyyy\"年\"m\"月\"d\"日\"", u"[$-411]ggge\"年\"m\"月\"d\"日\"",
-          u"m/d/yy h:mm", u"mmm"}},
+          u"m/d/yy h:mm", u"mmm", u"yyyy/m/d(aaa)", u"AAAA"}},
         {NumberStyle::Time, {u"h:mm:ss", u"mm:ss", u"[h]:mm", u"h:mm AM/PM"}},
         {NumberStyle::General,
          {u"General", u"0.00E+00", u"[Red]#,##0;[Blue]-#,##0", u"#,##0\"days\"", u"0\\d",

@@ -164,6 +164,9 @@ TEST(ReaderContract, ReadsCellsAsTheyShow)
          }},
         {{"xlsx/date1904_openpyxl.xlsx", "xlsx/date1904_libreoffice.xlsx"},
          {{u"日付!A1"_qs, u"2024/01/31"_qs}}},
+        // yyyy/m/d(aaa), aaa and aaaa: days of the week are dates too.
+        {{"xlsx/weekdays_openpyxl.xlsx"},
+         {{u"曜日!A1:A3"_qs, u"2023/06/01|2023/06/01|2023/06/01"_qs}}},
         {{"xlsx/handmade_cells.xlsx", "xlsx/handmade_macro.xlsm"},
          {
              // C1 is skipped by the E1 reference; a phonetic run is left out.

@@ -134,6 +134,18 @@ def make_openpyxl():
     normalise(path("date1904_openpyxl.xlsx"))
 
 
+def make_weekdays():
+    """One date under the Japanese day-of-week codes, alone and after the date."""
+    weekdays = openpyxl.Workbook()
+    fix_properties(weekdays)
+    weekdays.active.title = "曜日"
+    for row, code in enumerate(["yyyy/m/d(aaa)", "aaa", "aaaa"], 1):
+        cell = weekdays.active.cell(row=row, column=1, value=datetime.date(2023, 6, 1))
+        cell.number_format = code
+    weekdays.save(path("weekdays_openpyxl.xlsx"))
+    normalise(path("weekdays_openpyxl.xlsx"))
+
+
 # --- libxlsxwriter -------------------------------------------------------------
 
 def make_xlsxwriter():
@@ -455,6 +467,7 @@ def make_damaged_shared_strings():
 
 if __name__ == "__main__":
     make_openpyxl()
+    make_weekdays()
     make_xlsxwriter()
     make_libreoffice()
     make_handmade_cells()
