@@ -1,6 +1,7 @@
 #include "cli/diff_command.h"
 
 #include "cli/terminal_text.h"
+#include "common/cp932_text.h"
 #include "common/error.h"
 #include "common/trim_spaces.h"
 #include "generation/generation_run.h"
@@ -58,10 +59,10 @@ void writeScript(const DiffRequest& request, const QString& script, OutputTarget
             encodeOutputLine(lines[n], file.Encoding, file.LineEnding, &unrepresentable);
         if (!bytes) {
             throw Error(ErrorNumber::ApplicationDefined,
-                        QStringLiteral("文字 U+%1 は%2 で書けないため、%3 に変更スクリプトの %4 "
+                        QStringLiteral("文字 %1 は%2 で書けないため、%3変更スクリプトの %4 "
                                        "行目を出力できません。")
-                            .arg(quint32(unrepresentable), 4, 16, QChar(u'0'))
-                            .arg(encodingDescription(file.Encoding), output.destinationName(path))
+                            .arg(describeCodePoint(unrepresentable),
+                                 encodingDescription(file.Encoding), output.destinationPhrase(path))
                             .arg(n + 1));
         }
         output.writeOutputLine(*bytes);
