@@ -1,10 +1,14 @@
 #include "gui/window_services.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyle>
 #include <QTranslator>
 #include <QWidget>
 #include <QWindow>
@@ -42,6 +46,7 @@ QRect moveFormOnScreen(const QRect& window, const QRect& screen)
 
 bool installQtJapanese(QCoreApplication& application)
 {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     auto* translator = new QTranslator(&application);
     if (!translator->load(QStringLiteral("qtbase_ja"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -49,6 +54,16 @@ bool installQtJapanese(QCoreApplication& application)
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+int captionRoom(const QWidget& window)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    // Titles are centred, so each side needs the room of the fuller one: an icon
+    // and a button, or two buttons, each about as wide as the bar is high.
+    const int side = 2 * window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + 2 * side;
 }
 
 void setTopMost(QWidget& window, bool on)

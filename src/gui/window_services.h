@@ -13,8 +13,10 @@ namespace tavrune {
 // The program's icon.
 QIcon programIcon();
 
-// Loads Qt's own Japanese texts (qtbase_ja), so that standard buttons read はい,
-// いいえ and キャンセル whatever the locale; false when they are not installed.
+// Makes Japanese the default locale, for the dates and names of Qt's own
+// dialogs, and loads Qt's own Japanese texts (qtbase_ja), so that standard
+// buttons read はい, いいえ and キャンセル whatever the user's locale; false when
+// the texts are not installed.
 bool installQtJapanese(QCoreApplication& application);
 
 // Places a window so that it does not stick out of the screen: a negative left or
@@ -22,6 +24,11 @@ bool installQtJapanese(QCoreApplication& application);
 // bottom is moved back so that its far edge meets the screen's. A window wider
 // than the screen thus starts left of it. Sizes are kept.
 QRect moveFormOnScreen(const QRect& window, const QRect& screen);
+
+// The width a window needs for its title bar to show the caption whole: the
+// caption in a bold title font, and room on either side for the window manager's
+// icon and buttons.
+int captionRoom(const QWidget& window);
 
 // The stay-on-top hint, changed without hiding a shown window.
 void setTopMost(QWidget& window, bool on);
