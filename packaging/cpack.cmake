@@ -1,7 +1,8 @@
 # The Debian package (scripts/package.sh): the version is the project's, the
 # library dependencies come from dpkg-shlibdeps; what is loaded at run time
 # rather than linked is named here: the SVG plugins that draw the icon, Qt's
-# Japanese translations of the standard buttons and a Japanese font.
+# Japanese translations of the standard buttons and of its own file dialog, and a
+# Japanese font.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavrune)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -21,6 +22,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n, fonts-noto-cjk")
-# F1 opens the manual in the desktop's browser through xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# F1 opens the manual in the desktop's browser through xdg-open; on GNOME and
+# the desktops like it, the GTK platform theme gives the desktop's own file
+# dialogs instead of Qt's.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-gtk-platformtheme")
 include(CPack)

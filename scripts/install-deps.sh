@@ -6,9 +6,9 @@
 # dependencies, the desktop entry and AppStream validators, man, bash-completion).
 set -euo pipefail
 # The windows also need the SVG plugin for the program's icon, Qt's Japanese
-# translations for the standard buttons and Japanese fonts. The tests of the sample
-# settings load their scripts into PostgreSQL, MariaDB and SQLite and render their
-# Markdown with cmark-gfm, driven by Python.
+# translations for the standard buttons and Qt's own file dialog, and Japanese
+# fonts. The tests of the sample settings load their scripts into PostgreSQL,
+# MariaDB and SQLite and render their Markdown with cmark-gfm, driven by Python.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libxml2-dev libgsf-1-dev libgtest-dev
     libqt6svg6 qt6-translations-l10n fonts-noto-cjk
     python3 postgresql mariadb-server sqlite3 cmark-gfm)

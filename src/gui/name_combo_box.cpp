@@ -1,6 +1,7 @@
 #include "gui/name_combo_box.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 
 namespace tavrune {
 
@@ -19,6 +20,9 @@ QString NameComboBox::nameText() const
 void NameComboBox::setNameText(const QString& name)
 {
     m_box->setEditText(name);
+    // A name longer than the box shows its beginning, which tells names apart,
+    // rather than its end.
+    m_box->lineEdit()->home(false);
 }
 
 void NameComboBox::focusName()

@@ -1,13 +1,17 @@
 #include "gui/window_services.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTranslator>
 #include <QWidget>
 #include <QWindow>
@@ -85,6 +89,7 @@ void placeFrameOnScreen(QWidget& window, const QRect& frame, const QWidget* like
 
 bool installQtJapanese(QCoreApplication& application)
 {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     auto* translator = new QTranslator(&application);
     if (!translator->load(QStringLiteral("qtbase_ja"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -92,6 +97,16 @@ bool installQtJapanese(QCoreApplication& application)
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+int captionRoom(const QWidget& window)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    // Titles are centred, so each side needs the room of the fuller one: an icon
+    // and a button, or two buttons, each about as wide as the bar is high.
+    const int side = 2 * window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + 2 * side;
 }
 
 void setTopMost(QWidget& window, bool on)

@@ -15,8 +15,10 @@ namespace tavrune {
 // The program's icon.
 QIcon programIcon();
 
-// Loads Qt's own Japanese texts (qtbase_ja), so that standard buttons read はい,
-// いいえ and キャンセル whatever the locale; false when they are not installed.
+// Makes Japanese the default locale, for the dates and names of Qt's own
+// dialogs, and loads Qt's own Japanese texts (qtbase_ja), so that standard
+// buttons read はい, いいえ and キャンセル whatever the user's locale; false when
+// the texts are not installed.
 bool installQtJapanese(QCoreApplication& application);
 
 // Places a window so that it does not stick out of the screen: a negative left or
@@ -37,6 +39,10 @@ QMargins frameMargins(const QWidget& window, const QWidget* like = nullptr);
 // Gives window the geometry whose frame is wanted at frame, fitted into the
 // available area of its screen.
 void placeFrameOnScreen(QWidget& window, const QRect& frame, const QWidget* like = nullptr);
+// The width a window needs for its title bar to show the caption whole: the
+// caption in a bold title font, and room on either side for the window manager's
+// icon and buttons.
+int captionRoom(const QWidget& window);
 
 // The stay-on-top hint, changed without hiding a shown window.
 void setTopMost(QWidget& window, bool on);

@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -115,6 +116,17 @@ int main(int argc, char* argv[])
                          QString());
     ok = save(question, out, QStringLiteral("frmMsg")) && ok;
     question.hide();
+
+    // A message box as DialogInteraction shows it, naming a long path.
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ok = save(*box, out, QStringLiteral("message_long_path")) && ok;
+        box->close();
+    });
+    interaction.showMessage(QStringLiteral("/home/user/projects/販売管理システム/テーブル定義書/"
+                                           "customer_master_definitions_2026_revised.xlsx "
+                                           "を開けません。\r\nファイルが見つかりません。"),
+                            MessageIcon::Exclamation, MessageButtons::OkCancel, Answer::Ok);
 
     bool cancelFlag = false;
     ProgressDialog progress(interaction, cancelFlag, &window);

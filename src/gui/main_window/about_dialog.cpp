@@ -10,11 +10,10 @@
 namespace tavrune {
 
 AboutDialog::AboutDialog(const QIcon& icon, const QString& caption, QWidget* parent)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmVer"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(twipsToPixelsX(*this, 4215), twipsToPixelsY(*this, 1365));
 
     auto* image = new QLabel(this);

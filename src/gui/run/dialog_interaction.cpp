@@ -4,9 +4,12 @@
 #include "gui/window_services.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRegularExpression>
 
 namespace tavrune {
 
@@ -82,6 +85,20 @@ Answer answerOf(QMessageBox::StandardButton button)
     }
 }
 
+// What is asked belongs to the window the user is looking at: the program's
+// active window (the format editor, say), else the main window. That window gets
+// the focus back afterwards, which the window manager does not always give it.
+template <typename Ask> auto askFrom(QWidget* mainWindow, Ask&& ask)
+{
+    QWidget* active = QApplication::activeWindow();
+    const QPointer<QWidget> owner = active != nullptr ? active : mainWindow;
+    const auto answer = ask(owner.data());
+    if (!owner.isNull() && owner->isVisible()) {
+        owner->activateWindow();
+    }
+    return answer;
+}
+
 } // namespace
 
 DialogInteraction::DialogInteraction(QWidget* parent) : m_parent(parent) {}
@@ -95,56 +112,91 @@ Answer DialogInteraction::showMessage(const QString& text, MessageIcon icon, Mes
     const ButtonSet set = buttonSet(buttons);
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-
-    // Guarded: the box goes with its parent, should that be destroyed while it asks.
-    QPointer<QMessageBox> box =
-        new QMessageBox(boxIcon(icon), kCaption, lines, set.buttons, m_parent.data());
-    box->setTextFormat(Qt::PlainText);
-    box->setEscapeButton(set.escape);
-    const QMessageBox::StandardButton preferred = buttonOf(defaultAnswer);
-    if (set.buttons.testFlag(preferred)) {
-        box->setDefaultButton(preferred);
-    }
-    box->setWindowFlag(Qt::WindowStaysOnTopHint, isTopMost(m_parent.data()));
-    box->exec();
-    if (box.isNull()) {
-        return answerOf(set.escape);
-    }
-    QAbstractButton* clicked = box->clickedButton();
-    const Answer answer = answerOf(clicked != nullptr ? box->standardButton(clicked) : set.escape);
-    delete box.data();
-    return answer;
+    return askFrom(m_parent.data(), [&](QWidget* owner) {
+        // Guarded: the box goes with its owner, should that be destroyed while it asks.
+        QPointer<QMessageBox> box =
+            new QMessageBox(boxIcon(icon), kCaption, lines, set.buttons, owner);
+        box->setTextFormat(Qt::PlainText);
+        box->setEscapeButton(set.escape);
+        const QMessageBox::StandardButton preferred = buttonOf(defaultAnswer);
+        if (set.buttons.testFlag(preferred)) {
+            box->setDefaultButton(preferred);
+        }
+        for (QAbstractButton* button : box->buttons()) {
+            // Desktops without a theme of their own ask for pictures on buttons, and
+            // get Qt's built-in ones, which look out of place; the icon theme's stay.
+            if (button->icon().name().isEmpty()) {
+                button->setIcon(QIcon());
+            }
+        }
+        // The window manager shows the caption between the window's icon and
+        // buttons, for which Qt leaves too little room around a short message.
+        box->findChild<QDialogButtonBox*>()->setMinimumWidth(captionRoom(*box));
+        box->setWindowFlag(Qt::WindowStaysOnTopHint, isTopMost(owner));
+        box->exec();
+        if (box.isNull()) {
+            return answerOf(set.escape);
+        }
+        QAbstractButton* clicked = box->clickedButton();
+        const Answer answer =
+            answerOf(clicked != nullptr ? box->standardButton(clicked) : set.escape);
+        delete box.data();
+        return answer;
+    });
 }
 
 Answer DialogInteraction::askYesAllNoCancel(const QString& prompt, const QString& caption)
 {
-    return OverwriteQuestionDialog::ask(prompt, caption, m_parent.data());
+    return askFrom(m_parent.data(), [&](QWidget* owner) {
+        return OverwriteQuestionDialog::ask(prompt, caption, owner);
+    });
 }
 
 QString DialogInteraction::chooseDirectory(const QString& title, const QString& initialDirectory)
 {
-    return QFileDialog::getExistingDirectory(m_parent.data(), title, initialDirectory,
-                                             QFileDialog::ShowDirsOnly);
+    return askFrom(m_parent.data(), [&](QWidget* owner) {
+        return QFileDialog::getExistingDirectory(owner, title, initialDirectory,
+                                                 QFileDialog::ShowDirsOnly);
+    });
 }
 
 QString DialogInteraction::chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                                           const QString& selectedFile)
 {
-    QFileDialog dialog(m_parent.data());
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(filters);
-    // Qt's own dialog matches the filters without regard to case, so workbooks
-    // saved with upper-case extensions (BOOK.XLS) are listed too.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setDirectory(startDirectory);
-    if (!selectedFile.isEmpty()) {
-        dialog.selectFile(selectedFile);
+    // The desktop's own dialog where there is one, Qt's where there is none.
+    return askFrom(m_parent.data(), [&](QWidget* owner) -> QString {
+        QFileDialog dialog(owner);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setNameFilters(filtersInBothCases(filters));
+        dialog.setDirectory(startDirectory);
+        if (!selectedFile.isEmpty()) {
+            dialog.selectFile(selectedFile);
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        return dialog.selectedFiles().first();
+    });
+}
+
+QStringList DialogInteraction::filtersInBothCases(const QStringList& filters)
+{
+    static const QRegularExpression patternList(QStringLiteral("\\(([^()]*)\\)$"));
+    QStringList result;
+    for (const QString& filter : filters) {
+        const QRegularExpressionMatch match = patternList.match(filter);
+        QStringList patterns;
+        for (const QString& pattern : match.captured(1).split(u' ', Qt::SkipEmptyParts)) {
+            for (const QString& spelling : {pattern, pattern.toUpper()}) {
+                if (!patterns.contains(spelling)) {
+                    patterns.append(spelling);
+                }
+            }
+        }
+        result.append(filter.left(match.capturedStart(1)) + patterns.join(u' ') + u')');
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().first();
+    return result;
 }
 
 } // namespace tavrune

@@ -7,9 +7,10 @@
 
 namespace tavrune {
 
-// Messages and questions of the windows, with real dialogs owned by a parent
-// window: message boxes, the four-answer overwrite question and the directory
-// chooser. Every dialog is top-most when its parent window is.
+// Messages and questions of the windows, with real dialogs: message boxes, the
+// four-answer overwrite question and the file and directory choosers. Each is
+// owned by the program's active window, else by the parent window, and is
+// top-most when its owner is.
 class DialogInteraction : public UserInteraction
 {
 public:
@@ -25,6 +26,10 @@ public:
     QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
     QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                            const QString& selectedFile) override;
+
+    // The name filters ("name (*.a *.b)") with each pattern also in upper case:
+    // the desktop's own dialogs tell the cases apart, and BOOK.XLS is a workbook too.
+    static QStringList filtersInBothCases(const QStringList& filters);
 
 private:
     QPointer<QWidget> m_parent;

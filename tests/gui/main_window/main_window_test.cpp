@@ -363,6 +363,7 @@ TEST_F(MainWindowTest, AboutShowsCaptionVersionAndFollowsTopMost)
 TEST(WindowServicesTest, StandardButtonsAndFontsAreJapanese)
 {
     ASSERT_TRUE(installQtJapanese(*QCoreApplication::instance()));
+    EXPECT_EQ(QLocale().language(), QLocale::Japanese) << "dates in Qt's own dialogs";
     QMessageBox box(QMessageBox::Question, QStringLiteral("Tavrune for Excel"), QStringLiteral("?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     for (const auto& [button, caption] :

@@ -55,6 +55,7 @@ TEST_F(SettingsInWindowsTest, RegisteredSettingsAreWhatTheFileHolds)
     EXPECT_EQ(files.last().LineEnding, LineEnd::Lf);
     // Choosing a setting written the original way shows the defaults again.
     find<QComboBox>("cmbName")->activated(0);
+    EXPECT_EQ(find<QComboBox>("cmbName")->lineEdit()->cursorPosition(), 0) << "from its start";
     EXPECT_EQ(find<QComboBox>("cmbEncoding")->currentText(), u"Shift_JIS (CP932)");
     EXPECT_EQ(find<QComboBox>("cmbLineEnd")->currentText(), u"CR+LF");
     ASSERT_EQ(formats.size(), samples.size() + 1);

@@ -1,9 +1,13 @@
 #include "gui/run/dialog_interaction.h"
+#include "gui/window_services.h"
 #include "support/when_modal.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +44,18 @@ void act(QWidget& dialog, Act how)
         break;
     }
 }
+
+// The style of a desktop without a theme of its own: pictures on dialog buttons.
+struct ButtonPicturesStyle : QProxyStyle
+{
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override
+    {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons
+                   ? 1
+                   : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 TEST(DialogInteraction, MessageBoxesFollowIconButtonsAndDefault)
 {
@@ -78,6 +94,7 @@ TEST(DialogInteraction, MessageBoxesFollowIconButtonsAndDefault)
         {MessageIcon::Question, MessageButtons::YesNo, Answer::No, Act::ClickYes, Answer::Yes},
     };
     DialogInteraction interaction;
+    QApplication::setStyle(new ButtonPicturesStyle);
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(index++);
@@ -90,58 +107,84 @@ TEST(DialogInteraction, MessageBoxesFollowIconButtonsAndDefault)
             EXPECT_EQ(box->icon(), icons.at(c.icon));
             EXPECT_EQ(box->standardButtons(), buttonSets.at(c.buttons));
             EXPECT_EQ(box->standardButton(box->defaultButton()), buttons.at(c.defaultAnswer));
+            EXPECT_GE(box->width(), captionRoom(*box));
+            for (const QAbstractButton* button : box->buttons()) {
+                EXPECT_TRUE(button->icon().isNull()) << "Qt's built-in picture";
+            }
             act(dialog, c.how);
         });
         EXPECT_EQ(interaction.showMessage(QStringLiteral("<b>1</b>\r\n2"), c.icon, c.buttons,
                                           c.defaultAnswer),
                   c.expected);
     }
+    QApplication::setStyle(QStringLiteral("fusion"));
 }
 
-TEST(DialogInteraction, QuestionsAreTopMostAndUsableWhenTheirDisabledParentIsTopMost)
+// Each dialog belongs to the program's active window, else to the main window,
+// and is on top when its owner is; a run disables the main window, whose dialogs
+// stay usable. The active window gets the focus back.
+TEST(DialogInteraction, DialogsBelongToTheActiveWindowElseTheMainWindow)
 {
-    for (const bool parentOnTop : {false, true}) {
-        SCOPED_TRACE(parentOnTop ? "parent on top" : "parent not on top");
-        QWidget parent;
-        parent.setWindowFlag(Qt::WindowStaysOnTopHint, parentOnTop);
-        parent.setEnabled(false);
-        DialogInteraction interaction;
-        interaction.setParentWindow(&parent);
-        for (const bool overwriteQuestion : {false, true}) {
+    QTemporaryDir start;
+    ASSERT_TRUE(start.isValid());
+    QWidget mainWindow;
+    QWidget editor(&mainWindow, Qt::Window);
+    auto* field = new QLineEdit(&editor);
+    DialogInteraction interaction(&mainWindow);
+    // Each is cancelled: the questions answer No and ｷｬﾝｾﾙ, the choosers nothing.
+    const std::function<bool()> asks[] = {
+        [&] {
+            return interaction.showMessage(u"q"_qs, MessageIcon::Question, MessageButtons::YesNo,
+                                           Answer::Yes) == Answer::No;
+        },
+        [&] { return interaction.askYesAllNoCancel(u"p"_qs, {}) == Answer::Cancel; },
+        [&] { return interaction.chooseDirectory(u"フォルダ選択"_qs, start.path()).isEmpty(); },
+        [&] { return interaction.chooseOpenFile({u"W (*.xls)"_qs}, start.path(), {}).isEmpty(); },
+    };
+    for (const bool editorActive : {false, true}) {
+        SCOPED_TRACE(editorActive ? "format editor active" : "no window active");
+        QWidget* owner = editorActive ? &editor : &mainWindow;
+        setTopMost(mainWindow, !editorActive);
+        mainWindow.setEnabled(editorActive);
+        mainWindow.setVisible(editorActive);
+        editor.setVisible(editorActive);
+        for (const auto& ask : asks) {
+            if (editorActive) {
+                editor.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+                field->setFocus();
+            }
             whenModalShown([&](QWidget& dialog) {
-                if (overwriteQuestion) { // the four-answer window
-                    EXPECT_EQ(dialog.objectName(), QStringLiteral("frmMsg"));
-                }
-                EXPECT_EQ(dialog.parentWidget(), &parent);
-                EXPECT_EQ(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint), parentOnTop);
+                EXPECT_EQ(dialog.parentWidget(), owner);
                 EXPECT_TRUE(dialog.isEnabled());
+                if (auto* chooser = qobject_cast<QFileDialog*>(&dialog)) {
+                    EXPECT_EQ(chooser->directory(), QDir(start.path()));
+                    if (chooser->fileMode() == QFileDialog::ExistingFile) {
+                        EXPECT_EQ(chooser->nameFilters(), QStringList(u"W (*.xls *.XLS)"_qs));
+                    } else {
+                        EXPECT_EQ(chooser->windowTitle(), u"フォルダ選択"_qs);
+                    }
+                } else {
+                    EXPECT_EQ(isTopMost(&dialog), !editorActive);
+                    EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+                }
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             });
-            const Answer answer =
-                overwriteQuestion
-                    ? interaction.askYesAllNoCancel(QStringLiteral("p"), QString())
-                    : interaction.showMessage(QStringLiteral("q"), MessageIcon::Question,
-                                              MessageButtons::YesNo, Answer::No);
-            EXPECT_EQ(answer, overwriteQuestion ? Answer::Cancel : Answer::No);
+            EXPECT_TRUE(ask());
+            if (editorActive) {
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+                EXPECT_EQ(QApplication::focusWidget(), field);
+            }
         }
     }
 }
 
-TEST(DialogInteraction, DirectoryChooserStartsAtTheGivenDirectoryAndCancelGivesNothing)
+TEST(DialogInteraction, FiltersListEachPatternInBothCasesOnce)
 {
-    QTemporaryDir start;
-    ASSERT_TRUE(start.isValid());
-    DialogInteraction interaction;
-    whenModalShown([&start](QWidget& dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
-        ASSERT_NE(chooser, nullptr);
-        EXPECT_EQ(chooser->windowTitle(), QStringLiteral("フォルダ選択"));
-        EXPECT_EQ(chooser->directory().absolutePath(), QDir(start.path()).absolutePath());
-        EXPECT_EQ(chooser->fileMode(), QFileDialog::Directory);
-        chooser->reject();
-    });
-    EXPECT_TRUE(
-        interaction.chooseDirectory(QStringLiteral("フォルダ選択"), start.path()).isEmpty());
+    EXPECT_EQ(DialogInteraction::filtersInBothCases(
+                  {u"ﾜｰｸﾌﾞｯｸ (2) (*.xlsx *.xls)"_qs, u"Excel (*.XLS *.xls)"_qs, u"すべて (*)"_qs}),
+              QStringList({u"ﾜｰｸﾌﾞｯｸ (2) (*.xlsx *.XLSX *.xls *.XLS)"_qs, u"Excel (*.XLS *.xls)"_qs,
+                           u"すべて (*)"_qs}));
 }
 
 } // namespace

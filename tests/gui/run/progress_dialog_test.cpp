@@ -2,7 +2,6 @@
 #include "gui/run/progress_dialog.h"
 #include "support/scripted_interaction.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -10,22 +9,6 @@
 
 namespace tavrune {
 namespace {
-
-TEST(ProgressDialog, StartsCaptionedWithAnEmptyProgressText)
-{
-    test::ScriptedInteraction interaction;
-    bool cancel = false;
-    QWidget mainWindow;
-    ProgressDialog dialog(interaction, cancel, &mainWindow);
-    EXPECT_EQ(dialog.objectName(), QStringLiteral("frmCancel"));
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ファイル作成中"));
-    EXPECT_FALSE(dialog.isModal());
-    const auto* label = dialog.findChild<QLabel*>(QStringLiteral("lblMsg"));
-    ASSERT_NE(label, nullptr);
-    EXPECT_TRUE(label->text().isEmpty());
-    EXPECT_EQ(label->width(), dialog.width()) << "across the whole width";
-    EXPECT_TRUE(label->alignment().testFlag(Qt::AlignHCenter));
-}
 
 TEST(ProgressDialog, ButtonEscAndCloseAskFirstAndLeaveTheWindowOpen)
 {

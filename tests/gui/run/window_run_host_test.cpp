@@ -32,6 +32,7 @@ TEST(WindowRunHost, RunDisablesBothWindowsAndShowsTheProgressWindowWhoseCancelSe
         QDialog* progress = progressWindow(mainWindow);
         ASSERT_NE(progress, nullptr);
         EXPECT_TRUE(progress->isVisible());
+        EXPECT_EQ(progress->windowTitle(), u"ファイル作成中");
         EXPECT_FALSE(progress->isModal());
         EXPECT_EQ(progress->windowFlags().testFlag(Qt::WindowStaysOnTopHint), mainOnTop);
         auto* cancelButton = progress->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
