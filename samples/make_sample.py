@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Writes table_definitions.xlsx, the sample table-definition workbook shipped with
-Tavrune. Needs Debian's python3-openpyxl (run with /usr/bin/python3); the load tests
-import TABLES from here."""
+Tavrune, and table_definitions_previous.xlsx, an earlier version of it for the
+manual's example of differences and change scripts. Needs Debian's python3-openpyxl
+(run with /usr/bin/python3); the load tests import TABLES from here."""
 
 from pathlib import Path
 
@@ -39,8 +40,37 @@ TABLES = [
     ]),
 ]
 
+# The earlier version: no birth date yet, a smaller point column, a kana column that
+# had to be filled, no tax rate, no order details, a shipment table since dropped,
+# and an order key that held the customer too.
+PREVIOUS_TABLES = [
+    ("顧客", "CUSTOMER", "顧客マスタ", [
+        ("CUSTOMER_ID", "NUMBER", 10, None, "○", "○", None, "顧客ID"),
+        ("CUSTOMER_NAME", "VARCHAR2", 100, None, None, "○", None, "名前"),
+        ("CUSTOMER_KANA", "VARCHAR2", 100, None, None, "○", None, "氏名カナ"),
+        ("POINT", "NUMBER", 5, 2, None, "○", 0, "保有ポイント"),
+        ("CREATED_AT", "DATE", None, None, None, "○", "SYSDATE", "登録日時"),
+    ]),
+    ("商品", "PRODUCT", "商品マスタ", [
+        ("PRODUCT_CODE", "CHAR", 8, None, "○", "○", None, "商品コード"),
+        ("PRODUCT_NAME", "VARCHAR2", 200, None, None, "○", None, "商品名"),
+        ("UNIT_PRICE", "NUMBER", 9, 0, None, "○", None, "単価（税抜）"),
+        ("NOTE", "VARCHAR2", 500, None, None, None, None, "備考"),
+    ]),
+    ("注文", "ORDERS", "注文", [
+        ("ORDER_NO", "NUMBER", 12, None, "○", "○", None, "注文番号"),
+        ("CUSTOMER_ID", "NUMBER", 10, None, "○", "○", None, "顧客ID"),
+        ("ORDERED_ON", "DATE", None, None, None, "○", "SYSDATE", "注文日"),
+        ("STATUS", "CHAR", 1, None, None, "○", None, "状態（0:受付 1:出荷 9:取消）"),
+    ]),
+    ("出荷", "SHIPMENT", "出荷", [
+        ("ORDER_NO", "NUMBER", 12, None, "○", "○", None, "注文番号"),
+        ("SHIPPED_ON", "DATE", None, None, None, None, None, "出荷日"),
+    ]),
+]
 
-def main():
+
+def write(tables, name):
     from openpyxl import Workbook
     from openpyxl.styles import Font, PatternFill
 
@@ -48,7 +78,7 @@ def main():
     book.remove(book.active)
     bold = Font(bold=True)
     fill = PatternFill("solid", fgColor="DDEBF7")
-    for sheet_name, table_name, title, columns in TABLES:
+    for sheet_name, table_name, title, columns in tables:
         sheet = book.create_sheet(sheet_name)
         sheet["A1"] = "テーブル定義書"
         sheet["A1"].font = Font(bold=True, size=14)
@@ -65,7 +95,12 @@ def main():
                     sheet.cell(row=row, column=column, value=value)
         for letter, width in zip("ABCDEFGHI", (5, 18, 12, 6, 6, 5, 9, 10, 30)):
             sheet.column_dimensions[letter].width = width
-    book.save(Path(__file__).with_name("table_definitions.xlsx"))
+    book.save(Path(__file__).with_name(name))
+
+
+def main():
+    write(TABLES, "table_definitions.xlsx")
+    write(PREVIOUS_TABLES, "table_definitions_previous.xlsx")
 
 
 if __name__ == "__main__":

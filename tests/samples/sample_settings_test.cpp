@@ -107,6 +107,31 @@ TEST_P(SampleSettingTest, WritesTheExpectedFilesByTheirNamesAndInSheetOrderToSta
     EXPECT_TRUE(out == all) << "standard output, " << firstDifference(out, all);
 }
 
+// Every sample change setting writes from the previous sample workbook to the
+// current one what samples/make_expected.sh keeps in samples/expected/changes.
+TEST(SampleChangeSettings, WriteTheExpectedScripts)
+{
+    for (const char* database : {"Oracle", "PostgreSQL", "MySQL", "SQL Server", "SQLite"}) {
+        QTemporaryDir dir;
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QString messages;
+        QTextStream err(&messages);
+        const int status = runBatchCommand(
+            {u"tavrune-batch"_qs, u"--settings"_qs, kSettings, u"--diff"_qs, u"--change"_qs,
+             QString::fromUtf8(database) + u" (変更)"_qs, u"--output-dir"_qs, dir.path(),
+             kSamples + u"/table_definitions_previous.xlsx"_qs, kWorkbook},
+            out, err);
+        err.flush();
+        EXPECT_EQ(status, 1) << messages.toStdString(); // the versions differ
+        const QStringList written = QDir(dir.path()).entryList(QDir::Files);
+        ASSERT_EQ(written.size(), 1) << database;
+        const QByteArray expected = readBytes(kSamples + u"/expected/changes/"_qs + written[0]);
+        const QByteArray actual = readBytes(dir.filePath(written[0]));
+        EXPECT_TRUE(actual == expected) << database << ", " << firstDifference(actual, expected);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(SampleSettings, SampleSettingTest, testing::ValuesIn(kSampleSettings),
                          [](const testing::TestParamInfo<SampleSetting>& info) {
                              return std::string(info.param.id);
