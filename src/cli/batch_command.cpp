@@ -419,7 +419,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         if (!options.changeName.isNull()) {
             const ChangeSettings changes =
                 loadChangeSettings(changeSettingsPathBeside(options.settingsFile));
-            const std::optional<qsizetype> found = findChangeSetting(changes, options.changeName);
+            const std::optional<qsizetype> found = findSettingByName(changes, options.changeName);
             if (!found) {
                 throw Error(ErrorNumber::SubscriptOutOfRange,
                             QStringLiteral("変更設定 \"%1\" は登録されていません。")

@@ -8,16 +8,27 @@ namespace tavrune {
 
 namespace {
 
+QString kindName(SettingKind kind)
+{
+    switch (kind) {
+    case SettingKind::File:
+        return QStringLiteral("ファイル設定");
+    case SettingKind::Format:
+        return QStringLiteral("フォーマット設定");
+    case SettingKind::Change:
+        break;
+    }
+    return QStringLiteral("変更設定");
+}
+
 QString overwriteQuestion(SettingKind kind)
 {
-    return kind == SettingKind::File ? QStringLiteral("ファイル設定を上書きしますか？")
-                                     : QStringLiteral("フォーマット設定を上書きしますか？");
+    return kindName(kind) + QStringLiteral("を上書きしますか？");
 }
 
 QString deleteQuestion(SettingKind kind)
 {
-    return kind == SettingKind::File ? QStringLiteral("ファイル設定を削除しますか？")
-                                     : QStringLiteral("フォーマット設定を削除しますか？");
+    return kindName(kind) + QStringLiteral("を削除しますか？");
 }
 
 } // namespace
@@ -33,6 +44,11 @@ FileSetting asShown(const FileSetting& record)
 }
 
 FormatSetting asShown(const FormatSetting& record)
+{
+    return record;
+}
+
+ChangeSetting asShown(const ChangeSetting& record)
 {
     return record;
 }
@@ -149,5 +165,6 @@ template <typename Record> bool NamedSettings<Record>::hasUnregisteredEdits() co
 
 template class NamedSettings<FileSetting>;
 template class NamedSettings<FormatSetting>;
+template class NamedSettings<ChangeSetting>;
 
 } // namespace tavrune

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/change_settings.h"
 #include "settings/settings_records.h"
 #include "settings/window_state.h"
 
@@ -83,8 +84,10 @@ private:
 // controls show them.
 FileSetting asShown(const FileSetting& record);
 FormatSetting asShown(const FormatSetting& record);
+ChangeSetting asShown(const ChangeSetting& record);
 
 extern template class NamedSettings<FileSetting>;
 extern template class NamedSettings<FormatSetting>;
+extern template class NamedSettings<ChangeSetting>;
 
 } // namespace tavrune

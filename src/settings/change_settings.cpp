@@ -83,7 +83,7 @@ ChangeSettings loadChangeSettings(const QString& path)
         const QJsonObject object = value.toObject();
         ChangeSetting setting;
         setting.Name = object.value(QStringLiteral("name")).toString();
-        if (setting.Name.trimmed().isEmpty() || findChangeSetting(settings, setting.Name)) {
+        if (setting.Name.trimmed().isEmpty() || findSettingByName(settings, setting.Name)) {
             throw damaged(path,
                           QStringLiteral("名前のない、または同じ名前の変更設定があります (%1 番目)")
                               .arg(settings.size() + 1));
@@ -121,7 +121,7 @@ void saveChangeSettings(const QString& path, const ChangeSettings& settings)
                   QStringLiteral("変更設定ファイル"));
 }
 
-std::optional<qsizetype> findChangeSetting(const ChangeSettings& list, const QString& name)
+std::optional<qsizetype> findSettingByName(const ChangeSettings& list, const QString& name)
 {
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (list.at(i).Name == name) {

@@ -64,6 +64,7 @@ ChangeSettings loadChangeSettings(const QString& path);
 // Writes them whole, replacing the file only once the new one is on the disk.
 void saveChangeSettings(const QString& path, const ChangeSettings& settings);
 
-std::optional<qsizetype> findChangeSetting(const ChangeSettings& list, const QString& name);
+// Position of the first setting named exactly name.
+std::optional<qsizetype> findSettingByName(const ChangeSettings& list, const QString& name);
 
 } // namespace tavrune

@@ -22,7 +22,15 @@ QString recentKey(int number)
 
 QString nameKey(SettingKind kind)
 {
-    return kind == SettingKind::File ? QStringLiteral("Main") : QStringLiteral("Format");
+    switch (kind) {
+    case SettingKind::File:
+        return QStringLiteral("Main");
+    case SettingKind::Format:
+        return QStringLiteral("Format");
+    case SettingKind::Change:
+        break;
+    }
+    return QStringLiteral("Change");
 }
 
 } // namespace

@@ -13,6 +13,7 @@ enum class SettingKind
 {
     File,   // the main window's file settings
     Format, // the format editor's format settings
+    Change, // the change settings' window
 };
 
 // The keys of the window state file with their types, for the windows and the

@@ -5,6 +5,7 @@
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
 #include "generation/sheet_checks.h"
+#include "gui/change_settings/change_settings_window.h"
 #include "gui/format_editor/format_editor_window.h"
 #include "gui/main_window/about_dialog.h"
 #include "gui/main_window/main_window_layout.h"
@@ -169,11 +170,67 @@ MainWindow::MainWindow(UserInteraction& interaction, FileWorkbookSource& source,
         named(new QAction(QStringLiteral("ｼｰﾄのﾁｪｯｸ"), this), QStringLiteral("mnuView_Check"));
     m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), check);
     connect(check, &QAction::triggered, this, &MainWindow::onMnuViewCheckClicked);
+    createChangeSettingsWindow();
     connect(m_formatEditor, &FormatEditorWindow::fieldsEdited, m_preview,
             &PreviewDock::scheduleUpdate);
     connect(m_lstExcelSheet, &QListWidget::currentRowChanged, m_preview,
             &PreviewDock::scheduleUpdate);
     watchForEdits();
+}
+
+void MainWindow::createChangeSettingsWindow()
+{
+    const auto fileNames = [this] {
+        QStringList names;
+        for (const FileSetting& file : m_files) {
+            names.append(file.Name);
+        }
+        return names;
+    };
+    const auto save = [this] {
+        try {
+            if (!m_changesUnreadable.isEmpty()) {
+                throw Error(
+                    ErrorNumber::PathFileAccess,
+                    QStringLiteral("変更設定ファイルは読み込めなかったため、上書きしません: %1")
+                        .arg(m_changesUnreadable));
+            }
+            saveChangeSettings(changeSettingsPathBeside(m_paths.settingsFile), m_changes);
+            return true;
+        } catch (const Error& error) {
+            m_interaction.showMessage(error.description(), MessageIcon::Stop, MessageButtons::Ok,
+                                      Answer::Ok);
+            return false;
+        }
+    };
+    m_changeWindow =
+        new ChangeSettingsWindow(m_changes, m_windowState, m_interaction, save, fileNames, this);
+    m_changeWindow->hide();
+    QAction* changes =
+        named(new QAction(QStringLiteral("変更設定"), this), QStringLiteral("mnuView_Change"));
+    m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), changes);
+    connect(changes, &QAction::triggered, this, [this] {
+        setTopMost(*m_changeWindow, isTopMost(this));
+        m_changeWindow->show();
+        m_changeWindow->raise();
+        m_changeWindow->activateWindow();
+    });
+}
+
+void MainWindow::loadChangeSettingsFile()
+{
+    try {
+        m_changes = loadChangeSettings(changeSettingsPathBeside(m_paths.settingsFile));
+    } catch (const Error& error) {
+        // Kept as it is: registering would replace what could not be read.
+        m_changesUnreadable = error.description();
+        m_interaction.showMessage(error.description(), MessageIcon::Exclamation, MessageButtons::Ok,
+                                  Answer::Ok);
+    }
+    m_changeWindow->showNames();
+    if (const auto position = m_windowState.chosenPosition(SettingKind::Change, m_changes.size())) {
+        m_changeWindow->choosePosition(*position);
+    }
 }
 
 void MainWindow::watchForEdits()
@@ -577,6 +634,7 @@ void MainWindow::startUp()
     m_nameBox->comboBox()->setCurrentIndex(-1);
     m_nameBox->setNameText(QString());
     m_formatEditor->showNames();
+    loadChangeSettingsFile();
     if (const auto position = m_windowState.chosenPosition(SettingKind::File, m_files.size())) {
         m_fileSettings->choose(*position);
     }
@@ -783,7 +841,8 @@ FileSetting MainWindow::fileSettingFromControls() const
 
 bool MainWindow::hasUnregisteredEdits() const
 {
-    return m_fileSettings->hasUnregisteredEdits() || m_formatEditor->hasUnregisteredEdits();
+    return m_fileSettings->hasUnregisteredEdits() || m_formatEditor->hasUnregisteredEdits() ||
+           m_changeWindow->hasUnregisteredEdits();
 }
 
 void MainWindow::showModifiedMark()

@@ -6,6 +6,7 @@
 #include "generation/generation_run.h"
 #include "generation/sheet_preview.h"
 #include "gui/name_combo_box.h"
+#include "settings/change_settings.h"
 #include "settings/setting_fields.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
@@ -32,6 +33,7 @@ class QRadioButton;
 
 namespace tavrune {
 
+class ChangeSettingsWindow;
 class FileWorkbookSource;
 class FormatEditorWindow;
 class PreviewDock;
@@ -97,6 +99,10 @@ private:
     void createTemplatePage();
     void createOutputPage();
     void watchForEdits();
+    void createChangeSettingsWindow();
+    // Loads the change settings beside the settings file; one that cannot be read
+    // is said and never saved over.
+    void loadChangeSettingsFile();
 
     // Layout, in twips, whenever the window, the splitter or the page changes.
     void formResize();
@@ -159,6 +165,9 @@ private:
     FormatSettings m_formats;
     FileSettings m_files;
     std::unique_ptr<NamedSettings<FileSetting>> m_fileSettings;
+    ChangeSettings m_changes;
+    QString m_changesUnreadable; // why the change settings file could not be read
+    ChangeSettingsWindow* m_changeWindow = nullptr;
     FormatEditorWindow* m_formatEditor = nullptr;
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -150,6 +151,51 @@ TEST_F(SettingsInWindowsTest, AClickIntoAFieldSelectsItsWholeText)
     ASSERT_TRUE(field->hasFocus());
     QCoreApplication::processEvents();
     EXPECT_EQ(field->selectedText(), QStringLiteral("AB"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SettingsInWindowsTest, ChangeSettingsAreRegisteredBesideTheSettingsFileNeverOverADamagedOne)
+{
+    const QString path = changeSettingsPathBeside(paths().settingsFile);
+    MainWindow& window = start(true);
+    find<QAction>("mnuView_Change")->trigger();
+    auto* changes = window.findChild<QWidget*>(u"frmChange"_qs);
+    ASSERT_TRUE(changes->isVisible());
+    const auto in = [changes](const char* name) {
+        return changes->findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    auto* templates = qobject_cast<QListWidget*>(in("lstTemplate"));
+    auto* text = qobject_cast<QPlainTextEdit*>(in("txtTemplate"));
+    auto* createFile = qobject_cast<QComboBox*>(in("cmbCreateFile"));
+    EXPECT_EQ(createFile->itemText(3), u"PostgreSQL (1ファイル)"); // the file settings
+    qobject_cast<QComboBox*>(in("cmbName"))->setEditText(u"PG"_qs);
+    createFile->setEditText(u"PostgreSQL (1ファイル)"_qs);
+    qobject_cast<QLineEdit*>(in("txtFileName"))->setText(u"change.sql"_qs);
+    templates->setCurrentRow(static_cast<int>(ChangeTemplate::ColumnAdded));
+    text->setPlainText(u"ALTER TABLE [%TableName]\nADD [%RowTitle];"_qs);
+    templates->setCurrentRow(0);
+    EXPECT_TRUE(text->toPlainText().isEmpty());
+    EXPECT_TRUE(window.hasUnregisteredEdits());
+    qobject_cast<QPushButton*>(in("cmdAdd"))->click();
+    const ChangeSettings saved = loadChangeSettings(path);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0].CreateFile, u"PostgreSQL (1ファイル)");
+    EXPECT_EQ(saved[0].text(ChangeTemplate::ColumnAdded),
+              u"ALTER TABLE [%TableName]\r\nADD [%RowTitle];"_qs);
+
+    test::writeBytes(path, "{");
+    const qsizetype before = m_ui.shown().size();
+    start(false);
+    ASSERT_EQ(m_ui.shown().size(), before + 1);
+    EXPECT_TRUE(m_ui.shown().last().text.contains(path));
+    auto* again = m_window->findChild<QWidget*>(u"frmChange"_qs);
+    again->findChild<QComboBox*>(u"cmbName"_qs)->setEditText(u"PG2"_qs);
+    again->findChild<QPushButton*>(u"cmdAdd"_qs)->click();
+    EXPECT_TRUE(m_ui.texts().last().contains(u"上書きしません"_qs));
+    EXPECT_EQ(test::readBytes(path), "{");
 }
 
 } // namespace
