@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Saves PNGs of the first start's screen, the main window (both pages), the format
-# editor, the overwrite question, the progress window and the About box into
-# screenshots/1x and screenshots/2x (QT_SCALE_FACTOR=2), drawn under Xvfb on a
-# 1600 × 1000 screen with the sample workbook and settings, for review by eye.
+# editor, the comparison of two workbooks, the overwrite question, the progress
+# window and the About box into screenshots/1x and screenshots/2x
+# (QT_SCALE_FACTOR=2), drawn under Xvfb on a 1600 × 1000 screen with the sample
+# workbook and settings, for review by eye.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v xvfb-run >/dev/null; then

@@ -235,6 +235,7 @@ std::vector<Difference> compareDefinitions(const std::vector<TableDefinition>& o
         added.newPlace = table.place(FormatField::TableName);
         if (const TableDefinition* gone = renamedFrom(table)) {
             added.note = QStringLiteral("possibly renamed from %1").arg(gone->name);
+            added.renamed = gone->name;
             renames.emplace_back(gone, table.name);
         }
         differences.push_back(added);
@@ -248,6 +249,7 @@ std::vector<Difference> compareDefinitions(const std::vector<TableDefinition>& o
         for (const auto& [from, to] : renames) {
             if (from == table) {
                 gone.note = QStringLiteral("possibly renamed to %1").arg(to);
+                gone.renamed = to;
             }
         }
         differences.push_back(gone);

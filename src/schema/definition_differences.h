@@ -34,7 +34,8 @@ struct Difference
     QString newValue;
     QString oldPlace;
     QString newPlace;
-    QString note; // "possibly renamed from …" / "possibly renamed to …"
+    QString note;    // "possibly renamed from …" / "possibly renamed to …"
+    QString renamed; // the table of that note, on the other side
     // Data may be lost: a removed table or column, a type narrowed or changed.
     bool destructive = false;
 

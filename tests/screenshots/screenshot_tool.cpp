@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -109,6 +111,19 @@ int main(int argc, char* argv[])
     window.findChild<QAction*>(QStringLiteral("mnuView_Format"))->trigger();
     ok = save(window.formatEditor(), out, QStringLiteral("frmFormat")) && ok;
     window.formatEditor().hide();
+
+    // The two versions of the definitions the tests compare, the newer one open.
+    window.openFiles({QStringLiteral(TAVRUNE_TEST_DATA "/schema/definitions_new.xlsx")});
+    window.findChild<QAction*>(QStringLiteral("mnuFile_Compare"))->trigger();
+    if (auto* compare = window.findChild<QWidget*>(QStringLiteral("frmCompare"))) {
+        compare->findChild<QLineEdit*>(QStringLiteral("txtOldFile"))
+            ->setText(QStringLiteral(TAVRUNE_TEST_DATA "/schema/definitions_old.xlsx"));
+        compare->findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
+        const auto* counts = compare->findChild<QLabel*>(QStringLiteral("lblCounts"));
+        QTest::qWaitFor([&] { return counts->text().startsWith(QStringLiteral("追加")); });
+        ok = save(*compare, out, QStringLiteral("frmCompare")) && ok;
+        compare->hide();
+    }
 
     OverwriteQuestionDialog question(&window);
     question.setQuestion(QStringLiteral("/home/user/ddl/顧客マスタ.sql\r\n\r\n既に同名のファイルが"

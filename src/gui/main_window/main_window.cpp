@@ -6,6 +6,7 @@
 #include "generation/generation_run.h"
 #include "generation/sheet_checks.h"
 #include "gui/change_settings/change_settings_window.h"
+#include "gui/compare/compare_window.h"
 #include "gui/format_editor/format_editor_window.h"
 #include "gui/main_window/about_dialog.h"
 #include "gui/main_window/main_window_layout.h"
@@ -55,6 +56,7 @@ const QString kCaption = QStringLiteral("Tavrune for Excel");
 // The first start's share of the screen, and the sheet entry the left pane shows whole.
 constexpr double kFirstStartShare = 0.6;
 const QString kFirstStartSheet = QStringLiteral("注文明細 (ORDER_DETAIL)");
+const QString kNoWorkbookToCompare = QStringLiteral("比較するブックを選択してください。");
 
 // Templates are kept with CR LF line breaks; the text boxes use LF.
 QString toBoxText(const QString& text)
@@ -270,6 +272,9 @@ void MainWindow::createMenus()
         named(m_mnuFile->addAction(QStringLiteral("ﾌｧｲﾙ作成")), QStringLiteral("mnuFile_Make"));
     make->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     connect(make, &QAction::triggered, this, &MainWindow::onMnuFileMakeClicked);
+    QAction* compare = named(m_mnuFile->addAction(QStringLiteral("ﾌﾞｯｸの比較")),
+                             QStringLiteral("mnuFile_Compare"));
+    connect(compare, &QAction::triggered, this, &MainWindow::onMnuFileCompareClicked);
     named(m_mnuFile->addSeparator(), QStringLiteral("mnuFile_Line2"));
     m_mnuFileLine3 = named(m_mnuFile->addSeparator(), QStringLiteral("mnuFile_Line3"));
     m_mnuFileLine3->setVisible(false);
@@ -958,17 +963,7 @@ void MainWindow::onMnuViewCheckClicked()
     }
     if (m_checkWindow == nullptr) {
         m_checkWindow = new SheetCheckWindow(this);
-        connect(m_checkWindow, &SheetCheckWindow::sheetWanted, this, [this](const QString& sheet) {
-            // The entries read "sheet (table)": the sheet of that name comes under
-            // the cursor, so the preview shows it.
-            for (int i = 0; i < m_lstExcelSheet->count(); ++i) {
-                if (m_lstExcelSheet->item(i)->text().startsWith(sheet + QStringLiteral(" ("))) {
-                    m_lstExcelSheet->setCurrentRow(i, QItemSelectionModel::NoUpdate);
-                    m_lstExcelSheet->scrollToItem(m_lstExcelSheet->item(i));
-                    return;
-                }
-            }
-        });
+        connect(m_checkWindow, &SheetCheckWindow::sheetWanted, this, &MainWindow::showSheet);
     }
     const std::shared_ptr<WorkbookSource> workbooks = workbooksForWorker();
     m_checkWindow->startCheck([workbooks, inputs, formatError](const std::atomic_bool& cancelled) {
@@ -980,6 +975,59 @@ void MainWindow::onMnuViewCheckClicked()
     setTopMost(*m_checkWindow, isTopMost(this));
     m_checkWindow->show();
     m_checkWindow->raise();
+}
+
+void MainWindow::showSheet(const QString& sheet)
+{
+    // The entries read "sheet (table)": the sheet of that name comes under the
+    // cursor, so the preview shows it.
+    for (int i = 0; i < m_lstExcelSheet->count(); ++i) {
+        if (m_lstExcelSheet->item(i)->text().startsWith(sheet + QStringLiteral(" ("))) {
+            m_lstExcelSheet->setCurrentRow(i, QItemSelectionModel::NoUpdate);
+            m_lstExcelSheet->scrollToItem(m_lstExcelSheet->item(i));
+            return;
+        }
+    }
+}
+
+void MainWindow::onMnuFileCompareClicked()
+{
+    if (m_cmbExcelFile->currentText().isEmpty()) {
+        m_interaction.showMessage(kNoWorkbookToCompare, MessageIcon::Exclamation,
+                                  MessageButtons::Ok, Answer::Ok);
+        return;
+    }
+    if (m_compareWindow == nullptr) {
+        // The newer side is the workbook chosen here, through the format in force,
+        // as they stand when the comparison starts.
+        m_compareWindow = new CompareWindow(
+            m_interaction,
+            [this]() -> std::optional<NewerDefinitions> {
+                if (!m_lists->readChanged()) {
+                    return {};
+                }
+                std::optional<Error> formatError;
+                const RunInputs inputs = runInputs(formatError);
+                if (formatError) {
+                    m_interaction.showMessage(formatError->description(), MessageIcon::Stop,
+                                              MessageButtons::Ok, Answer::Ok);
+                    return {};
+                }
+                if (inputs.workbookName.isEmpty()) {
+                    m_interaction.showMessage(kNoWorkbookToCompare, MessageIcon::Exclamation,
+                                              MessageButtons::Ok, Answer::Ok);
+                    return {};
+                }
+                return NewerDefinitions{workbooksForWorker(), inputs.workbookName, inputs.format};
+            },
+            this);
+        connect(m_compareWindow, &CompareWindow::sheetWanted, this, &MainWindow::showSheet);
+    }
+    m_compareWindow->setFormats(m_formats);
+    setTopMost(*m_compareWindow, isTopMost(this));
+    m_compareWindow->show();
+    m_compareWindow->raise();
+    m_compareWindow->activateWindow();
 }
 
 void MainWindow::onMnuViewAboutToShow()

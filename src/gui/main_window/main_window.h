@@ -34,6 +34,7 @@ class QRadioButton;
 namespace tavrune {
 
 class ChangeSettingsWindow;
+class CompareWindow;
 class FileWorkbookSource;
 class FormatEditorWindow;
 class PreviewDock;
@@ -124,10 +125,13 @@ private:
     std::shared_ptr<WorkbookSource> workbooksForWorker() const;
 
     void onMnuFileMakeClicked();
+    void onMnuFileCompareClicked();
     void onMnuViewAboutToShow();
     void onMnuViewTopMostClicked();
     void onMnuViewFormatClicked();
     void onMnuViewCheckClicked();
+    // Brings the sheet of that name under the cursor of the sheet list.
+    void showSheet(const QString& sheet);
     // The inputs of a run, a check or a preview as the windows show them. A
     // format the editor cannot give (a start row beyond 32 bits) leaves formatError
     // set, which each of them reports as it reports its own errors when it starts.
@@ -171,6 +175,7 @@ private:
     FormatEditorWindow* m_formatEditor = nullptr;
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;
+    CompareWindow* m_compareWindow = nullptr;
     std::unique_ptr<WindowReadingHost> m_reading;
     std::unique_ptr<WorkbookLists> m_lists;
     WindowRunHost* m_runHost = nullptr; // while a run works

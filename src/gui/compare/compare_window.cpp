@@ -1,0 +1,363 @@
+#include "gui/compare/compare_window.h"
+
+#include "commands/workbook_lists.h"
+#include "common/background_job.h"
+#include "common/user_interaction.h"
+#include "generation/generation_run.h"
+#include "gui/twips.h"
+#include "schema/table_definition.h"
+#include "workbook/file_workbook_source.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHash>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <array>
+
+namespace tavrune {
+
+namespace {
+
+// The kinds as the counts and the filter group them.
+enum class Group
+{
+    Added,
+    Removed,
+    Changed,
+    Moved,
+};
+
+constexpr int kGroupRole = Qt::UserRole;
+constexpr int kSheetRole = Qt::UserRole + 1;
+
+Group groupOf(DifferenceKind kind)
+{
+    switch (kind) {
+    case DifferenceKind::TableAdded:
+    case DifferenceKind::ColumnAdded:
+        return Group::Added;
+    case DifferenceKind::TableRemoved:
+    case DifferenceKind::ColumnRemoved:
+        return Group::Removed;
+    case DifferenceKind::ColumnMoved:
+        return Group::Moved;
+    case DifferenceKind::TableChanged:
+    case DifferenceKind::ColumnChanged:
+    case DifferenceKind::KeyChanged:
+        break;
+    }
+    return Group::Changed;
+}
+
+// Tints that let the text of a light or a dark palette show through.
+QBrush tintOf(Group group)
+{
+    constexpr int kAlpha = 64;
+    switch (group) {
+    case Group::Added:
+        return QColor(40, 170, 60, kAlpha);
+    case Group::Removed:
+        return QColor(220, 50, 50, kAlpha);
+    case Group::Changed:
+    case Group::Moved:
+        break;
+    }
+    return QColor(230, 160, 0, kAlpha);
+}
+
+QString kindText(DifferenceKind kind)
+{
+    switch (kind) {
+    case DifferenceKind::TableAdded:
+        return QStringLiteral("テーブル追加");
+    case DifferenceKind::TableRemoved:
+        return QStringLiteral("テーブル削除");
+    case DifferenceKind::TableChanged:
+        return QStringLiteral("テーブル変更");
+    case DifferenceKind::ColumnAdded:
+        return QStringLiteral("列追加");
+    case DifferenceKind::ColumnRemoved:
+        return QStringLiteral("列削除");
+    case DifferenceKind::ColumnChanged:
+        return QStringLiteral("列変更");
+    case DifferenceKind::ColumnMoved:
+        return QStringLiteral("列移動");
+    case DifferenceKind::KeyChanged:
+        break;
+    }
+    return QStringLiteral("キー変更");
+}
+
+// What changed, in the words of the format editor's fields.
+QString whatText(const QString& what)
+{
+    static const QHash<QString, QString> kWords{
+        {QStringLiteral("title"), QStringLiteral("テーブルタイトル")},
+        {QStringLiteral("etc1"), QStringLiteral("その他1")},
+        {QStringLiteral("etc2"), QStringLiteral("その他2")},
+        {QStringLiteral("etc3"), QStringLiteral("その他3")},
+        {QStringLiteral("etc4"), QStringLiteral("その他4")},
+        {QStringLiteral("type"), QStringLiteral("データ型")},
+        {QStringLiteral("not null"), QStringLiteral("NOT NULL")},
+        {QStringLiteral("default"), QStringLiteral("Default")},
+        {QStringLiteral("comment"), QStringLiteral("Comment")},
+        {QStringLiteral("position"), QStringLiteral("位置")},
+        {QStringLiteral("key"), QStringLiteral("キー")},
+    };
+    return kWords.value(what, what);
+}
+
+QString valueText(const Difference& difference, const QString& value)
+{
+    if (difference.what != QStringLiteral("not null") || value.isEmpty()) {
+        return value;
+    }
+    return value == QStringLiteral("yes") ? QStringLiteral("あり") : QStringLiteral("なし");
+}
+
+QString noteText(const Difference& difference)
+{
+    if (difference.renamed.isEmpty()) {
+        return difference.note;
+    }
+    return (difference.kind == DifferenceKind::TableAdded
+                ? QStringLiteral("%1 からの改名かもしれません")
+                : QStringLiteral("%1 への改名かもしれません"))
+        .arg(difference.renamed);
+}
+
+// The sheet a difference is on in the newer workbook: that of its newer cell, or
+// for a removed column that of its table; none for a removed table.
+QString newerSheetOf(const Difference& difference, const std::vector<TableDefinition>& newer)
+{
+    const qsizetype bang = difference.newPlace.lastIndexOf(u'!');
+    if (bang >= 0) {
+        return difference.newPlace.left(bang);
+    }
+    if (difference.kind == DifferenceKind::ColumnRemoved) {
+        for (const TableDefinition& table : newer) {
+            if (table.name == difference.table) {
+                return table.sheet;
+            }
+        }
+    }
+    return {};
+}
+
+std::vector<TableDefinition> definitionsOfFile(const QString& path, const FormatSetting& format)
+{
+    FileWorkbookSource files;
+    files.attach()->openWorkbook(path);
+    return readWorkbookDefinitions(*files.snapshot()->attach(), workingFormat(format));
+}
+
+template <typename Widget> Widget* named(Widget* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+} // namespace
+
+CompareWindow::CompareWindow(UserInteraction& interaction, NewerSide newer, QWidget* parent)
+    : QDialog(parent), m_interaction(interaction), m_newer(std::move(newer))
+{
+    setObjectName(QStringLiteral("frmCompare"));
+    setWindowTitle(QStringLiteral("ﾌﾞｯｸの比較"));
+    setModal(false);
+    auto* layout = new QGridLayout(this);
+    // A caption and its controls side by side, left-aligned unless the first fills the line.
+    const auto addRow = [&](const QString& caption, QWidget* buddy,
+                            std::initializer_list<QWidget*> widgets) {
+        const int row = layout->rowCount();
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(buddy);
+        layout->addWidget(label, row, 0);
+        auto* line = new QHBoxLayout;
+        for (QWidget* widget : widgets) {
+            line->addWidget(widget);
+        }
+        if (!qobject_cast<QLineEdit*>(*widgets.begin())) {
+            line->addStretch();
+        }
+        layout->addLayout(line, row, 1);
+    };
+
+    m_txtOldFile = named(new QLineEdit(this), QStringLiteral("txtOldFile"));
+    auto* cmdOldFile =
+        named(new QPushButton(QStringLiteral("..."), this), QStringLiteral("cmdOldFile"));
+    cmdOldFile->setFixedWidth(twipsToPixelsX(*this, 450));
+    connect(cmdOldFile, &QPushButton::clicked, this, &CompareWindow::onCmdOldFileClicked);
+    addRow(QStringLiteral("古いﾌﾞｯｸ(&O):"), m_txtOldFile, {m_txtOldFile, cmdOldFile});
+
+    m_cmbOldFormat = named(new QComboBox(this), QStringLiteral("cmbOldFormat"));
+    m_cmbOldFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_cmdCompare =
+        named(new QPushButton(QStringLiteral("比較(&C)"), this), QStringLiteral("cmdCompare"));
+    m_cmdCompare->setDefault(true);
+    connect(m_cmdCompare, &QPushButton::clicked, this, &CompareWindow::onCmdCompareClicked);
+    addRow(QStringLiteral("古いﾌﾞｯｸのﾌｫｰﾏｯﾄ(&M):"), m_cmbOldFormat, {m_cmbOldFormat, m_cmdCompare});
+
+    m_lblNewFile = named(new QLabel(QStringLiteral("ﾒｲﾝ ｳｨﾝﾄﾞｳで選んでいるﾌﾞｯｸ"), this),
+                         QStringLiteral("lblNewFile"));
+    m_lblNewFile->setTextFormat(Qt::PlainText);
+    addRow(QStringLiteral("新しいﾌﾞｯｸ:"), nullptr, {m_lblNewFile});
+
+    m_cmbKind = named(new QComboBox(this), QStringLiteral("cmbKind"));
+    m_cmbKind->addItem(QStringLiteral("すべて"), -1);
+    m_cmbKind->addItem(QStringLiteral("追加"), static_cast<int>(Group::Added));
+    m_cmbKind->addItem(QStringLiteral("削除"), static_cast<int>(Group::Removed));
+    m_cmbKind->addItem(QStringLiteral("変更"), static_cast<int>(Group::Changed));
+    m_cmbKind->addItem(QStringLiteral("移動"), static_cast<int>(Group::Moved));
+    connect(m_cmbKind, &QComboBox::currentIndexChanged, this, &CompareWindow::applyFilter);
+    m_lblCounts = named(new QLabel(this), QStringLiteral("lblCounts"));
+    m_lblCounts->setTextFormat(Qt::PlainText);
+    addRow(QStringLiteral("表示(&V):"), m_cmbKind, {m_cmbKind, m_lblCounts});
+
+    m_lstDifferences = named(new QTreeWidget(this), QStringLiteral("lstDifferences"));
+    m_lstDifferences->setHeaderLabels(
+        {QStringLiteral("種類"), QStringLiteral("テーブル"), QStringLiteral("列"),
+         QStringLiteral("項目"), QStringLiteral("旧"), QStringLiteral("新"),
+         QStringLiteral("旧のセル"), QStringLiteral("新のセル"), QStringLiteral("備考")});
+    m_lstDifferences->setRootIsDecorated(false);
+    m_lstDifferences->header()->setStretchLastSection(true);
+    connect(m_lstDifferences, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        const QString sheet = item->data(0, kSheetRole).toString();
+        if (!sheet.isEmpty()) {
+            Q_EMIT sheetWanted(sheet);
+        }
+    });
+    layout->addWidget(m_lstDifferences, layout->rowCount(), 0, 1, 2);
+    layout->setRowStretch(layout->rowCount() - 1, 1);
+
+    // The commands on the differences line up here, left of 閉じる.
+    auto* fraCommands = named(new QWidget(this), QStringLiteral("fraCommands"));
+    auto* commands = new QHBoxLayout(fraCommands);
+    commands->setContentsMargins(QMargins());
+    commands->addStretch();
+    auto* cmdClose =
+        named(new QPushButton(QStringLiteral("閉じる"), fraCommands), QStringLiteral("cmdClose"));
+    cmdClose->setAutoDefault(false);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    commands->addWidget(cmdClose);
+    layout->addWidget(fraCommands, layout->rowCount(), 0, 1, 2);
+
+    m_job = new BackgroundJob(
+        [this](const QString& why) {
+            m_lblCounts->setText(QStringLiteral("比較できませんでした。"));
+            m_interaction.showMessage(why, MessageIcon::Stop, MessageButtons::Ok, Answer::Ok);
+        },
+        this);
+    // Esc and the close button both end here.
+    connect(this, &QDialog::finished, m_job, &BackgroundJob::cancel);
+    resize(twipsToPixelsX(*this, 15000), twipsToPixelsY(*this, 7500));
+}
+
+void CompareWindow::setFormats(const FormatSettings& formats)
+{
+    const QString chosen =
+        m_cmbOldFormat->currentIndex() > 0 ? m_cmbOldFormat->currentText() : QString();
+    m_formats = formats;
+    m_cmbOldFormat->clear();
+    m_cmbOldFormat->addItem(QStringLiteral("(新しいﾌﾞｯｸと同じ)"));
+    for (const FormatSetting& format : m_formats) {
+        m_cmbOldFormat->addItem(format.Name);
+    }
+    m_cmbOldFormat->setCurrentIndex(
+        chosen.isEmpty() ? 0 : std::max(m_cmbOldFormat->findText(chosen, Qt::MatchExactly), 0));
+}
+
+void CompareWindow::onCmdOldFileClicked()
+{
+    const QFileInfo info(m_txtOldFile->text());
+    const QString chosen = m_interaction.chooseOpenFile(
+        WorkbookLists::openFilters(),
+        m_txtOldFile->text().isEmpty() ? QString() : info.absolutePath(),
+        info.isFile() ? info.absoluteFilePath() : QString());
+    if (!chosen.isEmpty()) {
+        m_txtOldFile->setText(chosen);
+    }
+}
+
+void CompareWindow::onCmdCompareClicked()
+{
+    if (m_txtOldFile->text().isEmpty()) {
+        m_interaction.showMessage(QStringLiteral("比較する古いブックを指定してください。"),
+                                  MessageIcon::Exclamation, MessageButtons::Ok, Answer::Ok);
+        return;
+    }
+    const std::optional<NewerDefinitions> newer = m_newer();
+    if (!newer) {
+        return;
+    }
+    const int chosen = m_cmbOldFormat->currentIndex();
+    const FormatSetting olderFormat = chosen > 0 ? m_formats.value(chosen - 1) : newer->format;
+    m_lblNewFile->setText(newer->workbookName);
+    m_lstDifferences->clear();
+    m_lblCounts->setText(QStringLiteral("比較しています… (Esc で中止します)"));
+    m_job->start([this, path = QFileInfo(m_txtOldFile->text()).absoluteFilePath(), olderFormat,
+                  newer = *newer](const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
+        const std::vector<TableDefinition> before = definitionsOfFile(path, olderFormat);
+        if (cancelled) {
+            return {};
+        }
+        const std::unique_ptr<WorkbookConnection> connection = newer.workbooks->attach();
+        connection->activateWorkbook(newer.workbookName);
+        const std::vector<TableDefinition> after =
+            readWorkbookDefinitions(*connection, workingFormat(newer.format));
+        std::vector<Line> lines;
+        for (Difference& difference : compareDefinitions(before, after)) {
+            QString sheet = newerSheetOf(difference, after);
+            lines.push_back({std::move(difference), std::move(sheet)});
+        }
+        return [this, lines = std::move(lines)] { showDifferences(lines); };
+    });
+}
+
+void CompareWindow::showDifferences(const std::vector<Line>& lines)
+{
+    m_lstDifferences->clear();
+    std::array<int, 4> counts{};
+    for (const auto& [difference, sheet] : lines) {
+        const Group group = groupOf(difference.kind);
+        ++counts[static_cast<size_t>(group)];
+        auto* item = new QTreeWidgetItem(
+            {kindText(difference.kind), difference.table, difference.column,
+             whatText(difference.what), valueText(difference, difference.oldValue),
+             valueText(difference, difference.newValue), difference.oldPlace, difference.newPlace,
+             noteText(difference)});
+        item->setData(0, kGroupRole, static_cast<int>(group));
+        item->setData(0, kSheetRole, sheet);
+        for (int column = 0; column < item->columnCount(); ++column) {
+            item->setBackground(column, tintOf(group));
+        }
+        m_lstDifferences->addTopLevelItem(item);
+    }
+    for (int column = 0; column + 1 < m_lstDifferences->columnCount(); ++column) {
+        m_lstDifferences->resizeColumnToContents(column);
+    }
+    m_lblCounts->setText(lines.empty() ? QStringLiteral("違いはありません。")
+                                       : QStringLiteral("追加 %1 / 削除 %2 / 変更 %3 / 移動 %4")
+                                             .arg(counts[0])
+                                             .arg(counts[1])
+                                             .arg(counts[2])
+                                             .arg(counts[3]));
+    applyFilter();
+}
+
+void CompareWindow::applyFilter()
+{
+    const int shown = m_cmbKind->currentData().toInt();
+    for (int row = 0; row < m_lstDifferences->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = m_lstDifferences->topLevelItem(row);
+        item->setHidden(shown >= 0 && item->data(0, kGroupRole).toInt() != shown);
+    }
+}
+
+} // namespace tavrune

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "schema/definition_differences.h"
+#include "settings/settings_records.h"
+#include "workbook/workbook_source.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace tavrune {
+
+class BackgroundJob;
+class UserInteraction;
+
+// The newer side of a comparison: an open workbook and the format it is read
+// through, taken on the window's thread; the worker reads only these copies.
+struct NewerDefinitions
+{
+    std::shared_ptr<WorkbookSource> workbooks;
+    QString workbookName;
+    FormatSetting format;
+};
+
+// "ﾌﾞｯｸの比較": the differences between the table definitions of an older
+// workbook file and those of a workbook open in the main window, one line each,
+// tinted by kind, with their count per kind and a filter by kind. Both sides are
+// read and compared on a thread of their own; closing the window, Esc too, gives
+// that up. A double click asks for the newer sheet of the line to be shown.
+class CompareWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // newer gives the newer side when a comparison starts, or none after it has
+    // told the user why there is none.
+    using NewerSide = std::function<std::optional<NewerDefinitions>()>;
+
+    CompareWindow(UserInteraction& interaction, NewerSide newer, QWidget* parent = nullptr);
+
+    // The registered formats the older side can be read through; the choice of
+    // one by name stays.
+    void setFormats(const FormatSettings& formats);
+
+Q_SIGNALS:
+    void sheetWanted(const QString& sheetName);
+
+private:
+    // One line of the list and the newer sheet it is on, if any.
+    struct Line
+    {
+        Difference difference;
+        QString newerSheet;
+    };
+
+    void onCmdOldFileClicked();
+    void onCmdCompareClicked();
+    void showDifferences(const std::vector<Line>& lines);
+    void applyFilter();
+
+    UserInteraction& m_interaction;
+    NewerSide m_newer;
+    FormatSettings m_formats;
+    QLineEdit* m_txtOldFile = nullptr;
+    QComboBox* m_cmbOldFormat = nullptr;
+    QLabel* m_lblNewFile = nullptr;
+    QPushButton* m_cmdCompare = nullptr;
+    QLabel* m_lblCounts = nullptr;
+    QComboBox* m_cmbKind = nullptr;
+    QTreeWidget* m_lstDifferences = nullptr;
+    BackgroundJob* m_job = nullptr;
+};
+
+} // namespace tavrune

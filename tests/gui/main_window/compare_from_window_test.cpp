@@ -1,0 +1,151 @@
+// The comparison of two versions of the definitions from the main window, the
+// newer one open there, over the workbooks made for the differences.
+
+#include "commands/workbook_lists.h"
+#include "generation/generation_run.h"
+#include "main_window_fixture.h"
+#include "schema/definition_differences.h"
+#include "support/sample_format.h"
+#include "support/test_files.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace tavrune;
+
+namespace {
+
+constexpr int kWait = 60'000; // a bound against hanging, not a timing
+const QString kOld = QStringLiteral(TAVRUNE_TEST_DATA "/schema/definitions_old.xlsx");
+const QString kNew = QStringLiteral(TAVRUNE_TEST_DATA "/schema/definitions_new.xlsx");
+
+std::vector<TableDefinition> definitionsOf(const QString& path)
+{
+    FileWorkbookSource files;
+    files.attach()->openWorkbook(path);
+    return readWorkbookDefinitions(*files.snapshot()->attach(),
+                                   workingFormat(test::sampleFormat()));
+}
+
+class CompareFromWindowTest : public test::MainWindowFixture
+{
+protected:
+    // The compare window over the newer workbook, once it has compared with older.
+    QDialog& compareWith(const QString& older)
+    {
+        start(true, "[Name]\r\nMain=0\r\nFormat=0\r\n");
+        m_window->openFiles({kNew});
+        find<QAction>("mnuFile_Compare")->trigger();
+        auto* window = m_window->findChild<QDialog*>(QStringLiteral("frmCompare"));
+        m_ui.chooseDirectoryAnswer(older);
+        window->findChild<QPushButton*>(QStringLiteral("cmdOldFile"))->click();
+        window->findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
+        return *window;
+    }
+    QTreeWidget& lines(QDialog& window) const
+    {
+        return *window.findChild<QTreeWidget*>(QStringLiteral("lstDifferences"));
+    }
+    static int shownLines(const QTreeWidget& tree)
+    {
+        int shown = 0;
+        for (int row = 0; row < tree.topLevelItemCount(); ++row) {
+            shown += tree.topLevelItem(row)->isHidden() ? 0 : 1;
+        }
+        return shown;
+    }
+    QTreeWidgetItem* line(QTreeWidget& tree, const QString& kind, const QString& table) const
+    {
+        for (QTreeWidgetItem* item : tree.findItems(table, Qt::MatchExactly, 1)) {
+            if (item->text(0) == kind) {
+                return item;
+            }
+        }
+        ADD_FAILURE() << kind.toStdString() << " " << table.toStdString();
+        return tree.topLevelItem(0);
+    }
+    QString currentSheet() const
+    {
+        const QListWidgetItem* item = find<QListWidget>("lstExcelSheet")->currentItem();
+        return item == nullptr ? QString() : item->text();
+    }
+};
+
+TEST_F(CompareFromWindowTest, ListsCountsAndFiltersTheDifferencesAndShowsTheNewerSheet)
+{
+    QDialog& window = compareWith(kOld);
+    const QList<QAction*> items = find<QMenu>("mnuFile")->actions();
+    EXPECT_EQ(items.at(items.indexOf(find<QAction>("mnuFile_Make")) + 1),
+              find<QAction>("mnuFile_Compare"));
+    EXPECT_EQ(m_ui.openFileRequests().at(0).filters, WorkbookLists::openFilters());
+    QTreeWidget& tree = lines(window);
+    const auto expected =
+        static_cast<int>(compareDefinitions(definitionsOf(kOld), definitionsOf(kNew)).size());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree.topLevelItemCount() == expected; }, kWait));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblCounts"))->text(),
+              u"追加 3 / 削除 3 / 変更 6 / 移動 1");
+    EXPECT_EQ(line(tree, u"テーブル追加"_qs, u"ITEM"_qs)->text(8),
+              u"PRODUCT からの改名かもしれません");
+
+    auto* kind = window.findChild<QComboBox*>(QStringLiteral("cmbKind"));
+    const struct
+    {
+        QString shown;
+        int lines;
+    } filters[] = {{u"追加"_qs, 3}, {u"移動"_qs, 1}, {u"すべて"_qs, expected}};
+    for (const auto& filter : filters) {
+        kind->setCurrentIndex(kind->findText(filter.shown));
+        EXPECT_EQ(shownLines(tree), filter.lines) << filter.shown.toStdString();
+    }
+
+    // The sheet of the newer cell, of the table for a removed column, none for a
+    // removed table.
+    const struct
+    {
+        QString kind;
+        QString table;
+        QString sheet;
+    } clicks[] = {{u"列移動"_qs, u"ORDERS"_qs, u"注文 (ORDERS)"_qs},
+                  {u"列削除"_qs, u"CUSTOMER"_qs, u"顧客 (CUSTOMER)"_qs},
+                  {u"テーブル削除"_qs, u"PRODUCT"_qs, u"顧客 (CUSTOMER)"_qs}};
+    for (const auto& click : clicks) {
+        Q_EMIT tree.itemDoubleClicked(line(tree, click.kind, click.table), 0);
+        EXPECT_EQ(currentSheet(), click.sheet) << click.kind.toStdString();
+    }
+}
+
+TEST_F(CompareFromWindowTest, AnUnreadableOlderFileIsNamedAndTheSameVersionHasNoDifferences)
+{
+    const QString broken = path("broken.xlsx");
+    test::writeBytes(broken, "not a workbook");
+    QDialog& window = compareWith(broken);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_ui.shown().size() == 2; }, kWait)); // after the chooser
+    EXPECT_TRUE(m_ui.texts().at(1).contains(broken)) << m_ui.texts().at(1).toStdString();
+
+    m_ui.chooseDirectoryAnswer(kNew);
+    window.findChild<QPushButton*>(QStringLiteral("cmdOldFile"))->click();
+    window.findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
+    auto* counts = window.findChild<QLabel*>(QStringLiteral("lblCounts"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counts->text() == u"違いはありません。"; }, kWait))
+        << counts->text().toStdString();
+    EXPECT_EQ(lines(window).topLevelItemCount(), 0);
+}
+
+TEST_F(CompareFromWindowTest, WithoutAWorkbookTheMenuAsksForOne)
+{
+    start(true);
+    find<QAction>("mnuFile_Compare")->trigger();
+    EXPECT_EQ(m_ui.texts(), QStringList({u"比較するブックを選択してください。"_qs}));
+    EXPECT_EQ(m_window->findChild<QDialog*>(QStringLiteral("frmCompare")), nullptr);
+}
+
+} // namespace
