@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
@@ -75,6 +76,8 @@ int main(int argc, char* argv[])
     const SettingsPaths paths{home.filePath(QStringLiteral("tavrune.dat")),
                               home.filePath(QStringLiteral("tavrune.ini"))};
     QFile::copy(QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat"), paths.settingsFile);
+    QFile::copy(QStringLiteral(TAVRUNE_SAMPLES "/tavrune_changes.json"),
+                home.filePath(QStringLiteral("tavrune_changes.json")));
     QFile state(paths.windowStateFile);
     if (state.open(QIODevice::WriteOnly)) {
         state.write(
@@ -118,11 +121,20 @@ int main(int argc, char* argv[])
     if (auto* compare = window.findChild<QWidget*>(QStringLiteral("frmCompare"))) {
         compare->findChild<QLineEdit*>(QStringLiteral("txtOldFile"))
             ->setText(QStringLiteral(TAVRUNE_TEST_DATA "/schema/definitions_old.xlsx"));
+        auto* change = compare->findChild<QComboBox*>(QStringLiteral("cmbChange"));
+        change->setCurrentIndex(change->findText(QStringLiteral("Oracle (変更)")));
         compare->findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
-        const auto* counts = compare->findChild<QLabel*>(QStringLiteral("lblCounts"));
-        QTest::qWaitFor([&] { return counts->text().startsWith(QStringLiteral("追加")); });
+        const auto* write = compare->findChild<QPushButton*>(QStringLiteral("cmdWriteChange"));
+        QTest::qWaitFor([&] { return write->isEnabled(); });
         ok = save(*compare, out, QStringLiteral("frmCompare")) && ok;
         compare->hide();
+    }
+
+    window.findChild<QAction*>(QStringLiteral("mnuView_Change"))->trigger();
+    if (auto* changes = window.findChild<QWidget*>(QStringLiteral("frmChange"))) {
+        changes->findChild<QListWidget*>(QStringLiteral("lstTemplate"))->setCurrentRow(2);
+        ok = save(*changes, out, QStringLiteral("frmChange")) && ok;
+        changes->hide();
     }
 
     OverwriteQuestionDialog question(&window);

@@ -2,12 +2,17 @@
 
 #include "commands/workbook_lists.h"
 #include "common/background_job.h"
+#include "common/error.h"
 #include "common/user_interaction.h"
+#include "generation/file_output_target.h"
 #include "generation/generation_run.h"
 #include "gui/twips.h"
+#include "gui/window_services.h"
+#include "schema/change_script_file.h"
 #include "schema/table_definition.h"
 #include "workbook/file_workbook_source.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -15,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <algorithm>
@@ -123,13 +129,18 @@ QString valueText(const Difference& difference, const QString& value)
 
 QString noteText(const Difference& difference)
 {
-    if (difference.renamed.isEmpty()) {
-        return difference.note;
+    QString note = difference.note;
+    if (!difference.renamed.isEmpty()) {
+        note = (difference.kind == DifferenceKind::TableAdded
+                    ? QStringLiteral("%1 からの改名かもしれません")
+                    : QStringLiteral("%1 への改名かもしれません"))
+                   .arg(difference.renamed);
     }
-    return (difference.kind == DifferenceKind::TableAdded
-                ? QStringLiteral("%1 からの改名かもしれません")
-                : QStringLiteral("%1 への改名かもしれません"))
-        .arg(difference.renamed);
+    if (difference.destructive) {
+        note += (note.isEmpty() ? QString() : QStringLiteral("、")) +
+                QStringLiteral("データを失うおそれ");
+    }
+    return note;
 }
 
 // The sheet a difference is on in the newer workbook: that of its newer cell, or
@@ -155,6 +166,11 @@ std::vector<TableDefinition> definitionsOfFile(const QString& path, const Format
     FileWorkbookSource files;
     files.attach()->openWorkbook(path);
     return readWorkbookDefinitions(*files.snapshot()->attach(), workingFormat(format));
+}
+
+QString toPlainLines(const QString& text)
+{
+    return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 template <typename Widget> Widget* named(Widget* widget, const QString& name)
@@ -236,10 +252,46 @@ CompareWindow::CompareWindow(UserInteraction& interaction, NewerSide newer, QWid
     layout->addWidget(m_lstDifferences, layout->rowCount(), 0, 1, 2);
     layout->setRowStretch(layout->rowCount() - 1, 1);
 
-    // The commands on the differences line up here, left of 閉じる.
+    m_lblChangeFile = named(new QLabel(this), QStringLiteral("lblChangeFile"));
+    m_lblChangeFile->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_lblChangeFile, layout->rowCount(), 0, 1, 2);
+    m_txtChangeScript = named(new QPlainTextEdit(this), QStringLiteral("txtChangeScript"));
+    m_txtChangeScript->setReadOnly(true);
+    m_txtChangeScript->setLineWrapMode(QPlainTextEdit::NoWrap);
+    useCodeFont(*m_txtChangeScript);
+    m_txtChangeScript->hide();
+    layout->addWidget(m_txtChangeScript, layout->rowCount(), 0, 1, 2);
+    layout->setRowStretch(layout->rowCount() - 1, 1);
+
+    // The change script's commands, left of 閉じる.
     auto* fraCommands = named(new QWidget(this), QStringLiteral("fraCommands"));
     auto* commands = new QHBoxLayout(fraCommands);
     commands->setContentsMargins(QMargins());
+    auto* lblChange = new QLabel(QStringLiteral("変更設定(&H):"), fraCommands);
+    m_cmbChange = named(new QComboBox(fraCommands), QStringLiteral("cmbChange"));
+    m_cmbChange->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lblChange->setBuddy(m_cmbChange);
+    m_chkNoDestructive =
+        named(new QCheckBox(QStringLiteral("データを失う変更を書かない(&K)"), fraCommands),
+              QStringLiteral("chkNoDestructive"));
+    m_cmdWriteChange = named(new QPushButton(QStringLiteral("変更ｽｸﾘﾌﾟﾄを書く(&W)"), fraCommands),
+                             QStringLiteral("cmdWriteChange"));
+    m_cmdWriteChange->setAutoDefault(false);
+    m_cmdWriteChange->setEnabled(false);
+    connect(m_cmdWriteChange, &QPushButton::clicked, this, &CompareWindow::onCmdWriteChangeClicked);
+    // A script made with other choices is made again.
+    const auto again = [this] {
+        if (m_compared) {
+            onCmdCompareClicked();
+        }
+    };
+    connect(m_cmbChange, &QComboBox::activated, this, again);
+    connect(m_chkNoDestructive, &QCheckBox::toggled, this, again);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(lblChange), static_cast<QWidget*>(m_cmbChange),
+          static_cast<QWidget*>(m_chkNoDestructive), static_cast<QWidget*>(m_cmdWriteChange)}) {
+        commands->addWidget(widget);
+    }
     commands->addStretch();
     auto* cmdClose =
         named(new QPushButton(QStringLiteral("閉じる"), fraCommands), QStringLiteral("cmdClose"));
@@ -273,6 +325,44 @@ void CompareWindow::setFormats(const FormatSettings& formats)
         chosen.isEmpty() ? 0 : std::max(m_cmbOldFormat->findText(chosen, Qt::MatchExactly), 0));
 }
 
+void CompareWindow::setChangeSettings(const ChangeSettings& changes, const FileSettings& files)
+{
+    const QString chosen = m_cmbChange->currentIndex() > 0 ? m_cmbChange->currentText() : QString();
+    m_changes = changes;
+    m_files = files;
+    m_cmbChange->clear();
+    m_cmbChange->addItem(QStringLiteral("(なし)"));
+    for (const ChangeSetting& change : m_changes) {
+        m_cmbChange->addItem(change.Name);
+    }
+    m_cmbChange->setCurrentIndex(
+        chosen.isEmpty() ? 0 : std::max(m_cmbChange->findText(chosen, Qt::MatchExactly), 0));
+}
+
+void CompareWindow::onCmdWriteChangeClicked()
+{
+    const bool exists = QFileInfo::exists(m_script.path);
+    if (exists && m_interaction.showMessage(
+                      m_script.path + QStringLiteral("\r\n\r\n既に同名のファイルが存在します。"
+                                                     "\r\n上書きしますか？"),
+                      MessageIcon::Question, MessageButtons::YesNo, Answer::No) != Answer::Yes) {
+        return;
+    }
+    try {
+        FileOutputTarget output;
+        writeChangeScript(m_script.text, m_script.path, m_script.create, output, m_interaction,
+                          exists);
+    } catch (const Error& error) {
+        if (error.number() != ErrorNumber::UserDeclined) {
+            m_interaction.showMessage(error.description(), MessageIcon::Stop, MessageButtons::Ok,
+                                      Answer::Ok);
+        }
+        return;
+    }
+    m_interaction.showMessage(QStringLiteral("終了しました。"), MessageIcon::Information,
+                              MessageButtons::Ok, Answer::Ok);
+}
+
 void CompareWindow::onCmdOldFileClicked()
 {
     const QFileInfo info(m_txtOldFile->text());
@@ -296,13 +386,24 @@ void CompareWindow::onCmdCompareClicked()
     if (!newer) {
         return;
     }
+    m_compared = true;
     const int chosen = m_cmbOldFormat->currentIndex();
     const FormatSetting olderFormat = chosen > 0 ? m_formats.value(chosen - 1) : newer->format;
     m_lblNewFile->setText(newer->workbookName);
     m_lstDifferences->clear();
     m_lblCounts->setText(QStringLiteral("比較しています… (Esc で中止します)"));
+    std::optional<ChangeSetting> change;
+    std::optional<FileSetting> create;
+    if (const int index = m_cmbChange->currentIndex(); index > 0) {
+        change = m_changes.value(index - 1);
+        if (const auto found = findSettingByName(m_files, change->CreateFile)) {
+            create = m_files.at(*found);
+        }
+    }
+    m_cmdWriteChange->setEnabled(false);
     m_job->start([this, path = QFileInfo(m_txtOldFile->text()).absoluteFilePath(), olderFormat,
-                  newer = *newer](const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
+                  newer = *newer, change, create, leaveOut = m_chkNoDestructive->isChecked()](
+                     const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
         const std::vector<TableDefinition> before = definitionsOfFile(path, olderFormat);
         if (cancelled) {
             return {};
@@ -316,12 +417,43 @@ void CompareWindow::onCmdCompareClicked()
             QString sheet = newerSheetOf(difference, after);
             lines.push_back({std::move(difference), std::move(sheet)});
         }
-        return [this, lines = std::move(lines)] { showDifferences(lines); };
+        Script script;
+        if (change && !create) {
+            script.error = QStringLiteral("変更設定 \"%1\" の作成に使うファイル設定 \"%2\" は"
+                                          "登録されていません。")
+                               .arg(change->Name, change->CreateFile);
+        } else if (change) {
+            // The differences show even when the script cannot be made.
+            try {
+                const ChangeScript made = makeChangeScript(
+                    before, after, *change,
+                    createTablesBy(*connection, workingFormat(newer.format), *create), leaveOut);
+                script.path = changeScriptPath(*change, *create);
+                script.text = made.text();
+                script.leftOut = made.leftOut;
+                script.create = *create;
+            } catch (const Error& error) {
+                script = Script{};
+                script.error = error.description();
+            }
+        }
+        return [this, lines = std::move(lines), script] { showDifferences(lines, script); };
     });
 }
 
-void CompareWindow::showDifferences(const std::vector<Line>& lines)
+void CompareWindow::showDifferences(const std::vector<Line>& lines, const Script& script)
 {
+    m_script = script;
+    m_txtChangeScript->setVisible(!script.path.isEmpty());
+    m_txtChangeScript->setPlainText(toPlainLines(script.text));
+    m_cmdWriteChange->setEnabled(!script.path.isEmpty() && !lines.empty());
+    m_lblChangeFile->setText(
+        !script.error.isEmpty() ? script.error
+        : script.path.isEmpty() ? QString()
+        : script.leftOut.isEmpty()
+            ? script.path
+            : QStringLiteral("%1 (データを失うおそれのある変更を書きません: %2)")
+                  .arg(script.path, script.leftOut.join(QStringLiteral(", "))));
     m_lstDifferences->clear();
     std::array<int, 4> counts{};
     for (const auto& [difference, sheet] : lines) {

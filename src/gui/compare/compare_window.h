@@ -1,6 +1,7 @@
 #pragma once
 
 #include "schema/definition_differences.h"
+#include "settings/change_settings.h"
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
 
@@ -9,9 +10,11 @@
 #include <memory>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
 
@@ -33,7 +36,9 @@ struct NewerDefinitions
 // workbook file and those of a workbook open in the main window, one line each,
 // tinted by kind, with their count per kind and a filter by kind. Both sides are
 // read and compared on a thread of their own; closing the window, Esc too, gives
-// that up. A double click asks for the newer sheet of the line to be shown.
+// that up. A double click asks for the newer sheet of the line to be shown. With a
+// change setting chosen, the change script is made with the differences, shown
+// below them and written on request.
 class CompareWindow : public QDialog
 {
     Q_OBJECT
@@ -48,6 +53,9 @@ public:
     // The registered formats the older side can be read through; the choice of
     // one by name stays.
     void setFormats(const FormatSettings& formats);
+    // The registered change settings the change script can be made by, and the
+    // file settings they name; the choice of one by name stays.
+    void setChangeSettings(const ChangeSettings& changes, const FileSettings& files);
 
 Q_SIGNALS:
     void sheetWanted(const QString& sheetName);
@@ -59,10 +67,20 @@ private:
         Difference difference;
         QString newerSheet;
     };
+    // The change script made with the differences, by the change setting chosen.
+    struct Script
+    {
+        QString text;
+        QString path;
+        FileSetting create;
+        QStringList leftOut;
+        QString error; // why none could be made
+    };
 
     void onCmdOldFileClicked();
     void onCmdCompareClicked();
-    void showDifferences(const std::vector<Line>& lines);
+    void showDifferences(const std::vector<Line>& lines, const Script& script);
+    void onCmdWriteChangeClicked();
     void applyFilter();
 
     UserInteraction& m_interaction;
@@ -75,6 +93,15 @@ private:
     QLabel* m_lblCounts = nullptr;
     QComboBox* m_cmbKind = nullptr;
     QTreeWidget* m_lstDifferences = nullptr;
+    ChangeSettings m_changes;
+    FileSettings m_files;
+    QComboBox* m_cmbChange = nullptr;
+    QCheckBox* m_chkNoDestructive = nullptr;
+    QPushButton* m_cmdWriteChange = nullptr;
+    QLabel* m_lblChangeFile = nullptr;
+    QPlainTextEdit* m_txtChangeScript = nullptr;
+    Script m_script;
+    bool m_compared = false; // a comparison has been asked for
     BackgroundJob* m_job = nullptr;
 };
 

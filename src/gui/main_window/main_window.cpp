@@ -213,6 +213,9 @@ void MainWindow::createChangeSettingsWindow()
     m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), changes);
     connect(changes, &QAction::triggered, this, [this] {
         setTopMost(*m_changeWindow, isTopMost(this));
+        if (!m_changeWindow->isVisible()) {
+            placeFrameOnScreen(*m_changeWindow, m_changeWindow->frameGeometry(), this);
+        }
         m_changeWindow->show();
         m_changeWindow->raise();
         m_changeWindow->activateWindow();
@@ -1024,7 +1027,11 @@ void MainWindow::onMnuFileCompareClicked()
         connect(m_compareWindow, &CompareWindow::sheetWanted, this, &MainWindow::showSheet);
     }
     m_compareWindow->setFormats(m_formats);
+    m_compareWindow->setChangeSettings(m_changes, m_files);
     setTopMost(*m_compareWindow, isTopMost(this));
+    if (!m_compareWindow->isVisible()) {
+        placeFrameOnScreen(*m_compareWindow, m_compareWindow->frameGeometry(), this);
+    }
     m_compareWindow->show();
     m_compareWindow->raise();
     m_compareWindow->activateWindow();

@@ -5,16 +5,22 @@
 #include "generation/generation_run.h"
 #include "main_window_fixture.h"
 #include "schema/definition_differences.h"
+#include "settings/settings_file.h"
 #include "support/sample_format.h"
 #include "support/test_files.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -146,6 +152,52 @@ TEST_F(CompareFromWindowTest, WithoutAWorkbookTheMenuAsksForOne)
     find<QAction>("mnuFile_Compare")->trigger();
     EXPECT_EQ(m_ui.texts(), QStringList({u"比較するブックを選択してください。"_qs}));
     EXPECT_EQ(m_window->findChild<QDialog*>(QStringLiteral("frmCompare")), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// The change script of a sample change setting from the previous sample workbook:
+// shown, made again without what loses data, and written as the batch tool writes
+// it.
+TEST_F(CompareFromWindowTest, TheChangeScriptShowsAndIsWrittenAsTheBatchToolWritesIt)
+{
+    ASSERT_TRUE(QFile::copy(test::kSampleSettings, paths().settingsFile));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVRUNE_SAMPLES "/tavrune_changes.json"),
+                            changeSettingsPathBeside(paths().settingsFile)));
+    FormatSettings formats;
+    FileSettings files;
+    test::loadSettings(paths().settingsFile, formats, files);
+    files[*findSettingByName(files, u"Oracle (1ファイル)"_qs)].OutputDir = path("out");
+    ASSERT_TRUE(SettingsFile(paths().settingsFile, m_ui).saveSettingsFile(formats, files));
+    start(false, "[Name]\r\nMain=0\r\nFormat=0\r\n");
+    m_window->openFiles({test::kSampleWorkbook});
+    find<QAction>("mnuFile_Compare")->trigger();
+    auto* window = m_window->findChild<QDialog*>(QStringLiteral("frmCompare"));
+    const auto in = [window](const char* name) {
+        return window->findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    qobject_cast<QLineEdit*>(in("txtOldFile"))
+        ->setText(QStringLiteral(TAVRUNE_SAMPLES "/table_definitions_previous.xlsx"));
+    auto* change = qobject_cast<QComboBox*>(in("cmbChange"));
+    change->setCurrentIndex(change->findText(u"Oracle (変更)"_qs));
+    qobject_cast<QPushButton*>(in("cmdCompare"))->click();
+    auto* write = qobject_cast<QPushButton*>(in("cmdWriteChange"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return write->isEnabled(); }, kWait));
+    const QByteArray expected =
+        test::readBytes(QStringLiteral(TAVRUNE_SAMPLES "/expected/changes/change_oracle.sql"));
+    EXPECT_EQ(
+        qobject_cast<QPlainTextEdit*>(in("txtChangeScript"))->toPlainText(),
+        QString(QStringDecoder("windows-31j").decode(expected)).replace(u"\r\n"_qs, u"\n"_qs));
+    m_ui.answer(Answer::Ok); // the output folder is made, as a run makes it
+    write->click();
+    EXPECT_EQ(m_ui.texts().last(), u"終了しました。");
+    EXPECT_TRUE(test::readBytes(path("out/change_oracle.sql")) == expected);
+
+    qobject_cast<QCheckBox*>(in("chkNoDestructive"))->setChecked(true);
+    auto* file = qobject_cast<QLabel*>(in("lblChangeFile"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return file->text().contains(u"SHIPMENT"_qs); }, kWait));
 }
 
 } // namespace

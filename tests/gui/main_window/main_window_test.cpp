@@ -429,6 +429,16 @@ TEST_F(SmallScreenTest, TheWindowsFitTheScreenAndTheFormatFieldsScroll)
         << testing::PrintToString(window.frameGeometry());
     EXPECT_NE(window.frameGeometry(), window.geometry()); // the frame counts
 
+    window.openFiles({test::kSampleWorkbook}); // the comparison needs one
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !find<QComboBox>("cmbExcelFile")->currentText().isEmpty(); }, 60'000));
+    for (const char* name : {"mnuView_Change", "mnuFile_Compare"}) {
+        find<QAction>(name)->trigger();
+    }
+    for (const char* name : {"frmChange", "frmCompare"}) {
+        const auto* other = window.findChild<QWidget*>(QString::fromLatin1(name));
+        EXPECT_TRUE(screen().contains(other->frameGeometry())) << name;
+    }
     find<QAction>("mnuView_Format")->trigger();
     FormatEditorWindow& editor = window.formatEditor();
     EXPECT_TRUE(screen().contains(editor.frameGeometry()))
