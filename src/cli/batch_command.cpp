@@ -60,6 +60,7 @@ struct BatchOptions
     bool diff = false;
     QString olderFormatName;
     QString changeName;
+    QString databaseUrl;
     bool leaveOutDestructive = false;
     bool listSettings = false;
     DifferenceFormat diffFormat = DifferenceFormat::Text;
@@ -220,8 +221,16 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         QStringLiteral("list-settings"),
         QStringLiteral("List every registered format, file and change setting, one per line "
                        "with its kind, and exit."));
+    const QCommandLineOption database(
+        QStringLiteral("database"),
+        QStringLiteral("With --diff: compare the database at URL (postgresql://user@host:port/db"
+                       "?schema=…, mysql://user@host:port/db, sqlite:///path) with the "
+                       "workbook, in place of OLD. The password comes from the client's own "
+                       "files or variables (~/.pgpass, PGPASSWORD, ~/.my.cnf), never from the "
+                       "URL."),
+        QStringLiteral("URL"));
     parser.addOptions({check, encoding, eol, textconv, diff, diffFormat, oldFormat, change,
-                       noDestructive, listSettings});
+                       noDestructive, listSettings, database});
     parser.addPositionalArgument(
         QStringLiteral("WORKBOOK"),
         QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods); with --diff, OLD and NEW."));
@@ -254,7 +263,7 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
             throw UsageError{QStringLiteral("--list-settings にブックは指定できません。")};
         }
     } else if (parser.isSet(diff)) {
-        if (positional.size() != 2) {
+        if (positional.size() != (parser.isSet(database) ? 1 : 2)) {
             throw UsageError{QStringLiteral("--diff には比べる 2 つのブックを指定してください。")};
         }
     } else if (positional.size() != 1) {
@@ -270,13 +279,15 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     if (!options.listSettings) {
         options.workbook = positional.last();
     }
-    if (parser.isSet(change) && !parser.isSet(diff)) {
-        throw UsageError{QStringLiteral("--change は --diff と一緒に指定してください。")};
+    if ((parser.isSet(change) || parser.isSet(database)) && !parser.isSet(diff)) {
+        throw UsageError{
+            QStringLiteral("--change と --database は --diff と一緒に指定してください。")};
     }
+    options.databaseUrl = parser.value(database);
     options.changeName = parser.value(change);
     options.leaveOutDestructive = parser.isSet(noDestructive);
     options.diff = parser.isSet(diff);
-    if (options.diff) {
+    if (options.diff && !parser.isSet(database)) {
         options.olderWorkbook = positional.first();
     }
     if (parser.isSet(oldFormat)) {
@@ -410,6 +421,9 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         doing = QStringLiteral("ブックの比較");
         DiffRequest request;
         request.olderWorkbook = options.olderWorkbook;
+        if (!options.databaseUrl.isEmpty()) {
+            request.olderDatabase = parseDatabaseUrl(options.databaseUrl);
+        }
         request.newerWorkbook = options.workbook;
         request.olderFormat = *olderFormat;
         request.newerFormat = *format;

@@ -2,6 +2,7 @@
 
 #include "cli/terminal_text.h"
 #include "common/error.h"
+#include "database/database_catalog.h"
 #include "generation/generation_run.h"
 #include "schema/change_script_file.h"
 
@@ -31,13 +32,36 @@ ReadWorkbook readDefinitions(const QString& path, const FormatSetting& format,
     return read;
 }
 
+// The sheets compared with a database in what a database keeps: canonical types and
+// defaults, no extra cells, and the sheets' titles where it keeps none.
+void matchWhatTheDatabaseKeeps(std::vector<TableDefinition>& database,
+                               std::vector<TableDefinition>& sheets, DatabaseKind kind)
+{
+    prepareForDatabase(sheets);
+    for (TableDefinition& sheet : sheets) {
+        sheet.extra = {};
+        for (TableDefinition& table : database) {
+            if (!keepsTableTitles(kind) &&
+                QString::compare(table.name, sheet.name, Qt::CaseInsensitive) == 0) {
+                table.title = sheet.title;
+            }
+        }
+    }
+}
+
 } // namespace
 
 bool runDiff(const DiffRequest& request, const FileWorkbookSource::Reader& reader, QIODevice& out,
              QTextStream& err, OutputTarget& output, UserInteraction& interaction)
 {
-    const ReadWorkbook older = readDefinitions(request.olderWorkbook, request.olderFormat, reader);
-    const ReadWorkbook newer = readDefinitions(request.newerWorkbook, request.newerFormat, reader);
+    ReadWorkbook newer = readDefinitions(request.newerWorkbook, request.newerFormat, reader);
+    ReadWorkbook older;
+    if (request.olderDatabase) {
+        older.tables = readDatabaseDefinitions(*request.olderDatabase);
+        matchWhatTheDatabaseKeeps(older.tables, newer.tables, request.olderDatabase->kind);
+    } else {
+        older = readDefinitions(request.olderWorkbook, request.olderFormat, reader);
+    }
     if (!request.change) {
         const std::vector<Difference> differences = compareDefinitions(older.tables, newer.tables);
         out.write(differenceReport(differences, request.reportFormat).toUtf8());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/database_url.h"
 #include "schema/difference_report.h"
 #include "settings/change_settings.h"
 #include "settings/settings_records.h"
@@ -18,6 +19,9 @@ class UserInteraction;
 struct DiffRequest
 {
     QString olderWorkbook;
+    // Instead of the older workbook: a database, compared with the newer sheets in
+    // what it keeps of them.
+    std::optional<DatabaseUrl> olderDatabase;
     QString newerWorkbook;
     FormatSetting olderFormat;
     FormatSetting newerFormat;

@@ -1,0 +1,60 @@
+#include "common/error.h"
+#include "database/database_catalog.h"
+#include "database/database_url.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrune;
+
+TEST(DatabaseUrl, NamesTheServerAndNeverTakesAPassword)
+{
+    const DatabaseUrl pg = parseDatabaseUrl(u"postgresql://ann@db.example:5433/sales?schema=hr"_qs);
+    EXPECT_EQ(pg.kind, DatabaseKind::PostgreSql);
+    EXPECT_EQ(pg.host, u"db.example");
+    EXPECT_EQ(pg.port, 5433);
+    EXPECT_EQ(pg.user, u"ann");
+    EXPECT_EQ(pg.database, u"sales");
+    EXPECT_EQ(pg.schema, u"hr");
+    EXPECT_EQ(parseDatabaseUrl(u"postgresql://ann@/sales?host=/run/pg"_qs).host, u"/run/pg");
+    EXPECT_EQ(parseDatabaseUrl(u"postgres://h/d"_qs).schema, u"public");
+    const DatabaseUrl my = parseDatabaseUrl(u"mysql://root@/shop?socket=/tmp/s.sock"_qs);
+    EXPECT_EQ(my.kind, DatabaseKind::MySql);
+    EXPECT_EQ(my.socket, u"/tmp/s.sock");
+    EXPECT_EQ(my.schema, u"shop");
+    EXPECT_EQ(parseDatabaseUrl(u"sqlite:///var/db/x.db"_qs).database, u"/var/db/x.db");
+    for (const QString& bad : {u"postgresql://ann:secret@h/d"_qs, u"oracle://h/d"_qs,
+                               u"postgresql://h/"_qs, u"sqlite://"_qs}) {
+        try {
+            parseDatabaseUrl(bad);
+            ADD_FAILURE() << bad.toStdString();
+        } catch (const Error& error) {
+            EXPECT_FALSE(error.description().contains(u"secret"_qs)) << bad.toStdString();
+        }
+    }
+}
+
+// What a catalog says and what a sheet holds meet in the same words.
+TEST(DatabaseCatalog, TypesAndDefaultsInTheSheetsWords)
+{
+    const struct
+    {
+        QString name, length, scale, text;
+    } types[] = {
+        {u"character varying"_qs, u"40"_qs, {}, u"VARCHAR(40)"_qs},
+        {u"numeric"_qs, u"8"_qs, u"0"_qs, u"NUMERIC(8)"_qs},
+        {u"decimal"_qs, u"9"_qs, u"2"_qs, u"NUMERIC(9,2)"_qs},
+        {u"int"_qs, u"11"_qs, {}, u"INTEGER"_qs},
+        {u"timestamp without time zone"_qs, {}, {}, u"TIMESTAMP"_qs},
+    };
+    for (const auto& t : types) {
+        EXPECT_EQ(canonicalType(t.name, t.length, t.scale).text, t.text) << t.name.toStdString();
+    }
+    std::vector<TableDefinition> sheets(1);
+    ColumnDefinition column;
+    column.type = {u"varchar"_qs, u"(10,2)"_qs, {}, {}};
+    column.defaultValue = u"'abc'"_qs;
+    sheets[0].columns.push_back(column);
+    prepareForDatabase(sheets);
+    EXPECT_EQ(sheets[0].columns[0].type.text, u"VARCHAR(10,2)");
+    EXPECT_EQ(sheets[0].columns[0].defaultValue, u"abc");
+}
