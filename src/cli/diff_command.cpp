@@ -32,23 +32,6 @@ ReadWorkbook readDefinitions(const QString& path, const FormatSetting& format,
     return read;
 }
 
-// The sheets compared with a database in what a database keeps: canonical types and
-// defaults, no extra cells, and the sheets' titles where it keeps none.
-void matchWhatTheDatabaseKeeps(std::vector<TableDefinition>& database,
-                               std::vector<TableDefinition>& sheets, DatabaseKind kind)
-{
-    prepareForDatabase(sheets);
-    for (TableDefinition& sheet : sheets) {
-        sheet.extra = {};
-        for (TableDefinition& table : database) {
-            if (!keepsTableTitles(kind) &&
-                QString::compare(table.name, sheet.name, Qt::CaseInsensitive) == 0) {
-                table.title = sheet.title;
-            }
-        }
-    }
-}
-
 } // namespace
 
 bool runDiff(const DiffRequest& request, const FileWorkbookSource::Reader& reader, QIODevice& out,

@@ -358,4 +358,19 @@ void prepareForDatabase(std::vector<TableDefinition>& tables)
     }
 }
 
+void matchWhatTheDatabaseKeeps(std::vector<TableDefinition>& database,
+                               std::vector<TableDefinition>& sheets, DatabaseKind kind)
+{
+    prepareForDatabase(sheets);
+    for (TableDefinition& sheet : sheets) {
+        sheet.extra = {};
+        for (TableDefinition& table : database) {
+            if (!keepsTableTitles(kind) &&
+                QString::compare(table.name, sheet.name, Qt::CaseInsensitive) == 0) {
+                table.title = sheet.title;
+            }
+        }
+    }
+}
+
 } // namespace tavrune

@@ -29,4 +29,10 @@ ColumnType canonicalType(const QString& name, const QString& length, const QStri
 // defaults without the apostrophes around them.
 void prepareForDatabase(std::vector<TableDefinition>& tables);
 
+// Readies a database's tables and the sheets for comparison in what the database
+// keeps: the sheets prepared, without extra cells, and the sheets' titles taken
+// where the database keeps none.
+void matchWhatTheDatabaseKeeps(std::vector<TableDefinition>& database,
+                               std::vector<TableDefinition>& sheets, DatabaseKind kind);
+
 } // namespace tavrune

@@ -4,6 +4,7 @@
 #include "common/background_job.h"
 #include "common/error.h"
 #include "common/user_interaction.h"
+#include "database/database_catalog.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
 #include "gui/twips.h"
@@ -210,7 +211,9 @@ CompareWindow::CompareWindow(UserInteraction& interaction, NewerSide newer, QWid
         named(new QPushButton(QStringLiteral("..."), this), QStringLiteral("cmdOldFile"));
     cmdOldFile->setFixedWidth(twipsToPixelsX(*this, 450));
     connect(cmdOldFile, &QPushButton::clicked, this, &CompareWindow::onCmdOldFileClicked);
-    addRow(QStringLiteral("古いﾌﾞｯｸ(&O):"), m_txtOldFile, {m_txtOldFile, cmdOldFile});
+    m_txtOldFile->setToolTip(QStringLiteral("ﾌﾞｯｸのﾊﾟｽ、またはﾃﾞｰﾀﾍﾞｰｽの URL (postgresql://…、"
+                                            "mysql://…、sqlite:///…)"));
+    addRow(QStringLiteral("古いﾌﾞｯｸ/DB(&O):"), m_txtOldFile, {m_txtOldFile, cmdOldFile});
 
     m_cmbOldFormat = named(new QComboBox(this), QStringLiteral("cmbOldFormat"));
     m_cmbOldFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -401,17 +404,28 @@ void CompareWindow::onCmdCompareClicked()
         }
     }
     m_cmdWriteChange->setEnabled(false);
-    m_job->start([this, path = QFileInfo(m_txtOldFile->text()).absoluteFilePath(), olderFormat,
-                  newer = *newer, change, create, leaveOut = m_chkNoDestructive->isChecked()](
+    // A URL names a database, anything else a workbook file.
+    const QString older = m_txtOldFile->text().trimmed();
+    const bool database = older.contains(QStringLiteral("://"));
+    m_job->start([this, path = database ? older : QFileInfo(older).absoluteFilePath(), database,
+                  olderFormat, newer = *newer, change, create,
+                  leaveOut = m_chkNoDestructive->isChecked()](
                      const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
-        const std::vector<TableDefinition> before = definitionsOfFile(path, olderFormat);
+        const std::unique_ptr<WorkbookConnection> connection = newer.workbooks->attach();
+        connection->activateWorkbook(newer.workbookName);
+        std::vector<TableDefinition> after =
+            readWorkbookDefinitions(*connection, workingFormat(newer.format));
         if (cancelled) {
             return {};
         }
-        const std::unique_ptr<WorkbookConnection> connection = newer.workbooks->attach();
-        connection->activateWorkbook(newer.workbookName);
-        const std::vector<TableDefinition> after =
-            readWorkbookDefinitions(*connection, workingFormat(newer.format));
+        std::vector<TableDefinition> before;
+        if (database) {
+            const DatabaseUrl url = parseDatabaseUrl(path);
+            before = readDatabaseDefinitions(url);
+            matchWhatTheDatabaseKeeps(before, after, url.kind);
+        } else {
+            before = definitionsOfFile(path, olderFormat);
+        }
         std::vector<Line> lines;
         for (Difference& difference : compareDefinitions(before, after)) {
             QString sheet = newerSheetOf(difference, after);

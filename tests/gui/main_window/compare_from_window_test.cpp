@@ -20,6 +20,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringDecoder>
 #include <QTest>
 #include <QTreeWidget>
@@ -198,6 +200,35 @@ TEST_F(CompareFromWindowTest, TheChangeScriptShowsAndIsWrittenAsTheBatchToolWrit
     qobject_cast<QCheckBox*>(in("chkNoDestructive"))->setChecked(true);
     auto* file = qobject_cast<QLabel*>(in("lblChangeFile"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return file->text().contains(u"SHIPMENT"_qs); }, kWait));
+}
+
+} // namespace
+
+namespace {
+
+// A database URL in place of the older workbook: its tables are compared.
+TEST_F(CompareFromWindowTest, ADatabaseTakesThePlaceOfTheOlderWorkbook)
+{
+    const QString file = path("older.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"older"_qs);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(u"CREATE TABLE CUSTOMER (CUSTOMER_ID NUMBER(10) NOT NULL, "
+                                       "PRIMARY KEY (CUSTOMER_ID))"_qs));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"older"_qs);
+    start(true, "[Name]\r\nMain=0\r\nFormat=0\r\n");
+    m_window->openFiles({kNew});
+    find<QAction>("mnuFile_Compare")->trigger();
+    auto* window = m_window->findChild<QDialog*>(QStringLiteral("frmCompare"));
+    window->findChild<QLineEdit*>(QStringLiteral("txtOldFile"))->setText(u"sqlite://"_qs + file);
+    window->findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
+    QTreeWidget& tree = lines(*window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree.topLevelItemCount() > 0; }, kWait));
+    EXPECT_EQ(line(tree, u"テーブル追加"_qs, u"ORDERS"_qs)->text(7), u"注文!C3");
+    EXPECT_EQ(line(tree, u"列追加"_qs, u"CUSTOMER"_qs)->text(2), u"CUSTOMER_NAME");
 }
 
 } // namespace
