@@ -209,6 +209,13 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
          2,
          u"/nonexistent/old.xlsx"_qs},
         {{settings, broken, u"--diff"_qs, kWorkbook, kWorkbook}, 2, broken},
+        {{settings, kSettings, u"--diff"_qs, u"--database"_qs, u"sqlite:///nonexistent/x.db"_qs,
+          kWorkbook},
+         2,
+         u"接続できません"_qs},
+        {{settings, kSettings, u"--diff"_qs, u"--database"_qs, u"mysql://u:pw@h/d"_qs, kWorkbook},
+         2,
+         u"パスワード"_qs},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
