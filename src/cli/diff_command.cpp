@@ -43,7 +43,8 @@ bool runDiff(const DiffRequest& request, const FileWorkbookSource::Reader& reade
         older.tables = readDatabaseDefinitions(*request.olderDatabase);
         matchWhatTheDatabaseKeeps(older.tables, newer.tables, request.olderDatabase->kind);
     } else {
-        older = readDefinitions(request.olderWorkbook, request.olderFormat, reader);
+        older.tables =
+            readWorkbookFileDefinitions(request.olderWorkbook, request.olderFormat, reader);
     }
     if (!request.change) {
         const std::vector<Difference> differences = compareDefinitions(older.tables, newer.tables);

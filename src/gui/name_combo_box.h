@@ -2,7 +2,11 @@
 
 #include "commands/named_settings.h"
 
+#include <functional>
+
 class QComboBox;
+class QHBoxLayout;
+class QLabel;
 class QWidget;
 
 namespace tavrune {
@@ -15,6 +19,13 @@ public:
     explicit NameComboBox(QWidget* parent);
 
     QComboBox* comboBox() const { return m_box; }
+
+    // The top row of a settings window: this box, the mark of unregistered edits
+    // (set into modified), 登録 and 削除. Choosing a name calls choose; editing the
+    // name, registering and deleting call edited, the latter two after their own.
+    QHBoxLayout* makeRow(QWidget& window, QLabel*& modified, std::function<void(int)> choose,
+                         std::function<void()> edited, std::function<void()> registerSetting,
+                         std::function<void()> deleteSetting);
 
     QString nameText() const override;
     void setNameText(const QString& name) override;

@@ -100,8 +100,9 @@ public:
         if (!m_setting.text(ChangeTemplate::TableRebuilt).isEmpty()) {
             if (rebuilds) {
                 add(ChangeTemplate::TableRebuilt,
-                    tableValues + QList<std::pair<QString, QString>>{
-                                      {QStringLiteral("[%CreateTable]"), m_create(newer)}},
+                    tableValues +
+                        QList<std::pair<QString, QString>>{
+                            {QStringLiteral("[%CreateTable]"), m_create(newer)}},
                     destructive, newer.name);
             }
             return;
@@ -203,8 +204,7 @@ private:
                 if ((added || d->kind == DifferenceKind::ColumnMoved) &&
                     QString::compare(d->column, column.title, Qt::CaseInsensitive) == 0) {
                     add(added ? ChangeTemplate::ColumnAdded : ChangeTemplate::ColumnMoved,
-                        tableValues +
-                            columnValues(newer, column, findColumn(older, column.title)),
+                        tableValues + columnValues(newer, column, findColumn(older, column.title)),
                         false, newer.name + u'.' + column.title);
                 }
             }

@@ -1,5 +1,7 @@
 #include "schema/difference_report.h"
 
+#include "common/listing_text.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,28 +13,7 @@ namespace {
 // Inside quotes: every value stays on its line and its end is plain.
 QString quoted(const QString& value)
 {
-    QString out = QStringLiteral("\"");
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'\\':
-        case u'"':
-            out += u'\\';
-            out += c;
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out + u'"';
+    return u'"' + listingText(value).replace(u'"', QStringLiteral("\\\"")) + u'"';
 }
 
 QString subject(const Difference& d)

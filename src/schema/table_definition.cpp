@@ -1,8 +1,11 @@
 #include "schema/table_definition.h"
 
+#include "generation/generation_run.h"
 #include "generation/row_lines.h"
 #include "generation/text_rules.h"
 #include "settings/setting_fields.h"
+
+#include <QFileInfo>
 
 namespace tavrune {
 
@@ -72,6 +75,15 @@ std::vector<TableDefinition> readWorkbookDefinitions(WorkbookConnection& connect
         tables.push_back(readTableDefinition(connection, sheet, format));
     }
     return tables;
+}
+
+std::vector<TableDefinition> readWorkbookFileDefinitions(const QString& path,
+                                                         const FormatSetting& typed,
+                                                         const FileWorkbookSource::Reader& reader)
+{
+    FileWorkbookSource files(reader);
+    files.attach()->openWorkbook(QFileInfo(path).absoluteFilePath());
+    return readWorkbookDefinitions(*files.snapshot()->attach(), workingFormat(typed));
 }
 
 } // namespace tavrune

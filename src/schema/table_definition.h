@@ -2,6 +2,7 @@
 
 #include "generation/column_type.h"
 #include "settings/settings_records.h"
+#include "workbook/file_workbook_source.h"
 #include "workbook/workbook_source.h"
 
 #include <QString>
@@ -51,5 +52,11 @@ TableDefinition readTableDefinition(WorkbookConnection& connection, const Worksh
 // Every worksheet of the active workbook, in workbook order.
 std::vector<TableDefinition> readWorkbookDefinitions(WorkbookConnection& connection,
                                                      const FormatSetting& format);
+
+// Every worksheet of the workbook file at path, read whole with reader (the
+// program's own when none) through the format as typed (its working copy taken).
+std::vector<TableDefinition>
+readWorkbookFileDefinitions(const QString& path, const FormatSetting& typed,
+                            const FileWorkbookSource::Reader& reader = {});
 
 } // namespace tavrune

@@ -121,14 +121,4 @@ void saveChangeSettings(const QString& path, const ChangeSettings& settings)
                   QStringLiteral("変更設定ファイル"));
 }
 
-std::optional<qsizetype> findSettingByName(const ChangeSettings& list, const QString& name)
-{
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list.at(i).Name == name) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
 } // namespace tavrune

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settings_records.h"
+
 #include <QList>
 #include <QString>
 #include <array>
@@ -63,8 +65,5 @@ QString changeSettingsPathBeside(const QString& settingsFile);
 ChangeSettings loadChangeSettings(const QString& path);
 // Writes them whole, replacing the file only once the new one is on the disk.
 void saveChangeSettings(const QString& path, const ChangeSettings& settings);
-
-// Position of the first setting named exactly name.
-std::optional<qsizetype> findSettingByName(const ChangeSettings& list, const QString& name);
 
 } // namespace tavrune

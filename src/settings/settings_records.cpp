@@ -2,35 +2,6 @@
 
 namespace tavrune {
 
-namespace {
-
-template <typename Record>
-std::optional<qsizetype> findByName(const QList<Record>& list, const QString& name)
-{
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list.at(i).Name == name) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-std::optional<qsizetype> findSettingByName(const FormatSettings& list, const QString& name)
-{
-    return findByName(list, name);
-}
-
-std::optional<qsizetype> findSettingByName(const FileSettings& list, const QString& name)
-{
-    return findByName(list, name);
-}
-
-} // namespace tavrune
-
-namespace tavrune {
-
 QString encodingName(OutputEncoding encoding)
 {
     switch (encoding) {

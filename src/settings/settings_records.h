@@ -93,7 +93,15 @@ using FormatSettings = QList<FormatSetting>;
 using FileSettings = QList<FileSetting>;
 
 // Position of the first record whose name equals name exactly (case-sensitive).
-std::optional<qsizetype> findSettingByName(const FormatSettings& list, const QString& name);
-std::optional<qsizetype> findSettingByName(const FileSettings& list, const QString& name);
+template <typename Record>
+std::optional<qsizetype> findSettingByName(const QList<Record>& list, const QString& name)
+{
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).Name == name) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
 
 } // namespace tavrune

@@ -5,12 +5,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -50,29 +48,10 @@ ChangeSettingsWindow::ChangeSettingsWindow(ChangeSettings& changes, WindowState&
         interaction, windowState, std::move(save));
 
     auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    QComboBox* name = m_name->comboBox();
-    connect(name, &QComboBox::activated, this, [this](int position) { choosePosition(position); });
-    connect(name, &QComboBox::editTextChanged, this, &ChangeSettingsWindow::showModifiedMark);
-    m_modified = new QLabel(this);
-    m_modified->setObjectName(QStringLiteral("lblModified"));
-    m_modified->setFixedWidth(m_modified->fontMetrics().horizontalAdvance(u'*') * 2);
-    auto* add = new QPushButton(QStringLiteral("登録(&S)"), this);
-    add->setObjectName(QStringLiteral("cmdAdd"));
-    connect(add, &QPushButton::clicked, this, [this] {
-        m_settings->registerSetting();
-        showModifiedMark();
-    });
-    auto* remove = new QPushButton(QStringLiteral("削除(&D)"), this);
-    remove->setObjectName(QStringLiteral("cmdDelete"));
-    connect(remove, &QPushButton::clicked, this, [this] {
-        m_settings->deleteSetting();
-        showModifiedMark();
-    });
-    top->addWidget(name, 1);
-    top->addWidget(m_modified);
-    top->addWidget(add);
-    top->addWidget(remove);
+    auto* top = m_name->makeRow(
+        *this, m_modified, [this](int position) { choosePosition(position); },
+        [this] { showModifiedMark(); }, [this] { m_settings->registerSetting(); },
+        [this] { m_settings->deleteSetting(); });
     layout->addLayout(top);
 
     auto* form = new QFormLayout;

@@ -11,7 +11,6 @@
 #include "gui/window_services.h"
 #include "schema/change_script_file.h"
 #include "schema/table_definition.h"
-#include "workbook/file_workbook_source.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -160,13 +159,6 @@ QString newerSheetOf(const Difference& difference, const std::vector<TableDefini
         }
     }
     return {};
-}
-
-std::vector<TableDefinition> definitionsOfFile(const QString& path, const FormatSetting& format)
-{
-    FileWorkbookSource files;
-    files.attach()->openWorkbook(path);
-    return readWorkbookDefinitions(*files.snapshot()->attach(), workingFormat(format));
 }
 
 QString toPlainLines(const QString& text)
@@ -424,7 +416,7 @@ void CompareWindow::onCmdCompareClicked()
             before = readDatabaseDefinitions(url);
             matchWhatTheDatabaseKeeps(before, after, url.kind);
         } else {
-            before = definitionsOfFile(path, olderFormat);
+            before = readWorkbookFileDefinitions(path, olderFormat);
         }
         std::vector<Line> lines;
         for (Difference& difference : compareDefinitions(before, after)) {
