@@ -1,14 +1,9 @@
 #include "settings/change_settings.h"
 
-#include "common/error.h"
-#include "common/replacing_file.h"
+#include "settings/json_settings_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace tavrune {
 
@@ -19,15 +14,6 @@ constexpr const char* kTemplateKeys[kChangeTemplateCount] = {
     "typeChanged",    "notNullSet",     "notNullDropped", "defaultSet",
     "defaultDropped", "commentChanged", "columnMoved",    "keyDropped",
     "keyAdded",       "titleChanged",   "tableRebuilt",   "footer"};
-
-// A change settings file is a few kilobytes; anything far larger is not one.
-constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
-
-Error damaged(const QString& path, const QString& why)
-{
-    return Error(ErrorNumber::ApplicationDefined,
-                 QStringLiteral("変更設定ファイル \"%1\" を読み込めません: %2").arg(path, why));
-}
 
 // Templates are kept with CR LF between lines, as the other settings are; the file
 // holds them with LF, as a person editing it would write them.
@@ -55,39 +41,23 @@ QString changeSettingsPathBeside(const QString& settingsFile)
     return QFileInfo(settingsFile).dir().filePath(QStringLiteral("tavrune_changes.json"));
 }
 
+namespace {
+
+JsonSettingsFile changeSettingsFile(const QString& path)
+{
+    return JsonSettingsFile(path, QStringLiteral("changeSettings"),
+                            QStringLiteral("変更設定ファイル"));
+}
+
+} // namespace
+
 ChangeSettings loadChangeSettings(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        return {};
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw damaged(path, file.errorString());
-    }
-    if (file.size() > kMaxFileBytes) {
-        throw damaged(path, QStringLiteral("%1 バイトを超えています").arg(kMaxFileBytes));
-    }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        throw damaged(
-            path,
-            QStringLiteral("%1 バイト目: %2").arg(parseError.offset).arg(parseError.errorString()));
-    }
-    const QJsonValue list = document.object().value(QStringLiteral("changeSettings"));
-    if (!list.isArray()) {
-        throw damaged(path, QStringLiteral("\"changeSettings\" の配列がありません"));
-    }
     ChangeSettings settings;
-    for (const QJsonValue& value : list.toArray()) {
+    for (const QJsonValue& value : changeSettingsFile(path).load()) {
         const QJsonObject object = value.toObject();
         ChangeSetting setting;
         setting.Name = object.value(QStringLiteral("name")).toString();
-        if (setting.Name.trimmed().isEmpty() || findSettingByName(settings, setting.Name)) {
-            throw damaged(path,
-                          QStringLiteral("名前のない、または同じ名前の変更設定があります (%1 番目)")
-                              .arg(settings.size() + 1));
-        }
         setting.CreateFile = object.value(QStringLiteral("createFile")).toString();
         setting.FileName = object.value(QStringLiteral("fileName")).toString();
         const QJsonObject templates = object.value(QStringLiteral("templates")).toObject();
@@ -116,9 +86,7 @@ void saveChangeSettings(const QString& path, const ChangeSettings& settings)
                                 {QStringLiteral("fileName"), setting.FileName},
                                 {QStringLiteral("templates"), templates}});
     }
-    const QJsonDocument document(QJsonObject{{QStringLiteral("changeSettings"), list}});
-    saveReplacing(path, document.toJson(QJsonDocument::Indented),
-                  QStringLiteral("変更設定ファイル"));
+    changeSettingsFile(path).save(list);
 }
 
 } // namespace tavrune

@@ -1,5 +1,6 @@
 #include "common/error.h"
 #include "settings/change_settings.h"
+#include "settings/connection_settings.h"
 #include "support/test_files.h"
 
 #include <QTemporaryDir>
@@ -25,6 +26,14 @@ TEST(ChangeSettings, WhatIsSavedLoadsAgainAndTheSampleLoads)
         loadChangeSettings(changeSettingsPathBeside(QStringLiteral(TAVRUNE_SAMPLES "/tavrune.dat")))
             .size(),
         5);
+    const ConnectionSettings connections = {
+        {u"本番"_qs, u"postgresql"_qs, u"/run/pg"_qs, u"5433"_qs, u"db"_qs, u"me"_qs, u"s"_qs,
+         true},
+        {u"手元"_qs, u"sqlite"_qs, {}, {}, u"/tmp/a.db"_qs, {}, {}, false}};
+    const QString beside = connectionSettingsPathBeside(dir.filePath(u"tavrune.dat"_qs));
+    saveConnectionSettings(beside, connections);
+    EXPECT_EQ(loadConnectionSettings(beside), connections);
+    EXPECT_FALSE(test::readBytes(beside).contains("password\"")); // nothing but the switch
 }
 
 TEST(ChangeSettings, AFileThatIsNoneSaysWhatIsWrongWithIt)
