@@ -10,7 +10,7 @@ set -euo pipefail
 # fonts. The tests of the sample settings load their scripts into PostgreSQL,
 # MariaDB and SQLite and render their Markdown with cmark-gfm, driven by Python;
 # the database comparison reaches the same servers through Qt SQL's drivers.
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libxml2-dev libgsf-1-dev libgtest-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libxml2-dev libgsf-1-dev libgtest-dev qtkeychain-qt6-dev
     libqt6svg6 qt6-translations-l10n fonts-noto-cjk libqt6sql6-psql libqt6sql6-mysql libqt6sql6-sqlite
     python3 postgresql mariadb-server sqlite3 cmark-gfm)
 for extra in "$@"; do

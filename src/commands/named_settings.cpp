@@ -16,9 +16,11 @@ QString kindName(SettingKind kind)
     case SettingKind::Format:
         return QStringLiteral("フォーマット設定");
     case SettingKind::Change:
+        return QStringLiteral("変更設定");
+    case SettingKind::Connection:
         break;
     }
-    return QStringLiteral("変更設定");
+    return QStringLiteral("接続設定");
 }
 
 QString overwriteQuestion(SettingKind kind)
@@ -51,6 +53,17 @@ FormatSetting asShown(const FormatSetting& record)
 ChangeSetting asShown(const ChangeSetting& record)
 {
     return record;
+}
+
+ConnectionSetting asShown(const ConnectionSetting& record)
+{
+    // The window's box shows the first kind for one it does not know.
+    ConnectionSetting shown = record;
+    shown.Kind = record.Kind.trimmed().toLower();
+    if (shown.Kind != u"mysql" && shown.Kind != u"sqlite") {
+        shown.Kind = QStringLiteral("postgresql");
+    }
+    return shown;
 }
 
 template <typename Record>
@@ -166,5 +179,6 @@ template <typename Record> bool NamedSettings<Record>::hasUnregisteredEdits() co
 template class NamedSettings<FileSetting>;
 template class NamedSettings<FormatSetting>;
 template class NamedSettings<ChangeSetting>;
+template class NamedSettings<ConnectionSetting>;
 
 } // namespace tavrune

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/change_settings.h"
+#include "settings/connection_settings.h"
 #include "settings/settings_records.h"
 #include "settings/window_state.h"
 
@@ -85,9 +86,11 @@ private:
 FileSetting asShown(const FileSetting& record);
 FormatSetting asShown(const FormatSetting& record);
 ChangeSetting asShown(const ChangeSetting& record);
+ConnectionSetting asShown(const ConnectionSetting& record);
 
 extern template class NamedSettings<FileSetting>;
 extern template class NamedSettings<FormatSetting>;
 extern template class NamedSettings<ChangeSetting>;
+extern template class NamedSettings<ConnectionSetting>;
 
 } // namespace tavrune

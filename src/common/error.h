@@ -19,6 +19,7 @@ constexpr int PermissionDenied = 70;
 constexpr int PathFileAccess = 75;
 constexpr int ObjectNotSet = 91;
 constexpr int ApplicationDefined = 1004;
+constexpr int ConnectionFailed = 3151; // a database refused or could not be reached
 } // namespace ErrorNumber
 
 // The one error type of the program: a number and a description that says what

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace tavrune {
 
@@ -30,6 +31,13 @@ enum class Answer
     Yes,
     No,
     OverwriteAll, // overwrite every remaining file of a run
+};
+
+// A password the user typed, and whether it is to be remembered.
+struct PasswordAnswer
+{
+    QString password;
+    bool remember = false;
 };
 
 // Everything the program tells or asks the user goes through this interface: the
@@ -61,6 +69,23 @@ public:
     // the user cancelled.
     virtual QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                                    const QString& selectedFile) = 0;
+
+    // A file chooser for a file to write, as chooseOpenFile; a file that exists is
+    // to be replaced only once the user has agreed. Without a way to ask, none.
+    virtual QString chooseSaveFile(const QStringList& filters, const QString& startDirectory,
+                                   const QString& selectedFile)
+    {
+        (void)filters, (void)startDirectory, (void)selectedFile;
+        return {};
+    }
+
+    // Asks for a password with prompt, offering to remember it when offerRemember;
+    // none when the user cancelled. Without a way to ask, none.
+    virtual std::optional<PasswordAnswer> askPassword(const QString& prompt, bool offerRemember)
+    {
+        (void)prompt, (void)offerRemember;
+        return std::nullopt;
+    }
 };
 
 } // namespace tavrune

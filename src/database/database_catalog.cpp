@@ -14,10 +14,10 @@ namespace tavrune {
 
 namespace {
 
-Error failed(const QString& what, const QSqlError& error)
+Error failed(const QString& what, const QSqlError& error,
+             int number = ErrorNumber::ApplicationDefined)
 {
-    return Error(ErrorNumber::ApplicationDefined,
-                 QStringLiteral("%1: %2").arg(what, error.text().trimmed()));
+    return Error(number, QStringLiteral("%1: %2").arg(what, error.text().trimmed()));
 }
 
 // A default as a sheet cell holds it: no cast, no apostrophes around it.
@@ -70,6 +70,9 @@ public:
         db.setDatabaseName(url.database);
         db.setHostName(url.host);
         db.setUserName(url.user);
+        if (!url.password.isEmpty()) {
+            db.setPassword(url.password);
+        }
         if (url.port > 0) {
             db.setPort(url.port);
         }
@@ -90,8 +93,9 @@ public:
             const QSqlError error = db.lastError();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_name);
-            throw failed(QStringLiteral("データベース \"%1\" に接続できません").arg(url.database),
-                         error);
+            throw failed(
+                QStringLiteral("データベース %1 に接続できません").arg(databaseUrlText(url)), error,
+                ErrorNumber::ConnectionFailed);
         }
     }
     ~Catalog()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "settings/connection_settings.h"
+
 #include <QString>
+#include <optional>
 
 namespace tavrune {
 
@@ -24,9 +27,31 @@ struct DatabaseUrl
     QString user;
     QString schema; // PostgreSQL's, "public" unless given
     QString socket; // MySQL's Unix socket
+    // Only ever typed by the user or taken from the keyring, never read from a URL.
+    QString password;
 };
 
 // Reads a URL; throws an Error naming what is wrong with it, a password included.
 DatabaseUrl parseDatabaseUrl(const QString& text);
+
+// Where a named connection leads; throws an Error naming the connection and what
+// is wrong with it (an unknown kind, a port that is no number).
+DatabaseUrl databaseUrlOf(const ConnectionSetting& connection);
+
+// The database a window's text names: a registered connection by its name, else a
+// URL (a text holding "://"), with whether its password is kept in the keyring;
+// none for any other text (a workbook's path). Throws an Error for a connection or
+// URL that cannot be used.
+struct DatabaseTarget
+{
+    DatabaseUrl url;
+    bool rememberPassword = false;
+};
+std::optional<DatabaseTarget> databaseTarget(const QString& text,
+                                             const ConnectionSettings& connections);
+
+// The URL naming the database and the user, without the schema: the key of its
+// password in the keyring, and how messages name it.
+QString databaseUrlText(const DatabaseUrl& url);
 
 } // namespace tavrune

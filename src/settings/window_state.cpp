@@ -28,9 +28,11 @@ QString nameKey(SettingKind kind)
     case SettingKind::Format:
         return QStringLiteral("Format");
     case SettingKind::Change:
+        return QStringLiteral("Change");
+    case SettingKind::Connection:
         break;
     }
-    return QStringLiteral("Change");
+    return QStringLiteral("Connection");
 }
 
 } // namespace

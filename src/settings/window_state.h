@@ -11,9 +11,10 @@ namespace tavrune {
 // Which name box a remembered position belongs to.
 enum class SettingKind
 {
-    File,   // the main window's file settings
-    Format, // the format editor's format settings
-    Change, // the change settings' window
+    File,       // the main window's file settings
+    Format,     // the format editor's format settings
+    Change,     // the change settings' window
+    Connection, // the connection settings' window
 };
 
 // The keys of the window state file with their types, for the windows and the

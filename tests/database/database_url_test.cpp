@@ -33,6 +33,47 @@ TEST(DatabaseUrl, NamesTheServerAndNeverTakesAPassword)
     }
 }
 
+// A named connection leads where the URL of the same parts would, and names
+// itself by that URL (the keyring's key).
+TEST(DatabaseUrl, ANamedConnectionLeadsWhereItsUrlDoes)
+{
+    const struct
+    {
+        ConnectionSetting connection;
+        QString url; // empty: refused
+    } cases[] = {
+        {{u"a"_qs, u"postgresql"_qs, u"db.example"_qs, u"5433"_qs, u"sales"_qs, u"ann"_qs,
+          u"hr"_qs},
+         u"postgresql://ann@db.example:5433/sales"_qs},
+        {{u"b"_qs, u"PostgreSQL"_qs, u"/run/pg"_qs, {}, u"sales"_qs, {}, {}},
+         u"postgresql:///sales?host=/run/pg"_qs},
+        {{u"c"_qs, u"mysql"_qs, u"/tmp/s.sock"_qs, {}, u"shop"_qs, u"root"_qs, {}},
+         u"mysql://root@/shop?socket=/tmp/s.sock"_qs},
+        {{u"d"_qs, u"sqlite"_qs, {}, {}, u"/var/db/x.db"_qs, {}, {}}, u"sqlite:///var/db/x.db"_qs},
+        {{u"e"_qs, u"postgresql"_qs, u"h"_qs, u"70000"_qs, u"d"_qs, {}, {}}, {}},
+        {{u"f"_qs, u"oracle"_qs, u"h"_qs, {}, u"d"_qs, {}, {}}, {}},
+        {{u"g"_qs, u"mysql"_qs, u"h"_qs, {}, u" "_qs, {}, {}}, {}},
+    };
+    for (const auto& c : cases) {
+        try {
+            const DatabaseUrl url = databaseUrlOf(c.connection);
+            EXPECT_EQ(databaseUrlText(url), c.url);
+            const DatabaseUrl parsed = parseDatabaseUrl(c.url);
+            EXPECT_EQ(std::tie(parsed.host, parsed.port, parsed.database, parsed.socket),
+                      std::tie(url.host, url.port, url.database, url.socket))
+                << c.url.toStdString();
+            EXPECT_EQ(url.schema,
+                      c.connection.Schema.isEmpty() && url.kind == DatabaseKind::PostgreSql
+                          ? u"public"_qs
+                      : url.kind == DatabaseKind::MySql ? url.database
+                                                        : c.connection.Schema);
+        } catch (const Error& error) {
+            EXPECT_TRUE(c.url.isEmpty()) << error.description().toStdString();
+            EXPECT_TRUE(error.description().contains(c.connection.Name));
+        }
+    }
+}
+
 // What a catalog says and what a sheet holds meet in the same words.
 TEST(DatabaseCatalog, TypesAndDefaultsInTheSheetsWords)
 {

@@ -44,8 +44,35 @@ QString ScriptedInteraction::chooseOpenFile(const QStringList& filters,
                                             const QString& startDirectory,
                                             const QString& selectedFile)
 {
-    m_shown.append(
-        {QStringLiteral("open file"), MessageIcon::None, MessageButtons::Ok, Answer::Ok});
+    return chooseFile(QStringLiteral("open file"), filters, startDirectory, selectedFile);
+}
+
+QString ScriptedInteraction::chooseSaveFile(const QStringList& filters,
+                                            const QString& startDirectory,
+                                            const QString& selectedFile)
+{
+    return chooseFile(QStringLiteral("save file"), filters, startDirectory, selectedFile);
+}
+
+std::optional<PasswordAnswer> ScriptedInteraction::askPassword(const QString& prompt, bool)
+{
+    m_shown.append({prompt, MessageIcon::Question, MessageButtons::OkCancel, Answer::Ok});
+    if (m_onShown) {
+        m_onShown(prompt);
+    }
+    if (m_passwords.empty()) {
+        ADD_FAILURE() << "unexpected password question: " << prompt.toStdString();
+        return std::nullopt;
+    }
+    std::optional<PasswordAnswer> answer = m_passwords.front();
+    m_passwords.pop_front();
+    return answer;
+}
+
+QString ScriptedInteraction::chooseFile(const QString& what, const QStringList& filters,
+                                        const QString& startDirectory, const QString& selectedFile)
+{
+    m_shown.append({what, MessageIcon::None, MessageButtons::Ok, Answer::Ok});
     m_openFileRequests.append({filters, startDirectory, selectedFile});
     if (m_directories.empty()) {
         ADD_FAILURE() << "unexpected file chooser";

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <optional>
 
 namespace tavrune::test {
 
@@ -44,6 +45,16 @@ public:
     // kept apart; answered from the same queue as the directory chooser.
     QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                            const QString& selectedFile) override;
+    // Recorded as "save file", answered from the same queue as the open file chooser.
+    QString chooseSaveFile(const QStringList& filters, const QString& startDirectory,
+                           const QString& selectedFile) override;
+    // Queues the answer to the next password question (none: cancelled).
+    void passwordAnswer(std::optional<PasswordAnswer> answer)
+    {
+        m_passwords.push_back(std::move(answer));
+    }
+    // Recorded with the prompt as text and the question icon.
+    std::optional<PasswordAnswer> askPassword(const QString& prompt, bool offerRemember) override;
     struct OpenFileRequest
     {
         QStringList filters;
@@ -55,14 +66,20 @@ public:
     const QList<Shown>& shown() const { return m_shown; }
     // Texts of everything shown, in order.
     QStringList texts() const;
-    bool allAnswersUsed() const { return m_answers.empty() && m_directories.empty(); }
+    bool allAnswersUsed() const
+    {
+        return m_answers.empty() && m_directories.empty() && m_passwords.empty();
+    }
     const QStringList& directoryStarts() const { return m_directoryStarts; }
 
 private:
+    QString chooseFile(const QString& what, const QStringList& filters,
+                       const QString& startDirectory, const QString& selectedFile);
     Answer nextAnswer(const QString& question, Answer defaultAnswer);
 
     std::deque<Answer> m_answers;
     std::deque<QString> m_directories;
+    std::deque<std::optional<PasswordAnswer>> m_passwords;
     QList<Shown> m_shown;
     QStringList m_directoryStarts;
     QList<OpenFileRequest> m_openFileRequests;

@@ -7,6 +7,7 @@
 #include "database/database_catalog.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
+#include "gui/connections/database_reading.h"
 #include "gui/twips.h"
 #include "gui/window_services.h"
 #include "schema/change_script_file.h"
@@ -14,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHash>
@@ -203,8 +205,8 @@ CompareWindow::CompareWindow(UserInteraction& interaction, NewerSide newer, QWid
         named(new QPushButton(QStringLiteral("..."), this), QStringLiteral("cmdOldFile"));
     cmdOldFile->setFixedWidth(twipsToPixelsX(*this, 450));
     connect(cmdOldFile, &QPushButton::clicked, this, &CompareWindow::onCmdOldFileClicked);
-    m_txtOldFile->setToolTip(QStringLiteral("ﾌﾞｯｸのﾊﾟｽ、またはﾃﾞｰﾀﾍﾞｰｽの URL (postgresql://…、"
-                                            "mysql://…、sqlite:///…)"));
+    m_txtOldFile->setToolTip(QStringLiteral("ﾌﾞｯｸのﾊﾟｽ、接続設定の名前、またはﾃﾞｰﾀﾍﾞｰｽの URL "
+                                            "(postgresql://…、mysql://…、sqlite:///…)"));
     addRow(QStringLiteral("古いﾌﾞｯｸ/DB(&O):"), m_txtOldFile, {m_txtOldFile, cmdOldFile});
 
     m_cmbOldFormat = named(new QComboBox(this), QStringLiteral("cmbOldFormat"));
@@ -295,14 +297,19 @@ CompareWindow::CompareWindow(UserInteraction& interaction, NewerSide newer, QWid
     commands->addWidget(cmdClose);
     layout->addWidget(fraCommands, layout->rowCount(), 0, 1, 2);
 
-    m_job = new BackgroundJob(
-        [this](const QString& why) {
-            m_lblCounts->setText(QStringLiteral("比較できませんでした。"));
-            m_interaction.showMessage(why, MessageIcon::Stop, MessageButtons::Ok, Answer::Ok);
-        },
-        this);
+    const auto failed = [this](const QString& why) {
+        if (why.isEmpty()) {
+            m_lblCounts->clear();
+            return;
+        }
+        m_lblCounts->setText(QStringLiteral("比較できませんでした。"));
+        m_interaction.showMessage(why, MessageIcon::Stop, MessageButtons::Ok, Answer::Ok);
+    };
+    m_job = new BackgroundJob(failed, this);
+    m_database = new DatabaseReading(m_interaction, this, failed);
     // Esc and the close button both end here.
     connect(this, &QDialog::finished, m_job, &BackgroundJob::cancel);
+    connect(this, &QDialog::finished, m_database, &DatabaseReading::cancel);
     resize(twipsToPixelsX(*this, 15000), twipsToPixelsY(*this, 7500));
 }
 
@@ -396,13 +403,22 @@ void CompareWindow::onCmdCompareClicked()
         }
     }
     m_cmdWriteChange->setEnabled(false);
-    // A URL names a database, anything else a workbook file.
+    // A connection's name or a URL names a database, anything else a workbook file.
     const QString older = m_txtOldFile->text().trimmed();
-    const bool database = older.contains(QStringLiteral("://"));
-    m_job->start([this, path = database ? older : QFileInfo(older).absoluteFilePath(), database,
-                  olderFormat, newer = *newer, change, create,
-                  leaveOut = m_chkNoDestructive->isChecked()](
-                     const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
+    std::optional<DatabaseTarget> database;
+    try {
+        database = databaseTarget(older, m_connections);
+    } catch (const Error& error) {
+        m_lblCounts->clear();
+        m_interaction.showMessage(error.description(), MessageIcon::Stop, MessageButtons::Ok,
+                                  Answer::Ok);
+        return;
+    }
+    const auto compare = [this, path = QFileInfo(older).absoluteFilePath(), olderFormat,
+                          newer = *newer, change, create,
+                          leaveOut = m_chkNoDestructive->isChecked()](
+                             const std::optional<DatabaseUrl>& database,
+                             const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
         const std::unique_ptr<WorkbookConnection> connection = newer.workbooks->attach();
         connection->activateWorkbook(newer.workbookName);
         std::vector<TableDefinition> after =
@@ -412,9 +428,8 @@ void CompareWindow::onCmdCompareClicked()
         }
         std::vector<TableDefinition> before;
         if (database) {
-            const DatabaseUrl url = parseDatabaseUrl(path);
-            before = readDatabaseDefinitions(url);
-            matchWhatTheDatabaseKeeps(before, after, url.kind);
+            before = readDatabaseDefinitions(*database);
+            matchWhatTheDatabaseKeeps(before, after, database->kind);
         } else {
             before = readWorkbookFileDefinitions(path, olderFormat);
         }
@@ -444,7 +459,27 @@ void CompareWindow::onCmdCompareClicked()
             }
         }
         return [this, lines = std::move(lines), script] { showDifferences(lines, script); };
-    });
+    };
+    if (database) {
+        m_database->start(*database, compare);
+    } else {
+        m_job->start([compare](const std::atomic_bool& cancelled) {
+            return compare(std::nullopt, cancelled);
+        });
+    }
+}
+
+void CompareWindow::setConnections(const ConnectionSettings& connections)
+{
+    m_connections = connections;
+    QStringList names;
+    for (const ConnectionSetting& connection : connections) {
+        names.append(connection.Name);
+    }
+    auto* completer = new QCompleter(names, m_txtOldFile);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    delete m_txtOldFile->completer();
+    m_txtOldFile->setCompleter(completer);
 }
 
 void CompareWindow::showDifferences(const std::vector<Line>& lines, const Script& script)

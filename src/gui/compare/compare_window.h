@@ -2,6 +2,7 @@
 
 #include "schema/definition_differences.h"
 #include "settings/change_settings.h"
+#include "settings/connection_settings.h"
 #include "settings/settings_records.h"
 #include "workbook/workbook_source.h"
 
@@ -21,6 +22,7 @@ class QTreeWidget;
 namespace tavrune {
 
 class BackgroundJob;
+class DatabaseReading;
 class UserInteraction;
 
 // The newer side of a comparison: an open workbook and the format it is read
@@ -56,6 +58,8 @@ public:
     // The registered change settings the change script can be made by, and the
     // file settings they name; the choice of one by name stays.
     void setChangeSettings(const ChangeSettings& changes, const FileSettings& files);
+    // The registered connections the older side may name instead of a file.
+    void setConnections(const ConnectionSettings& connections);
 
 Q_SIGNALS:
     void sheetWanted(const QString& sheetName);
@@ -103,6 +107,8 @@ private:
     Script m_script;
     bool m_compared = false; // a comparison has been asked for
     BackgroundJob* m_job = nullptr;
+    ConnectionSettings m_connections;
+    DatabaseReading* m_database = nullptr;
 };
 
 } // namespace tavrune

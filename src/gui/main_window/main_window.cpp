@@ -7,6 +7,7 @@
 #include "generation/sheet_checks.h"
 #include "gui/change_settings/change_settings_window.h"
 #include "gui/compare/compare_window.h"
+#include "gui/connections/connection_settings_window.h"
 #include "gui/format_editor/format_editor_window.h"
 #include "gui/main_window/about_dialog.h"
 #include "gui/main_window/main_window_layout.h"
@@ -173,6 +174,7 @@ MainWindow::MainWindow(UserInteraction& interaction, FileWorkbookSource& source,
     m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), check);
     connect(check, &QAction::triggered, this, &MainWindow::onMnuViewCheckClicked);
     createChangeSettingsWindow();
+    createConnectionSettingsWindow();
     connect(m_formatEditor, &FormatEditorWindow::fieldsEdited, m_preview,
             &PreviewDock::scheduleUpdate);
     connect(m_lstExcelSheet, &QListWidget::currentRowChanged, m_preview,
@@ -190,20 +192,9 @@ void MainWindow::createChangeSettingsWindow()
         return names;
     };
     const auto save = [this] {
-        try {
-            if (!m_changesUnreadable.isEmpty()) {
-                throw Error(
-                    ErrorNumber::PathFileAccess,
-                    QStringLiteral("変更設定ファイルは読み込めなかったため、上書きしません: %1")
-                        .arg(m_changesUnreadable));
-            }
+        return saveBeside(m_changesUnreadable, [this] {
             saveChangeSettings(changeSettingsPathBeside(m_paths.settingsFile), m_changes);
-            return true;
-        } catch (const Error& error) {
-            m_interaction.showMessage(error.description(), MessageIcon::Stop, MessageButtons::Ok,
-                                      Answer::Ok);
-            return false;
-        }
+        });
     };
     m_changeWindow =
         new ChangeSettingsWindow(m_changes, m_windowState, m_interaction, save, fileNames, this);
@@ -211,30 +202,80 @@ void MainWindow::createChangeSettingsWindow()
     QAction* changes =
         named(new QAction(QStringLiteral("変更設定"), this), QStringLiteral("mnuView_Change"));
     m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), changes);
-    connect(changes, &QAction::triggered, this, [this] {
-        setTopMost(*m_changeWindow, isTopMost(this));
-        if (!m_changeWindow->isVisible()) {
-            placeFrameOnScreen(*m_changeWindow, m_changeWindow->frameGeometry(), this);
-        }
-        m_changeWindow->show();
-        m_changeWindow->raise();
-        m_changeWindow->activateWindow();
-    });
+    connect(changes, &QAction::triggered, this, [this] { showToolWindow(*m_changeWindow); });
 }
 
-void MainWindow::loadChangeSettingsFile()
+void MainWindow::createConnectionSettingsWindow()
+{
+    const auto save = [this] {
+        return saveBeside(m_connectionsUnreadable, [this] {
+            saveConnectionSettings(connectionSettingsPathBeside(m_paths.settingsFile),
+                                   m_connections);
+        });
+    };
+    m_connectionWindow =
+        new ConnectionSettingsWindow(m_connections, m_windowState, m_interaction, save, this);
+    m_connectionWindow->hide();
+    QAction* connections =
+        named(new QAction(QStringLiteral("接続設定"), this), QStringLiteral("mnuView_Connection"));
+    m_mnuView->insertAction(findChild<QAction*>(QStringLiteral("mnuView_Line1")), connections);
+    connect(connections, &QAction::triggered, this,
+            [this] { showToolWindow(*m_connectionWindow); });
+}
+
+bool MainWindow::saveBeside(const QString& unreadable, const std::function<void()>& save)
 {
     try {
-        m_changes = loadChangeSettings(changeSettingsPathBeside(m_paths.settingsFile));
+        if (!unreadable.isEmpty()) {
+            throw Error(ErrorNumber::PathFileAccess,
+                        QStringLiteral("読み込めなかったため、上書きしません: %1").arg(unreadable));
+        }
+        save();
+        return true;
     } catch (const Error& error) {
-        // Kept as it is: registering would replace what could not be read.
-        m_changesUnreadable = error.description();
-        m_interaction.showMessage(error.description(), MessageIcon::Exclamation, MessageButtons::Ok,
+        m_interaction.showMessage(error.description(), MessageIcon::Stop, MessageButtons::Ok,
                                   Answer::Ok);
+        return false;
     }
+}
+
+void MainWindow::showToolWindow(QWidget& window)
+{
+    setTopMost(window, isTopMost(this));
+    if (!window.isVisible()) {
+        placeFrameOnScreen(window, window.frameGeometry(), this);
+    }
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void MainWindow::loadSettingsBeside()
+{
+    // One that cannot be read is kept as it is: registering would replace it.
+    const auto load = [this](auto& list, QString& unreadable, const auto& read) {
+        try {
+            list = read(m_paths.settingsFile);
+        } catch (const Error& error) {
+            unreadable = error.description();
+            m_interaction.showMessage(error.description(), MessageIcon::Exclamation,
+                                      MessageButtons::Ok, Answer::Ok);
+        }
+    };
+    load(m_changes, m_changesUnreadable, [](const QString& settingsFile) {
+        return loadChangeSettings(changeSettingsPathBeside(settingsFile));
+    });
+    load(m_connections, m_connectionsUnreadable, [](const QString& settingsFile) {
+        return loadConnectionSettings(connectionSettingsPathBeside(settingsFile));
+    });
     m_changeWindow->showNames();
     if (const auto position = m_windowState.chosenPosition(SettingKind::Change, m_changes.size())) {
         m_changeWindow->choosePosition(*position);
+    }
+    m_connectionWindow->showNames();
+    if (const auto position =
+            m_windowState.chosenPosition(SettingKind::Connection, m_connections.size())) {
+        m_connectionWindow->choosePosition(*position);
     }
 }
 
@@ -642,7 +683,7 @@ void MainWindow::startUp()
     m_nameBox->comboBox()->setCurrentIndex(-1);
     m_nameBox->setNameText(QString());
     m_formatEditor->showNames();
-    loadChangeSettingsFile();
+    loadSettingsBeside();
     if (const auto position = m_windowState.chosenPosition(SettingKind::File, m_files.size())) {
         m_fileSettings->choose(*position);
     }
@@ -850,7 +891,7 @@ FileSetting MainWindow::fileSettingFromControls() const
 bool MainWindow::hasUnregisteredEdits() const
 {
     return m_fileSettings->hasUnregisteredEdits() || m_formatEditor->hasUnregisteredEdits() ||
-           m_changeWindow->hasUnregisteredEdits();
+           m_changeWindow->hasUnregisteredEdits() || m_connectionWindow->hasUnregisteredEdits();
 }
 
 void MainWindow::showModifiedMark()
@@ -1028,13 +1069,8 @@ void MainWindow::onMnuFileCompareClicked()
     }
     m_compareWindow->setFormats(m_formats);
     m_compareWindow->setChangeSettings(m_changes, m_files);
-    setTopMost(*m_compareWindow, isTopMost(this));
-    if (!m_compareWindow->isVisible()) {
-        placeFrameOnScreen(*m_compareWindow, m_compareWindow->frameGeometry(), this);
-    }
-    m_compareWindow->show();
-    m_compareWindow->raise();
-    m_compareWindow->activateWindow();
+    m_compareWindow->setConnections(m_connections);
+    showToolWindow(*m_compareWindow);
 }
 
 void MainWindow::onMnuViewAboutToShow()

@@ -34,6 +34,7 @@ class QRadioButton;
 namespace tavrune {
 
 class ChangeSettingsWindow;
+class ConnectionSettingsWindow;
 class CompareWindow;
 class FileWorkbookSource;
 class FormatEditorWindow;
@@ -101,9 +102,15 @@ private:
     void createOutputPage();
     void watchForEdits();
     void createChangeSettingsWindow();
-    // Loads the change settings beside the settings file; one that cannot be read
-    // is said and never saved over.
-    void loadChangeSettingsFile();
+    void createConnectionSettingsWindow();
+    // Loads the change settings and the connections beside the settings file; one
+    // that cannot be read is said and never saved over.
+    void loadSettingsBeside();
+    // Saves a file of settings kept beside the settings file through save, unless it
+    // could not be read (unreadable says why): says why it did not save.
+    bool saveBeside(const QString& unreadable, const std::function<void()>& save);
+    // Shows one of the program's own windows over this one.
+    void showToolWindow(QWidget& window);
 
     // Layout, in twips, whenever the window, the splitter or the page changes.
     void formResize();
@@ -172,6 +179,9 @@ private:
     ChangeSettings m_changes;
     QString m_changesUnreadable; // why the change settings file could not be read
     ChangeSettingsWindow* m_changeWindow = nullptr;
+    ConnectionSettings m_connections;
+    QString m_connectionsUnreadable; // why the connections file could not be read
+    ConnectionSettingsWindow* m_connectionWindow = nullptr;
     FormatEditorWindow* m_formatEditor = nullptr;
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;

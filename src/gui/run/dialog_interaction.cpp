@@ -5,11 +5,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QVBoxLayout>
 
 namespace tavrune {
 
@@ -163,11 +167,26 @@ QString DialogInteraction::chooseDirectory(const QString& title, const QString& 
 QString DialogInteraction::chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                                           const QString& selectedFile)
 {
-    // The desktop's own dialog where there is one, Qt's where there is none.
+    return chooseFile(QFileDialog::AcceptOpen, filters, startDirectory, selectedFile);
+}
+
+QString DialogInteraction::chooseSaveFile(const QStringList& filters, const QString& startDirectory,
+                                          const QString& selectedFile)
+{
+    return chooseFile(QFileDialog::AcceptSave, filters, startDirectory, selectedFile);
+}
+
+QString DialogInteraction::chooseFile(int acceptMode, const QStringList& filters,
+                                      const QString& startDirectory, const QString& selectedFile)
+{
+    // The desktop's own dialog where there is one, Qt's where there is none; it
+    // asks itself before a file to write over is chosen.
     return askFrom(m_parent.data(), [&](QWidget* owner) -> QString {
         QFileDialog dialog(owner);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        const auto mode = static_cast<QFileDialog::AcceptMode>(acceptMode);
+        dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                           : QFileDialog::AnyFile);
+        dialog.setAcceptMode(mode);
         dialog.setNameFilters(filtersInBothCases(filters));
         dialog.setDirectory(startDirectory);
         if (!selectedFile.isEmpty()) {
@@ -177,6 +196,38 @@ QString DialogInteraction::chooseOpenFile(const QStringList& filters, const QStr
             return {};
         }
         return dialog.selectedFiles().first();
+    });
+}
+
+std::optional<PasswordAnswer> DialogInteraction::askPassword(const QString& prompt,
+                                                             bool offerRemember)
+{
+    return askFrom(m_parent.data(), [&](QWidget* owner) -> std::optional<PasswordAnswer> {
+        QDialog dialog(owner);
+        dialog.setObjectName(QStringLiteral("frmPassword"));
+        dialog.setWindowTitle(kCaption);
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* text = new QLabel(prompt, &dialog);
+        text->setWordWrap(true);
+        layout->addWidget(text);
+        auto* password = new QLineEdit(&dialog);
+        password->setObjectName(QStringLiteral("txtPassword"));
+        password->setEchoMode(QLineEdit::Password);
+        layout->addWidget(password);
+        auto* remember = new QCheckBox(QStringLiteral("パスワードを保存する(&S)"), &dialog);
+        remember->setObjectName(QStringLiteral("chkRemember"));
+        remember->setVisible(offerRemember);
+        layout->addWidget(remember);
+        auto* buttons =
+            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+        dialog.setMinimumWidth(text->fontMetrics().averageCharWidth() * 50);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return PasswordAnswer{password->text(), offerRemember && remember->isChecked()};
     });
 }
 

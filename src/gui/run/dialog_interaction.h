@@ -26,12 +26,19 @@ public:
     QString chooseDirectory(const QString& title, const QString& initialDirectory) override;
     QString chooseOpenFile(const QStringList& filters, const QString& startDirectory,
                            const QString& selectedFile) override;
+    QString chooseSaveFile(const QStringList& filters, const QString& startDirectory,
+                           const QString& selectedFile) override;
+    // A password box, with "パスワードを保存する(&S)" when offerRemember.
+    std::optional<PasswordAnswer> askPassword(const QString& prompt, bool offerRemember) override;
 
     // The name filters ("name (*.a *.b)") with each pattern also in upper case:
     // the desktop's own dialogs tell the cases apart, and BOOK.XLS is a workbook too.
     static QStringList filtersInBothCases(const QStringList& filters);
 
 private:
+    QString chooseFile(int acceptMode, const QStringList& filters, const QString& startDirectory,
+                       const QString& selectedFile);
+
     QPointer<QWidget> m_parent;
 };
 

@@ -28,8 +28,9 @@ ProgressDialog::ProgressDialog(UserInteraction& interaction, bool& cancelFlag, Q
 {
     const double width = kind == Kind::Run ? kClientWidth : kReadingClientWidth;
     setObjectName(QStringLiteral("frmCancel"));
-    setWindowTitle(kind == Kind::Run ? QStringLiteral("ファイル作成中")
-                                     : QStringLiteral("ファイル読み込み中"));
+    setWindowTitle(kind == Kind::Run       ? QStringLiteral("ファイル作成中")
+                   : kind == Kind::Reading ? QStringLiteral("ファイル読み込み中")
+                                           : QStringLiteral("データベース読み込み中"));
     setModal(false);
     setWindowFlag(Qt::WindowStaysOnTopHint, isTopMost(mainWindow));
     setFixedSize(twipsToPixelsX(*this, width), twipsToPixelsY(*this, kClientHeight));
@@ -65,7 +66,7 @@ void ProgressDialog::closeEvent(QCloseEvent* event)
 
 void ProgressDialog::askToCancel()
 {
-    if (m_kind == Kind::Reading) {
+    if (m_kind != Kind::Run) {
         m_cancelFlag = true;
         Q_EMIT cancelled();
         return;

@@ -16,7 +16,8 @@ class UserInteraction;
 // the run's cancel flag. The button, Esc and the title bar's close button all ask;
 // none of them closes the window, which lives until the run removes it.
 // The same window, wider, shows the reading of workbook files, "ファイル読み込み中";
-// there a cancel is not asked about, as stopping a reading loses nothing.
+// there a cancel is not asked about, as stopping a reading loses nothing; and the
+// reading of a database, "データベース読み込み中", alike.
 class ProgressDialog : public QDialog
 {
     Q_OBJECT
@@ -26,6 +27,7 @@ public:
     {
         Run,
         Reading,
+        Database,
     };
 
     // Modeless and owned by mainWindow, top-most exactly when mainWindow is;

@@ -5,6 +5,7 @@
 #include "generation/generation_run.h"
 #include "main_window_fixture.h"
 #include "schema/definition_differences.h"
+#include "settings/connection_settings.h"
 #include "settings/settings_file.h"
 #include "support/sample_format.h"
 #include "support/test_files.h"
@@ -206,7 +207,8 @@ TEST_F(CompareFromWindowTest, TheChangeScriptShowsAndIsWrittenAsTheBatchToolWrit
 
 namespace {
 
-// A database URL in place of the older workbook: its tables are compared.
+// A database in place of the older workbook, named by a connection registered in
+// the connection settings window: its tables are compared.
 TEST_F(CompareFromWindowTest, ADatabaseTakesThePlaceOfTheOlderWorkbook)
 {
     const QString file = path("older.db");
@@ -220,10 +222,22 @@ TEST_F(CompareFromWindowTest, ADatabaseTakesThePlaceOfTheOlderWorkbook)
     }
     QSqlDatabase::removeDatabase(u"older"_qs);
     start(true, "[Name]\r\nMain=0\r\nFormat=0\r\n");
+    find<QAction>("mnuView_Connection")->trigger();
+    auto* connections = m_window->findChild<QWidget*>(u"frmConnection"_qs);
+    const auto field = [connections](const char* name) {
+        return connections->findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    qobject_cast<QComboBox*>(field("cmbName"))->setEditText(u"手元"_qs);
+    qobject_cast<QComboBox*>(field("cmbKind"))->setCurrentIndex(2);
+    EXPECT_FALSE(field("txtHost")->isEnabled()); // a file has no server
+    qobject_cast<QLineEdit*>(field("txtDatabase"))->setText(file);
+    qobject_cast<QPushButton*>(field("cmdAdd"))->click();
+    EXPECT_EQ(loadConnectionSettings(connectionSettingsPathBeside(paths().settingsFile)).value(0),
+              (ConnectionSetting{u"手元"_qs, u"sqlite"_qs, {}, {}, file, {}, {}, false}));
     m_window->openFiles({kNew});
     find<QAction>("mnuFile_Compare")->trigger();
     auto* window = m_window->findChild<QDialog*>(QStringLiteral("frmCompare"));
-    window->findChild<QLineEdit*>(QStringLiteral("txtOldFile"))->setText(u"sqlite://"_qs + file);
+    window->findChild<QLineEdit*>(QStringLiteral("txtOldFile"))->setText(u"手元"_qs);
     window->findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
     QTreeWidget& tree = lines(*window);
     ASSERT_TRUE(QTest::qWaitFor([&] { return tree.topLevelItemCount() > 0; }, kWait));
