@@ -10,11 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
-#include <csignal>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -264,34 +264,51 @@ TEST(FileOutputTarget, ReplacedFilesKeepTheirModeNewOnesTakeTheUmasks)
     }
 }
 
-TEST(FileOutputTarget, AWriteTheSystemRefusesNamesWhyAndKeepsTheOldFile)
+namespace {
+
+std::atomic_int g_syncError = 0;
+
+} // namespace
+
+// Takes the C library's place in this test program, so that a sync can fail after
+// every write went through, as a disk that reports being full only then does.
+extern "C" int fsync(int descriptor)
 {
-    // A file size limit makes writes fail as a full disk does, without filling one.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"out.sql"_qs);
-    test::writeBytes(path, "old");
-    FileOutputTarget output;
-    output.openOutputFile(path, true);
-    struct rlimit limit;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const struct rlimit lowered = {100'000, limit.rlim_max};
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
-    QString error;
-    try {
-        for (int i = 0; i < 4000; ++i) {
-            output.writeOutputLine(QByteArray(48, 'x') + "\r\n");
-        }
-        output.commitOutputFile();
-    } catch (const Error& e) {
-        error = e.description();
+    if (const int error = g_syncError.load()) {
+        errno = error;
+        return -1;
     }
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler);
-    EXPECT_TRUE(error.contains(path)) << error.toStdString();
-    EXPECT_TRUE(error.contains(u"ファイルが大きすぎます"_qs)) << error.toStdString();
-    EXPECT_EQ(test::readBytes(path), "old");
-    EXPECT_EQ(entries(dir), QStringList{u"out.sql"_qs});
+    static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    return real(descriptor);
+}
+
+TEST(FileOutputTarget, AWriteOrSyncTheSystemRefusesNamesWhyAndKeepsTheOldFile)
+{
+    // A file size limit makes writes fail as a full disk does, without filling one;
+    // a shorter file stays below it and meets a sync that fails.
+    for (const auto& [lines, syncError, why] : {std::tuple(4000, 0, u"ファイルが大きすぎます"),
+                                                std::tuple(100, EIO, u"入力/出力エラーです")}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"out.sql"_qs);
+        test::writeBytes(path, "old");
+        FileOutputTarget output;
+        output.openOutputFile(path, true);
+        QString error;
+        g_syncError = syncError;
+        test::withFileSizeLimit(100'000, [&] {
+            error = errorOf([&] {
+                for (int i = 0; i < lines; ++i) {
+                    output.writeOutputLine(QByteArray(48, 'x') + "\r\n");
+                }
+                output.commitOutputFile();
+            });
+        });
+        g_syncError = 0;
+        EXPECT_TRUE(error.contains(path) && error.contains(QString::fromUtf16(why)))
+            << error.toStdString();
+        EXPECT_EQ(test::readBytes(path), "old");
+        EXPECT_EQ(entries(dir), QStringList{u"out.sql"_qs});
+    }
 }
 
 TEST(FileOutputTarget, ARunRemovesOnlyThisProgramsTemporaryFilesWhoseWriterIsGone)
