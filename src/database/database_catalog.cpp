@@ -317,14 +317,14 @@ private:
         }
         void* connection = *static_cast<void* const*>(handle.constData());
         const std::optional<DatabaseKind> dbms = dbmsKind(OdbcStatement::dbmsName(connection));
+        const bool catalogs = dbms == DatabaseKind::MySql;
         QString schema = m_url.schema;
         if (schema.isEmpty() && dbms) {
-            schema = defaultSchema(*dbms);
+            schema = catalogs ? OdbcStatement::databaseName(connection) : defaultSchema(*dbms);
         }
         if (schema.isEmpty()) {
-            schema = QString();
+            schema = QString(); // NULL: every schema
         }
-        const bool catalogs = dbms == DatabaseKind::MySql;
         const QString escape = OdbcStatement::searchPatternEscape(connection);
         const auto pattern = [&escape](QString text) {
             if (!escape.isEmpty() && !text.isNull()) {
@@ -389,26 +389,25 @@ private:
     }
 
     // The type of an SQLColumns row as it would be declared: SQLite's as declared,
-    // others' name with the size and digits of the types that take them.
+    // others' name with the size, and digits, of the types that take them.
     static ColumnType odbcType(const OdbcStatement& row, std::optional<DatabaseKind> dbms)
     {
-        QString declared = row.text(6);
+        const QString declared = row.text(6);
         if (dbms == DatabaseKind::Sqlite || declared.contains(u'(')) {
             return typeOf(declared);
         }
+        const QString name = canonicalType(declared, {}, {}).name;
+        bool sized = false;
+        bool digits = false;
         switch (row.text(5).toInt()) {
         case SQL_NUMERIC:
         case SQL_DECIMAL:
-            declared += u'(' + row.text(7) +
-                        (row.text(9).isEmpty() ? QString() : u',' + row.text(9)) + u')';
+            sized = digits = true;
             break;
         case SQL_LONGVARCHAR:
         case SQL_WLONGVARCHAR:
             // psqlODBC reports a varchar longer than 255 as long text.
-            if (const QString name = canonicalType(declared, {}, {}).name;
-                name == u"VARCHAR" || name == u"CHAR") {
-                declared += u'(' + row.text(7) + u')';
-            }
+            sized = name == u"VARCHAR" || name == u"CHAR";
             break;
         case SQL_CHAR:
         case SQL_VARCHAR:
@@ -417,14 +416,18 @@ private:
         case SQL_BINARY:
         case SQL_VARBINARY:
             // psqlODBC reports its booleans as text.
-            if (canonicalType(declared, {}, {}).name != u"BOOLEAN") {
-                declared += u'(' + row.text(7) + u')';
-            }
+            sized = name != u"BOOLEAN";
             break;
         default:
             break;
         }
-        return typeOf(declared);
+        const QString size = row.text(7);
+        if (!sized || size.toLongLong() <= 0) {
+            return typeOf(declared);
+        }
+        const QString scale = row.text(9);
+        return typeOf(declared + u'(' + size +
+                      (digits && !scale.isEmpty() ? u',' + scale : QString()) + u')');
     }
 
     DatabaseUrl m_url;

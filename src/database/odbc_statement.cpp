@@ -95,6 +95,11 @@ QString OdbcStatement::dbmsName(void* connection)
     return info(connection, SQL_DBMS_NAME);
 }
 
+QString OdbcStatement::databaseName(void* connection)
+{
+    return info(connection, SQL_DATABASE_NAME);
+}
+
 QString OdbcStatement::searchPatternEscape(void* connection)
 {
     return info(connection, SQL_SEARCH_PATTERN_ESCAPE);

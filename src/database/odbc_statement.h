@@ -23,6 +23,8 @@ public:
 
     // The DBMS's own name (SQL_DBMS_NAME), "PostgreSQL", "SQLite" …
     static QString dbmsName(void* connection);
+    // The connection's current database (SQL_DATABASE_NAME).
+    static QString databaseName(void* connection);
     // The character that escapes _ and % in the pattern arguments, if the driver has one.
     static QString searchPatternEscape(void* connection);
 

@@ -47,6 +47,8 @@ REPORTED = {
     "sqlite": ["column removed: employee.nickname"],
 }
 REPORTED["mariadb"] = REPORTED["postgresql"]
+DSN = {"postgresql": "Servername={}\nDatabase=postgres\nUsername=tavrune\n",
+       "sqlite": "Database={}/tables.db\n"}
 
 
 class Server:
@@ -153,9 +155,7 @@ def main(arguments):
             if driver:
                 (work / "odbcinst.ini").write_text("[Tavrune]\nDriver={}\n".format(driver))
                 (work / "odbc.ini").write_text(
-                    "[tavrune test]\nDriver=Tavrune\n" + ("Database={}/tables.db\n" if kind ==
-                    "sqlite" else "Servername={}\nDatabase=postgres\nUsername=tavrune\n")
-                    .format(work))
+                    "[tavrune test]\nDriver=Tavrune\n" + DSN[kind].format(work))
                 os.environ.update(ODBCSYSINI=str(work), ODBCINI=str(work / "odbc.ini"))
                 server.url = "odbc://tavrune%20test"
             server.load_cp932(load.run([batch, "--settings", settings, "--file", FILES[kind],

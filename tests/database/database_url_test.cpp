@@ -67,3 +67,34 @@ TEST(DatabaseCatalog, TypesAndDefaultsInTheSheetsWords)
     EXPECT_EQ(sheets[0].columns[0].type.text, u"VARCHAR(10,2)");
     EXPECT_EQ(sheets[0].columns[0].defaultValue, u"abc");
 }
+
+// What a database keeps not, the sheets' values stand for; over ODBC, what the
+// driver gives none of.
+TEST(DatabaseCatalog, WhatTheDatabaseKeepsNotIsTakenFromTheSheets)
+{
+    const struct
+    {
+        DatabaseKind kind;
+        QString comment, title, keptComment, defaultValue;
+    } cases[] = {
+        {DatabaseKind::Odbc, {}, u"表"_qs, u"備考"_qs, u"0"_qs},
+        {DatabaseKind::Odbc, u"x"_qs, {}, u"x"_qs, u"0"_qs},
+        {DatabaseKind::PostgreSql, {}, {}, {}, {}},
+        {DatabaseKind::Sqlite, {}, u"表"_qs, {}, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<TableDefinition> database(1);
+        database[0].name = u"t"_qs;
+        database[0].columns.resize(1);
+        database[0].columns[0].title = u"a"_qs;
+        database[0].columns[0].comment = c.comment;
+        std::vector<TableDefinition> sheets = database;
+        sheets[0].name = u"T"_qs;
+        sheets[0].title = u"表"_qs;
+        sheets[0].columns[0] = {1, u"A"_qs, {}, false, false, u"0"_qs, u"備考"_qs};
+        matchWhatTheDatabaseKeeps(database, sheets, c.kind);
+        EXPECT_EQ(database[0].title, c.title) << c.comment.toStdString();
+        EXPECT_EQ(database[0].columns[0].comment, c.keptComment) << c.comment.toStdString();
+        EXPECT_EQ(database[0].columns[0].defaultValue, c.defaultValue) << c.comment.toStdString();
+    }
+}
