@@ -24,6 +24,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n, fonts-noto-cjk, libqt6sql6-sqlite")
 # F1 opens the manual in the desktop's browser through xdg-open; on GNOME and
 # the desktops like it, the GTK platform theme gives the desktop's own file
-# dialogs instead of Qt's.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-gtk-platformtheme, libqt6sql6-psql, libqt6sql6-mysql")
+# dialogs instead of Qt's. Qt SQL loads the drivers of the databases compared
+# besides SQLite only when a URL asks for one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-gtk-platformtheme, libqt6sql6-psql, libqt6sql6-mysql, libqt6sql6-odbc")
 include(CPack)

@@ -224,9 +224,10 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("With --diff: compare the database at URL (postgresql://user@host:port/db"
-                       "?schema=…, mysql://user@host:port/db, sqlite:///path) with the "
-                       "workbook, in place of OLD. The password comes from the client's own "
-                       "files or variables (~/.pgpass, PGPASSWORD, ~/.my.cnf), never from the "
+                       "?schema=…, mysql://user@host:port/db, sqlite:///path, odbc://user@DSN"
+                       "?schema=… for a data source set up in odbc.ini) with the workbook, in "
+                       "place of OLD. The password comes from the client's own files or "
+                       "variables (~/.pgpass, PGPASSWORD, ~/.my.cnf, the DSN), never from the "
                        "URL."),
         QStringLiteral("URL"));
     parser.addOptions({check, encoding, eol, textconv, diff, diffFormat, oldFormat, change,

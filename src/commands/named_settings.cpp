@@ -60,7 +60,7 @@ ConnectionSetting asShown(const ConnectionSetting& record)
     // The window's box shows the first kind for one it does not know.
     ConnectionSetting shown = record;
     shown.Kind = record.Kind.trimmed().toLower();
-    if (shown.Kind != u"mysql" && shown.Kind != u"sqlite") {
+    if (shown.Kind != u"mysql" && shown.Kind != u"sqlite" && shown.Kind != u"odbc") {
         shown.Kind = QStringLiteral("postgresql");
     }
     return shown;

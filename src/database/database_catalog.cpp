@@ -1,14 +1,18 @@
 #include "database/database_catalog.h"
 
 #include "common/error.h"
+#include "database/odbc_statement.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
 #include <QVariant>
+#include <sql.h>
+#include <sqlext.h>
 
 namespace tavrune {
 
@@ -39,11 +43,13 @@ QString sheetDefault(QString value)
     return value.compare(u"NULL", Qt::CaseInsensitive) == 0 ? QString() : value;
 }
 
-// "character varying(40)" → its name and arguments.
+// "character varying(40)" → its name and arguments; MySQL's "unsigned" left out,
+// before the arguments as its ODBC driver names the type or after them.
 ColumnType typeOf(const QString& declared)
 {
     static const QRegularExpression pattern(
-        QStringLiteral(R"(^\s*([^(]*?)\s*(?:\(\s*(\d+)\s*(?:,\s*(\d+)\s*)?\))?\s*(unsigned)?\s*$)"),
+        QStringLiteral(R"(^\s*([^(]*?)\s*(?:unsigned)?\s*(?:\(\s*(\d+)\s*(?:,\s*(\d+)\s*)?\))?)"
+                       R"(\s*(?:unsigned)?\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = pattern.match(declared);
     if (!match.hasMatch()) {
@@ -58,12 +64,12 @@ public:
     explicit Catalog(const DatabaseUrl& url)
         : m_url(url), m_name(QUuid::createUuid().toString(QUuid::WithoutBraces))
     {
-        static const char* const drivers[] = {"QPSQL", "QMYSQL", "QSQLITE"};
+        static const char* const drivers[] = {"QPSQL", "QMYSQL", "QSQLITE", "QODBC"};
         const char* driver = drivers[static_cast<int>(url.kind)];
         if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(driver))) {
             throw Error(ErrorNumber::ApplicationDefined,
                         QStringLiteral("データベースのドライバー %1 がありません (Debian では "
-                                       "libqt6sql6-psql、-mysql、-sqlite)。")
+                                       "libqt6sql6-psql、-mysql、-sqlite、-odbc)。")
                             .arg(QString::fromLatin1(driver)));
         }
         QSqlDatabase db = QSqlDatabase::addDatabase(QString::fromLatin1(driver), m_name);
@@ -86,6 +92,10 @@ public:
                 options += QStringLiteral(";UNIX_SOCKET=") + url.socket;
             }
             db.setConnectOptions(options);
+        } else if (url.kind == DatabaseKind::Odbc) {
+            db.setConnectOptions(
+                QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15;SQL_ATTR_CONNECTION_TIMEOUT=15;"
+                               "SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
         } else {
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         }
@@ -142,6 +152,8 @@ public:
             return readPostgreSql();
         case DatabaseKind::MySql:
             return readMySql();
+        case DatabaseKind::Odbc:
+            return readOdbc();
         case DatabaseKind::Sqlite:
             break;
         }
@@ -294,6 +306,134 @@ private:
         return found;
     }
 
+    // Through the driver's catalog functions: Qt's records know no type names,
+    // defaults or remarks. The DBMS behind it, where it is one of ours, brings its
+    // rules: PostgreSQL's default schema, MySQL's databases as catalogs, SQLite's
+    // types as declared.
+    std::vector<TableDefinition> readOdbc()
+    {
+        const QVariant handle = QSqlDatabase::database(m_name, false).driver()->handle();
+        // Qt 6 gives it as a void*, Qt 5 named it SQLHANDLE.
+        if (!handle.isValid() || (handle.metaType() != QMetaType::fromType<void*>() &&
+                                  qstrcmp(handle.typeName(), "SQLHANDLE") != 0)) {
+            throw Error(ErrorNumber::ApplicationDefined,
+                        QStringLiteral("ODBC の接続ハンドルを得られません"));
+        }
+        void* connection = *static_cast<void* const*>(handle.constData());
+        const std::optional<DatabaseKind> dbms = dbmsKind(OdbcStatement::dbmsName(connection));
+        const bool catalogs = dbms == DatabaseKind::MySql;
+        QString schema = m_url.schema;
+        if (schema.isEmpty() && dbms) {
+            schema = catalogs ? OdbcStatement::databaseName(connection) : defaultSchema(*dbms);
+        }
+        if (schema.isEmpty()) {
+            schema = QString(); // NULL: every schema
+        }
+        const QString escape = OdbcStatement::searchPatternEscape(connection);
+        const auto pattern = [&escape](QString text) {
+            if (!escape.isEmpty() && !text.isNull()) {
+                text.replace(escape, escape + escape)
+                    .replace(u'_', escape + u'_')
+                    .replace(u'%', escape + u'%');
+            }
+            return text;
+        };
+        OdbcStatement statement(connection);
+        statement.tables(catalogs ? pattern(schema) : QString(),
+                         catalogs ? QString() : pattern(schema), QStringLiteral("TABLE"));
+        struct Place
+        {
+            QString catalog, schema;
+        };
+        std::vector<std::pair<Place, TableDefinition>> tables;
+        while (statement.next()) {
+            if (schema.isNull() || statement.text(catalogs ? 1 : 2) == schema) {
+                tables.push_back({{statement.text(1), statement.text(2)},
+                                  table(statement.text(3), statement.text(5))});
+            }
+        }
+        std::sort(tables.begin(), tables.end(),
+                  [](const auto& a, const auto& b) { return a.second.name < b.second.name; });
+        std::vector<TableDefinition> found;
+        for (auto& [place, t] : tables) {
+            statement.columns(place.catalog, pattern(place.schema), pattern(t.name));
+            while (statement.next()) {
+                if (statement.text(3) == t.name) {
+                    addColumn(t, statement.text(4), odbcType(statement, dbms),
+                              statement.text(11) == u"0", sheetDefault(statement.text(13)),
+                              statement.text(12));
+                }
+            }
+            QStringList key;
+            statement.primaryKeys(place.catalog, place.schema, t.name);
+            while (statement.next()) {
+                if (statement.text(3) == t.name) {
+                    key.append(statement.text(4));
+                }
+            }
+            markKey(t, key);
+            found.push_back(std::move(t));
+        }
+        return found;
+    }
+
+    static std::optional<DatabaseKind> dbmsKind(const QString& name)
+    {
+        if (name.startsWith(u"PostgreSQL", Qt::CaseInsensitive)) {
+            return DatabaseKind::PostgreSql;
+        }
+        if (name.startsWith(u"MySQL", Qt::CaseInsensitive) ||
+            name.startsWith(u"MariaDB", Qt::CaseInsensitive)) {
+            return DatabaseKind::MySql;
+        }
+        if (name.startsWith(u"SQLite", Qt::CaseInsensitive)) {
+            return DatabaseKind::Sqlite;
+        }
+        return std::nullopt;
+    }
+
+    // The type of an SQLColumns row as it would be declared: SQLite's as declared,
+    // others' name with the size, and digits, of the types that take them.
+    static ColumnType odbcType(const OdbcStatement& row, std::optional<DatabaseKind> dbms)
+    {
+        const QString declared = row.text(6);
+        if (dbms == DatabaseKind::Sqlite || declared.contains(u'(')) {
+            return typeOf(declared);
+        }
+        const QString name = canonicalType(declared, {}, {}).name;
+        bool sized = false;
+        bool digits = false;
+        switch (row.text(5).toInt()) {
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+            sized = digits = true;
+            break;
+        case SQL_LONGVARCHAR:
+        case SQL_WLONGVARCHAR:
+            // psqlODBC reports a varchar longer than 255 as long text.
+            sized = name == u"VARCHAR" || name == u"CHAR";
+            break;
+        case SQL_CHAR:
+        case SQL_VARCHAR:
+        case SQL_WCHAR:
+        case SQL_WVARCHAR:
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+            // psqlODBC reports its booleans as text.
+            sized = name != u"BOOLEAN";
+            break;
+        default:
+            break;
+        }
+        const QString size = row.text(7);
+        if (!sized || size.toLongLong() <= 0) {
+            return typeOf(declared);
+        }
+        const QString scale = row.text(9);
+        return typeOf(declared + u'(' + size +
+                      (digits && !scale.isEmpty() ? u',' + scale : QString()) + u')');
+    }
+
     DatabaseUrl m_url;
     QString m_name;
 };
@@ -306,9 +446,26 @@ std::vector<TableDefinition> readDatabaseDefinitions(const DatabaseUrl& url)
     return catalog.read();
 }
 
-bool keepsTableTitles(DatabaseKind kind)
+DatabaseKeeps keptBy(DatabaseKind kind, const std::vector<TableDefinition>& database)
 {
-    return kind != DatabaseKind::Sqlite;
+    if (kind == DatabaseKind::Sqlite) {
+        return {.titles = false};
+    }
+    if (kind != DatabaseKind::Odbc) {
+        return {};
+    }
+    // Drivers that know no remarks or defaults give none at all (psqlODBC, for one,
+    // no remarks), where the database's own catalog might have had them.
+    DatabaseKeeps keeps{.titles = false, .comments = false, .defaults = false};
+    for (const TableDefinition& table : database) {
+        keeps.titles = keeps.titles || !table.title.isEmpty();
+        for (const ColumnDefinition& column : table.columns) {
+            keeps.titles = keeps.titles || !column.comment.isEmpty();
+            keeps.defaults = keeps.defaults || !column.defaultValue.isEmpty();
+        }
+    }
+    keeps.comments = keeps.titles;
+    return keeps;
 }
 
 ColumnType canonicalType(const QString& name, const QString& length, const QString& scale)
@@ -318,6 +475,7 @@ ColumnType canonicalType(const QString& name, const QString& length, const QStri
         {QStringLiteral("DEC"), QStringLiteral("NUMERIC")},
         {QStringLiteral("CHARACTER VARYING"), QStringLiteral("VARCHAR")},
         {QStringLiteral("CHARACTER"), QStringLiteral("CHAR")},
+        {QStringLiteral("BPCHAR"), QStringLiteral("CHAR")},
         {QStringLiteral("INT"), QStringLiteral("INTEGER")},
         {QStringLiteral("INT4"), QStringLiteral("INTEGER")},
         {QStringLiteral("INT8"), QStringLiteral("BIGINT")},
@@ -366,12 +524,27 @@ void matchWhatTheDatabaseKeeps(std::vector<TableDefinition>& database,
                                std::vector<TableDefinition>& sheets, DatabaseKind kind)
 {
     prepareForDatabase(sheets);
+    const DatabaseKeeps keeps = keptBy(kind, database);
+    const auto same = [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    };
     for (TableDefinition& sheet : sheets) {
         sheet.extra = {};
         for (TableDefinition& table : database) {
-            if (!keepsTableTitles(kind) &&
-                QString::compare(table.name, sheet.name, Qt::CaseInsensitive) == 0) {
+            if (!same(table.name, sheet.name)) {
+                continue;
+            }
+            if (!keeps.titles) {
                 table.title = sheet.title;
+            }
+            for (ColumnDefinition& column : table.columns) {
+                for (const ColumnDefinition& sheetColumn : sheet.columns) {
+                    if (same(column.title, sheetColumn.title)) {
+                        column.comment = keeps.comments ? column.comment : sheetColumn.comment;
+                        column.defaultValue =
+                            keeps.defaults ? column.defaultValue : sheetColumn.defaultValue;
+                    }
+                }
             }
         }
     }

@@ -16,7 +16,7 @@ struct ConnectionSetting
     QString Port;     // empty for the client's default
     QString Database; // the database; the file for SQLite, the data source for ODBC
     QString User;
-    QString Schema; // PostgreSQL's; empty for public
+    QString Schema; // PostgreSQL's (empty for public) or a data source's
     bool RememberPassword = false;
 
     bool operator==(const ConnectionSetting&) const = default;

@@ -10,7 +10,9 @@ sheets and checks that none is left.
 usage: database_diff_test.py KIND TAVRUNE_BATCH SETTINGS WORKBOOK PROGRAM...
 
 KIND and its programs as for the sample load tests: postgresql (initdb postgres
-psql), mariadb (mariadb-install-db mariadbd mariadb), sqlite (sqlite3 iconv).
+psql), mariadb (mariadb-install-db mariadbd mariadb), sqlite (sqlite3 iconv);
+odbc_postgresql and odbc_sqlite are reached through a throwaway DSN naming the
+ODBC driver given after the programs.
 """
 
 import os
@@ -45,6 +47,8 @@ REPORTED = {
     "sqlite": ["column removed: employee.nickname"],
 }
 REPORTED["mariadb"] = REPORTED["postgresql"]
+DSN = {"postgresql": "Servername={}\nDatabase=postgres\nUsername=tavrune\n",
+       "sqlite": "Database={}/tables.db\n"}
 
 
 class Server:
@@ -128,13 +132,16 @@ class Server:
 
 
 def main(arguments):
-    kind, batch, settings, workbook = arguments[:4]
+    odbc, batch, settings, workbook = arguments[:4]
+    kind = odbc.replace("odbc_", "")
     programs = arguments[4:]
-    missing = [p for p in programs if not (os.path.isfile(p) and os.access(p, os.X_OK))]
+    driver = programs.pop() if odbc != kind else None
+    missing = [p for p in programs + [driver] if p is not None and not (
+        os.path.isfile(p) and (p == driver or os.access(p, os.X_OK)))]
     if missing:
         print("skipped: not installed: " + ", ".join(missing))
         return SKIP
-    work = Path(tempfile.mkdtemp(prefix="tavrune-database-{}-".format(kind)))
+    work = Path(tempfile.mkdtemp(prefix="tavrune-database-{}-".format(odbc)))
     work.chmod(0o755)  # a server running as another user works in it
 
     def diff(*options):
@@ -145,6 +152,12 @@ def main(arguments):
 
     try:
         with Server(kind, programs, work) as server:
+            if driver:
+                (work / "odbcinst.ini").write_text("[Tavrune]\nDriver={}\n".format(driver))
+                (work / "odbc.ini").write_text(
+                    "[tavrune test]\nDriver=Tavrune\n" + DSN[kind].format(work))
+                os.environ.update(ODBCSYSINI=str(work), ODBCINI=str(work / "odbc.ini"))
+                server.url = "odbc://tavrune%20test"
             server.load_cp932(load.run([batch, "--settings", settings, "--file", FILES[kind],
                                         "--stdout", workbook]))
             status, out, err = diff()
@@ -172,7 +185,7 @@ def main(arguments):
         return 1
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print("{}: the database and the sheets agree, drift found and mended".format(kind))
+    print("{}: the database and the sheets agree, drift found and mended".format(odbc))
     return 0
 
 

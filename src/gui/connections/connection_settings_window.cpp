@@ -29,6 +29,7 @@ const struct
     {u"PostgreSQL", "postgresql"},
     {u"MySQL / MariaDB", "mysql"},
     {u"SQLite", "sqlite"},
+    {u"ODBC", "odbc"},
 };
 
 } // namespace
@@ -155,17 +156,20 @@ void ConnectionSettingsWindow::showModifiedMark()
 
 void ConnectionSettingsWindow::showKindFields()
 {
-    // A file has no server to name, nor a password to keep.
+    // A file has no server to name, nor a password to keep; a data source names
+    // its server in odbc.ini.
     const QString kind = m_cmbKind->currentData().toString();
-    const bool server = kind != u"sqlite";
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{m_txtHost, m_txtPort, m_txtUser, m_chkRemember}) {
-        field->setEnabled(server);
-    }
-    m_txtSchema->setEnabled(kind == u"postgresql");
-    m_cmdBrowse->setVisible(!server);
-    m_txtDatabase->setPlaceholderText(server ? QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名")
-                                             : QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙ"));
+    const bool file = kind == u"sqlite";
+    const bool odbc = kind == u"odbc";
+    m_txtHost->setEnabled(!file && !odbc);
+    m_txtPort->setEnabled(!file && !odbc);
+    m_txtUser->setEnabled(!file);
+    m_chkRemember->setEnabled(!file);
+    m_txtSchema->setEnabled(kind == u"postgresql" || odbc);
+    m_cmdBrowse->setVisible(file);
+    m_txtDatabase->setPlaceholderText(file   ? QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙ")
+                                      : odbc ? QStringLiteral("odbc.ini のﾃﾞｰﾀｿｰｽ名 (DSN)")
+                                             : QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名"));
 }
 
 void ConnectionSettingsWindow::onCmdBrowseClicked()
