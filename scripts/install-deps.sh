@@ -9,10 +9,11 @@ set -euo pipefail
 # translations for the standard buttons and Qt's own file dialog, and Japanese
 # fonts. The tests of the sample settings load their scripts into PostgreSQL,
 # MariaDB and SQLite and render their Markdown with cmark-gfm, driven by Python;
-# the database comparison reaches the same servers through Qt SQL's drivers.
+# the database comparison reaches the same servers through Qt SQL's drivers. The
+# workbooks written from a database are read back by openpyxl and LibreOffice.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libxml2-dev libgsf-1-dev libgtest-dev
     libqt6svg6 qt6-translations-l10n fonts-noto-cjk libqt6sql6-psql libqt6sql6-mysql libqt6sql6-sqlite
-    python3 postgresql mariadb-server sqlite3 cmark-gfm)
+    python3 postgresql mariadb-server sqlite3 cmark-gfm python3-openpyxl libreoffice-calc-nogui)
 for extra in "$@"; do
     case $extra in
         fuzz) packages+=(clang libclang-rt-14-dev llvm-14) ;;
