@@ -12,11 +12,13 @@ set -euo pipefail
 # the database comparison reaches the same servers through Qt SQL's drivers, and
 # through unixODBC with the PostgreSQL and SQLite ODBC drivers. Passwords of named
 # connections go to the desktop's keyring (QtKeychain); its test runs against a
-# keyring daemon of its own on a session bus of its own.
+# keyring daemon of its own on a session bus of its own. The workbooks written from
+# a database are read back by openpyxl and LibreOffice.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev libxml2-dev libgsf-1-dev libgtest-dev qtkeychain-qt6-dev
     libqt6svg6 qt6-translations-l10n fonts-noto-cjk libqt6sql6-psql libqt6sql6-mysql libqt6sql6-sqlite
     libqt6sql6-odbc unixodbc-dev odbc-postgresql libsqliteodbc
-    python3 postgresql mariadb-server sqlite3 cmark-gfm dbus gnome-keyring)
+    python3 postgresql mariadb-server sqlite3 cmark-gfm dbus gnome-keyring
+    python3-openpyxl libreoffice-calc-nogui)
 for extra in "$@"; do
     case $extra in
         fuzz) packages+=(clang libclang-rt-14-dev llvm-14) ;;

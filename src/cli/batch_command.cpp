@@ -4,6 +4,7 @@
 #include "cli/diff_command.h"
 #include "cli/stream_output_target.h"
 #include "cli/terminal_text.h"
+#include "cli/write_workbook_command.h"
 #include "common/error.h"
 #include "generation/file_output_target.h"
 #include "generation/generation_run.h"
@@ -32,7 +33,8 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitStopped = 1;
 constexpr int kExitUsage = 2;
-// --diff answers like diff: 1 for differences, so trouble is 2.
+// --diff answers like diff: 1 for differences, so trouble is 2; --write-workbook
+// answers 2 for trouble too, its one answer besides success.
 constexpr int kExitDiffTrouble = 2;
 
 // A usage error: printed with a pointer to --help, exit status 2.
@@ -61,6 +63,9 @@ struct BatchOptions
     QString olderFormatName;
     QString changeName;
     QString databaseUrl;
+    QString writeWorkbook; // --write-workbook: the workbook to write from the database
+    DefinitionWorkbookLayout layout;
+    QStringList tables;
     bool leaveOutDestructive = false;
     bool listSettings = false;
     DifferenceFormat diffFormat = DifferenceFormat::Text;
@@ -230,8 +235,30 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
                        "variables (~/.pgpass, PGPASSWORD, ~/.my.cnf, the DSN), never from the "
                        "URL."),
         QStringLiteral("URL"));
+    const QCommandLineOption writeWorkbook(
+        QStringLiteral("write-workbook"),
+        QStringLiteral("Write a definition workbook of the tables of the database --database "
+                       "names to OUT (.xlsx), one sheet per table, laid out by the format "
+                       "setting. Stops when OUT exists, unless --overwrite."),
+        QStringLiteral("OUT"));
+    const QCommandLineOption templateFile(
+        QStringLiteral("template"),
+        QStringLiteral("With --write-workbook: every sheet is a copy of a sheet of this workbook "
+                       "(.xlsx), its look kept, the cells filled in (default: plain sheets with "
+                       "captions)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption templateSheet(
+        QStringLiteral("template-sheet"),
+        QStringLiteral("With --template: the sheet copied (default: its first worksheet)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption table(
+        QStringLiteral("table"),
+        QStringLiteral("With --write-workbook: write this table only, named without regard to "
+                       "letter case; may be repeated (default: every table)."),
+        QStringLiteral("NAME"));
     parser.addOptions({check, encoding, eol, textconv, diff, diffFormat, oldFormat, change,
-                       noDestructive, listSettings, database});
+                       noDestructive, listSettings, database, writeWorkbook, templateFile,
+                       templateSheet, table});
     parser.addPositionalArgument(
         QStringLiteral("WORKBOOK"),
         QStringLiteral("The workbook (.xlsx, .xlsm, .xls, .ods); with --diff, OLD and NEW."));
@@ -263,6 +290,17 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         if (!positional.isEmpty()) {
             throw UsageError{QStringLiteral("--list-settings にブックは指定できません。")};
         }
+    } else if (parser.isSet(writeWorkbook)) {
+        if (parser.isSet(diff)) {
+            throw UsageError{QStringLiteral("--diff と --write-workbook は同時に指定できません。")};
+        }
+        if (!parser.isSet(database)) {
+            throw UsageError{QStringLiteral(
+                "--write-workbook には --database で読むデータベースを指定してください。")};
+        }
+        if (!positional.isEmpty()) {
+            throw UsageError{QStringLiteral("--write-workbook にブックは指定できません。")};
+        }
     } else if (parser.isSet(diff)) {
         if (positional.size() != (parser.isSet(database) ? 1 : 2)) {
             throw UsageError{QStringLiteral("--diff には比べる 2 つのブックを指定してください。")};
@@ -277,13 +315,27 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     }
     BatchOptions options;
     options.listSettings = parser.isSet(listSettings);
-    if (!options.listSettings) {
+    if (!positional.isEmpty()) {
         options.workbook = positional.last();
     }
-    if ((parser.isSet(change) || parser.isSet(database)) && !parser.isSet(diff)) {
+    if ((parser.isSet(change) || parser.isSet(database)) && !parser.isSet(diff) &&
+        !parser.isSet(writeWorkbook)) {
         throw UsageError{
             QStringLiteral("--change と --database は --diff と一緒に指定してください。")};
     }
+    if ((parser.isSet(templateFile) || parser.isSet(templateSheet) || parser.isSet(table)) &&
+        !parser.isSet(writeWorkbook)) {
+        throw UsageError{QStringLiteral("--template、--template-sheet、--table は --write-workbook "
+                                        "と一緒に指定してください。")};
+    }
+    if (parser.isSet(templateSheet) && !parser.isSet(templateFile)) {
+        throw UsageError{
+            QStringLiteral("--template-sheet は --template と一緒に指定してください。")};
+    }
+    options.writeWorkbook = parser.value(writeWorkbook);
+    options.layout.templatePath = parser.value(templateFile);
+    options.layout.templateSheet = parser.value(templateSheet);
+    options.tables = parser.values(table);
     options.databaseUrl = parser.value(database);
     options.changeName = parser.value(change);
     options.leaveOutDestructive = parser.isSet(noDestructive);
@@ -392,7 +444,8 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     FormatSettings formats;
     FileSettings files;
     if (!SettingsFile(options.settingsFile, host).loadSettingsFile(formats, files)) {
-        return options.diff ? kExitDiffTrouble : kExitStopped; // the load has said why
+        // The load has said why.
+        return options.diff || !options.writeWorkbook.isEmpty() ? kExitDiffTrouble : kExitStopped;
     }
     if (options.listSettings) {
         listSettings(formats, files,
@@ -409,6 +462,23 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
     }
     const std::optional<FormatSetting> format =
         chooseSetting(formats, options.formatName, formatPosition, "書式設定");
+    if (!options.writeWorkbook.isEmpty()) {
+        if (!format) {
+            throw Error(ErrorNumber::SubscriptOutOfRange,
+                        QStringLiteral("設定ファイル \"%1\" に書式設定が登録されていません。")
+                            .arg(options.settingsFile));
+        }
+        doing = QStringLiteral("データベースからのブック作成");
+        WriteWorkbookRequest request;
+        request.database = parseDatabaseUrl(options.databaseUrl);
+        request.output = options.writeWorkbook;
+        request.format = *format;
+        request.layout = options.layout;
+        request.tables = options.tables;
+        request.overwrite = options.overwrite;
+        runWriteWorkbook(request);
+        return kExitDone;
+    }
     if (options.diff) {
         const std::optional<FormatSetting> olderFormat =
             options.olderFormatName.isNull()
@@ -546,7 +616,8 @@ int runBatchCommand(const QStringList& arguments, QIODevice& out, QTextStream& e
     QString doing = QStringLiteral("コマンドラインの解釈");
     std::optional<BatchOptions> options;
     const auto stopped = [&options] {
-        return options && options->diff ? kExitDiffTrouble : kExitStopped;
+        return options && (options->diff || !options->writeWorkbook.isEmpty()) ? kExitDiffTrouble
+                                                                               : kExitStopped;
     };
     try {
         options = parseOptions(arguments, out);

@@ -16,6 +16,8 @@ struct ColumnType
     QString length;
     QString scale;
     QString text;
+
+    bool operator==(const ColumnType&) const = default;
 };
 
 // Reads a row's type: the type cell, then the length cell unless the type is empty

@@ -36,6 +36,8 @@ struct TableDefinition
     std::vector<ColumnDefinition> columns;
     FormatSetting format; // the one it was read through, to name its cells
 
+    bool operator==(const TableDefinition&) const = default;
+
     // The titles of the key columns, in sheet order.
     QStringList key() const;
     // "sheet!cell" of a field: its own cell, or for a column field the cell of row.

@@ -168,7 +168,9 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
 {
     QTemporaryDir dir;
     const QString broken = dir.filePath(u"broken.dat"_qs);
-    writeBytes(broken, readBytes(kSettings) + "\r\n"); // an empty last line
+    writeBytes(broken, readBytes(kSettings) + "\r\n");          // an empty last line
+    const QString emptyDatabase = dir.filePath(u"empty.db"_qs); // SQLite's, of no tables
+    writeBytes(emptyDatabase, {});
     const QString settings = u"--settings"_qs;
     const QString sheet = u"--sheet"_qs;
     const struct
@@ -216,6 +218,29 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
         {{settings, kSettings, u"--diff"_qs, u"--database"_qs, u"mysql://u:pw@h/d"_qs, kWorkbook},
          2,
          u"パスワード"_qs},
+        // --write-workbook answers 2 for any trouble too; it never writes over an input.
+        {{settings, kSettings, u"--write-workbook"_qs, u"out.xlsx"_qs}, 2, u"--database"_qs},
+        {{settings, kSettings, u"--write-workbook"_qs, u"out.xlsx"_qs, u"--database"_qs,
+          u"sqlite:///x.db"_qs, kWorkbook},
+         2,
+         u"ブック"_qs},
+        {{settings, kSettings, u"--table"_qs, u"T"_qs, kWorkbook}, 2, u"--table"_qs},
+        {{settings, kSettings, u"--write-workbook"_qs, u"out.xlsx"_qs, u"--database"_qs,
+          u"sqlite:///x.db"_qs, u"--template-sheet"_qs, u"S"_qs},
+         2,
+         u"--template"_qs},
+        {{settings, kSettings, u"--write-workbook"_qs, kWorkbook, u"--database"_qs,
+          u"sqlite://"_qs + kSettings},
+         2,
+         u"--overwrite"_qs},
+        {{settings, kSettings, u"--write-workbook"_qs, emptyDatabase, u"--overwrite"_qs,
+          u"--database"_qs, u"sqlite://"_qs + emptyDatabase},
+         2,
+         emptyDatabase},
+        {{settings, kSettings, u"--write-workbook"_qs, u"/nonexistent/out.xlsx"_qs,
+          u"--database"_qs, u"sqlite:///nonexistent/x.db"_qs},
+         2,
+         u"接続できません"_qs},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());

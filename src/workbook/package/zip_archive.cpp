@@ -361,9 +361,11 @@ ZipArchive::ZipArchive(const QString& path) : m_path(path)
         const char* name = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
         if (name != nullptr) {
             // The first entry of a name wins, as a package reader takes it.
-            const QString key = normalise(QString::fromUtf8(name));
+            const QString stored = QString::fromUtf8(name);
+            const QString key = normalise(stored);
             if (!m_index.contains(key)) {
                 m_index.insert(key, static_cast<quint64>(i));
+                m_names.append(stored);
             }
         }
     }

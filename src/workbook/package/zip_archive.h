@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -102,6 +103,8 @@ public:
     ZipArchive& operator=(const ZipArchive&) = delete;
 
     bool contains(const QString& name) const;
+    // The entries' names as stored, in archive order, the first of each name only.
+    const QStringList& entryNames() const { return m_names; }
     // Opens an entry as a stream; nullptr when there is no such entry. Throws when
     // the entry cannot be opened (encrypted, compressed other than by deflate,
     // opened before).
@@ -134,6 +137,7 @@ private:
     QString m_path;
     zip* m_zip = nullptr;
     QHash<QString, quint64> m_index; // normalised name -> entry index
+    QStringList m_names;
     QSet<quint64> m_opened;
     std::mutex m_mutex; // guards m_zip and m_opened
     std::atomic<quint64> m_totalInflated = 0;
