@@ -216,6 +216,15 @@ protected:
 
 } // namespace
 
+QStringList WorkbookSetSource::openPaths() const
+{
+    QStringList paths;
+    for (const OpenBook& book : m_books) {
+        paths.append(book.path);
+    }
+    return paths;
+}
+
 std::unique_ptr<WorkbookSource> WorkbookSetSource::snapshot() const
 {
     std::unique_ptr<WorkbookSetSource> copy = emptySnapshot();

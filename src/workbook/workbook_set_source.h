@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace tavrune {
@@ -19,6 +20,8 @@ public:
     // of them from its start to its end: attaching to the copy never reads a file
     // again, and it opens nothing.
     std::unique_ptr<WorkbookSource> snapshot() const;
+    // The absolute paths of the open workbooks.
+    QStringList openPaths() const;
 
 protected:
     struct OpenBook

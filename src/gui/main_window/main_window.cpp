@@ -8,6 +8,7 @@
 #include "gui/change_settings/change_settings_window.h"
 #include "gui/compare/compare_window.h"
 #include "gui/connections/connection_settings_window.h"
+#include "gui/database_workbook/database_workbook_window.h"
 #include "gui/format_editor/format_editor_window.h"
 #include "gui/main_window/about_dialog.h"
 #include "gui/main_window/main_window_layout.h"
@@ -319,6 +320,9 @@ void MainWindow::createMenus()
     QAction* compare = named(m_mnuFile->addAction(QStringLiteral("ﾌﾞｯｸの比較")),
                              QStringLiteral("mnuFile_Compare"));
     connect(compare, &QAction::triggered, this, &MainWindow::onMnuFileCompareClicked);
+    QAction* fromDatabase = named(m_mnuFile->addAction(QStringLiteral("DBからﾌﾞｯｸ作成")),
+                                  QStringLiteral("mnuFile_FromDatabase"));
+    connect(fromDatabase, &QAction::triggered, this, &MainWindow::onMnuFileFromDatabaseClicked);
     named(m_mnuFile->addSeparator(), QStringLiteral("mnuFile_Line2"));
     m_mnuFileLine3 = named(m_mnuFile->addSeparator(), QStringLiteral("mnuFile_Line3"));
     m_mnuFileLine3->setVisible(false);
@@ -1071,6 +1075,23 @@ void MainWindow::onMnuFileCompareClicked()
     m_compareWindow->setChangeSettings(m_changes, m_files);
     m_compareWindow->setConnections(m_connections);
     showToolWindow(*m_compareWindow);
+}
+
+void MainWindow::onMnuFileFromDatabaseClicked()
+{
+    if (m_databaseWorkbookWindow == nullptr) {
+        m_databaseWorkbookWindow = new DatabaseWorkbookWindow(m_interaction, this);
+        // The workbook written is opened here, ready for a run.
+        connect(m_databaseWorkbookWindow, &DatabaseWorkbookWindow::workbookWritten, this,
+                [this](const QString& path) { openFiles({path}); });
+    }
+    QString formatName;
+    if (const auto position = m_windowState.chosenPosition(SettingKind::Format, m_formats.size())) {
+        formatName = m_formats.at(*position).Name;
+    }
+    m_databaseWorkbookWindow->setSettings(m_connections, m_formats, formatName);
+    m_databaseWorkbookWindow->setInputs(m_source.openPaths());
+    showToolWindow(*m_databaseWorkbookWindow);
 }
 
 void MainWindow::onMnuViewAboutToShow()

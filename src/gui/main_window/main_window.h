@@ -35,6 +35,7 @@ namespace tavrune {
 
 class ChangeSettingsWindow;
 class ConnectionSettingsWindow;
+class DatabaseWorkbookWindow;
 class CompareWindow;
 class FileWorkbookSource;
 class FormatEditorWindow;
@@ -133,6 +134,7 @@ private:
 
     void onMnuFileMakeClicked();
     void onMnuFileCompareClicked();
+    void onMnuFileFromDatabaseClicked();
     void onMnuViewAboutToShow();
     void onMnuViewTopMostClicked();
     void onMnuViewFormatClicked();
@@ -186,6 +188,7 @@ private:
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;
     CompareWindow* m_compareWindow = nullptr;
+    DatabaseWorkbookWindow* m_databaseWorkbookWindow = nullptr;
     std::unique_ptr<WindowReadingHost> m_reading;
     std::unique_ptr<WorkbookLists> m_lists;
     WindowRunHost* m_runHost = nullptr; // while a run works

@@ -209,18 +209,26 @@ namespace {
 
 // A database in place of the older workbook, named by a connection registered in
 // the connection settings window: its tables are compared.
+// A SQLite database at file made by statements.
+void makeDatabase(const QString& file, const QStringList& statements)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"made"_qs);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        for (const QString& statement : statements) {
+            ASSERT_TRUE(QSqlQuery(db).exec(statement)) << statement.toStdString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"made"_qs);
+}
+
 TEST_F(CompareFromWindowTest, ADatabaseTakesThePlaceOfTheOlderWorkbook)
 {
     const QString file = path("older.db");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"older"_qs);
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        ASSERT_TRUE(QSqlQuery(db).exec(u"CREATE TABLE CUSTOMER (CUSTOMER_ID NUMBER(10) NOT NULL, "
-                                       "PRIMARY KEY (CUSTOMER_ID))"_qs));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"older"_qs);
+    makeDatabase(file, {u"CREATE TABLE CUSTOMER (CUSTOMER_ID NUMBER(10) NOT NULL, "
+                        "PRIMARY KEY (CUSTOMER_ID))"_qs});
     start(true, "[Name]\r\nMain=0\r\nFormat=0\r\n");
     find<QAction>("mnuView_Connection")->trigger();
     auto* connections = m_window->findChild<QWidget*>(u"frmConnection"_qs);
@@ -243,6 +251,43 @@ TEST_F(CompareFromWindowTest, ADatabaseTakesThePlaceOfTheOlderWorkbook)
     ASSERT_TRUE(QTest::qWaitFor([&] { return tree.topLevelItemCount() > 0; }, kWait));
     EXPECT_EQ(line(tree, u"テーブル追加"_qs, u"ORDERS"_qs)->text(7), u"注文!C3");
     EXPECT_EQ(line(tree, u"列追加"_qs, u"CUSTOMER"_qs)->text(2), u"CUSTOMER_NAME");
+}
+
+// The tables chosen of a database are written as a workbook, which the main window
+// then opens; a file there is replaced only when the user agrees.
+TEST_F(CompareFromWindowTest, AWorkbookIsWrittenFromTheTablesChosenAndOpened)
+{
+    const QString file = path("shop.db");
+    makeDatabase(file, {u"CREATE TABLE ITEM (\n ITEM_ID INTEGER NOT NULL PRIMARY KEY,\n"
+                        " NAME VARCHAR(40) /* 品名 */\n)"_qs,
+                        u"CREATE TABLE STOCK (ITEM_ID INTEGER)"_qs});
+    start(true, "[Name]\r\nMain=0\r\nFormat=0\r\n");
+    find<QAction>("mnuFile_FromDatabase")->trigger();
+    auto* window = m_window->findChild<QDialog*>(QStringLiteral("frmDatabaseWorkbook"));
+    const auto in = [window](const char* name) {
+        return window->findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    qobject_cast<QComboBox*>(in("cmbConnection"))->setEditText(u"sqlite://"_qs + file);
+    qobject_cast<QPushButton*>(in("cmdLoad"))->click();
+    auto* tables = qobject_cast<QListWidget*>(in("lstTables"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tables->count() == 2; }, kWait));
+    tables->item(1)->setCheckState(Qt::Unchecked);
+    const QString output = path("shop.xlsx");
+    qobject_cast<QLineEdit*>(in("txtOutput"))->setText(output);
+    auto* write = qobject_cast<QPushButton*>(in("cmdWrite"));
+    write->click();
+    auto* sheets = find<QListWidget>("lstExcelSheet");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sheets->count() == 1; }, kWait));
+    EXPECT_EQ(sheets->item(0)->text(), u"ITEM (ITEM)"); // the name stands for the title
+    const std::vector<TableDefinition> written = definitionsOf(output);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].columns.at(1).comment, u"品名");
+    const QByteArray bytes = test::readBytes(output);
+    m_ui.answer(Answer::No);
+    write->click();
+    EXPECT_TRUE(m_ui.texts().last().contains(u"上書きしますか"_qs));
+    EXPECT_TRUE(write->isEnabled()); // nothing started
+    EXPECT_EQ(test::readBytes(output), bytes);
 }
 
 } // namespace
