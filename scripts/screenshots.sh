@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Saves PNGs of the first start's screen, the main window (both pages), the format
-# editor, the comparison of two workbooks, the overwrite question, the progress
+# editor, the comparison of two workbooks, the connection settings, a workbook
+# written from a database, the password question, the overwrite question, the progress
 # window and the About box into screenshots/1x and screenshots/2x
 # (QT_SCALE_FACTOR=2), drawn under Xvfb on a 1600 × 1000 screen with the sample
 # workbook and settings, for review by eye.

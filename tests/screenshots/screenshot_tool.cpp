@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -136,6 +139,71 @@ int main(int argc, char* argv[])
         ok = save(*changes, out, QStringLiteral("frmChange")) && ok;
         changes->hide();
     }
+
+    window.findChild<QAction*>(QStringLiteral("mnuView_Connection"))->trigger();
+    if (auto* connection = window.findChild<QWidget*>(QStringLiteral("frmConnection"))) {
+        const auto field = [connection](const char* name) {
+            return connection->findChild<QLineEdit*>(QString::fromLatin1(name));
+        };
+        connection->findChild<QComboBox*>(QStringLiteral("cmbName"))
+            ->setEditText(QStringLiteral("販売管理 (本番)"));
+        field("txtHost")->setText(QStringLiteral("db.example.co.jp"));
+        field("txtPort")->setText(QStringLiteral("5432"));
+        field("txtDatabase")->setText(QStringLiteral("sales"));
+        field("txtUser")->setText(QStringLiteral("designer"));
+        field("txtSchema")->setText(QStringLiteral("public"));
+        connection->findChild<QCheckBox*>(QStringLiteral("chkRemember"))->setChecked(true);
+        ok = save(*connection, out, QStringLiteral("frmConnection")) && ok;
+        connection->hide();
+    }
+
+    // The tables of a SQLite database made from the portable sample's script.
+    const QString database = home.filePath(QStringLiteral("sales.db"));
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("shot"));
+        db.setDatabaseName(database);
+        db.open();
+        for (const char* statement :
+             {"CREATE TABLE CUSTOMER (\n CUSTOMER_ID INTEGER NOT NULL PRIMARY KEY, /* 顧客ID */\n"
+              " CUSTOMER_NAME VARCHAR(100) NOT NULL /* 顧客名 */\n)",
+              "CREATE TABLE ORDERS (\n ORDER_ID INTEGER NOT NULL PRIMARY KEY, /* 注文ID */\n"
+              " ORDERED_AT TIMESTAMP DEFAULT CURRENT_TIMESTAMP /* 注文日時 */\n)",
+              "CREATE TABLE PRODUCT (\n PRODUCT_ID INTEGER NOT NULL PRIMARY KEY /* 商品ID */\n)"}) {
+            QSqlQuery(db).exec(QString::fromUtf8(statement));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("shot"));
+    window.findChild<QAction*>(QStringLiteral("mnuFile_FromDatabase"))->trigger();
+    if (auto* fromDatabase = window.findChild<QWidget*>(QStringLiteral("frmDatabaseWorkbook"))) {
+        fromDatabase->findChild<QComboBox*>(QStringLiteral("cmbConnection"))
+            ->setEditText(QStringLiteral("sqlite://") + database);
+        fromDatabase->findChild<QPushButton*>(QStringLiteral("cmdLoad"))->click();
+        auto* tables = fromDatabase->findChild<QListWidget*>(QStringLiteral("lstTables"));
+        QTest::qWaitFor([&] { return tables->count() == 3; });
+        tables->item(2)->setCheckState(Qt::Unchecked);
+        fromDatabase->findChild<QLineEdit*>(QStringLiteral("txtTemplate"))
+            ->setText(QStringLiteral(TAVRUNE_SAMPLES "/definition_template.xlsx"));
+        fromDatabase->findChild<QLineEdit*>(QStringLiteral("txtOutput"))
+            ->setText(QStringLiteral("/home/user/ddl/販売管理_テーブル定義書.xlsx"));
+        ok = save(*fromDatabase, out, QStringLiteral("frmDatabaseWorkbook")) && ok;
+        fromDatabase->hide();
+    }
+
+    // The password question, as asked when a server refuses a connection.
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ok = save(*box, out, QStringLiteral("frmPassword")) && ok;
+        box->close();
+    });
+    interaction.askPassword(
+        QStringLiteral("データベース postgresql://designer@db.example.co.jp:5432/"
+                       "sales に接続できません: FATAL:  password "
+                       "authentication failed for user \"designer\"\n\n"
+                       "postgresql://designer@db.example.co.jp:5432/sales の"
+                       "パスワード:"),
+        true);
 
     OverwriteQuestionDialog question(&window);
     question.setQuestion(QStringLiteral("/home/user/ddl/顧客マスタ.sql\r\n\r\n既に同名のファイルが"

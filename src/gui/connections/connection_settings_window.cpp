@@ -86,7 +86,9 @@ ConnectionSettingsWindow::ConnectionSettingsWindow(ConnectionSettings& connectio
     connect(m_cmdBrowse, &QPushButton::clicked, this,
             &ConnectionSettingsWindow::onCmdBrowseClicked);
     databaseRow->addWidget(m_cmdBrowse);
-    form->addRow(QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ(&D)"), databaseRow);
+    auto* databaseCaption = new QLabel(QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ(&D)"), this);
+    databaseCaption->setBuddy(m_txtDatabase);
+    form->addRow(databaseCaption, databaseRow);
     m_txtUser = lineEdit("txtUser");
     form->addRow(QStringLiteral("ﾕｰｻﾞｰ(&U)"), m_txtUser);
     m_txtSchema = lineEdit("txtSchema");
@@ -167,7 +169,7 @@ void ConnectionSettingsWindow::showKindFields()
     m_chkRemember->setEnabled(!file);
     m_txtSchema->setEnabled(kind == u"postgresql" || odbc);
     m_cmdBrowse->setVisible(file);
-    m_txtDatabase->setPlaceholderText(file   ? QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙ")
+    m_txtDatabase->setPlaceholderText(file ? QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙ")
                                       : odbc ? QStringLiteral("odbc.ini のﾃﾞｰﾀｿｰｽ名 (DSN)")
                                              : QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名"));
 }

@@ -5,6 +5,7 @@
 #include "common/user_interaction.h"
 #include "database/database_catalog.h"
 #include "gui/connections/database_reading.h"
+#include "gui/twips.h"
 #include "schema/definition_workbook.h"
 
 #include <QComboBox>
@@ -54,6 +55,7 @@ DatabaseWorkbookWindow::DatabaseWorkbookWindow(UserInteraction& interaction, QWi
     const auto browse = [this](const char* name) {
         auto* button = named(new QPushButton(QStringLiteral("..."), this), name);
         button->setAutoDefault(false);
+        button->setFixedWidth(twipsToPixelsX(*this, 450));
         return button;
     };
 
@@ -97,6 +99,9 @@ DatabaseWorkbookWindow::DatabaseWorkbookWindow(UserInteraction& interaction, QWi
             &DatabaseWorkbookWindow::onCmdTemplateClicked);
     m_txtTemplateSheet = named(new QLineEdit(this), "txtTemplateSheet");
     m_txtTemplateSheet->setPlaceholderText(QStringLiteral("空欄なら最初のｼｰﾄ"));
+    m_txtTemplateSheet->setMinimumWidth(
+        m_txtTemplateSheet->fontMetrics().horizontalAdvance(m_txtTemplateSheet->placeholderText()) +
+        m_txtTemplateSheet->fontMetrics().averageCharWidth() * 4);
     auto* sheetCaption = new QLabel(QStringLiteral("ｼｰﾄ(&S):"), this);
     sheetCaption->setBuddy(m_txtTemplateSheet);
     addRow(QStringLiteral("ﾃﾝﾌﾟﾚｰﾄ(&T):"), m_txtTemplate,
@@ -136,7 +141,7 @@ DatabaseWorkbookWindow::DatabaseWorkbookWindow(UserInteraction& interaction, QWi
     connect(this, &QDialog::finished, m_job, &BackgroundJob::cancel);
     connect(this, &QDialog::finished, this, [this] { showBusy(false, QString()); });
     resize(sizeHint().expandedTo(
-        QSize(fontMetrics().averageCharWidth() * 90, fontMetrics().height() * 28)));
+        QSize(fontMetrics().averageCharWidth() * 75, fontMetrics().height() * 28)));
 }
 
 void DatabaseWorkbookWindow::setSettings(const ConnectionSettings& connections,

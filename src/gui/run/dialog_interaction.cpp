@@ -214,9 +214,10 @@ std::optional<PasswordAnswer> DialogInteraction::askPassword(const QString& prom
         password->setObjectName(QStringLiteral("txtPassword"));
         password->setEchoMode(QLineEdit::Password);
         layout->addWidget(password);
-        auto* remember = new QCheckBox(QStringLiteral("パスワードを保存する(&S)"), &dialog);
+        auto* remember = new QCheckBox(QStringLiteral("ﾊﾟｽﾜｰﾄﾞを保存する(&S)"), &dialog);
         remember->setObjectName(QStringLiteral("chkRemember"));
         remember->setVisible(offerRemember);
+        remember->setChecked(offerRemember);
         layout->addWidget(remember);
         auto* buttons =
             new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

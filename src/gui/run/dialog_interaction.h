@@ -28,7 +28,7 @@ public:
                            const QString& selectedFile) override;
     QString chooseSaveFile(const QStringList& filters, const QString& startDirectory,
                            const QString& selectedFile) override;
-    // A password box, with "パスワードを保存する(&S)" when offerRemember.
+    // A password box, with "ﾊﾟｽﾜｰﾄﾞを保存する(&S)" when offerRemember.
     std::optional<PasswordAnswer> askPassword(const QString& prompt, bool offerRemember) override;
 
     // The name filters ("name (*.a *.b)") with each pattern also in upper case:
