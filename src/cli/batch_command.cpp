@@ -63,7 +63,8 @@ struct BatchOptions
     QString olderFormatName;
     QString changeName;
     QString databaseUrl;
-    QString writeWorkbook; // --write-workbook: the workbook to write from the database
+    QString newerDatabaseUrl; // --diff: a URL in place of NEW
+    QString writeWorkbook;    // --write-workbook: the workbook to write from the database
     DefinitionWorkbookLayout layout;
     QStringList tables;
     bool leaveOutDestructive = false;
@@ -203,7 +204,9 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
         QStringLiteral("diff"),
         QStringLiteral("Compare the table definitions of two workbooks, OLD and NEW, and print "
                        "the differences, one line each; exit status 1 when there are any, 0 "
-                       "when none, 2 on trouble."));
+                       "when none, 2 on trouble. Either of them may be a database URL (as for "
+                       "--database) instead; the change script of --change is made only towards "
+                       "a workbook."));
     const QCommandLineOption diffFormat(
         QStringLiteral("diff-format"),
         QStringLiteral("How --diff prints: text (default), markdown or json."),
@@ -342,6 +345,25 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
     options.diff = parser.isSet(diff);
     if (options.diff && !parser.isSet(database)) {
         options.olderWorkbook = positional.first();
+    }
+    // A URL in place of either workbook names a database; one side stays sheets.
+    if (options.diff) {
+        const auto isUrl = [](const QString& text) { return text.contains(QStringLiteral("://")); };
+        if (isUrl(options.olderWorkbook)) {
+            options.databaseUrl = options.olderWorkbook;
+        }
+        if (isUrl(options.workbook)) {
+            if (!options.databaseUrl.isEmpty()) {
+                throw UsageError{QStringLiteral(
+                    "--diff "
+                    "で比べられるデータベースは片側だけです。もう片側はブックにしてください。")};
+            }
+            options.newerDatabaseUrl = options.workbook;
+        }
+        if (!options.newerDatabaseUrl.isEmpty() && parser.isSet(change)) {
+            throw UsageError{QStringLiteral(
+                "--change の変更スクリプトは、新しい側がブックのときだけ作れます。")};
+        }
     }
     if (parser.isSet(oldFormat)) {
         options.olderFormatName = parser.value(oldFormat);
@@ -494,6 +516,9 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         request.olderWorkbook = options.olderWorkbook;
         if (!options.databaseUrl.isEmpty()) {
             request.olderDatabase = parseDatabaseUrl(options.databaseUrl);
+        }
+        if (!options.newerDatabaseUrl.isEmpty()) {
+            request.newerDatabase = parseDatabaseUrl(options.newerDatabaseUrl);
         }
         request.newerWorkbook = options.workbook;
         request.olderFormat = *olderFormat;

@@ -37,12 +37,23 @@ ReadWorkbook readDefinitions(const QString& path, const FormatSetting& format,
 bool runDiff(const DiffRequest& request, const FileWorkbookSource::Reader& reader, QIODevice& out,
              QTextStream& err, OutputTarget& output, UserInteraction& interaction)
 {
-    ReadWorkbook newer = readDefinitions(request.newerWorkbook, request.newerFormat, reader);
+    ReadWorkbook newer;
     ReadWorkbook older;
-    if (request.olderDatabase) {
+    if (request.newerDatabase) {
+        if (request.change) {
+            throw Error(ErrorNumber::ApplicationDefined,
+                        QStringLiteral("変更スクリプトは、新しい側がブックのときだけ作れます。"));
+        }
+        older.tables =
+            readWorkbookFileDefinitions(request.olderWorkbook, request.olderFormat, reader);
+        newer.tables = readDatabaseDefinitions(*request.newerDatabase);
+        matchWhatTheDatabaseKeeps(newer.tables, older.tables, request.newerDatabase->kind);
+    } else if (request.olderDatabase) {
+        newer = readDefinitions(request.newerWorkbook, request.newerFormat, reader);
         older.tables = readDatabaseDefinitions(*request.olderDatabase);
         matchWhatTheDatabaseKeeps(older.tables, newer.tables, request.olderDatabase->kind);
     } else {
+        newer = readDefinitions(request.newerWorkbook, request.newerFormat, reader);
         older.tables =
             readWorkbookFileDefinitions(request.olderWorkbook, request.olderFormat, reader);
     }

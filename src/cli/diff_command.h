@@ -23,6 +23,9 @@ struct DiffRequest
     // what it keeps of them.
     std::optional<DatabaseUrl> olderDatabase;
     QString newerWorkbook;
+    // Instead of the newer workbook: a database, compared with the older sheets in
+    // what it keeps of them. No change script is made towards a database.
+    std::optional<DatabaseUrl> newerDatabase;
     FormatSetting olderFormat;
     FormatSetting newerFormat;
     DifferenceFormat reportFormat = DifferenceFormat::Text;

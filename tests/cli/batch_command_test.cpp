@@ -218,6 +218,13 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
         {{settings, kSettings, u"--diff"_qs, u"--database"_qs, u"mysql://u:pw@h/d"_qs, kWorkbook},
          2,
          u"パスワード"_qs},
+        {{settings, kSettings, u"--diff"_qs, u"sqlite:///a.db"_qs, u"sqlite:///b.db"_qs},
+         2,
+         u"片側だけ"_qs},
+        {{settings, kSettings, u"--diff"_qs, u"--change"_qs, u"C"_qs, kWorkbook,
+          u"sqlite:///b.db"_qs},
+         2,
+         u"新しい側がブック"_qs},
         // --write-workbook answers 2 for any trouble too; it never writes over an input.
         {{settings, kSettings, u"--write-workbook"_qs, u"out.xlsx"_qs}, 2, u"--database"_qs},
         {{settings, kSettings, u"--write-workbook"_qs, u"out.xlsx"_qs, u"--database"_qs,

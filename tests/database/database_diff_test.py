@@ -172,6 +172,15 @@ def main(arguments):
                     for line, expected in zip(reported, sorted(REPORTED[kind]))):
                 raise load.Failure("the drift reported ({}):\n{}{}".format(status, out.decode(),
                                                                          err))
+            # The database as the newer side: the same differences, the other way round.
+            result = subprocess.run([str(a) for a in [batch, "--settings", settings, "--diff",
+                                                       workbook, server.url]], capture_output=True)
+            turned = sorted(line.lower() for line in result.stdout.decode().splitlines())
+            if result.returncode != 1 or len(turned) != len(reported) or not all(
+                    line.startswith(expected) for line, expected in zip(
+                        turned, sorted(e.replace("removed", "added") for e in REPORTED[kind]))):
+                raise load.Failure("the drift the other way round ({}):\n{}".format(
+                    result.returncode, result.stdout.decode()))
             status, script, err = diff("--change", CHANGES[kind], "--stdout")
             if status != 1:
                 raise load.Failure("no change script ({}): {}".format(status, err))
