@@ -145,19 +145,20 @@ QString noteText(const Difference& difference)
     return note;
 }
 
-// The sheet a difference is on in the newer workbook: that of its newer cell, or
-// for a removed column that of its table; none for a removed table.
-QString newerSheetOf(const Difference& difference, const std::vector<TableDefinition>& newer)
+// The sheet a difference is on in the main window's workbook, the newer side or,
+// swapped, the older: that of its cell there, else that of its table; none for a
+// table only the other side has.
+QString mainSheetOf(const Difference& difference, const std::vector<TableDefinition>& main,
+                    bool swapped)
 {
-    const qsizetype bang = difference.newPlace.lastIndexOf(u'!');
+    const QString& place = swapped ? difference.oldPlace : difference.newPlace;
+    const qsizetype bang = place.lastIndexOf(u'!');
     if (bang >= 0) {
-        return difference.newPlace.left(bang);
+        return place.left(bang);
     }
-    if (difference.kind == DifferenceKind::ColumnRemoved) {
-        for (const TableDefinition& table : newer) {
-            if (table.name == difference.table) {
-                return table.sheet;
-            }
+    for (const TableDefinition& table : main) {
+        if (table.name.compare(difference.table, Qt::CaseInsensitive) == 0) {
+            return table.sheet;
         }
     }
     return {};
@@ -188,6 +189,7 @@ CompareWindow::CompareWindow(UserInteraction& interaction, NewerSide newer, QWid
                             std::initializer_list<QWidget*> widgets) {
         const int row = layout->rowCount();
         auto* label = new QLabel(caption, this);
+        m_captions.append(label);
         label->setBuddy(buddy);
         layout->addWidget(label, row, 0);
         auto* line = new QHBoxLayout;
@@ -220,7 +222,20 @@ CompareWindow::CompareWindow(UserInteraction& interaction, NewerSide newer, QWid
     m_lblNewFile = named(new QLabel(QStringLiteral("ﾒｲﾝ ｳｨﾝﾄﾞｳで選んでいるﾌﾞｯｸ"), this),
                          QStringLiteral("lblNewFile"));
     m_lblNewFile->setTextFormat(Qt::PlainText);
-    addRow(QStringLiteral("新しいﾌﾞｯｸ:"), nullptr, {m_lblNewFile});
+    m_chkSwap =
+        named(new QCheckBox(QStringLiteral("入れ替える(&R)"), this), QStringLiteral("chkSwap"));
+    m_chkSwap->setToolTip(QStringLiteral("ﾒｲﾝ ｳｨﾝﾄﾞｳのﾌﾞｯｸを古い側にして、ﾃﾞｰﾀﾍﾞｰｽや別のﾌﾞｯｸ"
+                                         "との違いを見ます"));
+    addRow(QStringLiteral("新しいﾌﾞｯｸ:"), nullptr, {m_lblNewFile, m_chkSwap});
+    connect(m_chkSwap, &QCheckBox::toggled, this, [this](bool swapped) {
+        m_captions[0]->setText(swapped ? QStringLiteral("新しいﾌﾞｯｸ/DB(&O):")
+                                       : QStringLiteral("古いﾌﾞｯｸ/DB(&O):"));
+        m_captions[2]->setText(swapped ? QStringLiteral("古いﾌﾞｯｸ:")
+                                       : QStringLiteral("新しいﾌﾞｯｸ:"));
+        if (m_compared) {
+            onCmdCompareClicked();
+        }
+    });
 
     m_cmbKind = named(new QComboBox(this), QStringLiteral("cmbKind"));
     m_cmbKind->addItem(QStringLiteral("すべて"), -1);
@@ -414,11 +429,11 @@ void CompareWindow::onCmdCompareClicked()
                                   Answer::Ok);
         return;
     }
-    const auto compare = [this, path = QFileInfo(older).absoluteFilePath(), olderFormat,
-                          newer = *newer, change, create,
-                          leaveOut = m_chkNoDestructive->isChecked()](
-                             const std::optional<DatabaseUrl>& database,
-                             const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
+    const auto compare =
+        [this, path = QFileInfo(older).absoluteFilePath(), olderFormat, newer = *newer, change,
+         create, leaveOut = m_chkNoDestructive->isChecked(), swapped = m_chkSwap->isChecked()](
+            const std::optional<DatabaseUrl>& database,
+            const std::atomic_bool& cancelled) -> BackgroundJob::Delivery {
         const std::unique_ptr<WorkbookConnection> connection = newer.workbooks->attach();
         connection->activateWorkbook(newer.workbookName);
         std::vector<TableDefinition> after =
@@ -433,13 +448,20 @@ void CompareWindow::onCmdCompareClicked()
         } else {
             before = readWorkbookFileDefinitions(path, olderFormat);
         }
+        if (swapped) {
+            std::swap(before, after);
+        }
         std::vector<Line> lines;
         for (Difference& difference : compareDefinitions(before, after)) {
-            QString sheet = newerSheetOf(difference, after);
+            QString sheet = mainSheetOf(difference, swapped ? before : after, swapped);
             lines.push_back({std::move(difference), std::move(sheet)});
         }
         Script script;
-        if (change && !create) {
+        if (change && swapped) {
+            // Created tables are written from the newer side's sheets.
+            script.error =
+                QStringLiteral("変更ｽｸﾘﾌﾟﾄは、ﾒｲﾝ ｳｨﾝﾄﾞｳのﾌﾞｯｸが新しい側のときだけ作れます。");
+        } else if (change && !create) {
             script.error = QStringLiteral("変更設定 \"%1\" の作成に使うファイル設定 \"%2\" は"
                                           "登録されていません。")
                                .arg(change->Name, change->CreateFile);

@@ -93,6 +93,8 @@ private:
     QLineEdit* m_txtOldFile = nullptr;
     QComboBox* m_cmbOldFormat = nullptr;
     QLabel* m_lblNewFile = nullptr;
+    QCheckBox* m_chkSwap = nullptr; // the main window's workbook is the older side
+    QList<QLabel*> m_captions;      // of the rows, in order
     QPushButton* m_cmdCompare = nullptr;
     QLabel* m_lblCounts = nullptr;
     QComboBox* m_cmbKind = nullptr;

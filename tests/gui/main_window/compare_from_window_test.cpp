@@ -251,6 +251,14 @@ TEST_F(CompareFromWindowTest, ADatabaseTakesThePlaceOfTheOlderWorkbook)
     ASSERT_TRUE(QTest::qWaitFor([&] { return tree.topLevelItemCount() > 0; }, kWait));
     EXPECT_EQ(line(tree, u"テーブル追加"_qs, u"ORDERS"_qs)->text(7), u"注文!C3");
     EXPECT_EQ(line(tree, u"列追加"_qs, u"CUSTOMER"_qs)->text(2), u"CUSTOMER_NAME");
+    // Swapped, the workbook is the older side: what it has more, the database lacks.
+    window->findChild<QCheckBox*>(QStringLiteral("chkSwap"))->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !tree.findItems(u"テーブル削除"_qs, Qt::MatchExactly, 0).isEmpty(); }, kWait));
+    QTreeWidgetItem* removed = line(tree, u"テーブル削除"_qs, u"ORDERS"_qs);
+    EXPECT_EQ(removed->text(6), u"注文!C3");
+    Q_EMIT tree.itemDoubleClicked(removed, 0);
+    EXPECT_EQ(currentSheet(), u"注文 (ORDERS)");
 }
 
 // The tables chosen of a database are written as a workbook, which the main window
