@@ -13,6 +13,7 @@
 #include "schema/definition_differences.h"
 #include "schema/definition_text.h"
 #include "schema/difference_report.h"
+#include "settings/connection_settings.h"
 #include "settings/settings_file.h"
 #include "settings/settings_paths.h"
 #include "settings/window_state.h"
@@ -42,6 +43,23 @@ struct UsageError
 {
     QString message;
 };
+
+// The database --database names: a URL, or a connection registered in the windows
+// (its password, as for a URL, from the client's own files).
+DatabaseUrl databaseNamed(const QString& text, const QString& settingsFile)
+{
+    const std::optional<DatabaseTarget> target = databaseTarget(
+        text, text.contains(QStringLiteral("://"))
+                  ? ConnectionSettings{}
+                  : loadConnectionSettings(connectionSettingsPathBeside(settingsFile)));
+    if (!target) {
+        throw Error(ErrorNumber::SubscriptOutOfRange,
+                    QStringLiteral("--database \"%1\" は、データベースの URL でも、登録された"
+                                   "接続設定の名前でもありません。")
+                        .arg(text));
+    }
+    return target->url;
+}
 
 struct BatchOptions
 {
@@ -231,12 +249,13 @@ std::optional<BatchOptions> parseOptions(const QStringList& arguments, QIODevice
                        "with its kind, and exit."));
     const QCommandLineOption database(
         QStringLiteral("database"),
-        QStringLiteral("With --diff: compare the database at URL (postgresql://user@host:port/db"
-                       "?schema=…, mysql://user@host:port/db, sqlite:///path, odbc://user@DSN"
-                       "?schema=… for a data source set up in odbc.ini) with the workbook, in "
-                       "place of OLD. The password comes from the client's own files or "
-                       "variables (~/.pgpass, PGPASSWORD, ~/.my.cnf, the DSN), never from the "
-                       "URL."),
+        QStringLiteral(
+            "With --diff: compare the database at URL (postgresql://user@host:port/db"
+            "?schema=…, mysql://user@host:port/db, sqlite:///path, odbc://user@DSN"
+            "?schema=… for a data source set up in odbc.ini) with the workbook, in "
+            "place of OLD. The password comes from the client's own files or "
+            "variables (~/.pgpass, PGPASSWORD, ~/.my.cnf, the DSN), never from the "
+            "URL. The name of a connection registered in the windows may stand for the URL."),
         QStringLiteral("URL"));
     const QCommandLineOption writeWorkbook(
         QStringLiteral("write-workbook"),
@@ -492,7 +511,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         }
         doing = QStringLiteral("データベースからのブック作成");
         WriteWorkbookRequest request;
-        request.database = parseDatabaseUrl(options.databaseUrl);
+        request.database = databaseNamed(options.databaseUrl, options.settingsFile);
         request.output = options.writeWorkbook;
         request.format = *format;
         request.layout = options.layout;
@@ -515,7 +534,7 @@ int runBatch(const BatchOptions& options, const FileWorkbookSource::Reader& read
         DiffRequest request;
         request.olderWorkbook = options.olderWorkbook;
         if (!options.databaseUrl.isEmpty()) {
-            request.olderDatabase = parseDatabaseUrl(options.databaseUrl);
+            request.olderDatabase = databaseNamed(options.databaseUrl, options.settingsFile);
         }
         if (!options.newerDatabaseUrl.isEmpty()) {
             request.newerDatabase = parseDatabaseUrl(options.newerDatabaseUrl);

@@ -1,4 +1,5 @@
 #include "cli/batch_command.h"
+#include "settings/connection_settings.h"
 #include "support/test_files.h"
 #include "support/workbook_builder.h"
 #include "workbook/workbook_file_reader.h"
@@ -218,6 +219,9 @@ TEST(BatchCommand, UsageErrorsAndMissingInputsStopWithNoOutput)
         {{settings, kSettings, u"--diff"_qs, u"--database"_qs, u"mysql://u:pw@h/d"_qs, kWorkbook},
          2,
          u"パスワード"_qs},
+        {{settings, kSettings, u"--diff"_qs, u"--database"_qs, u"手元"_qs, kWorkbook},
+         2,
+         u"接続設定の名前"_qs},
         {{settings, kSettings, u"--diff"_qs, u"sqlite:///a.db"_qs, u"sqlite:///b.db"_qs},
          2,
          u"片側だけ"_qs},
@@ -289,6 +293,18 @@ TEST(BatchCommand, DiffAnswersByItsStatusInEveryFormat)
     EXPECT_FALSE(safe.out.contains("DROP TABLE"));
     EXPECT_TRUE(safe.err.contains(u"EMPLOYEE.HIRED_ON, EMPLOYEE_LICENSE"_qs))
         << safe.err.toStdString();
+    // A connection registered in the windows names the database.
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(u"tavrune.dat"_qs);
+    ASSERT_TRUE(QFile::copy(kSettings, settings));
+    const QString database = dir.filePath(u"empty.db"_qs);
+    writeBytes(database, {});
+    saveConnectionSettings(connectionSettingsPathBeside(settings),
+                           {{u"手元"_qs, u"sqlite"_qs, {}, {}, database, {}, {}, false}});
+    const Result named =
+        run({u"--settings"_qs, settings, u"--diff"_qs, u"--database"_qs, u"手元"_qs, portable});
+    EXPECT_EQ(named.status, 1) << named.err.toStdString();
+    EXPECT_TRUE(named.out.startsWith("table added: DEPARTMENT")) << named.out.toStdString();
     const Result listed = run({u"--settings"_qs, kSettings, u"--list-settings"_qs});
     EXPECT_TRUE(listed.out.startsWith("format\tテーブル定義書\nfile\t"));
     EXPECT_TRUE(listed.out.endsWith("change\tSQL Server (変更)\n"));
