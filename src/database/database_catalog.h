@@ -12,7 +12,7 @@ namespace tavrune {
 // definitions the sheets would hold: columns in order with their types in the
 // sheets' words (see canonicalType), NOT NULL, defaults as a sheet cell holds them,
 // comments, and the primary key. The table's comment is its title. Their places
-// name the database: "database:TABLE", "database:TABLE#3" for the third column.
+// name the database: "database:TABLE", "database:TABLE!3" for the third column.
 // Connecting gives up after 15 seconds; every failure throws an Error saying why.
 std::vector<TableDefinition> readDatabaseDefinitions(const DatabaseUrl& url);
 

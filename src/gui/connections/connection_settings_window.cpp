@@ -92,7 +92,6 @@ ConnectionSettingsWindow::ConnectionSettingsWindow(ConnectionSettings& connectio
     m_txtUser = lineEdit("txtUser");
     form->addRow(QStringLiteral("ﾕｰｻﾞｰ(&U)"), m_txtUser);
     m_txtSchema = lineEdit("txtSchema");
-    m_txtSchema->setPlaceholderText(QStringLiteral("空欄なら public"));
     form->addRow(QStringLiteral("ｽｷｰﾏ(&S)"), m_txtSchema);
     m_chkRemember = new QCheckBox(QStringLiteral("ﾊﾟｽﾜｰﾄﾞをﾃﾞｽｸﾄｯﾌﾟのｷｰﾘﾝｸﾞに保存する(&R)"), this);
     m_chkRemember->setObjectName(QStringLiteral("chkRemember"));
@@ -168,6 +167,8 @@ void ConnectionSettingsWindow::showKindFields()
     m_txtUser->setEnabled(!file);
     m_chkRemember->setEnabled(!file);
     m_txtSchema->setEnabled(kind == u"postgresql" || odbc);
+    m_txtSchema->setPlaceholderText(odbc ? QStringLiteral("空欄ならすべて (PostgreSQL なら public)")
+                                         : QStringLiteral("空欄なら public"));
     m_cmdBrowse->setVisible(file);
     m_txtDatabase->setPlaceholderText(file ? QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙ")
                                       : odbc ? QStringLiteral("odbc.ini のﾃﾞｰﾀｿｰｽ名 (DSN)")

@@ -1,5 +1,8 @@
 #include "gui/connections/password_keyring.h"
 
+#include "common/error.h"
+#include "database/database_url.h"
+
 #include <qt6keychain/keychain.h>
 
 namespace tavrune {
@@ -53,6 +56,31 @@ void PasswordKeyring::write(const QString& key, const QString& password, Done do
 void PasswordKeyring::remove(const QString& key, Done done)
 {
     finish(makeJob<QKeychain::DeletePasswordJob>(key, this), done);
+}
+
+QSet<QString> PasswordKeyring::keysOf(const ConnectionSettings& connections)
+{
+    QSet<QString> keys;
+    for (const ConnectionSetting& connection : connections) {
+        if (!connection.RememberPassword) {
+            continue;
+        }
+        try {
+            keys.insert(databaseUrlText(databaseUrlOf(connection)));
+        } catch (const Error&) {
+            // A connection that leads nowhere never had a password kept.
+        }
+    }
+    return keys;
+}
+
+void PasswordKeyring::forgetAllBut(const QSet<QString>& before, const QSet<QString>& kept)
+{
+    for (const QString& key : before) {
+        if (!kept.contains(key)) {
+            remove(key, [](const QString&) {});
+        }
+    }
 }
 
 } // namespace tavrune

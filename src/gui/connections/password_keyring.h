@@ -1,6 +1,9 @@
 #pragma once
 
+#include "settings/connection_settings.h"
+
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -23,6 +26,12 @@ public:
     void read(const QString& key, Found found);
     void write(const QString& key, const QString& password, Done done);
     void remove(const QString& key, Done done);
+
+    // The keys of the connections that keep their password here.
+    static QSet<QString> keysOf(const ConnectionSettings& connections);
+    // Forgets the passwords of keys no longer in kept, quietly: one that was never
+    // saved is no loss.
+    void forgetAllBut(const QSet<QString>& before, const QSet<QString>& kept);
 };
 
 } // namespace tavrune

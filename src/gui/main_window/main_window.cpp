@@ -8,6 +8,7 @@
 #include "gui/change_settings/change_settings_window.h"
 #include "gui/compare/compare_window.h"
 #include "gui/connections/connection_settings_window.h"
+#include "gui/connections/password_keyring.h"
 #include "gui/database_workbook/database_workbook_window.h"
 #include "gui/format_editor/format_editor_window.h"
 #include "gui/main_window/about_dialog.h"
@@ -208,11 +209,19 @@ void MainWindow::createChangeSettingsWindow()
 
 void MainWindow::createConnectionSettingsWindow()
 {
+    m_keyring = new PasswordKeyring(this);
     const auto save = [this] {
-        return saveBeside(m_connectionsUnreadable, [this] {
-            saveConnectionSettings(connectionSettingsPathBeside(m_paths.settingsFile),
-                                   m_connections);
-        });
+        if (!saveBeside(m_connectionsUnreadable, [this] {
+                saveConnectionSettings(connectionSettingsPathBeside(m_paths.settingsFile),
+                                       m_connections);
+            })) {
+            return false;
+        }
+        // A password no connection keeps any longer leaves the keyring.
+        const QSet<QString> kept = PasswordKeyring::keysOf(m_connections);
+        m_keyring->forgetAllBut(m_keptPasswords, kept);
+        m_keptPasswords = kept;
+        return true;
     };
     m_connectionWindow =
         new ConnectionSettingsWindow(m_connections, m_windowState, m_interaction, save, this);
@@ -273,6 +282,7 @@ void MainWindow::loadSettingsBeside()
     if (const auto position = m_windowState.chosenPosition(SettingKind::Change, m_changes.size())) {
         m_changeWindow->choosePosition(*position);
     }
+    m_keptPasswords = PasswordKeyring::keysOf(m_connections);
     m_connectionWindow->showNames();
     if (const auto position =
             m_windowState.chosenPosition(SettingKind::Connection, m_connections.size())) {

@@ -14,6 +14,7 @@
 #include "settings/window_state.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <array>
 #include <atomic>
 #include <functional>
@@ -35,6 +36,7 @@ namespace tavrune {
 
 class ChangeSettingsWindow;
 class ConnectionSettingsWindow;
+class PasswordKeyring;
 class DatabaseWorkbookWindow;
 class CompareWindow;
 class FileWorkbookSource;
@@ -184,6 +186,8 @@ private:
     ConnectionSettings m_connections;
     QString m_connectionsUnreadable; // why the connections file could not be read
     ConnectionSettingsWindow* m_connectionWindow = nullptr;
+    PasswordKeyring* m_keyring = nullptr;
+    QSet<QString> m_keptPasswords; // the keyring's keys of the connections saved last
     FormatEditorWindow* m_formatEditor = nullptr;
     PreviewDock* m_preview = nullptr;
     SheetCheckWindow* m_checkWindow = nullptr;

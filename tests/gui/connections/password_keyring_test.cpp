@@ -29,7 +29,15 @@ TEST(KeyringTest, APasswordKeptIsReadBackUntilRemoved)
     EXPECT_EQ(read(), std::nullopt);
     EXPECT_EQ(done([&](auto d) { keyring.write(key, u"秘密 s3cret"_qs, d); }), QString());
     EXPECT_EQ(read(), u"秘密 s3cret"_qs);
-    EXPECT_EQ(done([&](auto d) { keyring.remove(key, d); }), QString());
+    // Forgotten once no connection keeps it: deleted, or no longer remembering.
+    const ConnectionSettings connections = {
+        {u"a"_qs, u"postgresql"_qs, u"db.example"_qs, u"5433"_qs, u"sales"_qs, u"ann"_qs, {}, true},
+        {u"b"_qs, u"mysql"_qs, u"h"_qs, {}, u"d"_qs, {}, {}, false},
+        {u"c"_qs, u"oracle"_qs, u"h"_qs, {}, u"d"_qs, {}, {}, true}};
+    EXPECT_EQ(PasswordKeyring::keysOf(connections), QSet<QString>{key});
+    keyring.forgetAllBut({key}, PasswordKeyring::keysOf(connections));
+    EXPECT_EQ(read(), u"秘密 s3cret"_qs);
+    keyring.forgetAllBut({key}, PasswordKeyring::keysOf(connections.mid(1)));
     EXPECT_EQ(read(), std::nullopt);
 }
 
