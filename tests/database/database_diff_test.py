@@ -88,6 +88,7 @@ class Server:
         user = "root" if os.geteuid() == 0 else load.pwd.getpwuid(os.geteuid()).pw_name
         socket, log = work / "server.sock", work / "server.log"
         options = ["--datadir={}".format(work / "data"), "--user={}".format(user),
+                   "--tmpdir={}".format(work),  # as load_script_test says
                    "--innodb-buffer-pool-size=32M", "--innodb-use-native-aio=0"]
         load.run([install_db, "--no-defaults"] + options +
                  ["--auth-root-authentication-method=normal", "--skip-test-db"], cwd=work)

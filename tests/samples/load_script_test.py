@@ -188,7 +188,10 @@ def load_mariadb(programs, script, work):
     # As root the server must be told to stay root; otherwise it runs as the caller.
     user = "root" if os.geteuid() == 0 else pwd.getpwuid(os.geteuid()).pw_name
     data, socket, log = work / "data", work / "server.sock", work / "server.log"
+    # A temporary folder of its own: a starting server removes the temporary
+    # tables it finds in its folder, those of servers started beside it too.
     server_options = ["--datadir={}".format(data), "--user={}".format(user),
+                      "--tmpdir={}".format(work),
                       "--innodb-buffer-pool-size=32M", "--innodb-use-native-aio=0"]
     run([install_db, "--no-defaults"] + server_options +
         ["--auth-root-authentication-method=normal", "--skip-test-db"], cwd=work)
