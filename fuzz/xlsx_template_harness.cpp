@@ -15,9 +15,8 @@ std::vector<TableDefinition> makeTables()
 {
     TableDefinition table{{}, u"CUSTOMER"_qs, u"顧客 & <マスタ>"_qs, {u"e1"_qs}, {}, {}};
     table.columns = {
-        {0, u"ID"_qs, {u"NUMBER"_qs, u"10"_qs, {}, u"NUMBER(10)"_qs}, true, true, {}, u"番号"_qs},
-        {0, u"NAME"_qs, {u"VARCHAR"_qs, u"40"_qs, {}, u"VARCHAR(40)"_qs}, false, false,
-         u"'A'"_qs, u" 先頭_x000D_\n二行目\x01"_qs},
+        {0, u"ID"_qs, {u"NUMBER"_qs, u"10"_qs, {}, {}}, true, true, {}, u"番号"_qs},
+        {0, u"NAME"_qs, {u"CHAR"_qs, u"4"_qs, {}, {}}, false, false, u"'A'"_qs, u" _x000D_\x01"_qs},
     };
     return {table};
 }
