@@ -10,15 +10,20 @@
 
 namespace tavrune::fuzz {
 
-QString writeScratchFile(const uint8_t* data, size_t size, const char* suffix)
+QString scratchPath(const char* suffix)
 {
     static const QString directory = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
                                          ? QStringLiteral("/dev/shm")
                                          : QDir::tempPath();
-    const QString path = QStringLiteral("%1/tavrune-fuzz-%2%3")
-                             .arg(directory)
-                             .arg(QCoreApplication::applicationPid())
-                             .arg(QString::fromLatin1(suffix));
+    return QStringLiteral("%1/tavrune-fuzz-%2%3")
+        .arg(directory)
+        .arg(QCoreApplication::applicationPid())
+        .arg(QString::fromLatin1(suffix));
+}
+
+QString writeScratchFile(const uint8_t* data, size_t size, const char* suffix)
+{
+    const QString path = scratchPath(suffix);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) !=

@@ -8,8 +8,11 @@
 
 namespace tavrune::fuzz {
 
-// Writes the input to this process's scratch file (in memory under /dev/shm when
-// there is one) and returns its path. The same file is reused for every input.
+// The path of this process's scratch file with suffix (in memory under /dev/shm
+// when there is one). The same path is reused for every input.
+QString scratchPath(const char* suffix);
+
+// Writes the input to the scratch file with suffix and returns its path.
 QString writeScratchFile(const uint8_t* data, size_t size, const char* suffix);
 
 // Reads everything a command would read from a workbook: every sheet's name and

@@ -9,6 +9,7 @@ namespace tavrune::fuzz {
 // on them and returns 0; a clear error from the program is an expected outcome,
 // anything else (a crash, a sanitizer report, another exception) is a fault.
 int fuzzXlsxReader(const uint8_t* data, size_t size);
+int fuzzXlsxTemplate(const uint8_t* data, size_t size);
 int fuzzXlsReader(const uint8_t* data, size_t size);
 int fuzzOdsReader(const uint8_t* data, size_t size);
 int fuzzSettingsFile(const uint8_t* data, size_t size);

@@ -11,7 +11,7 @@ seconds=${2:-600}
 [[ -d $fuzz_build/corpus/$harness ]] || "$fuzz_root/fuzz/seed.sh"
 mkdir -p "$fuzz_build/artifacts/$harness" "$fuzz_build/logs"
 dictionary=()
-[[ -f $fuzz_root/fuzz/$harness.dict ]] && dictionary=(-dict="$fuzz_root/fuzz/$harness.dict")
+[[ -n $(dictionary "$harness") ]] && dictionary=(-dict="$(dictionary "$harness")")
 cd "$fuzz_build"
 # An input that runs into one of the readers' work bounds takes many seconds under
 # the sanitizers; only one past 30 s is a hang.

@@ -30,6 +30,8 @@ PYTHON
     done
     find "$corpus/$harness" -name '*.stored' -size +1M -delete
 done
+# A definition workbook's template is any workbook the reader would read.
+cp "$corpus/xlsx_reader/"* "$corpus/xlsx_template/"
 cp samples/tavrune.dat "$corpus/settings_file/"
 printf 'F\x01C3\x01C4\x017\x01B\x01C\x01D\x01E\x01F\x01*\x01G\x01*\x01NOT NULL\x01H\x01DEFAULT\x01I\x01E1\x01\x01\x01\x01\r\n\x02\r\nT\x01a\x03b\x01\x01\x01\x000\x011\x01x\x01y\x01n\x01d\x01\r\n' \
     >"$corpus/settings_file/small.dat"

@@ -16,6 +16,7 @@ const std::map<QString, Harness>& harnesses()
 {
     static const std::map<QString, Harness> all = {
         {QStringLiteral("xlsx_reader"), fuzzXlsxReader},
+        {QStringLiteral("xlsx_template"), fuzzXlsxTemplate},
         {QStringLiteral("xls_reader"), fuzzXlsReader},
         {QStringLiteral("ods_reader"), fuzzOdsReader},
         {QStringLiteral("settings_file"), fuzzSettingsFile},

@@ -218,6 +218,14 @@ QString renameSheetReferences(const QString& formula, const QString& sheet, cons
     return result;
 }
 
+// Parts read through the XML guard, the only ones parsed: a relationship may
+// name a part of any name as the workbook or a sheet.
+bool isXmlPartName(const QString& name)
+{
+    return name.endsWith(u".xml", Qt::CaseInsensitive) ||
+           name.endsWith(u".rels", Qt::CaseInsensitive);
+}
+
 struct PackagePart
 {
     QString name; // as stored, without a leading slash
@@ -343,6 +351,9 @@ XmlDoc XlsxWriter::Package::parse(const QString& part) const
     if (found == nullptr) {
         fail(QStringLiteral("%1 がありません").arg(quotedText(part)));
     }
+    if (!isXmlPartName(found->name)) {
+        fail(QStringLiteral("%1 は XML のパーツではありません").arg(quotedText(part)));
+    }
     if (found->bytes.size() > kMaxTemplateXmlPart) {
         fail(QStringLiteral("%1 が上限 %2 バイトを超えています")
                  .arg(quotedText(part))
@@ -372,8 +383,7 @@ void XlsxWriter::Package::readTemplate(const QString& templatePath)
         }
         std::unique_ptr<ZipEntryDevice> device = archive.open(name);
         QByteArray bytes;
-        const bool xml = name.endsWith(u".xml", Qt::CaseInsensitive) ||
-                         name.endsWith(u".rels", Qt::CaseInsensitive);
+        const bool xml = isXmlPartName(name);
         // Every XML part passes the guard, since some of them are parsed whole.
         std::optional<XmlGuard> guard;
         if (xml) {
@@ -666,9 +676,10 @@ void XlsxWriter::Package::fillCells(xmlDoc* doc, const XlsxSheet& filled, quint3
     }
 }
 
-// The copy's relationships: external ones and printer settings (copied) stay; what
-// another part would have to be copied for (drawings, comments, tables) goes with
-// the elements naming it.
+// The copy's relationships: external ones and the printer settings of its page
+// setup (copied) stay; what another part would have to be copied for (drawings,
+// comments, tables) goes with the elements naming it, and so do further printer
+// settings, which a page setup cannot name and each of which would cost a copy.
 QString XlsxWriter::Package::copyRelationships(xmlDoc* sheetDoc)
 {
     if (!sheetRelationships) {
@@ -676,13 +687,16 @@ QString XlsxWriter::Package::copyRelationships(xmlDoc* sheetDoc)
     }
     XmlDoc copy(xmlCopyDoc(sheetRelationships.get(), 1));
     QSet<QString> dropped;
+    bool printerSettingsCopied = false;
     for (xmlNode* relationship : childElements(xmlDocGetRootElement(copy.get()), "Relationship")) {
         const QString target = internalTarget(relationship, sheetPart);
         if (target.isEmpty()) {
             continue;
         }
         const PackagePart* original = find(target);
-        if (typeIs(relationship, u"printerSettings") && original != nullptr) {
+        if (typeIs(relationship, u"printerSettings") && original != nullptr &&
+            !printerSettingsCopied) {
+            printerSettingsCopied = true;
             const QString oldTarget = property(relationship, "Target");
             const qsizetype slash = oldTarget.lastIndexOf(u'/');
             const qsizetype folderEnd = target.lastIndexOf(u'/') + 1;
