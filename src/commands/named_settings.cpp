@@ -156,6 +156,8 @@ template <typename Record> void NamedSettings<Record>::showNames()
     for (const Record& record : m_records) {
         m_nameBox.appendName(record.Name);
     }
+    m_nameBox.chooseName(-1);
+    m_nameBox.setNameText(QString());
 }
 
 template <typename Record> bool NamedSettings<Record>::hasUnregisteredEdits() const

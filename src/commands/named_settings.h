@@ -25,6 +25,7 @@ public:
     virtual void focusName() = 0;
     virtual void appendName(const QString& name) = 0;
     virtual void removeName(qsizetype position) = 0;
+    // Position -1 chooses none.
     virtual void chooseName(qsizetype position) = 0;
 };
 
@@ -63,7 +64,8 @@ public:
     // Shows the registered setting at position and remembers the position; false
     // when there is none.
     bool choose(qsizetype position);
-    // Fills the name box from the list (after the settings file was loaded).
+    // Fills the name box from the list (after the settings file was loaded), with
+    // none of them chosen and no name typed.
     void showNames();
 
     // Whether the controls hold what no registered setting of the name shown

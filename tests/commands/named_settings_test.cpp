@@ -22,7 +22,10 @@ public:
     void focusName() override { focused = true; }
     void appendName(const QString& text) override { names.append(text); }
     void removeName(qsizetype position) override { names.removeAt(position); }
-    void chooseName(qsizetype position) override { name = names.at(position); }
+    void chooseName(qsizetype position) override
+    {
+        name = position < 0 ? QString() : names.at(position);
+    }
     FileSetting recordFromControls() const override
     {
         FileSetting record = shown;

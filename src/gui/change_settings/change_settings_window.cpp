@@ -102,8 +102,6 @@ ChangeSettingsWindow::~ChangeSettingsWindow() = default;
 void ChangeSettingsWindow::showNames()
 {
     m_settings->showNames();
-    m_name->comboBox()->setCurrentIndex(-1);
-    m_name->setNameText(QString());
 }
 
 bool ChangeSettingsWindow::choosePosition(qsizetype position)

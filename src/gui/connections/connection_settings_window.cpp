@@ -128,8 +128,6 @@ ConnectionSettingsWindow::~ConnectionSettingsWindow() = default;
 void ConnectionSettingsWindow::showNames()
 {
     m_settings->showNames();
-    m_name->comboBox()->setCurrentIndex(-1);
-    m_name->setNameText(QString());
 }
 
 bool ConnectionSettingsWindow::choosePosition(qsizetype position)

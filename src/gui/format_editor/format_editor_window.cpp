@@ -148,8 +148,6 @@ QString FormatEditorWindow::fieldText(FormatField which) const
 void FormatEditorWindow::showNames()
 {
     m_settings->showNames();
-    m_name->comboBox()->setCurrentIndex(-1);
-    m_name->setNameText(QString());
 }
 
 bool FormatEditorWindow::choosePosition(qsizetype position)

@@ -694,8 +694,6 @@ void MainWindow::startUp()
 
     m_settingsFile.loadSettingsFile(m_formats, m_files);
     m_fileSettings->showNames();
-    m_nameBox->comboBox()->setCurrentIndex(-1);
-    m_nameBox->setNameText(QString());
     m_formatEditor->showNames();
     loadSettingsBeside();
     if (const auto position = m_windowState.chosenPosition(SettingKind::File, m_files.size())) {
